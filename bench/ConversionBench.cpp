@@ -1,0 +1,99 @@
+// Throughput of the conversion core on a realistic timing text of about 100 MB.
+#include "conversion/DataLineConversion.h"
+#include "conversion/KeyframeDocument.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+using namespace mouthkey;
+
+namespace {
+
+const std::string& realisticText() {
+    static const std::string text = [] {
+        constexpr std::size_t targetSize = 100u * 1000u * 1000u;
+        // Mostly phoneme names, with a few a tool might write that have no entry.
+        const std::array<std::string_view, 18> names{
+            "AI",   "E",  "L",  "FV", "MBP", "O",    "U",   "WQ",  "etc",
+            "rest", "TH", "CH", "D",  "K",   "rest", "MBP", "sil", "X",
+        };
+        std::mt19937 rng(42);
+        std::uniform_int_distribution<std::size_t> pick(0, names.size() - 1);
+        std::uniform_int_distribution<int> step(1, 4);
+        std::string t = "MohoSwitch1\n";
+        t.reserve(targetSize + 64);
+        long frame = 1;
+        while (t.size() < targetSize) {
+            t += std::to_string(frame);
+            t += ' ';
+            t += names[pick(rng)];
+            t += '\n';
+            frame += step(rng);
+        }
+        return t;
+    }();
+    return text;
+}
+
+void BM_convertToString(benchmark::State& state) {
+    const std::string& text = realisticText();
+    const MappingTable mapping = buildMapping(0);
+    for (auto _ : state) {
+        std::string out = convertDataLines(text, mapping);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void BM_convertStreaming(benchmark::State& state) {
+    const std::string& text = realisticText();
+    const MappingTable mapping = buildMapping(4);
+    for (auto _ : state) {
+        std::size_t written = 0;
+        DataLineConverter converter(mapping, [&](std::string_view s) {
+            benchmark::DoNotOptimize(s.data());
+            written += s.size();
+        });
+        converter.feed(text);
+        converter.finish();
+        benchmark::DoNotOptimize(written);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void BM_convertInFileChunks(benchmark::State& state) {
+    const std::string_view text = realisticText();
+    const MappingTable mapping = buildMapping(0);
+    const auto chunkSize = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        DataLineConverter converter(
+            mapping, [&](std::string_view s) { benchmark::DoNotOptimize(s.data()); });
+        for (std::size_t at = 0; at < text.size(); at += chunkSize) {
+            converter.feed(text.substr(at, chunkSize));
+        }
+        converter.finish();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void BM_wholeDocument(benchmark::State& state) {
+    const std::string& text = realisticText();
+    for (auto _ : state) {
+        std::string document = assembleDocument(headertop, rateLine(3), headerbottom,
+                                                convertDataLines(text, buildMapping(0)), footer);
+        benchmark::DoNotOptimize(document.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+} // namespace
+
+BENCHMARK(BM_convertToString)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_convertStreaming)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_convertInFileChunks)->Arg(64 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

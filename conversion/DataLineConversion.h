@@ -1,0 +1,70 @@
+#pragma once
+
+#include "conversion/MappingTables.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace mouthkey {
+
+// Receives converted output in chunks of bounded size.
+using ChunkSink = std::function<void(std::string_view)>;
+
+// Turns the text of a timing file into keyframe lines, one pass, in chunks.
+//
+// Text is UTF-8. Lines end at LF, VT, FF, CR, NEL, LINE SEPARATOR or PARAGRAPH
+// SEPARATOR; empty lines are dropped and the first non-empty line (the header)
+// is skipped. Every space-separated token that names a phoneme becomes its
+// position value; all other bytes pass through untouched, valid UTF-8 or not.
+//
+// Input may arrive in chunks cut anywhere, even inside a separator; only an
+// unfinished line is held back, so memory stays bounded by the longest line.
+class DataLineConverter {
+public:
+    static constexpr std::size_t defaultBufferSize = 64 * 1024;
+
+    DataLineConverter(MappingTable mapping, ChunkSink sink,
+                      std::size_t bufferSize = defaultBufferSize);
+    ~DataLineConverter();
+    DataLineConverter(const DataLineConverter&) = delete;
+    DataLineConverter& operator=(const DataLineConverter&) = delete;
+
+    void feed(std::string_view chunk);
+    // Converts what is held back and hands all pending output to the sink.
+    void finish();
+
+    std::uint64_t keyframeCount() const noexcept { return m_keyframes; }
+
+private:
+    void convertLines(std::string_view text);
+    void write(const char* data, std::size_t size);
+    void put(char c) {
+        if (m_write == m_end) {
+            flush();
+        }
+        *m_write++ = c;
+    }
+    void flush();
+
+    MappingTable m_mapping;
+    ChunkSink m_sink;
+    std::unique_ptr<char[]> m_buffer;
+    char* m_write;
+    char* m_end;
+    std::string m_carry;
+    bool m_headerSkipped = false;
+    std::uint64_t m_keyframes = 0;
+};
+
+// The keyframe lines for a whole text; empty when it has no data line.
+std::string convertDataLines(std::string_view text, const MappingTable& mapping);
+
+// The same, written to a stream in chunks.
+void convertDataLines(std::string_view text, const MappingTable& mapping, std::ostream& out);
+
+} // namespace mouthkey

@@ -1,0 +1,35 @@
+#include "conversion/KeyframeDocument.h"
+
+namespace mouthkey {
+
+std::string rateLine(int rateIndex) {
+    const bool known = rateIndex >= 0 && rateIndex < static_cast<int>(frameRateTitles.size());
+    const std::string_view title = frameRateTitles[known ? static_cast<std::size_t>(rateIndex) : 0];
+    return std::string("\tUnits Per Second\t").append(title);
+}
+
+std::string assembleDocument(std::string_view headertop, std::string_view fpsheader,
+                             std::string_view headerbottom, std::string_view newdatout,
+                             std::string_view footer) {
+    std::string document;
+    document.reserve(headertop.size() + fpsheader.size() + headerbottom.size() + newdatout.size() +
+                     footer.size() + 4);
+    document.append(headertop).append("\n");
+    document.append(fpsheader).append("\n");
+    document.append(headerbottom).append("\n");
+    document.append(newdatout).append("\n");
+    document.append(footer);
+    return document;
+}
+
+std::string documentHead(std::string_view fpsheader) {
+    std::string head;
+    head.append(headertop).append("\n").append(fpsheader).append("\n").append(headerbottom);
+    return head.append("\n");
+}
+
+std::string documentTail() {
+    return std::string("\n").append(footer);
+}
+
+} // namespace mouthkey

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace mouthkey {
+
+inline constexpr std::string_view headertop = "Adobe After Effects 8.0 Keyframe Data\n";
+
+inline constexpr std::string_view headerbottom = "\tSource Width\t1\n"
+                                                 "\tSource Height\t1\n"
+                                                 "\tSource Pixel Aspect Ratio\t1\n"
+                                                 "\tComp Pixel Aspect Ratio\t1\n"
+                                                 "\n"
+                                                 "Transform\tPosition\n"
+                                                 "\tFrame\tX pixels\tY pixels\tZ pixels";
+
+inline constexpr std::string_view footer = "Expression Data\n"
+                                           "[value[0],0];\n"
+                                           "End of Expression Data\n"
+                                           "\n"
+                                           "\n"
+                                           "End of Keyframe Data";
+
+// Titles of the frame-rate pop-up, in index order (deliberately not sorted).
+inline constexpr std::array<std::string_view, 10> frameRateTitles{
+    "24", "29.97", "30", "25", "15", "12", "8", "60", "50", "59.97",
+};
+
+// The "Units Per Second" line for a frame-rate index; any index outside the
+// list gives the line for index 0.
+std::string rateLine(int rateIndex);
+
+std::string assembleDocument(std::string_view headertop, std::string_view fpsheader,
+                             std::string_view headerbottom, std::string_view newdatout,
+                             std::string_view footer);
+
+// The document split around its keyframe lines, for writers that stream
+// those lines: documentHead(fpsheader) + newdatout + documentTail() is the
+// same text as assembleDocument with the constant pieces.
+std::string documentHead(std::string_view fpsheader);
+std::string documentTail();
+
+} // namespace mouthkey

@@ -1,0 +1,211 @@
+// Randomised checks: the fast converter against a plain reading of the rules,
+// whole and fed in arbitrary chunks, plus the properties every output keeps.
+#include "conversion/DataLineConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace mouthkey;
+
+namespace {
+
+const std::array<std::string, 7> separators{"\n",       "\v",           "\f",          "\r",
+                                            "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"};
+
+// Splits at separators the slow, obvious way: try each one at every position.
+std::vector<std::string> nonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size();) {
+        bool matched = false;
+        for (const auto& sep : separators) {
+            if (text.compare(i, sep.size(), sep) == 0) {
+                if (!line.empty()) {
+                    lines.push_back(line);
+                }
+                line.clear();
+                i += sep.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) {
+            line += text[i++];
+        }
+    }
+    if (!line.empty()) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> tokens(const std::string& line) {
+    std::vector<std::string> parts{""};
+    for (char c : line) {
+        if (c == ' ') {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
+}
+
+std::vector<std::string> dataLines(const std::string& text) {
+    auto lines = nonEmptyLines(text);
+    if (!lines.empty()) {
+        lines.erase(lines.begin());
+    }
+    return lines;
+}
+
+std::string referenceConversion(const std::string& text, const MappingTable& mapping) {
+    std::string out;
+    for (const auto& line : dataLines(text)) {
+        std::string joined;
+        bool first = true;
+        for (const auto& token : tokens(line)) {
+            joined += first ? "" : " ";
+            first = false;
+            const auto value = mapping.find(token);
+            joined += value ? std::string(*value) : token;
+        }
+        out += "\t" + joined + "\n";
+    }
+    return out;
+}
+
+std::string randomText(std::mt19937& rng) {
+    static const std::vector<std::string> pieces{"\n",
+                                                 "\v",
+                                                 "\f",
+                                                 "\r",
+                                                 "\r\n",
+                                                 "\xC2\x85",
+                                                 "\xE2\x80\xA8",
+                                                 "\xE2\x80\xA9",
+                                                 " ",
+                                                 " ",
+                                                 "  ",
+                                                 "\t",
+                                                 "AI",
+                                                 "E",
+                                                 "L",
+                                                 "FV",
+                                                 "MBP",
+                                                 "O",
+                                                 "U",
+                                                 "WQ",
+                                                 "etc",
+                                                 "rest",
+                                                 "TH",
+                                                 "CH",
+                                                 "D",
+                                                 "K",
+                                                 "\xE2\x84\xAA",
+                                                 "ai",
+                                                 "Rest",
+                                                 "12",
+                                                 "7",
+                                                 "MohoSwitch1",
+                                                 "\xC2",
+                                                 "\xE2",
+                                                 "\xE2\x80",
+                                                 "\x85",
+                                                 "\xA8",
+                                                 "\xFF",
+                                                 std::string(1, '\0'),
+                                                 "\xC3\xA9",
+                                                 "\xE2\x80\x85"};
+    std::uniform_int_distribution<std::size_t> count(0, 60);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::string text;
+    for (std::size_t n = count(rng); n > 0; --n) {
+        text += pieces[pick(rng)];
+    }
+    return text;
+}
+
+std::string convertInChunks(const std::string& text, const MappingTable& mapping, std::mt19937& rng,
+                            std::size_t bufferSize) {
+    std::string out;
+    DataLineConverter converter(
+        mapping, [&](std::string_view s) { out.append(s); }, bufferSize);
+    std::uniform_int_distribution<std::size_t> chunk(0, 9);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(chunk(rng), text.size() - at);
+        converter.feed(std::string_view(text).substr(at, n));
+        at += n;
+    }
+    converter.finish();
+    return out;
+}
+
+TEST(ConversionProperties, randomTextsKeepTheRules) {
+    std::mt19937 rng(20261208);
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = randomText(rng);
+        const MappingTable mapping = buildMapping(round % 7 - 1);
+        const std::string out = convertDataLines(text, mapping);
+        SCOPED_TRACE(testing::PrintToString(text));
+
+        ASSERT_EQ(out, referenceConversion(text, mapping));
+        ASSERT_EQ(out.find('\r'), std::string::npos);
+
+        // One keyframe line per data line, each "\t...\n", and every token
+        // without an entry comes through unchanged in its place.
+        const auto inputLines = dataLines(text);
+        std::vector<std::string> outLines;
+        for (std::size_t at = 0; at < out.size();) {
+            const std::size_t nl = out.find('\n', at);
+            ASSERT_NE(nl, std::string::npos) << "output must end with a newline";
+            outLines.push_back(out.substr(at, nl - at));
+            at = nl + 1;
+        }
+        ASSERT_EQ(outLines.size(), inputLines.size());
+        for (std::size_t i = 0; i < outLines.size(); ++i) {
+            ASSERT_TRUE(outLines[i].starts_with('\t'));
+            std::size_t cursor = 1;
+            for (const auto& token : tokens(inputLines[i])) {
+                const auto value = mapping.find(token);
+                const std::string expected = value ? std::string(*value) : token;
+                ASSERT_EQ(outLines[i].compare(cursor, expected.size(), expected), 0);
+                cursor += expected.size() + 1;
+            }
+            ASSERT_EQ(cursor, outLines[i].size() + 1);
+        }
+    }
+}
+
+TEST(ConversionProperties, chunkBoundariesDoNotChangeTheResult) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = randomText(rng);
+        const MappingTable mapping = buildMapping(round % 5);
+        SCOPED_TRACE(testing::PrintToString(text));
+        ASSERT_EQ(convertInChunks(text, mapping, rng, round % 2 ? 64 : 4096),
+                  convertDataLines(text, mapping));
+    }
+}
+
+TEST(ConversionProperties, separatorSplitAcrossEveryBoundary) {
+    const MappingTable mapping = buildMapping(0);
+    for (const auto& sep : separators) {
+        const std::string text = "h" + sep + "1 AI" + sep + "2 E" + sep + "3 rest";
+        const std::string expected = convertDataLines(text, mapping);
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            std::string out;
+            DataLineConverter converter(mapping, [&](std::string_view s) { out.append(s); });
+            converter.feed(std::string_view(text).substr(0, cut));
+            converter.feed(std::string_view(text).substr(cut));
+            converter.finish();
+            EXPECT_EQ(out, expected) << "cut at " << cut;
+        }
+    }
+}
+
+} // namespace
