@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Mouthkey and starts it.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+bash "$root/scripts/install-deps.sh" build
+configure_and_build build -DCMAKE_BUILD_TYPE=Release
+
+app="$root/build/app/mouthkey"
+if [ ! -x "$app" ]; then
+    echo "Built the conversion core; the Mouthkey application is not there yet."
+    exit 0
+fi
+exec "$app" "$@"

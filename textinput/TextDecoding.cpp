@@ -1,0 +1,88 @@
+#include "textinput/TextDecoding.h"
+
+#include <QString>
+#include <QStringDecoder>
+
+namespace mouthkey {
+
+namespace {
+
+constexpr qsizetype decodeChunkSize = 1 << 20;
+
+TextInputError undecodable(QStringConverter::Encoding encoding) {
+    QString name = QString::fromLatin1(QStringConverter::nameForEncoding(encoding));
+    // The byte order is part of the mark, not something a user chose.
+    if (name.endsWith(QLatin1String("LE")) || name.endsWith(QLatin1String("BE"))) {
+        name.chop(2);
+    }
+    return {TextInputError::Kind::Undecodable, name};
+}
+
+std::string_view view(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+// Decodes UTF-16 or UTF-32 in chunks; returns false at the first invalid
+// unit. With a null sink it only validates.
+bool decodeWide(QByteArrayView raw, QStringConverter::Encoding encoding, const ChunkSink* sink) {
+    const qsizetype unit =
+        (encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE) ? 2 : 4;
+    if (raw.size() % unit != 0) {
+        return false; // a truncated last character
+    }
+    QStringDecoder decoder(encoding); // skips the initial byte-order mark
+    QString pendingHighSurrogate;
+    for (qsizetype at = 0; at < raw.size(); at += decodeChunkSize) {
+        QString text = pendingHighSurrogate +
+                       decoder.decode(raw.sliced(at, std::min(decodeChunkSize, raw.size() - at)));
+        if (decoder.hasError()) {
+            return false;
+        }
+        // A surrogate pair may straddle two chunks: keep its first half back.
+        pendingHighSurrogate.clear();
+        if (!text.isEmpty() && text.back().isHighSurrogate()) {
+            pendingHighSurrogate = text.back();
+            text.chop(1);
+        }
+        if (!QStringView(text).isValidUtf16()) {
+            return false;
+        }
+        if (sink) {
+            (*sink)(view(text.toUtf8()));
+        }
+    }
+    return pendingHighSurrogate.isEmpty();
+}
+
+} // namespace
+
+std::optional<TextInputError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink) {
+    const auto encoding = QStringConverter::encodingForData(raw).value_or(QStringConverter::Utf8);
+    if (encoding == QStringConverter::Utf8) {
+        if (raw.startsWith("\xEF\xBB\xBF")) {
+            raw = raw.sliced(3);
+        }
+        if (!raw.isValidUtf8()) {
+            return undecodable(QStringConverter::Utf8);
+        }
+        if (!raw.isEmpty()) {
+            sink(std::string_view(raw.data(), static_cast<std::size_t>(raw.size())));
+        }
+        return std::nullopt;
+    }
+    // Validate first, so that the sink never sees the start of a bad file.
+    if (!decodeWide(raw, encoding, nullptr)) {
+        return undecodable(encoding);
+    }
+    decodeWide(raw, encoding, &sink);
+    return std::nullopt;
+}
+
+DecodedText decodeToUtf8(QByteArrayView raw) {
+    DecodedText result;
+    result.error =
+        decodeToUtf8Chunks(raw, [&](std::string_view chunk) { result.text.append(chunk); });
+    return result;
+}
+
+} // namespace mouthkey
