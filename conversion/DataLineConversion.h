@@ -2,6 +2,7 @@
 
 #include "conversion/MappingTables.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -41,17 +42,20 @@ public:
     std::uint64_t keyframeCount() const noexcept { return m_keyframes; }
 
 private:
+    // A position value padded to a fixed width, so that the hot loop copies
+    // it with one constant-size store and then advances by its real size.
+    struct ValueSlot {
+        char bytes[MappingTable::maxValueSize];
+        unsigned char size;
+    };
+    static constexpr std::size_t slotWidth = sizeof(ValueSlot::bytes);
+
     void convertLines(std::string_view text);
     void write(const char* data, std::size_t size);
-    void put(char c) {
-        if (m_write == m_end) {
-            flush();
-        }
-        *m_write++ = c;
-    }
     void flush();
 
     MappingTable m_mapping;
+    std::array<ValueSlot, phonemeKeys.size()> m_slots{};
     ChunkSink m_sink;
     std::unique_ptr<char[]> m_buffer;
     char* m_write;

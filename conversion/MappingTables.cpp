@@ -22,65 +22,7 @@ constexpr XColumn defaultX{
     "-40", "-30", "-20", "-10", "0", "10", "20", "30", "40", "-50", "-40", "-40", "-40", "-40",
 };
 
-constexpr std::string_view kelvinSign = "\xE2\x84\xAA";
-
-constexpr int twoChar(char a, char b) {
-    return (static_cast<unsigned char>(a) << 8) | static_cast<unsigned char>(b);
-}
-
 } // namespace
-
-int MappingTable::keyIndex(std::string_view t) noexcept {
-    switch (t.size()) {
-    case 1:
-        switch (t[0]) {
-        case 'E':
-            return 1;
-        case 'L':
-            return 2;
-        case 'O':
-            return 5;
-        case 'U':
-            return 6;
-        case 'D':
-            return 12;
-        case 'K':
-            return 13;
-        default:
-            return -1;
-        }
-    case 2:
-        switch (twoChar(t[0], t[1])) {
-        case twoChar('A', 'I'):
-            return 0;
-        case twoChar('F', 'V'):
-            return 3;
-        case twoChar('W', 'Q'):
-            return 7;
-        case twoChar('T', 'H'):
-            return 10;
-        case twoChar('C', 'H'):
-            return 11;
-        default:
-            return -1;
-        }
-    case 3:
-        if (t == "MBP") {
-            return 4;
-        }
-        if (t == "etc") {
-            return 8;
-        }
-        if (t == kelvinSign) {
-            return 13;
-        }
-        return -1;
-    case 4:
-        return t == "rest" ? 9 : -1;
-    default:
-        return -1;
-    }
-}
 
 MappingTable buildMapping(int setIndex) {
     const XColumn& x = (setIndex >= 0 && setIndex < static_cast<int>(setX.size()))

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,8 +26,6 @@ class MappingTable {
 public:
     using Values = std::array<std::string, phonemeKeys.size()>;
 
-    explicit MappingTable(Values values) : m_values(std::move(values)) {}
-
     // The position value for a token, or nothing when the token is not a key.
     // The view points into this table, so a temporary table may not be asked.
     std::optional<std::string_view> find(std::string_view token) const& {
@@ -46,11 +45,73 @@ public:
 
     friend bool operator==(const MappingTable&, const MappingTable&) = default;
 
+    // Every value is at most this long, which the converter relies on.
+    static constexpr std::size_t maxValueSize = 16;
+
 private:
+    // Only buildMapping makes tables, so every value is a well-formed position value.
+    explicit MappingTable(Values values) : m_values(std::move(values)) {}
+    friend MappingTable buildMapping(int setIndex);
+
     Values m_values;
 };
 
 // Index 0 to 4 gives that phoneme set's table; any other index gives the default table.
 MappingTable buildMapping(int setIndex);
+
+namespace detail {
+
+// Keys are at most four bytes, so a key packs into one integer with its
+// length; a multiplicative hash then places the 14 keys and the KELVIN SIGN
+// in 32 slots without collision (checked at compile time below). Lookup is a
+// multiply, a load and a compare, with no branch on the token's length.
+constexpr std::uint64_t keyHashMultiplier = 0x1027c4d1c386bbc5;
+constexpr int keyHashBits = 5;
+
+constexpr std::uint64_t packKey(std::string_view t) noexcept {
+    std::uint64_t packed = static_cast<std::uint64_t>(t.size()) << 32;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        packed |= static_cast<std::uint64_t>(static_cast<unsigned char>(t[i])) << (8 * i);
+    }
+    return packed;
+}
+
+constexpr std::size_t keySlotOf(std::uint64_t packed) noexcept {
+    return static_cast<std::size_t>((packed * keyHashMultiplier) >> (64 - keyHashBits));
+}
+
+struct KeySlot {
+    std::uint64_t packed = 0; // 0 never matches: a packed key holds its non-zero length
+    int index = -1;
+};
+
+constexpr std::array<KeySlot, std::size_t{1} << keyHashBits> makeKeySlots() {
+    std::array<KeySlot, std::size_t{1} << keyHashBits> slots{};
+    const auto place = [&slots](std::string_view key, int index) {
+        KeySlot& slot = slots[keySlotOf(packKey(key))];
+        if (slot.index >= 0) {
+            throw "two keys share a hash slot"; // fails constant evaluation
+        }
+        slot = {packKey(key), index};
+    };
+    for (std::size_t i = 0; i < phonemeKeys.size(); ++i) {
+        place(phonemeKeys[i], static_cast<int>(i));
+    }
+    place("\xE2\x84\xAA", 13); // KELVIN SIGN, canonically equivalent to "K"
+    return slots;
+}
+
+inline constexpr auto keySlots = makeKeySlots();
+
+} // namespace detail
+
+inline int MappingTable::keyIndex(std::string_view token) noexcept {
+    if (token.empty() || token.size() > 4) {
+        return -1;
+    }
+    const std::uint64_t packed = detail::packKey(token);
+    const detail::KeySlot& slot = detail::keySlots[detail::keySlotOf(packed)];
+    return slot.packed == packed ? slot.index : -1;
+}
 
 } // namespace mouthkey

@@ -121,7 +121,7 @@ std::string randomText(std::mt19937& rng) {
                                                  std::string(1, '\0'),
                                                  "\xC3\xA9",
                                                  "\xE2\x80\x85"};
-    std::uniform_int_distribution<std::size_t> count(0, 60);
+    std::uniform_int_distribution<std::size_t> count(0, 200); // spans several 64-byte scan blocks
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::string text;
     for (std::size_t n = count(rng); n > 0; --n) {
@@ -204,6 +204,25 @@ TEST(ConversionProperties, separatorSplitAcrossEveryBoundary) {
             converter.feed(std::string_view(text).substr(cut));
             converter.finish();
             EXPECT_EQ(out, expected) << "cut at " << cut;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The scanner works in 64-byte blocks: put every separator and a phoneme
+// name astride each block boundary and check against the plain reading.
+TEST(ConversionProperties, tokensAndSeparatorsAstrideScanBlocks) {
+    const MappingTable mapping = buildMapping(0);
+    for (const auto& sep : separators) {
+        for (std::size_t pad = 50; pad < 80; ++pad) {
+            const std::string text = "MohoSwitch1" + sep + std::string(pad, 'x') + " MBP" + sep +
+                                     "12 " + "\xE2\x84\xAA" + sep + std::string(pad, 'y') + sep +
+                                     "7 rest";
+            EXPECT_EQ(convertDataLines(text, mapping), referenceConversion(text, mapping))
+                << "pad " << pad;
         }
     }
 }
