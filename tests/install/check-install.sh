@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs into a fresh prefix and checks that what a user gets works there.
+# Usage: check-install.sh BUILD_DIR SOURCE_DIR VERSION
+set -euo pipefail
+build=$1 source=$2 version=$3
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for f in bin/mouthkey bin/mouthkey-convert \
+         share/applications/mouthkey.desktop \
+         share/icons/hicolor/scalable/apps/mouthkey.svg \
+         share/icons/hicolor/256x256/apps/mouthkey.png \
+         share/man/man1/mouthkey-convert.1 \
+         share/doc/mouthkey/README.md share/doc/mouthkey/LICENSE; do
+    [ -e "$prefix/$f" ] || fail "$f is not installed"
+done
+[ -x "$prefix/bin/mouthkey" ] && [ -x "$prefix/bin/mouthkey-convert" ] || fail "binaries are not executable"
+
+desktop-file-validate "$prefix/share/applications/mouthkey.desktop" || fail "desktop file is invalid"
+file "$prefix/share/icons/hicolor/256x256/apps/mouthkey.png" | grep -q 'PNG image data, 256 x 256' \
+    || fail "the bitmap icon is not a 256-pixel PNG"
+grep -q "Mouthkey $version" "$prefix/share/man/man1/mouthkey-convert.1" || fail "man page lacks the version"
+
+# Nothing may point back into the build tree.
+if readelf -d "$prefix/bin/mouthkey" "$prefix/bin/mouthkey-convert" | grep -E 'R(UN)?PATH' | grep -qF "$build"; then
+    fail "an installed binary still looks into the build tree"
+fi
+
+# Run the installed converter with the build tree out of its reach.
+out=$(cd / && "$prefix/bin/mouthkey-convert" --version)
+echo "$out" | grep -qF "$version" || fail "--version printed '$out', not $version"
+
+sample="$source/samples/hello-world-24fps.dat"
+expected=$("$build/cli/mouthkey-convert" --set 3 --fps 25 "$sample" | od -c)
+actual=$(cd / && "$prefix/bin/mouthkey-convert" --set 3 --fps 25 "$sample" | od -c)
+[ "$actual" = "$expected" ] || fail "the installed converter writes another document"
+head -c 37 <("$prefix/bin/mouthkey-convert" "$sample") | grep -qx "Adobe After Effects 8.0 Keyframe Data" \
+    || fail "the installed converter's document has the wrong title line"
+
+echo "install tree OK"
