@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Measures mouthkey-convert against the I/O floor and a hand-written awk
+# script, on a generated timing file of about 100 MB. Prints best-of-3 wall
+# times, the ratios and the converter's peak memory. A measurement, not a
+# test: it never fails on speed.
+#
+# Usage: bench/compare.sh [SIZE_MB]   (default 100)
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
+
+size_mb=${1:-100}
+convert="$root/build/cli/mouthkey-convert"
+if [ ! -x "$convert" ]; then
+    configure_and_build build -DCMAKE_BUILD_TYPE=Release
+fi
+for tool in awk /usr/bin/time; do
+    command -v "$tool" >/dev/null || { echo "compare.sh needs $tool (scripts/install-deps.sh test)"; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mouthkey-compare.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+input="$work/take.dat"
+
+# A realistic file: the usual header, then "FRAME PHONEME" lines with frames
+# rising by 1 to 4 and mostly known names (two a tool might write have none).
+LC_ALL=C awk -v bytes=$((size_mb * 1000 * 1000)) 'BEGIN {
+    srand(42)
+    n = split("AI E L FV MBP O U WQ etc rest TH CH D K rest MBP sil X", names, " ")
+    print "MohoSwitch1"
+    size = 12; frame = 1
+    while (size < bytes) {
+        line = frame " " names[int(rand() * n) + 1]
+        print line
+        size += length(line) + 1
+        frame += int(rand() * 4) + 1
+    }
+}' >"$input"
+
+# What a user would otherwise write: the same document for "Preston Blair" at
+# 24 fps, for files with LF line ends and tokens split at single spaces.
+awk_script='BEGIN {
+    FS = "[ ]"
+    split("AI E L FV MBP O U WQ etc rest TH CH D K", keys, " ")
+    split("-40 -30 -20 -10 0 10 20 30 40 -50 -40 -40 -40 -40", xs, " ")
+    for (i = 1; i <= 14; i++) pos[keys[i]] = "\t" xs[i] "\t4.00668\t0"
+    printf "Adobe After Effects 8.0 Keyframe Data\n\n\tUnits Per Second\t24\n"
+    printf "\tSource Width\t1\n\tSource Height\t1\n\tSource Pixel Aspect Ratio\t1\n"
+    printf "\tComp Pixel Aspect Ratio\t1\n\nTransform\tPosition\n"
+    printf "\tFrame\tX pixels\tY pixels\tZ pixels\n"
+}
+$0 == "" { next }
+!header { header = 1; next }
+{
+    for (i = 1; i <= NF; i++) if ($i in pos) $i = pos[$i]
+    print "\t" $0
+}
+END {
+    printf "\nExpression Data\n[value[0],0];\nEnd of Expression Data\n\n\nEnd of Keyframe Data"
+}'
+
+"$convert" "$input" >"$work/convert.out"
+LC_ALL=C awk "$awk_script" "$input" >"$work/awk.out"
+if ! cmp -s "$work/convert.out" "$work/awk.out"; then
+    echo "The awk script's output differs from mouthkey-convert's; no comparison made."
+    exit 1
+fi
+rm "$work/awk.out"
+
+# best_of_3 COMMAND...: the shortest wall time of three runs, in seconds.
+best_of_3() {
+    local best="" start end t
+    for _ in 1 2 3; do
+        start=$(date +%s%N)
+        "$@"
+        end=$(date +%s%N)
+        t=$(((end - start) / 1000000))
+        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+    done
+    printf '%d.%03d' $((best / 1000)) $((best % 1000))
+}
+
+run_convert() { "$convert" "$input" >"$work/timed.out"; }
+run_floor() { cat "$work/convert.out" >"$work/timed.out"; }
+run_awk() { LC_ALL=C awk "$awk_script" "$input" >"$work/timed.out"; }
+
+in_bytes=$(stat -c %s "$input")
+out_bytes=$(stat -c %s "$work/convert.out")
+t_convert=$(best_of_3 run_convert)
+t_floor=$(best_of_3 run_floor)
+t_awk=$(best_of_3 run_awk)
+peak_kib=$(/usr/bin/time -f %M "$convert" "$input" 2>&1 >"$work/timed.out" | tail -n 1)
+bound_kib=$((in_bytes / 1024 + 64 * 1024))
+
+awk_name=$(basename "$(readlink -f "$(command -v awk)")")
+printf 'input: %d bytes, output: %d bytes; %s, %d cores\n' "$in_bytes" "$out_bytes" \
+    "$awk_name" "$(nproc)"
+printf '%-44s %8s s\n' "mouthkey-convert (best of 3)" "$t_convert"
+printf '%-44s %8s s\n' "floor: cat writing the same bytes" "$t_floor"
+printf '%-44s %8s s\n' "awk script, identical output" "$t_awk"
+awk -v c="$t_convert" -v f="$t_floor" -v a="$t_awk" 'BEGIN {
+    printf "%-44s %8.2f x   (target: at most 3)\n", "mouthkey-convert / floor", c / f
+    printf "%-44s %8.1f x   (target: at least 25)\n", "awk / mouthkey-convert", a / c
+}'
+printf '%-44s %8.1f MiB (bound: input + 64 MiB = %.1f MiB)\n' "peak RSS of mouthkey-convert" \
+    "$(awk -v k="$peak_kib" 'BEGIN { print k / 1024 }')" \
+    "$(awk -v k="$bound_kib" 'BEGIN { print k / 1024 }')"

@@ -1,0 +1,49 @@
+#include "cli/Choices.h"
+
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+
+#include <string_view>
+
+namespace mouthkey {
+
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+std::optional<int> findPhonemeSet(QStringView name) {
+    for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
+        if (name.compare(qs(phonemeSetTitles[i]), Qt::CaseInsensitive) == 0 ||
+            name == QString::number(i)) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> findFrameRate(QStringView title) {
+    for (std::size_t i = 0; i < frameRateTitles.size(); ++i) {
+        if (title == qs(frameRateTitles[i])) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+QString choicesText() {
+    QString text = QStringLiteral("Phoneme sets (--set, by title in any case, or by index):\n");
+    for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
+        text += QStringLiteral("  %1  %2\n").arg(i).arg(qs(phonemeSetTitles[i]));
+    }
+    text += QStringLiteral("Frame rates (--fps, by title):\n ");
+    for (const auto title : frameRateTitles) {
+        text += QLatin1Char(' ') + qs(title);
+    }
+    return text + QLatin1Char('\n');
+}
+
+} // namespace mouthkey

@@ -1,0 +1,81 @@
+#include "cli/DocumentOutput.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace mouthkey {
+
+DocumentOutput::DocumentOutput(std::optional<QString> path) : m_path(std::move(path)) {}
+
+DocumentOutput::~DocumentOutput() = default;
+
+bool DocumentOutput::open() {
+    // The converter hands over large chunks; buffering them again gains nothing.
+    constexpr auto mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (!m_path) {
+        auto out = std::make_unique<QFile>();
+        const bool opened = out->open(fileno(stdout), mode, QFileDevice::DontCloseHandle);
+        m_device = std::move(out);
+        return opened || fail();
+    }
+    const QFileInfo target(*m_path);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        // Replacing a device or a pipe with a regular file would be wrong.
+        auto direct = std::make_unique<QFile>(*m_path);
+        const bool opened = direct->open(mode);
+        m_device = std::move(direct);
+        return opened || fail();
+    }
+    auto file = std::make_unique<QSaveFile>(*m_path);
+    const bool opened = file->open(mode);
+    m_replacement = file.get();
+    m_device = std::move(file);
+    return opened || fail();
+}
+
+void DocumentOutput::write(std::string_view chunk) {
+    if (!m_error.isEmpty() || !m_device) {
+        return;
+    }
+    // A short write is no error yet (a pipe may take only part); writing
+    // the rest either goes through or fails with the system's reason.
+    const char* data = chunk.data();
+    auto left = static_cast<qint64>(chunk.size());
+    while (left > 0) {
+        const qint64 written = m_device->write(data, left);
+        if (written <= 0) {
+            fail();
+            return;
+        }
+        data += written;
+        left -= written;
+    }
+}
+
+bool DocumentOutput::commit() {
+    if (!m_error.isEmpty() || !m_device) {
+        return false;
+    }
+    if (m_replacement) {
+        return m_replacement->commit() || fail();
+    }
+    if (!m_device->flush()) {
+        return fail();
+    }
+    m_device->close();
+    return m_device->error() == QFileDevice::NoError || fail();
+}
+
+bool DocumentOutput::fail() {
+    if (m_error.isEmpty()) {
+        const QString reason = m_device ? m_device->errorString() : QString();
+        m_error = m_path ? QStringLiteral("cannot write '%1': %2").arg(*m_path, reason)
+                         : QStringLiteral("cannot write to standard output: %1").arg(reason);
+    }
+    return false;
+}
+
+} // namespace mouthkey

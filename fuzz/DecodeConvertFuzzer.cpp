@@ -1,0 +1,96 @@
+// Fuzzes the converter's path from raw file bytes to the keyframe document:
+// decoding, then conversion streamed in chunks. Any input must give either a
+// decode error with nothing handed out, or exactly the window's document,
+// with every property the randomised conversion tests check.
+#include "cli/DocumentStream.h"
+#include "conversion/DataLineConversion.h"
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+#include "textinput/TextDecoding.h"
+
+#include "ReferenceConversion.h"
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+using namespace mouthkey;
+
+namespace {
+
+[[noreturn]] void fail(const char* what, const std::string& detail = {}) {
+    std::fprintf(stderr, "invariant broken: %s %s\n", what, detail.c_str());
+    std::abort();
+}
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        fail(what);
+    }
+}
+
+std::string convertInChunks(const std::string& text, const MappingTable& mapping, std::mt19937& rng,
+                            std::size_t bufferSize) {
+    std::string out;
+    DataLineConverter converter(
+        mapping, [&](std::string_view s) { out.append(s); }, bufferSize);
+    std::uniform_int_distribution<std::size_t> chunk(0, 9);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(chunk(rng), text.size() - at);
+        converter.feed(std::string_view(text).substr(at, n));
+        at += n;
+    }
+    converter.finish();
+    return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArrayView raw(data, static_cast<qsizetype>(size));
+    // The choices come from the length, so every byte stays file content.
+    const int setIndex = static_cast<int>(size % 7) - 1;
+    const int rateIndex = static_cast<int>(size / 7 % 12) - 1;
+    const std::size_t bufferSize = 1 + size % 97;
+    std::mt19937 rng(static_cast<std::uint32_t>(size));
+
+    std::string text;
+    bool handedOut = false;
+    const auto error = decodeToUtf8Chunks(raw, [&](std::string_view chunk) {
+        handedOut = true;
+        text.append(chunk);
+    });
+
+    std::string document;
+    const auto streamError = streamDocument(
+        raw, setIndex, rateIndex, [&](std::string_view chunk) { document.append(chunk); },
+        bufferSize);
+    check(error.has_value() == streamError.has_value(), "decoding and streaming disagree");
+
+    if (error) {
+        check(!handedOut, "a bad input handed out text");
+        check(document.empty(), "a bad input wrote part of a document");
+        return 0;
+    }
+    check(QByteArrayView(text).isValidUtf8(), "decoded text is not UTF-8");
+    // No other encoding's mark is valid UTF-8, so such input is taken as it is.
+    if (raw.isValidUtf8() && !raw.startsWith("\xEF\xBB\xBF")) {
+        check(text == std::string_view(raw.data(), size), "UTF-8 changed in decoding");
+    }
+
+    const MappingTable mapping = buildMapping(setIndex);
+    const std::string lines = convertDataLines(text, mapping);
+    if (const std::string problem = reference::keyframeLinesProblem(text, mapping, lines);
+        !problem.empty()) {
+        fail("keyframe lines:", problem);
+    }
+    check(convertInChunks(text, mapping, rng, bufferSize) == lines,
+          "chunk boundaries changed the result");
+    check(document == assembleDocument(headertop, rateLine(rateIndex), headerbottom, lines, footer),
+          "streamed document differs from the assembled one");
+    return 0;
+}

@@ -1,0 +1,87 @@
+// How the converter reads its arguments, without starting a process.
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <vector>
+
+using namespace mouthkey;
+
+namespace {
+
+using Action = CommandLine::Action;
+
+struct ParseCase {
+    const char* what;
+    std::vector<const char*> args;
+    Action action;
+    int setIndex = 0;
+    int rateIndex = 0;
+    std::optional<const char*> input = std::nullopt;
+    std::optional<const char*> output = std::nullopt;
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class ParseCommandLine : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseCommandLine, readsWhatWasAsked) {
+    const auto& c = GetParam();
+    QStringList arguments{QStringLiteral("mouthkey-convert")};
+    for (const char* a : c.args) {
+        arguments << QString::fromUtf8(a);
+    }
+    const CommandLine parsed = parseCommandLine(arguments);
+    ASSERT_EQ(parsed.action, c.action) << parsed.message.toStdString();
+    if (c.action != Action::Convert) {
+        return;
+    }
+    EXPECT_EQ(parsed.request.setIndex, c.setIndex);
+    EXPECT_EQ(parsed.request.rateIndex, c.rateIndex);
+    const auto asQString = [](std::optional<const char*> s) -> std::optional<QString> {
+        return s ? std::optional(QString::fromUtf8(*s)) : std::nullopt;
+    };
+    EXPECT_EQ(parsed.request.input, asQString(c.input));
+    EXPECT_EQ(parsed.request.output, asQString(c.output));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, ParseCommandLine,
+    testing::Values(
+        ParseCase{"no arguments: defaults, standard streams", {}, Action::Convert},
+        ParseCase{"a path", {"take1.dat"}, Action::Convert, 0, 0, "take1.dat"},
+        ParseCase{"a dash is standard input", {"-"}, Action::Convert},
+        ParseCase{"an empty name is a file, not standard input", {""}, Action::Convert, 0, 0, ""},
+        ParseCase{
+            "a file named like an option after --", {"--", "-o"}, Action::Convert, 0, 0, "-o"},
+        ParseCase{"-o - is standard output", {"-o", "-"}, Action::Convert},
+        ParseCase{"-o joined to its value",
+                  {"-oout.txt"},
+                  Action::Convert,
+                  0,
+                  0,
+                  std::nullopt,
+                  "out.txt"},
+        ParseCase{"--output",
+                  {"--output", "out.txt", "in.dat"},
+                  Action::Convert,
+                  0,
+                  0,
+                  "in.dat",
+                  "out.txt"},
+        ParseCase{"the last --set wins", {"--set", "2", "--set", "full SET"}, Action::Convert, 4},
+        ParseCase{"set and rate together",
+                  {"--fps", "59.97", "--set", "PowerHouse"},
+                  Action::Convert,
+                  1,
+                  9},
+        ParseCase{"--list wins over a bad set", {"--set", "bogus", "--list"}, Action::ListChoices},
+        ParseCase{"--help wins over a bad rate", {"--fps", "7", "-h"}, Action::ShowHelp},
+        ParseCase{"--version", {"--version", "x.dat"}, Action::ShowVersion},
+        ParseCase{"two inputs", {"a.dat", "b.dat"}, Action::Reject},
+        ParseCase{"a rate by index", {"--fps", "1"}, Action::Reject},
+        ParseCase{"a set index out of range", {"--set", "5"}, Action::Reject},
+        ParseCase{"a set title with extra space", {"--set", "Full Set "}, Action::Reject}));
+
+} // namespace

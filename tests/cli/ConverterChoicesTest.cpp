@@ -1,0 +1,170 @@
+// Phoneme sets, frame rates and the informational options, through the real
+// binary: each choice must give the window's document for the same choice.
+#include "ConverterProcess.h"
+
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <vector>
+
+using namespace mouthkey;
+using namespace mouthkey::test;
+
+namespace {
+
+// Holds every phoneme name, so every table gives a different document.
+const char* const everyPhoneme = "every-phoneme.dat";
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+struct SetCase {
+    const char* value; // nullptr: option left out
+    int index;
+    friend void PrintTo(const SetCase& c, std::ostream* os) {
+        *os << (c.value ? c.value : "(default)");
+    }
+};
+
+class PhonemeSetOption : public testing::TestWithParam<SetCase> {};
+
+TEST_P(PhonemeSetOption, givesTheWindowsDocumentForThatSet) {
+    const auto& c = GetParam();
+    QStringList args{samplePath(everyPhoneme)};
+    if (c.value) {
+        args << QStringLiteral("--set") << QString::fromUtf8(c.value);
+    }
+    const ConverterRun run = runConverter(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, windowDocument(readSample(everyPhoneme), c.index, 0));
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(TitlesAndIndices, PhonemeSetOption,
+                         testing::Values(SetCase{nullptr, 0}, SetCase{"Preston Blair", 0},
+                                         SetCase{"preston blair", 0}, SetCase{"POWERHOUSE", 1},
+                                         SetCase{"Simplified Flash", 2},
+                                         SetCase{"adobe character ANIMATOR", 3},
+                                         SetCase{"full set", 4}, SetCase{"0", 0}, SetCase{"1", 1},
+                                         SetCase{"2", 2}, SetCase{"3", 3}, SetCase{"4", 4}));
+
+class FrameRateOption : public testing::TestWithParam<int> {};
+
+TEST_P(FrameRateOption, givesTheWindowsDocumentForThatRate) {
+    const int index = GetParam();
+    const ConverterRun run = runConverter({samplePath(everyPhoneme), QStringLiteral("--fps"),
+                                           qs(frameRateTitles[static_cast<std::size_t>(index)])});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, windowDocument(readSample(everyPhoneme), 0, index));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTitle, FrameRateOption,
+                         testing::Range(0, static_cast<int>(frameRateTitles.size())));
+
+// Every title of both lists appears in the text.
+void expectAllChoicesListed(const QByteArray& text) {
+    for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
+        EXPECT_TRUE(
+            text.contains(QStringLiteral("%1  %2").arg(i).arg(qs(phonemeSetTitles[i])).toUtf8()))
+            << phonemeSetTitles[i];
+    }
+    for (const auto title : frameRateTitles) {
+        EXPECT_TRUE(text.contains(" " + qs(title).toUtf8())) << title;
+    }
+}
+
+struct UsageCase {
+    const char* what;
+    std::vector<const char*> args;
+    const char* firstLine;
+    friend void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class UsageError : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageError, exitsWithTwoNamingTheOptionThenListsTheChoices) {
+    const auto& c = GetParam();
+    QStringList args{samplePath(everyPhoneme)};
+    for (const char* a : c.args) {
+        args << QString::fromUtf8(a);
+    }
+    const ConverterRun run = runConverter(args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err.left(run.err.indexOf('\n')).toStdString(), c.firstLine);
+    expectAllChoicesListed(run.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, UsageError,
+    testing::Values(
+        UsageCase{"set title cut short",
+                  {"--set", "Preston"},
+                  "mouthkey-convert: unknown phoneme set 'Preston' for --set"},
+        UsageCase{"set index past the end",
+                  {"--set", "5"},
+                  "mouthkey-convert: unknown phoneme set '5' for --set"},
+        UsageCase{"negative set index",
+                  {"--set", "-1"},
+                  "mouthkey-convert: unknown phoneme set '-1' for --set"},
+        UsageCase{"rate written differently",
+                  {"--fps", "29.970"},
+                  "mouthkey-convert: unknown frame rate '29.970' for --fps"},
+        UsageCase{
+            "rate by index", {"--fps", "0"}, "mouthkey-convert: unknown frame rate '0' for --fps"},
+        UsageCase{"rate not offered",
+                  {"--fps", "23.976"},
+                  "mouthkey-convert: unknown frame rate '23.976' for --fps"},
+        UsageCase{"unknown long option",
+                  {"--frames", "24"},
+                  "mouthkey-convert: unknown option '--frames'"},
+        UsageCase{"unknown short option", {"-x"}, "mouthkey-convert: unknown option '-x'"},
+        UsageCase{"missing value", {"--fps"}, "mouthkey-convert: missing value after '--fps'"},
+        UsageCase{"two inputs",
+                  {"other.dat"},
+                  "mouthkey-convert: only one INPUT may be given, not '" MOUTHKEY_SAMPLES_DIR
+                  "/every-phoneme.dat', 'other.dat'"}));
+
+struct InfoCase {
+    const char* option;
+    std::vector<const char*> expected; // pieces of standard output
+    friend void PrintTo(const InfoCase& c, std::ostream* os) { *os << c.option; }
+};
+
+class InformationalOption : public testing::TestWithParam<InfoCase> {};
+
+TEST_P(InformationalOption, printsToStandardOutputAndConvertsNothing) {
+    const auto& c = GetParam();
+    const ConverterRun run = runConverter({QString::fromUtf8(c.option), samplePath(everyPhoneme)});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.isEmpty());
+    EXPECT_FALSE(run.out.contains("Keyframe Data\n"));
+    for (const char* piece : c.expected) {
+        EXPECT_TRUE(run.out.contains(piece)) << piece << " in\n" << run.out.toStdString();
+    }
+    if (QByteArray(c.option) != "--version" && QByteArray(c.option) != "-v") {
+        expectAllChoicesListed(run.out);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, InformationalOption,
+    testing::Values(InfoCase{"--list", {"Phoneme sets", "Frame rates"}},
+                    InfoCase{
+                        "--help",
+                        {"Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n",
+                         "--set", "--fps", "-o, --output", "--list", "--version", "INPUT"}},
+                    InfoCase{"-h", {"Usage: mouthkey-convert"}},
+                    InfoCase{"--version", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}},
+                    InfoCase{"-v", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}}));
+
+TEST(InformationalOption, versionIsTheWholeOutput) {
+    EXPECT_EQ(runConverter({QStringLiteral("--version")}).out,
+              QByteArray("mouthkey-convert " MOUTHKEY_VERSION "\n"));
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#include "ConverterProcess.h"
+
+#include "conversion/DataLineConversion.h"
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace mouthkey::test {
+
+namespace {
+
+ConverterRun run(QProcess& process, const QByteArray& stdinBytes) {
+    process.start();
+    if (!process.waitForStarted()) {
+        return {};
+    }
+    process.write(stdinBytes);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    ConverterRun result;
+    if (process.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = process.exitCode();
+    }
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+} // namespace
+
+ConverterRun runConverter(const QStringList& arguments, const QByteArray& stdinBytes) {
+    QProcess process;
+    process.setProgram(QStringLiteral(MOUTHKEY_CONVERT));
+    process.setArguments(arguments);
+    return run(process, stdinBytes);
+}
+
+ConverterRun runShell(const QString& script, const QStringList& arguments) {
+    QProcess process;
+    process.setProgram(QStringLiteral("bash"));
+    process.setArguments(
+        QStringList{QStringLiteral("-c"), script, QStringLiteral(MOUTHKEY_CONVERT)} + arguments);
+    return run(process, {});
+}
+
+QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex) {
+    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    return bytes(assembleDocument(headertop, rateLine(rateIndex), headerbottom,
+                                  convertDataLines(view, buildMapping(setIndex)), footer));
+}
+
+QString samplePath(const char* name) {
+    return QStringLiteral(MOUTHKEY_SAMPLES_DIR "/") + QString::fromLatin1(name);
+}
+
+QByteArray readSample(const char* name) {
+    QFile file(samplePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace mouthkey::test

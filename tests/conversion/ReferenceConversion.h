@@ -1,0 +1,125 @@
+#pragma once
+
+// A plain reading of the data-line rules, slow and obvious, and the
+// properties every conversion keeps; shared by the randomised tests and the
+// fuzzer.
+#include "conversion/MappingTables.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace mouthkey::reference {
+
+inline const std::array<std::string, 7> separators{"\n",       "\v",           "\f",          "\r",
+                                                   "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"};
+
+// Splits at separators the slow, obvious way: try each one at every position.
+inline std::vector<std::string> nonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size();) {
+        bool matched = false;
+        for (const auto& sep : separators) {
+            if (text.compare(i, sep.size(), sep) == 0) {
+                if (!line.empty()) {
+                    lines.push_back(line);
+                }
+                line.clear();
+                i += sep.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) {
+            line += text[i++];
+        }
+    }
+    if (!line.empty()) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+inline std::vector<std::string> tokens(const std::string& line) {
+    std::vector<std::string> parts{""};
+    for (char c : line) {
+        if (c == ' ') {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
+}
+
+inline std::vector<std::string> dataLines(const std::string& text) {
+    auto lines = nonEmptyLines(text);
+    if (!lines.empty()) {
+        lines.erase(lines.begin());
+    }
+    return lines;
+}
+
+inline std::string referenceConversion(const std::string& text, const MappingTable& mapping) {
+    std::string out;
+    for (const auto& line : dataLines(text)) {
+        std::string joined;
+        bool first = true;
+        for (const auto& token : tokens(line)) {
+            joined += first ? "" : " ";
+            first = false;
+            const auto value = mapping.find(token);
+            joined += value ? std::string(*value) : token;
+        }
+        out += "\t" + joined + "\n";
+    }
+    return out;
+}
+
+// Checks out as the keyframe lines of text: the reference result, no CR, one
+// "\t...\n" line per data line, and every token (or its value) in its place.
+// Returns what is wrong, or the empty text.
+inline std::string keyframeLinesProblem(const std::string& text, const MappingTable& mapping,
+                                        const std::string& out) {
+    if (out != referenceConversion(text, mapping)) {
+        return "differs from the reference conversion";
+    }
+    if (out.find('\r') != std::string::npos) {
+        return "holds a CR";
+    }
+    const auto inputLines = dataLines(text);
+    std::vector<std::string> outLines;
+    for (std::size_t at = 0; at < out.size();) {
+        const std::size_t nl = out.find('\n', at);
+        if (nl == std::string::npos) {
+            return "does not end with a newline";
+        }
+        outLines.push_back(out.substr(at, nl - at));
+        at = nl + 1;
+    }
+    if (outLines.size() != inputLines.size()) {
+        return "has " + std::to_string(outLines.size()) + " lines for " +
+               std::to_string(inputLines.size()) + " data lines";
+    }
+    for (std::size_t i = 0; i < outLines.size(); ++i) {
+        if (!outLines[i].starts_with('\t')) {
+            return "line " + std::to_string(i) + " does not start with a tab";
+        }
+        std::size_t cursor = 1;
+        for (const auto& token : tokens(inputLines[i])) {
+            const auto value = mapping.find(token);
+            const std::string expected = value ? std::string(*value) : token;
+            if (outLines[i].compare(cursor, expected.size(), expected) != 0) {
+                return "line " + std::to_string(i) + " lost a token";
+            }
+            cursor += expected.size() + 1;
+        }
+        if (cursor != outLines[i].size() + 1) {
+            return "line " + std::to_string(i) + " has extra text";
+        }
+    }
+    return {};
+}
+
+} // namespace mouthkey::reference
