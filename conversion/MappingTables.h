@@ -86,9 +86,9 @@ struct KeySlot {
 };
 
 constexpr std::array<KeySlot, std::size_t{1} << keyHashBits> makeKeySlots() {
-    std::array<KeySlot, std::size_t{1} << keyHashBits> slots{};
-    const auto place = [&slots](std::string_view key, int index) {
-        KeySlot& slot = slots[keySlotOf(packKey(key))];
+    std::array<KeySlot, std::size_t{1} << keyHashBits> table{}; // not "slots": Qt defines that word
+    const auto place = [&table](std::string_view key, int index) {
+        KeySlot& slot = table[keySlotOf(packKey(key))];
         if (slot.index >= 0) {
             throw "two keys share a hash slot"; // fails constant evaluation
         }
@@ -98,7 +98,7 @@ constexpr std::array<KeySlot, std::size_t{1} << keyHashBits> makeKeySlots() {
         place(phonemeKeys[i], static_cast<int>(i));
     }
     place("\xE2\x84\xAA", 13); // KELVIN SIGN, canonically equivalent to "K"
-    return slots;
+    return table;
 }
 
 inline constexpr auto keySlots = makeKeySlots();
