@@ -40,6 +40,7 @@ void MainWindow::buildForm() {
     auto* central = new QWidget(this);
 
     auto* openButton = new QPushButton(tr("&Open…"), central);
+    openButton->setObjectName(QStringLiteral("openButton"));
     openButton->setAccessibleName(tr("Open timing file"));
     openButton->setToolTip(withShortcut(tr("Choose a .dat timing file"), QKeySequence::Open));
 
@@ -62,6 +63,7 @@ void MainWindow::buildForm() {
     fpstext->setBuddy(frames);
 
     auto* convertButton = new QPushButton(tr("&Convert"), central);
+    convertButton->setObjectName(QStringLiteral("convertButton"));
     convertButton->setAccessibleName(tr("Convert and copy keyframes"));
     convertButton->setToolTip(withShortcut(tr("Convert and copy the keyframes to the clipboard"),
                                            QKeySequence(Qt::CTRL | Qt::Key_Return)));
