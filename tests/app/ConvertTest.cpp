@@ -117,36 +117,6 @@ private slots:
         QCOMPARE(app.vc().newdat(), file.toStdString());
     }
 
-    // The whole document once, line by line, as a person would check it.
-    void documentReadsLineByLine() {
-        AppUnderTest app;
-        app.openPath(app.writeFile("take.dat", "h\n12 MBP"));
-        select(app, 0, 0);
-        app.vc().go();
-        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
-        const QStringList expected = {
-            "Adobe After Effects 8.0 Keyframe Data",
-            "",
-            "\tUnits Per Second\t24",
-            "\tSource Width\t1",
-            "\tSource Height\t1",
-            "\tSource Pixel Aspect Ratio\t1",
-            "\tComp Pixel Aspect Ratio\t1",
-            "",
-            "Transform\tPosition",
-            "\tFrame\tX pixels\tY pixels\tZ pixels",
-            "\t12 \t0\t4.00668\t0",
-            "",
-            "Expression Data",
-            "[value[0],0];",
-            "End of Expression Data",
-            "",
-            "",
-            "End of Keyframe Data",
-        };
-        QCOMPARE(lines, expected);
-    }
-
     void convertBeforeAnyOpenGivesAnEmptyKeyframeSection() {
         AppUnderTest app;
         app.vc().go();

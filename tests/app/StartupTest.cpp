@@ -197,17 +197,6 @@ private slots:
         vc.go();
         QCOMPARE(controls.picture.imageName(), QStringLiteral("happy"));
     }
-
-    void controlsGoneAreForgotten() {
-        std::ostringstream out;
-        ViewController vc(std::make_unique<ScriptedChooser>(), out);
-        {
-            QLabel label;
-            vc.setFileselect(&label);
-            QCOMPARE(vc.fileselect(), &label);
-        }
-        QCOMPARE(vc.fileselect(), nullptr);
-    }
 };
 
 QTEST_MAIN(StartupTest)

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <optional>
 
@@ -154,9 +155,17 @@ private slots:
         QVERIFY2(waitForOutputEnding(output, "End of Keyframe Data\n"), output.constData());
         QCOMPARE(output, urlLine + '\n' + expected + '\n');
 
+        // The document goes to the clipboard just after its last line is printed.
         bool ok = false;
-        const QByteArray pasted =
-            run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}, &ok);
+        QByteArray pasted;
+        QDeadlineTimer deadline(stepTimeoutMs);
+        for (;;) {
+            pasted = run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}, &ok);
+            if ((ok && pasted.endsWith("End of Keyframe Data")) || deadline.hasExpired()) {
+                break;
+            }
+            QThread::msleep(100);
+        }
         QVERIFY(ok);
         QCOMPARE(pasted, expected);
 
