@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/FileChooser.h"
+
+namespace mouthkey {
+
+// The real chooser: a modal QFileDialog for one existing .dat file.
+class DialogFileChooser final : public FileChooser {
+public:
+    FileChoice chooseDatFile(QWidget* parent) override;
+};
+
+} // namespace mouthkey

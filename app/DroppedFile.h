@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QUrl>
+
+#include <optional>
+
+class QMimeData;
+
+namespace mouthkey {
+
+// The one local .dat file that a drag carries, or nothing when it carries
+// anything else (several files, a folder's contents, text, remote links).
+std::optional<QUrl> droppedDatFile(const QMimeData* mime);
+
+} // namespace mouthkey

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QUrl>
+
+class QWidget;
+
+namespace mouthkey {
+
+// What came back from asking the user for a timing file.
+struct FileChoice {
+    enum class Outcome {
+        Confirmed, // exactly one file was chosen
+        Cancelled,
+        Other, // anything else the chooser may report
+    };
+
+    Outcome outcome = Outcome::Cancelled;
+    QUrl url; // set when Confirmed
+};
+
+// Asks the user for one existing .dat file. The window only ever talks to
+// this interface, so tests can answer in place of a real dialog.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // Modal: returns once the user has answered.
+    virtual FileChoice chooseDatFile(QWidget* parent) = 0;
+};
+
+} // namespace mouthkey

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/FileChooser.h"
+#include "app/ImageView.h"
+#include "conversion/MappingTables.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QStatusBar>
+#include <QUrl>
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace mouthkey {
+
+struct TextInputError;
+
+// The state and behaviour of Mouthkey's one window: the loaded text, the
+// mapping table in use and the pieces of the last keyframe document, and the
+// two actions that change them. The window's controls are handed in from
+// outside and never owned; a control the logic needs but lacks is fatal.
+class ViewController : public QObject {
+    Q_OBJECT
+public:
+    // Diagnostic lines go to `diagnostics`, one flushed line at a time.
+    ViewController(std::unique_ptr<FileChooser> chooser, std::ostream& diagnostics,
+                   QObject* parent = nullptr);
+    ~ViewController() override;
+
+    // Control references.
+    QComboBox* frames() const { return m_frames; }
+    void setFrames(QComboBox* control) { m_frames = control; }
+    QLabel* fpstext() const { return m_fpstext; }
+    void setFpstext(QLabel* control) { m_fpstext = control; }
+    QComboBox* pset() const { return m_pset; }
+    void setPset(QComboBox* control) { m_pset = control; }
+    QLabel* fileselect() const { return m_fileselect; }
+    void setFileselect(QLabel* control) { m_fileselect = control; }
+    ImageView* Picture() const { return m_Picture; }
+    void setPicture(ImageView* control) { m_Picture = control; }
+    QStatusBar* statusline() const { return m_statusline; }
+    void setStatusline(QStatusBar* control) { m_statusline = control; }
+
+    // State.
+    const std::string& fps() const { return m_fps; }
+    const std::string& newdat() const { return m_newdat; }
+    const std::string& newdatout() const { return m_newdatout; }
+    std::string_view headertop() const { return m_headertop; }
+    const std::string& fpsheader() const { return m_fpsheader; }
+    std::string_view headerbottom() const { return m_headerbottom; }
+    std::string_view footer() const { return m_footer; }
+    const MappingTable& mapping() const { return m_mapping; }
+
+    // Fills the pop-ups and shows the start-up label and picture, once the
+    // controls are connected and before the window is first shown.
+    void viewDidLoad();
+
+    // Loads a file the user picked, from the chooser or by dropping it.
+    void openFile(const QUrl& url);
+
+public slots:
+    // Asks for a timing file and loads it.
+    void Opendat();
+    // Converts the loaded text and puts the keyframe document on the clipboard.
+    void go();
+
+private:
+    void writeLine(std::string_view line);
+    void reportOpenFailure(const TextInputError& error, const QString& path);
+    void showStatus(const QString& message);
+
+    std::unique_ptr<FileChooser> m_chooser;
+    std::ostream& m_diagnostics;
+
+    QPointer<QComboBox> m_frames;
+    QPointer<QLabel> m_fpstext;
+    QPointer<QComboBox> m_pset;
+    QPointer<QLabel> m_fileselect;
+    QPointer<ImageView> m_Picture;
+    QPointer<QStatusBar> m_statusline;
+
+    std::string m_fps;
+    std::string m_newdat;
+    std::string m_newdatout;
+    const std::string_view m_headertop;
+    std::string m_fpsheader;
+    const std::string_view m_headerbottom;
+    const std::string_view m_footer;
+    MappingTable m_mapping;
+};
+
+} // namespace mouthkey

@@ -1,0 +1,20 @@
+#include "app/AppIcon.h"
+#include "app/DialogFileChooser.h"
+#include "app/MainWindow.h"
+
+#include <QApplication>
+
+#include <iostream>
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mouthkey"));
+    QApplication::setApplicationVersion(QStringLiteral(MOUTHKEY_VERSION));
+    QApplication::setWindowIcon(mouthkey::applicationIcon());
+    QApplication::setQuitOnLastWindowClosed(true);
+
+    mouthkey::MainWindow window(std::make_unique<mouthkey::DialogFileChooser>(), std::cout);
+    window.show();
+    return QApplication::exec();
+}

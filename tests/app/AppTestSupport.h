@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/FileChooser.h"
+#include "app/ImageView.h"
+#include "app/MainWindow.h"
+#include "app/ViewController.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace mouthkey::testing {
+
+// Answers in place of the file dialog, from a queue the test fills.
+class ScriptedChooser final : public FileChooser {
+public:
+    std::deque<FileChoice> answers;
+    int asked = 0;
+
+    FileChoice chooseDatFile(QWidget*) override {
+        ++asked;
+        if (answers.empty()) {
+            return {FileChoice::Outcome::Cancelled, {}};
+        }
+        FileChoice answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// A window as the application builds it, with a scripted chooser and its
+// diagnostic lines captured.
+struct AppUnderTest {
+    std::ostringstream out;
+    ScriptedChooser* chooser = nullptr;
+    std::unique_ptr<MainWindow> window;
+    QTemporaryDir dir;
+
+    AppUnderTest() {
+        auto scripted = std::make_unique<ScriptedChooser>();
+        chooser = scripted.get();
+        window = std::make_unique<MainWindow>(std::move(scripted), out);
+    }
+
+    ViewController& vc() const { return window->controller(); }
+
+    QString pathOf(const QString& name) const { return dir.filePath(name); }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        const QString path = pathOf(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            qFatal("cannot write test file %s", qPrintable(path));
+        }
+        return path;
+    }
+
+    void openPath(const QString& path) {
+        chooser->answers.push_back({FileChoice::Outcome::Confirmed, QUrl::fromLocalFile(path)});
+        vc().Opendat();
+    }
+
+    void cancelOpen() {
+        chooser->answers.push_back({FileChoice::Outcome::Cancelled, {}});
+        vc().Opendat();
+    }
+
+    // Everything written to the diagnostic stream since the last call.
+    std::string takeOutput() {
+        std::string text = out.str();
+        out.str({});
+        return text;
+    }
+
+    QString label() const { return vc().fileselect()->text(); }
+    QString picture() const { return vc().Picture()->imageName(); }
+    QString status() const { return vc().statusline()->currentMessage(); }
+};
+
+inline std::string urlLine(const QString& path) {
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString() + "\n";
+}
+
+} // namespace mouthkey::testing
+
+// Readable failure messages for the UTF-8 texts the controller holds.
+namespace QTest {
+template <> inline char* toString(const std::string& text) {
+    return QTest::toString(QString::fromStdString(text));
+}
+} // namespace QTest

@@ -1,0 +1,172 @@
+#include "AppTestSupport.h"
+
+#include "app/BusyCursor.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QPushButton>
+
+using namespace mouthkey;
+using namespace mouthkey::testing;
+
+namespace {
+
+QMimeData* urlsData(const QList<QUrl>& urls) {
+    auto* mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
+}
+
+// Drags the data over the window and, if the window takes it, drops it.
+bool dragAndDrop(QWidget& window, const QMimeData& mime) {
+    const QPoint at = window.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shortcutsRunTheActions() {
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+        const QString path = app.writeFile("take.dat", "h\n1 AI\n");
+        app.chooser->answers.push_back({FileChoice::Outcome::Confirmed, QUrl::fromLocalFile(path)});
+
+        QTest::keyClick(app.window.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(app.chooser->asked, 1);
+        QCOMPARE(app.label(), QStringLiteral("take.dat"));
+
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(app.window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(app.picture(), QStringLiteral("happy"));
+        QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("\t1 \t-40")));
+
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(app.window.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("\t1 \t-40")));
+
+        QTest::keyClick(app.window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!app.window->isVisible());
+    }
+
+    void buttonsRunTheActions() {
+        AppUnderTest app;
+        app.window->findChild<QPushButton*>("openButton")->click();
+        QCOMPARE(app.chooser->asked, 1);
+        QCOMPARE(app.takeOutput(), std::string("user cancelled\n"));
+        app.window->findChild<QPushButton*>("convertButton")->click();
+        QCOMPARE(app.picture(), QStringLiteral("happy"));
+    }
+
+    void tabVisitsTheControlsInOrder() {
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+        auto* open = app.window->findChild<QPushButton*>("openButton");
+        open->setFocus();
+        const QList<QWidget*> order = {app.vc().pset(), app.vc().frames(),
+                                       app.window->findChild<QPushButton*>("convertButton"), open};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void droppedFileLoadsLikeAConfirmedOpen_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("lower-case extension") << "take.dat";
+        QTest::newRow("upper-case extension") << "TAKE.DAT";
+    }
+
+    void droppedFileLoadsLikeAConfirmedOpen() {
+        QFETCH(QString, name);
+        AppUnderTest app;
+        const QString path = app.writeFile(name, "h\n1 AI\n");
+        std::unique_ptr<QMimeData> mime(urlsData({QUrl::fromLocalFile(path)}));
+
+        QVERIFY(dragAndDrop(*app.window, *mime));
+        QCOMPARE(app.takeOutput(), urlLine(path));
+        QCOMPARE(app.label(), name);
+        QCOMPARE(app.picture(), QStringLiteral("smile"));
+        QCOMPARE(app.vc().newdat(), std::string("h\n1 AI\n"));
+        QCOMPARE(app.chooser->asked, 0);
+    }
+
+    void droppedBadFileIsReportedLikeAnOpen() {
+        AppUnderTest app;
+        const QString path = app.writeFile("bad.dat", "h\n1 \xFF\n");
+        std::unique_ptr<QMimeData> mime(urlsData({QUrl::fromLocalFile(path)}));
+
+        QVERIFY(dragAndDrop(*app.window, *mime));
+        QVERIFY(app.takeOutput().ends_with("' is not valid UTF-8 text\n"));
+        QCOMPARE(app.label(), QStringLiteral("None"));
+        QCOMPARE(app.picture(), QStringLiteral("rest"));
+        QCOMPARE(app.vc().newdat(), std::string("new dat"));
+        QCOMPARE(app.status(), QStringLiteral("'bad.dat' is not valid UTF-8 text"));
+    }
+
+    void otherDragsAreRefused_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("remote");
+        QTest::newRow("two files") << QStringList{"a.dat", "b.dat"} << false;
+        QTest::newRow("not a .dat file") << QStringList{"notes.txt"} << false;
+        QTest::newRow("no extension") << QStringList{"dat"} << false;
+        QTest::newRow("remote file") << QStringList{"take.dat"} << true;
+    }
+
+    void otherDragsAreRefused() {
+        QFETCH(QStringList, names);
+        QFETCH(bool, remote);
+        AppUnderTest app;
+        QList<QUrl> urls;
+        for (const QString& name : names) {
+            const QString path = app.writeFile(name, "h\n1 AI\n");
+            urls << (remote ? QUrl(QStringLiteral("https://example.org/") + name)
+                            : QUrl::fromLocalFile(path));
+        }
+        std::unique_ptr<QMimeData> mime(urlsData(urls));
+        QVERIFY(!dragAndDrop(*app.window, *mime));
+
+        // Even a drop that arrives without a drag first changes nothing.
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime.get(), Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(app.window.get(), &drop);
+        QCOMPARE(app.takeOutput(), std::string());
+        QCOMPARE(app.label(), QStringLiteral("None"));
+
+        std::unique_ptr<QMimeData> text(new QMimeData);
+        text->setText(QStringLiteral("h\n1 AI\n"));
+        QVERIFY(!dragAndDrop(*app.window, *text));
+    }
+
+    void busyCursorOnlyForLargeWork() {
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        {
+            const BusyCursor busy(BusyCursor::noticeableBytes - 1);
+            QVERIFY(!busy.active());
+            QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        }
+        {
+            const BusyCursor busy(BusyCursor::noticeableBytes);
+            QVERIFY(busy.active());
+            QVERIFY(QGuiApplication::overrideCursor() != nullptr);
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "WindowTest.moc"
