@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -132,6 +133,19 @@ void MainWindow::buildMenu() {
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QAction* about = help->addAction(tr("&About Mouthkey"));
+    about->setObjectName(QStringLiteral("aboutAction"));
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this,
+            [this] { QMessageBox::about(this, tr("About Mouthkey"), aboutText()); });
+}
+
+QString MainWindow::aboutText() {
+    return tr("<h3>Mouthkey %1</h3>"
+              "<p>Turns lip-sync timing files into keyframes for compositing.</p>")
+        .arg(QStringLiteral(MOUTHKEY_VERSION));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

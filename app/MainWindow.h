@@ -21,6 +21,9 @@ public:
 
     ViewController& controller() const { return *m_controller; }
 
+    // What Help > About shows: the name, the version and what it is for.
+    static QString aboutText();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

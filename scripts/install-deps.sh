@@ -6,6 +6,7 @@ set -euo pipefail
 build_pkgs=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-dejavu-core
+  dpkg-dev  # cpack -G DEB computes the package dependencies with it
 )
 test_pkgs=(
   libgtest-dev libbenchmark-dev

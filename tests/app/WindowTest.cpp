@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace mouthkey;
 using namespace mouthkey::testing;
@@ -165,6 +167,22 @@ private slots:
             QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         }
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    void aboutShowsTheVersion() {
+        AppUnderTest app;
+        auto* about = app.window->findChild<QAction*>(QStringLiteral("aboutAction"));
+        QVERIFY(about);
+        QString shown;
+        // The box is modal: read and close it from inside its own event loop.
+        QTimer::singleShot(0, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        about->trigger();
+        QVERIFY2(shown.contains(QStringLiteral("Mouthkey " MOUTHKEY_VERSION)), qPrintable(shown));
     }
 };
 
