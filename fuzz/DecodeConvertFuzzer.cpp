@@ -33,21 +33,6 @@ void check(bool ok, const char* what) {
     }
 }
 
-std::string convertInChunks(const std::string& text, const MappingTable& mapping, std::mt19937& rng,
-                            std::size_t bufferSize) {
-    std::string out;
-    DataLineConverter converter(
-        mapping, [&](std::string_view s) { out.append(s); }, bufferSize);
-    std::uniform_int_distribution<std::size_t> chunk(0, 9);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min(chunk(rng), text.size() - at);
-        converter.feed(std::string_view(text).substr(at, n));
-        at += n;
-    }
-    converter.finish();
-    return out;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -88,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !problem.empty()) {
         fail("keyframe lines:", problem);
     }
-    check(convertInChunks(text, mapping, rng, bufferSize) == lines,
+    check(reference::convertInChunks(text, mapping, rng, bufferSize) == lines,
           "chunk boundaries changed the result");
     check(document == assembleDocument(headertop, rateLine(rateIndex), headerbottom, lines, footer),
           "streamed document differs from the assembled one");

@@ -66,21 +66,6 @@ std::string randomText(std::mt19937& rng) {
     return text;
 }
 
-std::string convertInChunks(const std::string& text, const MappingTable& mapping, std::mt19937& rng,
-                            std::size_t bufferSize) {
-    std::string out;
-    DataLineConverter converter(
-        mapping, [&](std::string_view s) { out.append(s); }, bufferSize);
-    std::uniform_int_distribution<std::size_t> chunk(0, 9);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t n = std::min(chunk(rng), text.size() - at);
-        converter.feed(std::string_view(text).substr(at, n));
-        at += n;
-    }
-    converter.finish();
-    return out;
-}
-
 TEST(ConversionProperties, randomTextsKeepTheRules) {
     std::mt19937 rng(20261208);
     for (int round = 0; round < 4000; ++round) {

@@ -3,9 +3,12 @@
 // A plain reading of the data-line rules, slow and obvious, and the
 // properties every conversion keeps; shared by the randomised tests and the
 // fuzzer.
+#include "conversion/DataLineConversion.h"
 #include "conversion/MappingTables.h"
 
+#include <algorithm>
 #include <array>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -120,6 +123,23 @@ inline std::string keyframeLinesProblem(const std::string& text, const MappingTa
         }
     }
     return {};
+}
+
+// Converts text fed in random chunks of 0 to 9 bytes, so that separators and
+// tokens are cut everywhere.
+inline std::string convertInChunks(const std::string& text, const MappingTable& mapping,
+                                   std::mt19937& rng, std::size_t bufferSize) {
+    std::string out;
+    DataLineConverter converter(
+        mapping, [&](std::string_view s) { out.append(s); }, bufferSize);
+    std::uniform_int_distribution<std::size_t> chunk(0, 9);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(chunk(rng), text.size() - at);
+        converter.feed(std::string_view(text).substr(at, n));
+        at += n;
+    }
+    converter.finish();
+    return out;
 }
 
 } // namespace mouthkey::reference
