@@ -33,8 +33,11 @@ std::optional<QString> runConversion(const ConvertRequest& request) {
     if (!out.open()) {
         return out.error();
     }
-    if (const auto error = streamDocument(in.bytes, request.setIndex, request.rateIndex,
-                                          [&out](std::string_view chunk) { out.write(chunk); })) {
+    // Large chunks keep the number of write calls small on big files.
+    constexpr std::size_t outputChunkSize = 1 << 20;
+    if (const auto error = streamDocument(
+            in.bytes, request.setIndex, request.rateIndex,
+            [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize)) {
         return describeInputError(*error, request.input);
     }
     if (!out.commit()) {
