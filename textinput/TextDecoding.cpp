@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <cstdint>
+
 namespace mouthkey {
 
 namespace {
@@ -22,6 +24,23 @@ std::string_view view(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+// Qt's UTF-32 decoder passes surrogate code points through as UTF-16 units,
+// where a high one followed by a low one would read as a valid pair; none of
+// them is a character, so check the units themselves.
+bool utf32UnitsAreCharacters(QByteArrayView raw, bool bigEndian) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(raw.data());
+    for (qsizetype at = 0; at + 4 <= raw.size(); at += 4) {
+        const unsigned char* b = bytes + at;
+        const std::uint32_t unit =
+            bigEndian ? (std::uint32_t{b[0]} << 24) | (b[1] << 16) | (b[2] << 8) | b[3]
+                      : (std::uint32_t{b[3]} << 24) | (b[2] << 16) | (b[1] << 8) | b[0];
+        if ((unit >= 0xD800 && unit <= 0xDFFF) || unit > 0x10FFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Decodes UTF-16 or UTF-32 in chunks; returns false at the first invalid
 // unit. With a null sink it only validates.
 bool decodeWide(QByteArrayView raw, QStringConverter::Encoding encoding, const ChunkSink* sink) {
@@ -29,6 +48,10 @@ bool decodeWide(QByteArrayView raw, QStringConverter::Encoding encoding, const C
         (encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE) ? 2 : 4;
     if (raw.size() % unit != 0) {
         return false; // a truncated last character
+    }
+    if (unit == 4 && !sink &&
+        !utf32UnitsAreCharacters(raw, encoding == QStringConverter::Utf32BE)) {
+        return false;
     }
     QStringDecoder decoder(encoding); // skips the initial byte-order mark
     QString pendingHighSurrogate;

@@ -75,6 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"UTF-16 lone low surrogate", bytes("\xFE\xFF\xDC\x00\x00h"s), "", "UTF-16"},
         DecodeCase{"UTF-16 ends inside a pair", bytes("\xFF\xFEh\0=\xD8"s), "", "UTF-16"},
         DecodeCase{"UTF-32 beyond U+10FFFF", bytes("\xFF\xFE\0\0h\0\0\0\0\0\x11\0"s), "", "UTF-32"},
+        DecodeCase{"UTF-32 surrogate pair as two units",
+                   bytes("\xFF\xFE\0\0h\0\0\0\0\xD8\0\0\0\xDC\0\0"s), "", "UTF-32"},
+        DecodeCase{"UTF-32BE lone surrogate", bytes("\0\0\xFE\xFF\0\0\xDF\xFF"s), "", "UTF-32"},
         DecodeCase{"UTF-32 truncated", bytes("\xFF\xFE\0\0h\0\0"s), "", "UTF-32"}));
 
 TEST(Decode, surrogatePairAcrossTheDecoderChunkBoundaryStaysWhole) {
