@@ -13,7 +13,7 @@ enum class SourceKinds {
     // Only regular files: anything else could block (a pipe with no writer)
     // or never end (a device), which a window must not risk.
     RegularFilesOnly,
-    // Regular files, named pipes and sockets, as a command-line tool is
+    // Regular files and named pipes, as a command-line tool is
     // handed by process substitution; still no folders or devices.
     FilesAndPipes,
 };

@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace mouthkey;
@@ -67,6 +68,23 @@ TEST_F(FileBytesTest, pipeIsReadWhenAllowed) {
     writer.join();
     ASSERT_FALSE(read.error.has_value());
     EXPECT_EQ(read.bytes, QByteArray("h\n1 AI\n"));
+}
+
+TEST_F(FileBytesTest, lockedFolderIsReportedAsSuch) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root may read anything";
+    }
+    const QString locked = path("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    QFile f(locked + QStringLiteral("/take.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions{}));
+    const FileBytes read = readFileBytes(f.fileName(), SourceKinds::RegularFilesOnly);
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(read.error.has_value());
+    EXPECT_EQ(read.error->reason, QStringLiteral("Permission denied"));
 }
 
 TEST_F(FileBytesTest, deviceIsRefusedEvenWhenPipesAreAllowed) {
