@@ -48,6 +48,8 @@ void MainWindow::buildForm() {
     auto* fileselect = new QLabel(central);
     fileselect->setAccessibleName(tr("Loaded file"));
     fileselect->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A file may be called "<i>take.dat"; its name is never markup.
+    fileselect->setTextFormat(Qt::PlainText);
     // A long file name is cut off rather than stretching the window.
     fileselect->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     fileselect->setMinimumWidth(180);

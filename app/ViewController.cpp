@@ -6,6 +6,7 @@
 #include "conversion/KeyframeDocument.h"
 #include "textinput/FileBytes.h"
 #include "textinput/TextDecoding.h"
+#include "textinput/Utf8Text.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -31,17 +32,6 @@ template <class Control> Control& require(const QPointer<Control>& control, cons
         qFatal("Mouthkey: the window has no \"%s\" control connected", name);
     }
     return *control;
-}
-
-QString qstring(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Indices outside a title list fall back to its first entry, as the
-// conversion itself does.
-template <std::size_t N> QString titleAt(const std::array<std::string_view, N>& titles, int index) {
-    const bool inRange = index >= 0 && static_cast<std::size_t>(index) < N;
-    return qstring(titles[inRange ? static_cast<std::size_t>(index) : 0]);
 }
 
 QString withCapital(QString text) {
@@ -70,11 +60,11 @@ void ViewController::viewDidLoad() {
 
     rates.clear();
     for (const std::string_view title : frameRateTitles) {
-        rates.addItem(qstring(title));
+        rates.addItem(toQString(title));
     }
     sets.clear();
     for (const std::string_view title : phonemeSetTitles) {
-        sets.addItem(qstring(title));
+        sets.addItem(toQString(title));
     }
     label.setText(noFile);
     picture.setImageNamed(QStringLiteral("rest"));
@@ -133,7 +123,9 @@ void ViewController::openFile(const QUrl& url) {
     // Only now, with the text safely in hand, does the window claim the new file.
     m_newdat = std::move(decoded.text);
     label.setText(info.fileName());
-    label.setToolTip(QDir::toNativeSeparators(info.absoluteFilePath()));
+    // Tool tips guess at rich text; a path is always shown as spelled.
+    label.setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>")
+                         .arg(QDir::toNativeSeparators(info.absoluteFilePath()).toHtmlEscaped()));
     picture.setImageNamed(QStringLiteral("smile"));
     showStatus(QStringLiteral("Loaded %1").arg(info.fileName()));
 }
@@ -168,13 +160,14 @@ void ViewController::go() {
 
     const std::string document =
         assembleDocument(m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
-    QGuiApplication::clipboard()->setText(qstring(document), QClipboard::Clipboard);
+    QGuiApplication::clipboard()->setText(toQString(document), QClipboard::Clipboard);
 
     const auto keyframes = std::count(m_newdatout.begin(), m_newdatout.end(), '\n');
     showStatus(QStringLiteral("Copied %1 %2 (%3, %4 fps)")
                    .arg(keyframes)
                    .arg(keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
-                        titleAt(phonemeSetTitles, setIndex), titleAt(frameRateTitles, rateIndex)));
+                        toQString(phonemeSetTitle(setIndex)),
+                        toQString(frameRateTitle(rateIndex))));
 }
 
 void ViewController::writeLine(std::string_view line) {

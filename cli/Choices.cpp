@@ -1,5 +1,7 @@
 #include "cli/Choices.h"
 
+#include "textinput/Utf8Text.h"
+
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 
@@ -7,17 +9,11 @@
 
 namespace mouthkey {
 
-namespace {
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
+namespace {} // namespace
 
 std::optional<int> findPhonemeSet(QStringView name) {
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
-        if (name.compare(qs(phonemeSetTitles[i]), Qt::CaseInsensitive) == 0 ||
+        if (name.compare(toQString(phonemeSetTitles[i]), Qt::CaseInsensitive) == 0 ||
             name == QString::number(i)) {
             return static_cast<int>(i);
         }
@@ -27,7 +23,7 @@ std::optional<int> findPhonemeSet(QStringView name) {
 
 std::optional<int> findFrameRate(QStringView title) {
     for (std::size_t i = 0; i < frameRateTitles.size(); ++i) {
-        if (title == qs(frameRateTitles[i])) {
+        if (title == toQString(frameRateTitles[i])) {
             return static_cast<int>(i);
         }
     }
@@ -37,11 +33,11 @@ std::optional<int> findFrameRate(QStringView title) {
 QString choicesText() {
     QString text = QStringLiteral("Phoneme sets (--set, by title in any case, or by index):\n");
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
-        text += QStringLiteral("  %1  %2\n").arg(i).arg(qs(phonemeSetTitles[i]));
+        text += QStringLiteral("  %1  %2\n").arg(i).arg(toQString(phonemeSetTitles[i]));
     }
     text += QStringLiteral("Frame rates (--fps, by title):\n ");
     for (const auto title : frameRateTitles) {
-        text += QLatin1Char(' ') + qs(title);
+        text += QLatin1Char(' ') + toQString(title);
     }
     return text + QLatin1Char('\n');
 }

@@ -241,7 +241,7 @@ void DataLineConverter::write(const char* data, std::size_t size) {
 
 // Converts text whose end is the end of a line (or of the input).
 //
-// This is the hot loop. It walks the event bytes of each eight-byte word; all
+// This is the hot loop. It walks the event bytes of each 64-byte block; all
 // other bytes are token content and are copied later, token by token. The
 // write cursor lives in a local, since stores through char* could alias a
 // member and would force reloads; it is synced around every call that may

@@ -2,10 +2,13 @@
 
 namespace mouthkey {
 
-std::string rateLine(int rateIndex) {
+std::string_view frameRateTitle(int rateIndex) {
     const bool known = rateIndex >= 0 && rateIndex < static_cast<int>(frameRateTitles.size());
-    const std::string_view title = frameRateTitles[known ? static_cast<std::size_t>(rateIndex) : 0];
-    return std::string("\tUnits Per Second\t").append(title);
+    return frameRateTitles[known ? static_cast<std::size_t>(rateIndex) : 0];
+}
+
+std::string rateLine(int rateIndex) {
+    return std::string("\tUnits Per Second\t").append(frameRateTitle(rateIndex));
 }
 
 std::string assembleDocument(std::string_view headertop, std::string_view fpsheader,

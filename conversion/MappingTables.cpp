@@ -35,4 +35,9 @@ MappingTable buildMapping(int setIndex) {
     return MappingTable(std::move(values));
 }
 
+std::string_view phonemeSetTitle(int setIndex) {
+    const bool known = setIndex >= 0 && setIndex < static_cast<int>(phonemeSetTitles.size());
+    return phonemeSetTitles[known ? static_cast<std::size_t>(setIndex) : 0];
+}
+
 } // namespace mouthkey

@@ -20,8 +20,9 @@ inline constexpr std::array<std::string_view, 14> phonemeKeys{
 };
 
 // Maps the 14 phoneme names to position values ("\tX\t4.00668\t0").
-// A tiny fixed table: lookup switches on the token's length and bytes
-// instead of hashing, because it runs once per token of every data line.
+// A tiny fixed table: lookup is a perfect hash over the packed token (see
+// keyIndex), with no allocation and no string hashing, because it runs once
+// per token of every data line.
 class MappingTable {
 public:
     using Values = std::array<std::string, phonemeKeys.size()>;
@@ -58,6 +59,10 @@ private:
 
 // Index 0 to 4 gives that phoneme set's table; any other index gives the default table.
 MappingTable buildMapping(int setIndex);
+
+// The title of the set whose values an index gives: the default table's
+// values are set 0's, so any index outside the list names set 0.
+std::string_view phonemeSetTitle(int setIndex);
 
 namespace detail {
 

@@ -85,3 +85,14 @@ TEST(MappingTables, nearMissesHaveNoEntry) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MappingTables, titleOfAnIndexNamesTheTableItGives) {
+    EXPECT_EQ(phonemeSetTitle(4), "Full Set");
+    EXPECT_EQ(phonemeSetTitle(3), "Adobe Character Animator");
+    EXPECT_EQ(phonemeSetTitle(-1), "Preston Blair");
+    EXPECT_EQ(phonemeSetTitle(5), "Preston Blair");
+}
+
+} // namespace
