@@ -165,7 +165,11 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
     if (const auto url = droppedDatFile(event->mimeData())) {
         event->acceptProposedAction();
-        m_controller->openFile(*url);
+        // Load once the drop has been answered: reading a large file inside
+        // the drop event would keep the dragging application waiting.
+        QMetaObject::invokeMethod(
+            m_controller, [controller = m_controller, url = *url] { controller->openFile(url); },
+            Qt::QueuedConnection);
     }
 }
 

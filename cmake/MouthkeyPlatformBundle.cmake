@@ -24,8 +24,10 @@ function(mouthkey_declare_gui_app target)
         foreach(size IN ITEMS 16 32 128 256 512)
             math(EXPR double "${size} * 2")
             list(APPEND render_commands
-                COMMAND render-icon "${MOUTHKEY_ICON_SVG}" "${iconset}/icon_${size}x${size}.png" ${size}
-                COMMAND render-icon "${MOUTHKEY_ICON_SVG}" "${iconset}/icon_${size}x${size}@2x.png" ${double})
+                COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:render-icon>
+                        "${MOUTHKEY_ICON_SVG}" "${iconset}/icon_${size}x${size}.png" ${size}
+                COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:render-icon>
+                        "${MOUTHKEY_ICON_SVG}" "${iconset}/icon_${size}x${size}@2x.png" ${double})
         endforeach()
         add_custom_command(OUTPUT "${icns}"
             COMMAND ${CMAKE_COMMAND} -E make_directory "${iconset}"

@@ -10,9 +10,9 @@ build_pkgs=(
 )
 test_pkgs=(
   libgtest-dev libbenchmark-dev
-  xvfb xdotool xclip xauth
+  xvfb xdotool xclip
   clang libclang-rt-14-dev
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils file
   gawk time
 )
 
