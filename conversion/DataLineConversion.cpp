@@ -15,10 +15,9 @@ namespace mouthkey {
 
 namespace {
 
-// What a byte may start: most bytes are plain token content.
+// Which line separator a byte may start; most bytes start none.
 enum ByteKind : unsigned char {
     Plain,
-    Space,
     Break, // LF, VT, FF, CR
     Lead2, // 0xC2: NEL is C2 85
     Lead3, // 0xE2: LINE SEPARATOR is E2 80 A8, PARAGRAPH SEPARATOR E2 80 A9
@@ -26,7 +25,6 @@ enum ByteKind : unsigned char {
 
 constexpr std::array<ByteKind, 256> makeKinds() {
     std::array<ByteKind, 256> kinds{};
-    kinds[' '] = Space;
     for (unsigned char c : {'\n', '\v', '\f', '\r'}) {
         kinds[c] = Break;
     }
