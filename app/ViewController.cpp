@@ -102,7 +102,7 @@ void ViewController::openFile(const QUrl& url) {
     writeLine(url.toString(QUrl::FullyEncoded).toStdString());
     const QString path = url.toLocalFile();
     if (path.isEmpty()) {
-        reportOpenFailure({TextInputError::Kind::Unreadable, QStringLiteral("not a local file")},
+        reportOpenFailure({IoError::Kind::Unreadable, QStringLiteral("not a local file")},
                           url.toDisplayString());
         return;
     }
@@ -130,7 +130,7 @@ void ViewController::openFile(const QUrl& url) {
     showStatus(QStringLiteral("Loaded %1").arg(info.fileName()));
 }
 
-void ViewController::reportOpenFailure(const TextInputError& error, const QString& path) {
+void ViewController::reportOpenFailure(const IoError& error, const QString& path) {
     // The label and picture keep showing what is really loaded.
     writeLine("error: " + error.describe(QDir::toNativeSeparators(path)).toStdString());
     showStatus(withCapital(error.describe(QFileInfo(path).fileName())));

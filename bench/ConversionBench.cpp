@@ -1,5 +1,6 @@
 // Throughput of the conversion core on a realistic timing text of about 100 MB.
 #include "conversion/DataLineConversion.h"
+#include "conversion/DocumentWriter.h"
 #include "conversion/KeyframeDocument.h"
 
 #include <benchmark/benchmark.h>
@@ -79,6 +80,25 @@ void BM_convertInFileChunks(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// The converter's path: the whole document streamed in 1 MiB chunks.
+void BM_writeDocument(benchmark::State& state) {
+    const std::string& text = realisticText();
+    for (auto _ : state) {
+        std::size_t written = 0;
+        DocumentWriter writer(
+            4, 0,
+            [&](std::string_view s) {
+                benchmark::DoNotOptimize(s.data());
+                written += s.size();
+            },
+            std::size_t{1} << 20);
+        writer.feed(text);
+        writer.finish();
+        benchmark::DoNotOptimize(written);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_wholeDocument(benchmark::State& state) {
     const std::string& text = realisticText();
     for (auto _ : state) {
@@ -94,6 +114,7 @@ void BM_wholeDocument(benchmark::State& state) {
 BENCHMARK(BM_convertToString)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertStreaming)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertInFileChunks)->Arg(64 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -9,8 +9,6 @@
 
 namespace mouthkey {
 
-namespace {} // namespace
-
 std::optional<int> findPhonemeSet(QStringView name) {
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
         if (name.compare(toQString(phonemeSetTitles[i]), Qt::CaseInsensitive) == 0 ||

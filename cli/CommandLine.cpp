@@ -1,6 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "cli/Choices.h"
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+#include "textinput/Utf8Text.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -59,12 +62,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption set(
         QStringLiteral("set"),
-        QStringLiteral("Phoneme set, by title in any case or by index 0 to 4 (default: "
-                       "\"Preston Blair\")."),
-        QStringLiteral("SET"), QStringLiteral("Preston Blair"));
-    const QCommandLineOption fps(QStringLiteral("fps"),
-                                 QStringLiteral("Frame rate, by title (default: 24)."),
-                                 QStringLiteral("RATE"), QStringLiteral("24"));
+        QStringLiteral("Phoneme set, by title in any case or by index 0 to %1 (default: \"%2\").")
+            .arg(phonemeSets.size() - 1)
+            .arg(toQString(phonemeSetTitle(-1))),
+        QStringLiteral("SET"), toQString(phonemeSetTitle(-1)));
+    const QCommandLineOption fps(
+        QStringLiteral("fps"),
+        QStringLiteral("Frame rate, by title (default: %1).").arg(toQString(frameRateTitle(-1))),
+        QStringLiteral("RATE"), toQString(frameRateTitle(-1)));
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the document to FILE, replacing it only once the whole document is "

@@ -1,49 +1,36 @@
 #include "cli/ConvertJob.h"
 
 #include "cli/DocumentOutput.h"
-#include "cli/DocumentStream.h"
+#include "textinput/DecodedDocument.h"
 #include "textinput/FileBytes.h"
 
 namespace mouthkey {
 
-namespace {
-
-QString describeInputError(const TextInputError& error, const std::optional<QString>& input) {
-    if (input) {
-        return error.describe(*input);
-    }
-    if (error.kind == TextInputError::Kind::Undecodable) {
-        return QStringLiteral("standard input is not valid %1 text").arg(error.reason);
-    }
-    return QStringLiteral("cannot read standard input: %1").arg(error.reason);
-}
-
-} // namespace
-
-std::optional<QString> runConversion(const ConvertRequest& request) {
+std::optional<IoError> runConversion(const ConvertRequest& request) {
     // The whole input is read before the output is touched, so converting a
     // file onto itself is safe.
     const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
                                        : readStandardInput();
     if (in.error) {
-        return describeInputError(*in.error, request.input);
+        return in.error;
     }
 
     DocumentOutput out(request.output);
-    if (!out.open()) {
-        return out.error();
+    if (auto error = out.open()) {
+        return error;
     }
     // Large chunks keep the number of write calls small on big files.
     constexpr std::size_t outputChunkSize = 1 << 20;
-    if (const auto error = streamDocument(
+    if (auto error = writeDecodedDocument(
             in.bytes, request.setIndex, request.rateIndex,
             [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize)) {
-        return describeInputError(*error, request.input);
+        return error;
     }
-    if (!out.commit()) {
-        return out.error();
-    }
-    return std::nullopt;
+    return out.commit();
+}
+
+QString describeFailure(const IoError& error, const ConvertRequest& request) {
+    return error.describe(error.kind == IoError::Kind::Unwritable ? request.output : request.input);
 }
 
 } // namespace mouthkey

@@ -31,11 +31,13 @@ void printUsage() {
 int printOutput(const QString& text) {
     DocumentOutput out(std::nullopt);
     const QByteArray bytes = text.toUtf8();
-    if (out.open()) {
+    auto error = out.open();
+    if (!error) {
         out.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        error = out.commit();
     }
-    if (!out.commit()) {
-        printError(out.error());
+    if (error) {
+        printError(error->describe(std::nullopt));
         return static_cast<int>(ExitCode::FileError);
     }
     return static_cast<int>(ExitCode::Success);
@@ -61,7 +63,7 @@ int runConverter(const QStringList& arguments) {
         break;
     }
     if (const auto error = runConversion(command.request)) {
-        printError(*error);
+        printError(describeFailure(*error, command.request));
         return static_cast<int>(ExitCode::FileError);
     }
     return static_cast<int>(ExitCode::Success);

@@ -12,14 +12,14 @@ DocumentOutput::DocumentOutput(std::optional<QString> path) : m_path(std::move(p
 
 DocumentOutput::~DocumentOutput() = default;
 
-bool DocumentOutput::open() {
+std::optional<IoError> DocumentOutput::open() {
     // The converter hands over large chunks; buffering them again gains nothing.
     constexpr auto mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (!m_path) {
         auto out = std::make_unique<QFile>();
         const bool opened = out->open(fileno(stdout), mode, QFileDevice::DontCloseHandle);
         m_device = std::move(out);
-        return opened || fail();
+        return opened ? std::nullopt : fail();
     }
     const QFileInfo target(*m_path);
     if (target.exists() && !target.isFile() && !target.isDir()) {
@@ -27,17 +27,17 @@ bool DocumentOutput::open() {
         auto direct = std::make_unique<QFile>(*m_path);
         const bool opened = direct->open(mode);
         m_device = std::move(direct);
-        return opened || fail();
+        return opened ? std::nullopt : fail();
     }
     auto file = std::make_unique<QSaveFile>(*m_path);
     const bool opened = file->open(mode);
     m_replacement = file.get();
     m_device = std::move(file);
-    return opened || fail();
+    return opened ? std::nullopt : fail();
 }
 
 void DocumentOutput::write(std::string_view chunk) {
-    if (!m_error.isEmpty() || !m_device) {
+    if (m_error || !m_device) {
         return;
     }
     // A short write is no error yet (a pipe may take only part); writing
@@ -55,27 +55,26 @@ void DocumentOutput::write(std::string_view chunk) {
     }
 }
 
-bool DocumentOutput::commit() {
-    if (!m_error.isEmpty() || !m_device) {
-        return false;
+std::optional<IoError> DocumentOutput::commit() {
+    if (m_error || !m_device) {
+        return m_error ? m_error : fail();
     }
     if (m_replacement) {
-        return m_replacement->commit() || fail();
+        return m_replacement->commit() ? std::nullopt : fail();
     }
     if (!m_device->flush()) {
         return fail();
     }
     m_device->close();
-    return m_device->error() == QFileDevice::NoError || fail();
+    return m_device->error() == QFileDevice::NoError ? std::nullopt : fail();
 }
 
-bool DocumentOutput::fail() {
-    if (m_error.isEmpty()) {
-        const QString reason = m_device ? m_device->errorString() : QString();
-        m_error = m_path ? QStringLiteral("cannot write '%1': %2").arg(*m_path, reason)
-                         : QStringLiteral("cannot write to standard output: %1").arg(reason);
+std::optional<IoError> DocumentOutput::fail() {
+    if (!m_error) {
+        m_error =
+            IoError{IoError::Kind::Unwritable, m_device ? m_device->errorString() : QString()};
     }
-    return false;
+    return m_error;
 }
 
 } // namespace mouthkey

@@ -1,10 +1,11 @@
 #include "conversion/KeyframeDocument.h"
 
+#include "conversion/PopupChoice.h"
+
 namespace mouthkey {
 
 std::string_view frameRateTitle(int rateIndex) {
-    const bool known = rateIndex >= 0 && rateIndex < static_cast<int>(frameRateTitles.size());
-    return frameRateTitles[known ? static_cast<std::size_t>(rateIndex) : 0];
+    return frameRateTitles[choiceRow(rateIndex, frameRateTitles.size())];
 }
 
 std::string rateLine(int rateIndex) {

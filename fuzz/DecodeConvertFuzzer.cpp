@@ -2,10 +2,10 @@
 // decoding, then conversion streamed in chunks. Any input must give either a
 // decode error with nothing handed out, or exactly the window's document,
 // with every property the randomised conversion tests check.
-#include "cli/DocumentStream.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "textinput/DecodedDocument.h"
 #include "textinput/TextDecoding.h"
 
 #include "ReferenceConversion.h"
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
 
     std::string document;
-    const auto streamError = streamDocument(
+    const auto streamError = writeDecodedDocument(
         raw, setIndex, rateIndex, [&](std::string_view chunk) { document.append(chunk); },
         bufferSize);
     check(error.has_value() == streamError.has_value(), "decoding and streaming disagree");

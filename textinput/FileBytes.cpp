@@ -19,7 +19,7 @@ namespace {
 const QString notRegular = QStringLiteral("not a regular file");
 
 FileBytes unreadable(const QString& reason) {
-    return {{}, TextInputError{TextInputError::Kind::Unreadable, reason}};
+    return {{}, IoError{IoError::Kind::Unreadable, reason}};
 }
 
 FileBytes readOpenFile(QFile& file) {

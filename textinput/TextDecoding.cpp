@@ -11,13 +11,13 @@ namespace {
 
 constexpr qsizetype decodeChunkSize = 1 << 20;
 
-TextInputError undecodable(QStringConverter::Encoding encoding) {
+IoError undecodable(QStringConverter::Encoding encoding) {
     QString name = QString::fromLatin1(QStringConverter::nameForEncoding(encoding));
     // The byte order is part of the mark, not something a user chose.
     if (name.endsWith(QLatin1String("LE")) || name.endsWith(QLatin1String("BE"))) {
         name.chop(2);
     }
-    return {TextInputError::Kind::Undecodable, name};
+    return {IoError::Kind::Undecodable, name};
 }
 
 std::string_view view(const QByteArray& bytes) {
@@ -79,7 +79,7 @@ bool decodeWide(QByteArrayView raw, QStringConverter::Encoding encoding, const C
 
 } // namespace
 
-std::optional<TextInputError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink) {
+std::optional<IoError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink) {
     const auto encoding = QStringConverter::encodingForData(raw).value_or(QStringConverter::Utf8);
     if (encoding == QStringConverter::Utf8) {
         if (raw.startsWith("\xEF\xBB\xBF")) {

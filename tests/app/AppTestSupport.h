@@ -5,8 +5,9 @@
 #include "app/MainWindow.h"
 #include "app/ViewController.h"
 
+#include "TestSupport.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,8 +56,7 @@ struct AppUnderTest {
 
     QString writeFile(const QString& name, const QByteArray& bytes) const {
         const QString path = pathOf(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        if (!test::writeFile(path, bytes)) {
             qFatal("cannot write test file %s", qPrintable(path));
         }
         return path;

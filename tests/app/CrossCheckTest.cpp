@@ -19,16 +19,9 @@ private slots:
         QTest::addColumn<int>("set");
         QTest::addColumn<int>("rate");
 
-        const auto sample = [](const char* name) {
-            QFile f(QStringLiteral(MOUTHKEY_SAMPLES_DIR "/") + QLatin1String(name));
-            if (!f.open(QIODevice::ReadOnly)) {
-                qFatal("missing sample %s", name);
-            }
-            return f.readAll();
-        };
-        const QByteArray hello = sample("hello-world-24fps.dat");
-        const QByteArray crlf = sample("good-morning-25fps-crlf.dat");
-        const QByteArray every = sample("every-phoneme.dat");
+        const QByteArray hello = test::readSample("hello-world-24fps.dat");
+        const QByteArray crlf = test::readSample("good-morning-25fps-crlf.dat");
+        const QByteArray every = test::readSample("every-phoneme.dat");
         QStringEncoder toUtf16(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom);
         const QByteArray utf16 = toUtf16.encode(QString::fromUtf8(every));
 

@@ -4,6 +4,7 @@
 
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "textinput/Utf8Text.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,6 @@ namespace {
 
 // Holds every phoneme name, so every table gives a different document.
 const char* const everyPhoneme = "every-phoneme.dat";
-
-QString qs(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 struct SetCase {
     const char* value; // nullptr: option left out
@@ -56,8 +53,9 @@ class FrameRateOption : public testing::TestWithParam<int> {};
 
 TEST_P(FrameRateOption, givesTheWindowsDocumentForThatRate) {
     const int index = GetParam();
-    const ConverterRun run = runConverter({samplePath(everyPhoneme), QStringLiteral("--fps"),
-                                           qs(frameRateTitles[static_cast<std::size_t>(index)])});
+    const ConverterRun run =
+        runConverter({samplePath(everyPhoneme), QStringLiteral("--fps"),
+                      toQString(frameRateTitles[static_cast<std::size_t>(index)])});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, windowDocument(readSample(everyPhoneme), 0, index));
 }
@@ -68,12 +66,12 @@ INSTANTIATE_TEST_SUITE_P(EveryTitle, FrameRateOption,
 // Every title of both lists appears in the text.
 void expectAllChoicesListed(const QByteArray& text) {
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
-        EXPECT_TRUE(
-            text.contains(QStringLiteral("%1  %2").arg(i).arg(qs(phonemeSetTitles[i])).toUtf8()))
+        EXPECT_TRUE(text.contains(
+            QStringLiteral("%1  %2").arg(i).arg(toQString(phonemeSetTitles[i])).toUtf8()))
             << phonemeSetTitles[i];
     }
     for (const auto title : frameRateTitles) {
-        EXPECT_TRUE(text.contains(" " + qs(title).toUtf8())) << title;
+        EXPECT_TRUE(text.contains(" " + toQString(title).toUtf8())) << title;
     }
 }
 

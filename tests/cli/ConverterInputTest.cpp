@@ -22,11 +22,6 @@ namespace {
 
 const char* const hello = "hello-world-24fps.dat";
 
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 struct SourceCase {
     const char* what;
     std::function<ConverterRun()> run;

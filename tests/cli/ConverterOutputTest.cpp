@@ -15,16 +15,6 @@ namespace {
 
 const char* const hello = "hello-world-24fps.dat";
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 struct DestinationCase {
     const char* what;
     // Runs the converter on the hello sample for a folder and returns where

@@ -4,7 +4,6 @@
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 
-#include <QFile>
 #include <QProcess>
 
 namespace mouthkey::test {
@@ -49,19 +48,6 @@ QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex) {
     const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
     return bytes(assembleDocument(headertop, rateLine(rateIndex), headerbottom,
                                   convertDataLines(view, buildMapping(setIndex)), footer));
-}
-
-QString samplePath(const char* name) {
-    return QStringLiteral(MOUTHKEY_SAMPLES_DIR "/") + QString::fromLatin1(name);
-}
-
-QByteArray readSample(const char* name) {
-    QFile file(samplePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 } // namespace mouthkey::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -22,10 +24,5 @@ ConverterRun runShell(const QString& script, const QStringList& arguments = {});
 
 // The document the window would put on the clipboard for this text and choices.
 QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex);
-
-QByteArray readSample(const char* name);
-QString samplePath(const char* name);
-
-QByteArray bytes(const std::string& s);
 
 } // namespace mouthkey::test

@@ -42,7 +42,7 @@ TEST_F(FileBytesTest, missingFileAndFolderAreUnreadable) {
 
     const FileBytes folder = readFileBytes(dir.path(), SourceKinds::FilesAndPipes);
     ASSERT_TRUE(folder.error.has_value());
-    EXPECT_EQ(folder.error->kind, TextInputError::Kind::Unreadable);
+    EXPECT_EQ(folder.error->kind, IoError::Kind::Unreadable);
 }
 
 #ifdef Q_OS_UNIX

@@ -34,7 +34,7 @@ TEST_P(Decode, decodesOrRejects) {
     const DecodedText decoded = decodeToUtf8(c.raw);
     if (c.error) {
         ASSERT_TRUE(decoded.error.has_value());
-        EXPECT_EQ(decoded.error->kind, TextInputError::Kind::Undecodable);
+        EXPECT_EQ(decoded.error->kind, IoError::Kind::Undecodable);
         EXPECT_EQ(decoded.error->reason.toStdString(), c.error);
         EXPECT_TRUE(decoded.text.empty()) << "nothing may be handed out from a bad file";
     } else {
@@ -100,10 +100,9 @@ TEST(Decode, sinkIsNotCalledForAFileThatGoesBadLate) {
 }
 
 TEST(Decode, errorsDescribeTheirSource) {
-    EXPECT_EQ(TextInputError({TextInputError::Kind::Undecodable, "UTF-8"}).describe("a.dat"),
+    EXPECT_EQ(IoError({IoError::Kind::Undecodable, "UTF-8"}).describe("a.dat"),
               QStringLiteral("'a.dat' is not valid UTF-8 text"));
-    EXPECT_EQ(TextInputError({TextInputError::Kind::Unreadable, "No such file or directory"})
-                  .describe("a.dat"),
+    EXPECT_EQ(IoError({IoError::Kind::Unreadable, "No such file or directory"}).describe("a.dat"),
               QStringLiteral("cannot read 'a.dat': No such file or directory"));
 }
 

@@ -1,5 +1,7 @@
 // Starts the real Mouthkey in a private X server, opens a sample through the
 // real file dialog with keystrokes, converts, and reads the real clipboard.
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -10,14 +12,11 @@
 
 #include <optional>
 
+using mouthkey::test::readFile;
+
 namespace {
 
 constexpr int stepTimeoutMs = 30000;
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void stop(QProcess& process) {
     if (process.state() == QProcess::NotRunning) {
@@ -124,7 +123,7 @@ private slots:
     }
 
     void opensConvertsAndPastes() {
-        const QString sample = QDir(MOUTHKEY_SAMPLES_DIR).absoluteFilePath("hello-world-24fps.dat");
+        const QString sample = mouthkey::test::samplePath("hello-world-24fps.dat");
         const QByteArray expected =
             readFile(QDir(MOUTHKEY_EXPECTED_DIR).filePath("hello-world-24fps.expected"));
         QVERIFY(!expected.isEmpty());

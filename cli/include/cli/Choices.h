@@ -8,7 +8,7 @@
 namespace mouthkey {
 
 // A phoneme set by its title in any case ("preston blair") or by its index
-// ("0" to "4"); nothing when neither matches.
+// in the list; nothing when neither matches.
 std::optional<int> findPhonemeSet(QStringView name);
 
 // A frame rate by its exact title ("24", "29.97"). Rates take no index,

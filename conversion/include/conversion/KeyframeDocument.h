@@ -28,8 +28,7 @@ inline constexpr std::array<std::string_view, 10> frameRateTitles{
     "24", "29.97", "30", "25", "15", "12", "8", "60", "50", "59.97",
 };
 
-// The title a frame-rate index stands for; any index outside the list
-// stands for index 0.
+// The title a frame-rate index stands for, by choiceRow.
 std::string_view frameRateTitle(int rateIndex);
 
 // The "Units Per Second" line for a frame-rate index, repeating its title.

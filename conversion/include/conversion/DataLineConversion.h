@@ -1,20 +1,17 @@
 #pragma once
 
+#include "conversion/ChunkSink.h"
 #include "conversion/MappingTables.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace mouthkey {
-
-// Receives converted output in chunks of bounded size.
-using ChunkSink = std::function<void(std::string_view)>;
 
 // Turns the text of a timing file into keyframe lines, one pass, in chunks.
 //

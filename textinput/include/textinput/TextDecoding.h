@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/DataLineConversion.h"
-#include "textinput/TextInputError.h"
+#include "conversion/ChunkSink.h"
+#include "textinput/IoError.h"
 
 #include <QByteArrayView>
 
@@ -17,11 +17,11 @@ namespace mouthkey {
 //
 // The sink sees the text in chunks, and only once the whole input is known
 // to be valid, so a caller never has to take back a partial result.
-std::optional<TextInputError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink);
+std::optional<IoError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink);
 
 struct DecodedText {
     std::string text;
-    std::optional<TextInputError> error;
+    std::optional<IoError> error;
 };
 
 DecodedText decodeToUtf8(QByteArrayView raw);

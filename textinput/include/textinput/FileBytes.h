@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textinput/TextInputError.h"
+#include "textinput/IoError.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,7 +20,7 @@ enum class SourceKinds {
 
 struct FileBytes {
     QByteArray bytes;
-    std::optional<TextInputError> error;
+    std::optional<IoError> error;
 };
 
 // Reads a whole file.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textinput/IoError.h"
+
 #include <QString>
 
 #include <memory>
@@ -24,22 +26,22 @@ public:
     DocumentOutput(const DocumentOutput&) = delete;
     DocumentOutput& operator=(const DocumentOutput&) = delete;
 
-    bool open();
+    std::optional<IoError> open();
     // After the first failure further writes are dropped; commit reports it.
     void write(std::string_view chunk);
     // Puts the document in place; without a commit a file is left untouched.
-    bool commit();
+    std::optional<IoError> commit();
 
-    // Why open, write or commit failed, naming the destination.
-    const QString& error() const noexcept { return m_error; }
+    // The destination's name for messages; nothing for standard output.
+    const std::optional<QString>& path() const noexcept { return m_path; }
 
 private:
-    bool fail();
+    std::optional<IoError> fail();
 
     std::optional<QString> m_path;
     std::unique_ptr<QFileDevice> m_device;
     QSaveFile* m_replacement = nullptr; // m_device, when it is a file to replace
-    QString m_error;
+    std::optional<IoError> m_error;
 };
 
 } // namespace mouthkey

@@ -18,7 +18,7 @@
 
 namespace mouthkey {
 
-struct TextInputError;
+struct IoError;
 
 // The state and behaviour of Mouthkey's one window: the loaded text, the
 // mapping table in use and the pieces of the last keyframe document, and the
@@ -71,7 +71,7 @@ public slots:
 
 private:
     void writeLine(std::string_view line);
-    void reportOpenFailure(const TextInputError& error, const QString& path);
+    void reportOpenFailure(const IoError& error, const QString& path);
     void showStatus(const QString& message);
 
     std::unique_ptr<FileChooser> m_chooser;

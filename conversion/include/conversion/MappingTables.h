@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/PopupChoice.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,15 +11,38 @@
 
 namespace mouthkey {
 
-// Titles of the phoneme-set pop-up, in index order.
-inline constexpr std::array<std::string_view, 5> phonemeSetTitles{
-    "Preston Blair", "PowerHouse", "Simplified Flash", "Adobe Character Animator", "Full Set",
-};
-
 // The 14 phoneme names every table maps, in table order.
 inline constexpr std::array<std::string_view, 14> phonemeKeys{
     "AI", "E", "L", "FV", "MBP", "O", "U", "WQ", "etc", "rest", "TH", "CH", "D", "K",
 };
+
+// One phoneme set: its pop-up title and the X value of each key, in
+// phonemeKeys order. A set is one row, so a title never lacks its values.
+struct PhonemeSet {
+    std::string_view title;
+    std::array<std::string_view, phonemeKeys.size()> x;
+};
+
+// The phoneme sets in pop-up order.
+// clang-format off
+inline constexpr std::array<PhonemeSet, 5> phonemeSets{{
+    //                             AI     E      L      FV     MBP    O      U      WQ     etc    rest   TH     CH     D      K
+    {"Preston Blair",            {"-40", "-30", "-20", "-10", "0",   "10",  "20",  "30",  "40",  "-50", "-40", "-40", "-40", "-40"}},
+    {"PowerHouse",               {"-20", "-40", "10",  "20",  "10",  "-10", "-30", "0",   "-40", "-50", "30",  "40",  "-40", "-40"}},
+    {"Simplified Flash",         {"-30", "-20", "10",  "20",  "-40", "0",   "0",   "0",   "-10", "-50", "-10", "-10", "-10", "-10"}},
+    {"Adobe Character Animator", {"-40", "-31", "5",   "-13", "14",  "23",  "41",  "41",  "-22", "-50", "-32", "-23", "-22", "-4"}},
+    {"Full Set",                 {"-42", "-35", "-28", "-21", "-14", "-7",  "0",   "8",   "15",  "-50", "22",  "29",  "36",  "43"}},
+}};
+// clang-format on
+
+// Titles of the phoneme-set pop-up, in index order.
+inline constexpr std::array<std::string_view, phonemeSets.size()> phonemeSetTitles = [] {
+    std::array<std::string_view, phonemeSets.size()> titles{};
+    for (std::size_t i = 0; i < phonemeSets.size(); ++i) {
+        titles[i] = phonemeSets[i].title;
+    }
+    return titles;
+}();
 
 // Maps the 14 phoneme names to position values ("\tX\t4.00668\t0").
 // A tiny fixed table: lookup is a perfect hash over the packed token (see
@@ -57,11 +82,11 @@ private:
     Values m_values;
 };
 
-// Index 0 to 4 gives that phoneme set's table; any other index gives the default table.
+// An index into phonemeSets gives that set's table; any other index gives the
+// default table, which holds the first set's values.
 MappingTable buildMapping(int setIndex);
 
-// The title of the set whose values an index gives: the default table's
-// values are set 0's, so any index outside the list names set 0.
+// The title of the set whose values an index gives.
 std::string_view phonemeSetTitle(int setIndex);
 
 namespace detail {

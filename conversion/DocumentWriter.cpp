@@ -1,0 +1,41 @@
+#include "conversion/DocumentWriter.h"
+
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+
+#include <ostream>
+
+namespace mouthkey {
+
+DocumentWriter::DocumentWriter(int setIndex, int rateIndex, ChunkSink sink, std::size_t bufferSize)
+    : m_rateIndex(rateIndex), m_sink(std::move(sink)),
+      m_lines(
+          buildMapping(setIndex), [this](std::string_view chunk) { m_sink(chunk); }, bufferSize) {}
+
+void DocumentWriter::feed(std::string_view text) {
+    writeHead();
+    m_lines.feed(text);
+}
+
+void DocumentWriter::finish() {
+    writeHead();
+    m_lines.finish();
+    m_sink(documentTail());
+}
+
+void DocumentWriter::writeHead() {
+    if (!m_headWritten) {
+        m_headWritten = true;
+        m_sink(documentHead(rateLine(m_rateIndex)));
+    }
+}
+
+void writeDocument(std::string_view text, int setIndex, int rateIndex, std::ostream& out) {
+    DocumentWriter writer(setIndex, rateIndex, [&out](std::string_view chunk) {
+        out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    });
+    writer.feed(text);
+    writer.finish();
+}
+
+} // namespace mouthkey

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "conversion/ChunkSink.h"
+#include "conversion/DataLineConversion.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string_view>
+
+namespace mouthkey {
+
+// Writes the whole keyframe document for a timing text fed in chunks: the
+// head, the keyframe lines and the tail, to a sink in chunks of bounded size.
+// The result is the text assembleDocument gives for the same choices, never
+// held whole in memory.
+//
+// The head goes out with the first text fed (or at finish), so a writer that
+// is dropped before any text arrived has written nothing at all.
+class DocumentWriter {
+public:
+    DocumentWriter(int setIndex, int rateIndex, ChunkSink sink,
+                   std::size_t bufferSize = DataLineConverter::defaultBufferSize);
+    DocumentWriter(const DocumentWriter&) = delete;
+    DocumentWriter& operator=(const DocumentWriter&) = delete;
+
+    void feed(std::string_view text);
+    // Writes what is still pending and the tail; call it once, at the end.
+    void finish();
+
+    std::uint64_t keyframeCount() const noexcept { return m_lines.keyframeCount(); }
+
+private:
+    void writeHead();
+
+    int m_rateIndex;
+    ChunkSink m_sink;
+    DataLineConverter m_lines;
+    bool m_headWritten = false;
+};
+
+// The whole document for a text, written to a stream in chunks.
+void writeDocument(std::string_view text, int setIndex, int rateIndex, std::ostream& out);
+
+} // namespace mouthkey
