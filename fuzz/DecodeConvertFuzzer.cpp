@@ -75,6 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     check(reference::convertInChunks(text, mapping, rng, bufferSize) == lines,
           "chunk boundaries changed the result");
+    const reference::ReaderResult read = reference::readInChunks(text, mapping, rng);
+    check(read.problem.empty() && read.keyframeLines == lines &&
+              read.lines == reference::numberedLines(text),
+          "the timing reader disagrees with the converter");
     check(document == assembleDocument(headertop, rateLine(rateIndex), headerbottom, lines, footer),
           "streamed document differs from the assembled one");
     return 0;

@@ -79,6 +79,20 @@ TEST(ConversionProperties, randomTextsKeepTheRules) {
     }
 }
 
+// The reading that the checks stand on cuts every text as the converter does.
+TEST(ConversionProperties, timingReaderAgreesWithTheConverter) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = randomText(rng);
+        const MappingTable mapping = buildMapping(round % 5);
+        SCOPED_TRACE(testing::PrintToString(text));
+        const ReaderResult read = readInChunks(text, mapping, rng);
+        ASSERT_EQ(read.problem, "");
+        ASSERT_EQ(read.lines, numberedLines(text));
+        ASSERT_EQ(read.keyframeLines, convertDataLines(text, mapping));
+    }
+}
+
 TEST(ConversionProperties, chunkBoundariesDoNotChangeTheResult) {
     std::mt19937 rng(7);
     for (int round = 0; round < 4000; ++round) {

@@ -5,9 +5,11 @@
 // fuzzer.
 #include "conversion/DataLineConversion.h"
 #include "conversion/MappingTables.h"
+#include "conversion/TimingReader.h"
 
 #include <algorithm>
 #include <array>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -140,6 +142,84 @@ inline std::string convertInChunks(const std::string& text, const MappingTable& 
     }
     converter.finish();
     return out;
+}
+
+// The non-empty lines with their numbers, the slow way: every separator ends
+// a line, and CR LF is one separator.
+struct NumberedLine {
+    std::uint64_t number;
+    std::string text;
+    friend bool operator==(const NumberedLine&, const NumberedLine&) = default;
+    friend void PrintTo(const NumberedLine& l, std::ostream* os) {
+        *os << l.number << ":" << l.text;
+    }
+};
+
+inline std::vector<NumberedLine> numberedLines(const std::string& text) {
+    std::vector<NumberedLine> lines;
+    std::uint64_t number = 1;
+    std::string line;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto sep = std::find_if(separators.begin(), separators.end(), [&](const auto& s) {
+            return text.compare(i, s.size(), s) == 0;
+        });
+        if (sep == separators.end()) {
+            line += text[i++];
+            continue;
+        }
+        i += text.compare(i, 2, "\r\n") == 0 ? 2 : sep->size();
+        if (!line.empty()) {
+            lines.push_back({number, line});
+        }
+        line.clear();
+        ++number;
+    }
+    if (!line.empty()) {
+        lines.push_back({number, line});
+    }
+    return lines;
+}
+
+// What TimingReader reports for a text fed in random chunks of 0 to 9 bytes:
+// the numbered lines, and the keyframe lines rebuilt from its data lines'
+// tokens, which must be the converter's.
+struct ReaderResult {
+    std::vector<NumberedLine> lines;
+    std::string keyframeLines;
+    std::string problem; // a header in the wrong place, a phoneme flag that lies
+};
+
+inline ReaderResult readInChunks(const std::string& text, const MappingTable& mapping,
+                                 std::mt19937& rng) {
+    ReaderResult result;
+    TimingReader reader([&](const TimingLine& line) {
+        if (line.header != result.lines.empty()) {
+            result.problem = "header flag on line " + std::to_string(line.number);
+        }
+        result.lines.push_back({line.number, std::string(line.text)});
+        if (line.header) {
+            return;
+        }
+        result.keyframeLines += '\t';
+        for (std::size_t i = 0; i < line.tokens.size(); ++i) {
+            const TimingToken& token = line.tokens[i];
+            const auto value = mapping.find(token.text);
+            if (value.has_value() != (token.phoneme >= 0)) {
+                result.problem = "phoneme flag of '" + std::string(token.text) + "'";
+            }
+            result.keyframeLines += i ? " " : "";
+            result.keyframeLines += value ? *value : token.text;
+        }
+        result.keyframeLines += '\n';
+    });
+    std::uniform_int_distribution<std::size_t> chunk(0, 9);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min(chunk(rng), text.size() - at);
+        reader.feed(std::string_view(text).substr(at, n));
+        at += n;
+    }
+    reader.finish();
+    return result;
 }
 
 } // namespace mouthkey::reference

@@ -1,0 +1,174 @@
+#pragma once
+
+// How the core finds lines and tokens: the separator rules and the block-wise
+// event scan. Shared by the converter and the timing reader, so that both cut
+// a text the same way. Private to the conversion library.
+#include "conversion/MappingTables.h"
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+#include <emmintrin.h>
+#endif
+
+namespace mouthkey::scan {
+
+// Which line separator a byte may start; most bytes start none.
+enum ByteKind : unsigned char {
+    Plain,
+    Break, // LF, VT, FF, CR
+    Lead2, // 0xC2: NEL is C2 85
+    Lead3, // 0xE2: LINE SEPARATOR is E2 80 A8, PARAGRAPH SEPARATOR E2 80 A9
+};
+
+constexpr std::array<ByteKind, 256> makeKinds() {
+    std::array<ByteKind, 256> kinds{};
+    for (unsigned char c : {'\n', '\v', '\f', '\r'}) {
+        kinds[c] = Break;
+    }
+    kinds[0xC2] = Lead2;
+    kinds[0xE2] = Lead3;
+    return kinds;
+}
+
+constexpr std::array<ByteKind, 256> byteKinds = makeKinds();
+
+using Byte = unsigned char;
+
+// Length of the line separator starting at p, or 0.
+inline std::size_t separatorAt(const Byte* p, const Byte* end) {
+    switch (byteKinds[*p]) {
+    case Break:
+        return 1;
+    case Lead2:
+        return (end - p >= 2 && p[1] == 0x85) ? 2 : 0;
+    case Lead3:
+        return (end - p >= 3 && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9)) ? 3 : 0;
+    default:
+        return 0;
+    }
+}
+
+using Word = std::uint64_t;
+constexpr Word ones = 0x0101010101010101;
+constexpr Word highs = 0x8080808080808080;
+constexpr Word lows = 0x7F7F7F7F7F7F7F7F;
+
+// Eight bytes as a word whose lowest byte is the first, on any machine.
+inline Word loadWord(const Byte* p) {
+    Word x;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&x, p, sizeof x);
+    } else {
+        x = 0;
+        for (int i = 7; i >= 0; --i) {
+            x = (x << 8) | p[i];
+        }
+    }
+    return x;
+}
+
+// High bit of each byte that is below n (n <= 0x80). Exact per byte: the
+// addition stays within each byte's seven low bits.
+constexpr Word bytesBelow(Word x, unsigned n) {
+    return ~(((x & lows) + ones * (0x80 - n)) | x) & highs;
+}
+
+constexpr Word bytesEqual(Word x, unsigned char c) {
+    return bytesBelow(x ^ (ones * c), 1);
+}
+
+// Marks the bytes that can end a token or a line: space, LF VT FF CR, and the
+// lead bytes of NEL, LINE SEPARATOR and PARAGRAPH SEPARATOR.
+constexpr Word eventBytes(Word x) {
+    return bytesEqual(x, ' ') | (bytesBelow(x, '\r' + 1) & ~bytesBelow(x, '\n')) |
+           bytesEqual(x, 0xC2) | bytesEqual(x, 0xE2);
+}
+
+constexpr std::size_t blockSize = 64;
+
+// One bit per byte of a 64-byte block, set where eventBytes marks the byte.
+// Finding the events of a whole block at once, and then walking only them,
+// keeps short tokens of varying length from costing a mispredicted branch
+// each. SSE2 does sixteen bytes a step where it exists; words of eight
+// bytes everywhere else.
+inline std::uint64_t eventMask(const Byte* p) {
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const __m128i fromLf = _mm_sub_epi8(v, _mm_set1_epi8('\n'));
+        const __m128i lineBreak = _mm_cmpeq_epi8(_mm_min_epu8(fromLf, _mm_set1_epi8(3)), fromLf);
+        const __m128i events =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), lineBreak),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2))),
+                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE2)))));
+        mask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(events)))
+                << (16 * i);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 8; ++i) {
+        // Gather the eight high bits into one byte.
+        const Word marks = eventBytes(loadWord(p + 8 * i)) >> 7;
+        mask |= ((marks * 0x0102040810204080) >> 56) << (8 * i);
+    }
+    return mask;
+#endif
+}
+
+// keyIndex for a token that has at least four readable bytes from its start.
+inline int keyIndexPadded(const Byte* token, std::size_t size) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t head;
+        std::memcpy(&head, token, 4);
+        head &= static_cast<std::uint32_t>((std::uint64_t{1} << (8 * size)) - 1);
+        const std::uint64_t packed = head | (static_cast<std::uint64_t>(size) << 32);
+        const detail::KeySlot& slot = detail::keySlots[detail::keySlotOf(packed)];
+        return slot.packed == packed ? slot.index : -1;
+    } else {
+        return MappingTable::keyIndex(std::string_view(reinterpret_cast<const char*>(token), size));
+    }
+}
+
+inline const Byte* bytes(std::string_view s) {
+    return reinterpret_cast<const Byte*>(s.data());
+}
+
+// Offset just past the first complete separator, or npos.
+inline std::size_t firstSeparatorEnd(std::string_view s) {
+    const Byte* begin = bytes(s);
+    const Byte* end = begin + s.size();
+    for (const Byte* p = begin; p < end; ++p) {
+        if (const std::size_t n = separatorAt(p, end)) {
+            return static_cast<std::size_t>(p - begin) + n;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Offset just past the last complete separator, or 0.
+inline std::size_t lastSeparatorEnd(std::string_view s) {
+    const Byte* b = bytes(s);
+    for (std::size_t i = s.size(); i-- > 0;) {
+        const Byte c = b[i];
+        if (byteKinds[c] == Break) {
+            return i + 1;
+        }
+        if (c == 0x85 && i >= 1 && b[i - 1] == 0xC2) {
+            return i + 1;
+        }
+        if ((c == 0xA8 || c == 0xA9) && i >= 2 && b[i - 1] == 0x80 && b[i - 2] == 0xE2) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace mouthkey::scan
