@@ -2,6 +2,7 @@
 #include "conversion/DataLineConversion.h"
 #include "conversion/DocumentWriter.h"
 #include "conversion/KeyframeDocument.h"
+#include "conversion/TimingCheck.h"
 
 #include <benchmark/benchmark.h>
 
@@ -99,6 +100,42 @@ void BM_writeDocument(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// The same, with every line checked as the converter writes it: both read
+// each slice while it is still in cache.
+void BM_writeDocumentChecked(benchmark::State& state) {
+    const std::string_view text = realisticText();
+    constexpr std::size_t slice = 256 * 1024;
+    for (auto _ : state) {
+        std::size_t written = 0;
+        DocumentWriter writer(
+            4, 0,
+            [&](std::string_view s) {
+                benchmark::DoNotOptimize(s.data());
+                written += s.size();
+            },
+            std::size_t{1} << 20);
+        TimingChecker checker;
+        for (std::size_t at = 0; at < text.size(); at += slice) {
+            writer.feed(text.substr(at, slice));
+            checker.feed(text.substr(at, slice));
+        }
+        writer.finish();
+        TimingReport report = checker.finish();
+        benchmark::DoNotOptimize(written);
+        benchmark::DoNotOptimize(report.findings.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void BM_checkTimingText(benchmark::State& state) {
+    const std::string& text = realisticText();
+    for (auto _ : state) {
+        TimingReport report = checkTimingText(text);
+        benchmark::DoNotOptimize(report.findings.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_wholeDocument(benchmark::State& state) {
     const std::string& text = realisticText();
     for (auto _ : state) {
@@ -115,6 +152,8 @@ BENCHMARK(BM_convertToString)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertStreaming)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertInFileChunks)->Arg(64 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeDocumentChecked)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_checkTimingText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -9,11 +9,9 @@
 #include <cstring>
 #include <ostream>
 
-
 namespace mouthkey {
 
 using namespace scan;
-
 
 DataLineConverter::DataLineConverter(MappingTable mapping, ChunkSink sink, std::size_t bufferSize)
     : m_mapping(std::move(mapping)), m_sink(std::move(sink)) {

@@ -1,115 +1,28 @@
 #include "conversion/TimingReader.h"
 
-#include "conversion/MappingTables.h"
-
-#include "LineScan.h"
+#include "LineReader.h"
 
 namespace mouthkey {
 
-using namespace scan;
+struct TimingReader::Impl {
+    scan::LineReader<LineHandler> reader;
+};
 
-TimingReader::TimingReader(LineHandler handler) : m_handler(std::move(handler)) {}
+TimingReader::TimingReader(LineHandler handler)
+    : m_impl(std::make_unique<Impl>(Impl{scan::LineReader<LineHandler>(std::move(handler))})) {}
+
+TimingReader::~TimingReader() = default;
 
 void TimingReader::feed(std::string_view chunk) {
-    if (chunk.empty()) {
-        return;
-    }
-    // Held-back text is completed exactly as the converter completes it.
-    if (!m_carry.empty()) {
-        const std::size_t first = firstSeparatorEnd(chunk);
-        if (first == std::string_view::npos) {
-            m_carry.append(chunk);
-            return;
-        }
-        m_carry.append(chunk.substr(0, first));
-        readLines(m_carry);
-        m_carry.clear();
-        chunk.remove_prefix(first);
-    }
-    const std::size_t last = lastSeparatorEnd(chunk);
-    readLines(chunk.substr(0, last));
-    m_carry.assign(chunk.substr(last));
+    m_impl->reader.feed(chunk);
 }
 
 void TimingReader::finish() {
-    if (!m_carry.empty()) {
-        readLines(m_carry);
-        m_carry.clear();
-    }
+    m_impl->reader.finish();
 }
 
-// Reads text whose end is the end of a line (or of the input).
-void TimingReader::readLines(std::string_view text) {
-    if (text.empty()) {
-        return; // keeps a CR at the end of the last text waiting for its LF
-    }
-    const Byte* const begin = bytes(text);
-    const Byte* const end = begin + text.size();
-    const Byte* lineStart = begin;
-    if (m_afterCr && lineStart < end && *lineStart == '\n') {
-        ++lineStart; // the LF of a CR LF cut between two chunks
-    }
-    m_afterCr = false;
-    const Byte* token = lineStart;
-    m_tokens.clear();
-
-    const auto addToken = [&](const Byte* to) {
-        const std::string_view t(reinterpret_cast<const char*>(token),
-                                 static_cast<std::size_t>(to - token));
-        m_tokens.push_back({t, MappingTable::keyIndex(t)});
-    };
-    const auto endLine = [&](const Byte* at, std::size_t separatorSize) {
-        ++m_lines;
-        if (at != lineStart) {
-            addToken(at);
-            TimingLine line;
-            line.number = m_lines;
-            line.header = !m_headerSeen;
-            line.text = std::string_view(reinterpret_cast<const char*>(lineStart),
-                                         static_cast<std::size_t>(at - lineStart));
-            line.tokens = m_tokens;
-            m_headerSeen = true;
-            m_handler(line);
-        }
-        m_tokens.clear();
-        lineStart = at + separatorSize;
-        if (separatorSize == 1 && *at == '\r') {
-            if (lineStart < end && *lineStart == '\n') {
-                ++lineStart;
-            } else if (lineStart == end) {
-                m_afterCr = true;
-            }
-        }
-        token = lineStart;
-    };
-    const auto handleEvents = [&](const Byte* blockStart, std::uint64_t events) {
-        while (events != 0) {
-            const Byte* at = blockStart + std::countr_zero(events);
-            events &= events - 1;
-            if (at < lineStart) {
-                continue; // the LF of a CR LF, already taken
-            }
-            if (*at == ' ') {
-                addToken(at);
-                token = at + 1;
-            } else if (const std::size_t n = separatorAt(at, end)) {
-                endLine(at, n);
-            }
-        }
-    };
-
-    const Byte* p = begin;
-    for (; static_cast<std::size_t>(end - p) >= blockSize; p += blockSize) {
-        handleEvents(p, eventMask(p));
-    }
-    if (p < end) {
-        Byte tail[blockSize] = {}; // NUL padding marks no events
-        std::memcpy(tail, p, static_cast<std::size_t>(end - p));
-        handleEvents(p, eventMask(tail));
-    }
-    if (lineStart < end) {
-        endLine(end, 0);
-    }
+std::uint64_t TimingReader::lineCount() const noexcept {
+    return m_impl->reader.lineCount();
 }
 
 } // namespace mouthkey

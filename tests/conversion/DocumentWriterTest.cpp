@@ -1,5 +1,5 @@
-#include "conversion/DataLineConversion.h"
 #include "conversion/DocumentWriter.h"
+#include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 

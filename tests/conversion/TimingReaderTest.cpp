@@ -47,7 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ReaderCase{"empty lines count", "h\n1 AI\n\n3 ai", "1h:h 2:1|AI* 4:3|ai"},
         ReaderCase{"CR LF is one separator", "h\r\n1 AI\r\n\r\n2 E", "1h:h 2:1|AI* 4:2|E*"},
-        ReaderCase{"every separator kind", "h\r1 AI\v\f2 E\xC2\x85" "3 K\xE2\x80\xA8" "4 O\xE2\x80\xA9" "5 U",
+        ReaderCase{"every separator kind",
+                   "h\r1 AI\v\f2 E\xC2\x85"
+                   "3 K\xE2\x80\xA8"
+                   "4 O\xE2\x80\xA9"
+                   "5 U",
                    "1h:h 2:1|AI* 4:2|E* 5:3|K* 6:4|O* 7:5|U*"},
         ReaderCase{"leading empty lines", "\n\nh\n1 rest", "3h:h 4:1|rest*"},
         ReaderCase{"empty tokens kept", "h\n1  AI ", "1h:h 2:1||AI*|"},

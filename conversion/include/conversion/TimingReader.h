@@ -2,10 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace mouthkey {
 
@@ -38,23 +37,20 @@ public:
     using LineHandler = std::function<void(const TimingLine&)>;
 
     explicit TimingReader(LineHandler handler);
+    ~TimingReader();
+    TimingReader(const TimingReader&) = delete;
+    TimingReader& operator=(const TimingReader&) = delete;
 
     void feed(std::string_view chunk);
     // Reads what is held back: a last line without a separator.
     void finish();
 
     // Lines so far, empty ones included.
-    std::uint64_t lineCount() const noexcept { return m_lines; }
+    std::uint64_t lineCount() const noexcept;
 
 private:
-    void readLines(std::string_view text);
-
-    LineHandler m_handler;
-    std::string m_carry;
-    std::vector<TimingToken> m_tokens;
-    std::uint64_t m_lines = 0;
-    bool m_headerSeen = false;
-    bool m_afterCr = false; // the last text read ended with a CR, whose LF may follow
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace mouthkey

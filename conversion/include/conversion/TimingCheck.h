@@ -1,0 +1,142 @@
+#pragma once
+
+#include "conversion/TimingReader.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mouthkey {
+
+// Where a finding occurs: how many lines, and the first few of them. Never a
+// list per line, so memory stays bounded on any input.
+struct LineSample {
+    static constexpr std::size_t kept = 3;
+
+    std::uint64_t count = 0;
+    std::array<std::uint64_t, kept> first{};
+
+    void add(std::uint64_t line) {
+        if (count < kept) {
+            first[count] = line;
+        }
+        ++count;
+    }
+    friend bool operator==(const LineSample&, const LineSample&) = default;
+};
+
+// Something in a timing text that will not animate as its author expects.
+struct Finding {
+    enum class Kind {
+        NulCharacters,           // the text holds NUL characters
+        UnknownPhoneme,          // subject: the name; hint may say which key was meant
+        OtherUnknownPhonemes,    // names beyond the ones listed one by one
+        FrameNotWholeNumber,     // subject: the first such frame
+        FramesGoBackwards,       // subject: the first "52 then 40"
+        TabInLine,               // a tab where a space belongs
+        MissingFrame,            // a line holding only a name
+        MissingPhoneme,          // a line holding only a frame
+        ExtraSpaces,             // empty tokens: two spaces, or one at an end
+        ExtraTokens,             // more than a frame and a name
+        HeaderLooksLikeKeyframe, // subject: the header line
+        NoKeyframes,
+    };
+    enum class Hint {
+        None,
+        DifferentCase,     // suggestion: the key that differs only in case
+        LetterMouthShapes, // the names look like letter mouth shapes (A to H, X)
+    };
+
+    Kind kind;
+    LineSample lines;
+    std::string subject;
+    Hint hint = Hint::None;
+    std::string suggestion;
+
+    friend bool operator==(const Finding&, const Finding&) = default;
+};
+
+// What a timing text holds, as the converter will read it.
+struct TimingSummary {
+    std::uint64_t keyframes = 0; // data lines, one keyframe line each
+    // The first and last whole-number frames, in file order.
+    std::optional<std::uint64_t> firstFrame;
+    std::optional<std::uint64_t> lastFrame;
+};
+
+struct TimingReport {
+    TimingSummary summary;
+    std::vector<Finding> findings; // in a fixed order of kinds; empty for a clean file
+
+    // Data lines whose phoneme name has no entry, whatever the name.
+    std::uint64_t unknownNameLines() const;
+};
+
+// Checks a timing text fed in chunks cut anywhere, reading it exactly as the
+// converter does. Memory is bounded by the longest line: only counts, the
+// first few line numbers and a few distinct names are kept.
+class TimingChecker {
+public:
+    // Distinct unknown names reported one by one; the rest are counted together.
+    static constexpr std::size_t namesListed = 8;
+
+    TimingChecker();
+    ~TimingChecker();
+    TimingChecker(const TimingChecker&) = delete;
+    TimingChecker& operator=(const TimingChecker&) = delete;
+
+    void feed(std::string_view chunk);
+    // Call once, at the end.
+    TimingReport finish();
+
+private:
+    struct NameTally {
+        std::string name;
+        LineSample lines;
+    };
+
+    struct Lines;
+    friend struct Lines;
+
+    void check(const TimingLine& line);
+    void checkHeader(const TimingLine& line);
+
+    std::unique_ptr<Lines> m_lines;
+    TimingSummary m_summary;
+    std::optional<std::uint64_t> m_headerLine;
+    std::string m_headerText;
+    LineSample m_nul;
+    std::vector<NameTally> m_names;
+    LineSample m_otherNames;
+    LineSample m_notWhole;
+    std::string m_firstNotWhole;
+    LineSample m_backwards;
+    std::string m_firstBackwards;
+    LineSample m_tabs, m_missingFrame, m_missingPhoneme, m_extraSpaces, m_extraTokens;
+    std::uint64_t m_frames = 0; // whole-number frames seen, in file order
+    std::uint64_t m_firstFrame = 0;
+    std::uint64_t m_lastFrame = 0;
+    bool m_mayHoldNul = false;
+};
+
+TimingReport checkTimingText(std::string_view text);
+
+// A whole-number frame: decimal digits only. Longer numbers than a frame
+// counter needs saturate rather than wrap.
+std::optional<std::uint64_t> wholeFrame(std::string_view token);
+
+// The words, shared by every front end. A finding as one clause naming the
+// lines ("unknown phoneme 'ai' on 3 lines (4, 40, 41)"), what happens to those
+// lines ("pasted unchanged"), and a hint ("did you mean 'AI'?"), which may be empty.
+std::string findingText(const Finding& finding);
+std::string_view findingOutcome(Finding::Kind kind);
+std::string findingHint(const Finding& finding);
+
+// "312 keyframes · frames 1–3,204 · 2:13.5 at 24 fps", for a frame-rate index.
+std::string summaryText(const TimingSummary& summary, int rateIndex);
+
+} // namespace mouthkey

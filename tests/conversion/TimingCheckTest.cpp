@@ -1,0 +1,101 @@
+#include "conversion/TimingCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+using namespace mouthkey;
+
+namespace {
+
+// Every finding as "text; hint", joined by " / ", for a text fed in chunks.
+std::string findingsOf(std::string_view text, std::size_t chunkSize) {
+    TimingChecker checker;
+    for (std::size_t at = 0; at < text.size(); at += chunkSize) {
+        checker.feed(text.substr(at, chunkSize));
+    }
+    std::string out;
+    for (const Finding& f : checker.finish().findings) {
+        const std::string hint = findingHint(f);
+        out += (out.empty() ? "" : " / ") + findingText(f) + (hint.empty() ? "" : "; " + hint);
+    }
+    return out;
+}
+
+struct CheckCase {
+    const char* what;
+    std::string input;
+    std::string findings;
+    friend void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class TimingChecks : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(TimingChecks, findEverythingThatWillNotAnimate) {
+    const auto& c = GetParam();
+    EXPECT_EQ(findingsOf(c.input, c.input.size() + 1), c.findings);
+    // Line numbers must not depend on where the chunks are cut.
+    EXPECT_EQ(findingsOf(c.input, 1), c.findings);
+    EXPECT_EQ(findingsOf(c.input, 7), c.findings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Findings, TimingChecks,
+    testing::Values(
+        CheckCase{"a clean file", "MohoSwitch1\n1 rest\n5 MBP\n9 AI\n", ""},
+        CheckCase{"unknown name in another case, across separator kinds",
+                  "h\r\n1 ai\r\n\r\n3 AI\v5 ai\xE2\x80\xA8"
+                  "7 ai\n9 ai",
+                  "unknown phoneme 'ai' on 4 lines (2, 5, 6, \xE2\x80\xA6); did you mean 'AI'?"},
+        CheckCase{"letter mouth shapes", "h\n1 X\n2 B\n",
+                  "unknown phoneme 'X' on line 2; it looks like a letter mouth shape; the lip-sync "
+                  "tool can export the standard phoneme names instead / unknown phoneme 'B' on "
+                  "line 3; it looks like a letter mouth shape; the lip-sync tool can export the "
+                  "standard phoneme names instead"},
+        CheckCase{"frames not whole, and going backwards", "h\n1 AI\nfive E\n1.5 O\n52 U\n40 K\n",
+                  "frames that are not whole numbers, such as 'five', on 2 lines (3, 4) / frames "
+                  "go backwards (52 then 40) on line 6"},
+        CheckCase{"lines that are not FRAME PHONEME", "h\n1\tAI\nrest\n12\n3  E\n4 E O\n",
+                  "a tab where a space belongs on line 2; only a space separates a frame from its "
+                  "phoneme / a phoneme without a frame on line 3 / a frame without a phoneme on "
+                  "line 4 / extra spaces on line 5 / more than a frame and a phoneme on line 6"},
+        CheckCase{"a header that is a keyframe", "1 rest\n5 MBP\n",
+                  "the header line '1 rest' looks like a keyframe (line 1); the first line of a "
+                  "timing file is its header; add one above the first keyframe"},
+        CheckCase{"UTF-16 read without its mark", std::string("h\0\n\0001\0 \0A\0I\0", 12),
+                  "NUL characters on 2 lines (1, 2); the file is probably UTF-16 without a "
+                  "byte-order mark; save it as UTF-8 / unknown phoneme '?A?I?' on line 2 / frame "
+                  "'?1?' is not a whole number on line 2"},
+        CheckCase{"no keyframes", "\n\nMohoSwitch1\n\n", "no keyframes after the header line"}));
+
+TEST(TimingChecks, memoryStaysBoundedOnManyDistinctUnknownNames) {
+    std::string text = "h\n";
+    for (int i = 0; i < 100000; ++i) {
+        text += std::to_string(i) + " name" + std::to_string(i) + "\n";
+    }
+    const TimingReport report = checkTimingText(text);
+    ASSERT_EQ(report.findings.size(), TimingChecker::namesListed + 1);
+    EXPECT_EQ(report.findings.back().kind, Finding::Kind::OtherUnknownPhonemes);
+    EXPECT_EQ(report.unknownNameLines(), 100000u);
+    EXPECT_EQ(findingText(report.findings.back()),
+              "more unknown phoneme names on 99,992 lines (10, 11, 12, \xE2\x80\xA6)");
+}
+
+TEST(TimingChecks, summaryNamesCountFramesAndDurationAtTheRate) {
+    std::string text = "h\n1 rest\n";
+    for (int frame = 10; frame < 3204; frame += 10) {
+        text += std::to_string(frame) + " AI\n";
+    }
+    text += "3204 rest\n";
+    const TimingSummary summary = checkTimingText(text).summary;
+    EXPECT_EQ(summaryText(summary, 0), "322 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                                       "3,204 \xC2\xB7 2:13.5 at 24 fps");
+    EXPECT_EQ(summaryText(summary, 1), "322 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                                       "3,204 \xC2\xB7 1:46.9 at 29.97 fps");
+    EXPECT_EQ(summaryText(checkTimingText("h\n90000 E\n").summary, 6),
+              "1 keyframe \xC2\xB7 frame 90,000 \xC2\xB7 3:07:30.0 at 8 fps");
+    EXPECT_EQ(summaryText(checkTimingText("h").summary, 0), "0 keyframes");
+}
+
+} // namespace
