@@ -9,6 +9,7 @@
 #include <array>
 #include <random>
 #include <string>
+#include <thread>
 
 using namespace mouthkey;
 
@@ -127,6 +128,30 @@ void BM_writeDocumentChecked(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// The converter's way with large texts: the checks on a second thread,
+// over the same text in memory, while the document is written.
+void BM_writeDocumentCheckedAlongside(benchmark::State& state) {
+    const std::string& text = realisticText();
+    for (auto _ : state) {
+        TimingReport report;
+        std::thread checks([&] { report = checkTimingText(text); });
+        std::size_t written = 0;
+        DocumentWriter writer(
+            4, 0,
+            [&](std::string_view s) {
+                benchmark::DoNotOptimize(s.data());
+                written += s.size();
+            },
+            std::size_t{1} << 20);
+        writer.feed(text);
+        writer.finish();
+        checks.join();
+        benchmark::DoNotOptimize(written);
+        benchmark::DoNotOptimize(report.findings.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_checkTimingText(benchmark::State& state) {
     const std::string& text = realisticText();
     for (auto _ : state) {
@@ -153,6 +178,7 @@ BENCHMARK(BM_convertStreaming)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertInFileChunks)->Arg(64 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentChecked)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeDocumentCheckedAlongside)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_checkTimingText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,8 @@
 
 #include "LineScan.h"
 
+#include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -61,30 +63,63 @@ private:
             ++lineStart; // the LF of a CR LF cut between two chunks
         }
         m_afterCr = false;
-        const Byte* token = lineStart;
-        m_tokens.clear();
+        // Locals, not members: the inlined handler's stores would force reloads.
+        std::uint64_t lines = m_lines;
+        bool headerSeen = m_headerSeen;
+        // Only the spaces are counted as the line is scanned; a line is cut
+        // into tokens once it is known to need that.
+        std::size_t spaces = 0;
+        const Byte* firstSpace = nullptr;
 
-        const auto addToken = [&](const Byte* to) {
-            const auto size = static_cast<std::size_t>(to - token);
-            const std::string_view t(reinterpret_cast<const char*>(token), size);
-            const int phoneme = size - 1 < 4 && end - token >= 4 ? keyIndexPadded(token, size)
-                                                                 : MappingTable::keyIndex(t);
-            m_tokens.push_back({t, phoneme});
+        const auto lookUp = [&](std::string_view t) {
+            const auto* at = reinterpret_cast<const Byte*>(t.data());
+            return t.size() - 1 < 4 && end - at >= 4 ? keyIndexPadded(at, t.size())
+                                                     : MappingTable::keyIndex(t);
+        };
+        const auto view = [](const Byte* from, const Byte* to) {
+            return std::string_view(reinterpret_cast<const char*>(from),
+                                    static_cast<std::size_t>(to - from));
         };
         const auto endLine = [&](const Byte* at, std::size_t separatorSize) {
-            ++m_lines;
+            ++lines;
             if (at != lineStart) {
-                addToken(at);
-                TimingLine line;
-                line.number = m_lines;
-                line.header = !m_headerSeen;
-                line.text = std::string_view(reinterpret_cast<const char*>(lineStart),
-                                             static_cast<std::size_t>(at - lineStart));
-                line.tokens = m_tokens;
-                m_headerSeen = true;
-                m_handler(line);
+                const std::string_view lineText = view(lineStart, at);
+                // A handler may take the usual two-token data line on a
+                // shorter path; it sees the same line either way.
+                bool taken = false;
+                if constexpr (requires {
+                                  m_handler.takePair(lines, lineText, TimingToken{},
+                                                     TimingToken{}, std::size_t{});
+                              }) {
+                    if (spaces == 1 && headerSeen) {
+                        const std::string_view name = view(firstSpace + 1, at);
+                        taken = m_handler.takePair(lines, lineText,
+                                                   TimingToken{view(lineStart, firstSpace), -1},
+                                                   TimingToken{name, lookUp(name)},
+                                                   static_cast<std::size_t>(end - lineStart));
+                    }
+                }
+                if (!taken) {
+                    m_tokens.clear();
+                    std::size_t from = 0;
+                    for (std::size_t space = lineText.find(' '); space != std::string_view::npos;
+                         space = lineText.find(' ', from)) {
+                        const std::string_view t = lineText.substr(from, space - from);
+                        m_tokens.push_back({t, lookUp(t)});
+                        from = space + 1;
+                    }
+                    const std::string_view last = lineText.substr(from);
+                    m_tokens.push_back({last, lookUp(last)});
+                    TimingLine line;
+                    line.number = lines;
+                    line.header = !headerSeen;
+                    line.text = lineText;
+                    line.tokens = m_tokens;
+                    m_handler(line);
+                }
+                headerSeen = true;
             }
-            m_tokens.clear();
+            spaces = 0;
             lineStart = at + separatorSize;
             if (separatorSize == 1 && *at == '\r') {
                 if (lineStart < end && *lineStart == '\n') {
@@ -93,7 +128,6 @@ private:
                     m_afterCr = true;
                 }
             }
-            token = lineStart;
         };
         const auto handleEvents = [&](const Byte* blockStart, std::uint64_t events) {
             while (events != 0) {
@@ -103,8 +137,7 @@ private:
                     continue; // the LF of a CR LF, already taken
                 }
                 if (*at == ' ') {
-                    addToken(at);
-                    token = at + 1;
+                    firstSpace = spaces++ == 0 ? at : firstSpace;
                 } else if (const std::size_t n = separatorAt(at, end)) {
                     endLine(at, n);
                 }
@@ -123,6 +156,8 @@ private:
         if (lineStart < end) {
             endLine(end, 0);
         }
+        m_lines = lines;
+        m_headerSeen = headerSeen;
     }
 
     Handler m_handler;

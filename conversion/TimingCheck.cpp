@@ -6,9 +6,11 @@
 #include "LineReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace mouthkey {
@@ -74,11 +76,39 @@ std::string quoted(std::string_view text) {
 
 namespace {
 
+// Up to eight digits read as one word, with no branch on their count: a frame
+// is parsed on every line, and its length follows no pattern. The bytes from
+// p + size to p + 8 must be readable; they are ignored.
+bool parseEightDigits(const char* p, std::size_t size, std::uint64_t& value) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    const auto shift = static_cast<unsigned>(8 * (8 - size));
+    // The digits move to the top bytes and '0's fill the bytes below them.
+    w = (w << shift) | (shift ? 0x3030303030303030u >> (64 - shift) : 0);
+    constexpr std::uint64_t highNibbles = 0xF0F0F0F0F0F0F0F0u;
+    constexpr std::uint64_t zeros = 0x3030303030303030u;
+    if ((w & highNibbles) != zeros || ((w + 0x0606060606060606u) & highNibbles) != zeros) {
+        return false;
+    }
+    w -= zeros;
+    w = (w * 10) + (w >> 8);
+    value = (((w & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+             (((w >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+            32;
+    return true;
+}
+
 // Whole-number frames, parsed into an out-parameter: an optional's 16 bytes,
 // stored in halves and loaded whole, stall the store buffer on every line.
-bool parseFrame(std::string_view token, std::uint64_t& value) {
+// `readable` bytes from the token's start may be read.
+bool parseFrame(std::string_view token, std::uint64_t& value, std::size_t readable = 0) {
     if (token.empty()) {
         return false;
+    }
+    if constexpr (std::endian::native == std::endian::little) {
+        if (token.size() <= 8 && readable >= 8) {
+            return parseEightDigits(token.data(), token.size(), value);
+        }
     }
     // Nineteen digits always fit; a longer frame saturates.
     constexpr std::size_t safeDigits = 19;
@@ -116,6 +146,10 @@ struct TimingChecker::Lines {
     struct Check {
         TimingChecker* checker;
         void operator()(const TimingLine& line) const { checker->check(line); }
+        bool takePair(std::uint64_t number, std::string_view text, const TimingToken& frame,
+                      const TimingToken& name, std::size_t readable) const {
+            return checker->takeCleanLine(number, text, frame, name, readable);
+        }
     };
     scan::LineReader<Check> reader;
 };
@@ -129,6 +163,32 @@ void TimingChecker::feed(std::string_view chunk) {
     // One fast scan per chunk spares a search on every line of a clean file.
     m_mayHoldNul = m_mayHoldNul || chunk.find('\0') != std::string_view::npos;
     m_lines->reader.feed(chunk);
+}
+
+// The usual data line, a whole frame no smaller than the last one and a
+// known name, only counts; anything else goes the long way through check().
+inline bool TimingChecker::takeCleanLine(std::uint64_t, std::string_view, const TimingToken& frame,
+                                         const TimingToken& name, std::size_t readable) {
+    if (m_mayHoldNul || name.phoneme < 0) {
+        return false;
+    }
+    std::uint64_t value = 0;
+    bool whole = false;
+    if constexpr (std::endian::native == std::endian::little) {
+        whole = frame.text.size() - 1 < 8 && readable >= 8
+                    ? parseEightDigits(frame.text.data(), frame.text.size(), value)
+                    : parseFrame(frame.text, value);
+    } else {
+        whole = parseFrame(frame.text, value);
+    }
+    if (!whole || (m_frames > 0 && value < m_lastFrame)) {
+        return false;
+    }
+    ++m_summary.keyframes;
+    m_firstFrame = m_frames == 0 ? value : m_firstFrame;
+    m_lastFrame = value;
+    ++m_frames;
+    return true;
 }
 
 void TimingChecker::check(const TimingLine& line) {
@@ -156,7 +216,7 @@ void TimingChecker::check(const TimingLine& line) {
     }
 
     std::uint64_t frame = 0;
-    if (!parseFrame(tokens[0].text, frame)) {
+    if (!parseFrame(tokens[0].text, frame, line.text.size())) { // the frame opens the line
         if (m_notWhole.count == 0) {
             m_firstNotWhole = quoted(tokens[0].text);
         }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 
 using namespace mouthkey;
@@ -80,6 +82,27 @@ TEST(TimingChecks, memoryStaysBoundedOnManyDistinctUnknownNames) {
     EXPECT_EQ(report.unknownNameLines(), 100000u);
     EXPECT_EQ(findingText(report.findings.back()),
               "more unknown phoneme names on 99,992 lines (10, 11, 12, \xE2\x80\xA6)");
+}
+
+TEST(TimingChecks, framesOfEveryLengthAreReadAsWholeNumbers) {
+    std::mt19937_64 rng(3);
+    for (int round = 0; round < 2000; ++round) {
+        const auto digits = static_cast<int>(rng() % 20) + 1;
+        std::string frame;
+        for (int i = 0; i < digits; ++i) {
+            frame += static_cast<char>('0' + rng() % 10);
+        }
+        const std::uint64_t expected =
+            digits < 20 ? std::stoull(frame) : std::numeric_limits<std::uint64_t>::max();
+        // Short and long lines take different paths through the frame parser.
+        for (const char* name : {" E", " rest"}) {
+            const TimingReport report = checkTimingText("h\n" + frame + name + "\n");
+            ASSERT_EQ(report.summary.lastFrame, expected) << frame << name;
+            ASSERT_TRUE(report.findings.empty()) << frame << name;
+        }
+        const std::string notWhole = frame + (round % 2 ? "x" : ".5");
+        EXPECT_EQ(checkTimingText("h\n" + notWhole + " rest\n").findings.size(), 1u) << notWhole;
+    }
 }
 
 TEST(TimingChecks, summaryNamesCountFramesAndDurationAtTheRate) {

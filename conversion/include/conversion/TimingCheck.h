@@ -102,6 +102,8 @@ private:
     struct Lines;
     friend struct Lines;
 
+    bool takeCleanLine(std::uint64_t number, std::string_view text, const TimingToken& frame,
+                       const TimingToken& name, std::size_t readable);
     void check(const TimingLine& line);
     void checkHeader(const TimingLine& line);
 
