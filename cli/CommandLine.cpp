@@ -77,7 +77,17 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("FILE"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("List the phoneme sets and frame rates."));
-    parser.addOptions({set, fps, output, list});
+    const QCommandLineOption strict(
+        QStringLiteral("strict"),
+        QStringLiteral("Treat every warning about the timing file as an error: write nothing and "
+                       "exit with 1."));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print no warnings about the timing file."));
+    const QCommandLineOption check(
+        QStringLiteral("check"),
+        QStringLiteral("Only check the timing file: print its summary and findings to standard "
+                       "output and write no document. Exits with 0 when nothing was found."));
+    parser.addOptions({set, fps, output, list, check, strict, quiet});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
         QStringLiteral("The timing file; standard input when missing or '-'."),
@@ -131,6 +141,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(output) && parser.value(output) != standardStream) {
         result.request.output = parser.value(output);
     }
+    if (parser.isSet(check)) {
+        if (parser.isSet(output)) {
+            return reject(QStringLiteral("--check writes no document, so it takes no -o"));
+        }
+        result.request.checks = ConvertRequest::Checks::Only;
+    } else if (parser.isSet(strict)) {
+        result.request.checks = ConvertRequest::Checks::Strict;
+    }
+    result.request.quiet = parser.isSet(quiet);
     return result;
 }
 

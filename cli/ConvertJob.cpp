@@ -1,36 +1,101 @@
 #include "cli/ConvertJob.h"
 
 #include "cli/DocumentOutput.h"
-#include "textinput/DecodedDocument.h"
+#include "conversion/DocumentWriter.h"
 #include "textinput/FileBytes.h"
+#include "textinput/TextDecoding.h"
+#include "textinput/Utf8Text.h"
+
+#include <QThread>
+
+#include <memory>
 
 namespace mouthkey {
 
-std::optional<IoError> runConversion(const ConvertRequest& request) {
+namespace {
+
+// Below this a second thread costs more than the checks it would take over.
+constexpr std::size_t checkAlongsideFrom = 4 << 20;
+
+// Large chunks keep the number of write calls small on big files.
+constexpr std::size_t outputChunkSize = 1 << 20;
+
+ConversionResult checkOnly(const QByteArray& bytes) {
+    ConversionResult result;
+    TimingChecker checker;
+    result.error = decodeToUtf8Chunks(bytes, [&](std::string_view text) { checker.feed(text); });
+    result.report = checker.finish();
+    return result;
+}
+
+} // namespace
+
+ConversionResult runConversion(const ConvertRequest& request) {
+    using Checks = ConvertRequest::Checks;
     // The whole input is read before the output is touched, so converting a
     // file onto itself is safe.
     const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
                                        : readStandardInput();
     if (in.error) {
-        return in.error;
+        return {in.error, {}, false};
+    }
+    // A strict run must know the findings before anything is written.
+    if (request.checks == Checks::Only || request.checks == Checks::Strict) {
+        ConversionResult checked = checkOnly(in.bytes);
+        if (checked.error || request.checks == Checks::Only) {
+            return checked;
+        }
+        if (!checked.report.findings.empty()) {
+            checked.refused = true;
+            return checked;
+        }
     }
 
     DocumentOutput out(request.output);
     if (auto error = out.open()) {
-        return error;
+        return {error, {}, false};
     }
-    // Large chunks keep the number of write calls small on big files.
-    constexpr std::size_t outputChunkSize = 1 << 20;
-    if (auto error = writeDecodedDocument(
-            in.bytes, request.setIndex, request.rateIndex,
-            [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize)) {
-        return error;
+    ConversionResult result;
+    TimingChecker checker;
+    DocumentWriter writer(
+        request.setIndex, request.rateIndex, [&out](std::string_view chunk) { out.write(chunk); },
+        outputChunkSize);
+    // Each decoded chunk is checked while it is converted: on a second thread
+    // when it is large (a UTF-8 file arrives as one chunk), so that the checks
+    // take no time of their own.
+    result.error = decodeToUtf8Chunks(in.bytes, [&](std::string_view text) {
+        if (text.size() < checkAlongsideFrom) {
+            checker.feed(text);
+            writer.feed(text);
+            return;
+        }
+        const std::unique_ptr<QThread> checks(QThread::create([&] { checker.feed(text); }));
+        checks->start();
+        writer.feed(text);
+        checks->wait();
+    });
+    if (result.error) {
+        return result;
     }
-    return out.commit();
+    writer.finish();
+    result.report = checker.finish();
+    result.error = out.commit();
+    return result;
+}
+
+QString inputName(const ConvertRequest& request) {
+    return request.input ? QStringLiteral("'%1'").arg(*request.input)
+                         : QStringLiteral("standard input");
 }
 
 QString describeFailure(const IoError& error, const ConvertRequest& request) {
     return error.describe(error.kind == IoError::Kind::Unwritable ? request.output : request.input);
+}
+
+QString describeFinding(const Finding& finding) {
+    const std::string hint = findingHint(finding);
+    return toQString(findingText(finding)) +
+           (hint.empty() ? QString() : QStringLiteral("; ") + toQString(hint));
 }
 
 } // namespace mouthkey

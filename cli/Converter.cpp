@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConvertJob.h"
 #include "cli/DocumentOutput.h"
+#include "textinput/Utf8Text.h"
 
 #include <QCoreApplication>
 
@@ -62,8 +63,37 @@ int runConverter(const QStringList& arguments) {
     case CommandLine::Action::Convert:
         break;
     }
-    if (const auto error = runConversion(command.request)) {
-        printError(describeFailure(*error, command.request));
+    using Checks = ConvertRequest::Checks;
+    const ConvertRequest& request = command.request;
+    const ConversionResult result = runConversion(request);
+    if (result.error) {
+        printError(describeFailure(*result.error, request));
+        return static_cast<int>(ExitCode::FileError);
+    }
+    const QString name = inputName(request);
+    const auto& findings = result.report.findings;
+    if (request.checks == Checks::Only) {
+        QString text = name + QStringLiteral(": ") +
+                       toQString(summaryText(result.report.summary, request.rateIndex)) +
+                       QLatin1Char('\n');
+        for (const Finding& finding : findings) {
+            text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
+        }
+        const int printed = printOutput(text);
+        return printed != 0 || !findings.empty() ? static_cast<int>(ExitCode::FileError)
+                                                 : static_cast<int>(ExitCode::Success);
+    }
+    if (!request.quiet) {
+        for (const Finding& finding : findings) {
+            printError(QStringLiteral("warning: ") + name + QStringLiteral(": ") +
+                       describeFinding(finding));
+        }
+    }
+    if (result.refused) {
+        printError(QStringLiteral("%1 was not converted: its checks found %2 (--strict)")
+                       .arg(name, findings.size() == 1
+                                      ? QStringLiteral("1 problem")
+                                      : QStringLiteral("%1 problems").arg(findings.size())));
         return static_cast<int>(ExitCode::FileError);
     }
     return static_cast<int>(ExitCode::Success);

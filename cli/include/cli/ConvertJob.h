@@ -1,21 +1,40 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "conversion/TimingCheck.h"
 #include "textinput/IoError.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 namespace mouthkey {
 
-// Reads the request's input, converts it and writes the document. Nothing
-// partial is left behind: standard output receives nothing unless the input
-// was read and decoded, and an output file is replaced only on success.
-std::optional<IoError> runConversion(const ConvertRequest& request);
+struct ConversionResult {
+    std::optional<IoError> error;
+    // What the checks found; complete whenever the input was read and decoded.
+    TimingReport report;
+    // The checks found something and the request was strict: nothing was written.
+    bool refused = false;
+};
+
+// Reads the request's input, checks it and, unless it only checks, converts
+// it and writes the document. Nothing partial is left behind: standard output
+// receives nothing unless the input was read and decoded (and, when strict,
+// found clean), and an output file is replaced only on success.
+ConversionResult runConversion(const ConvertRequest& request);
+
+// How the converter names the request's input in messages: 'take1.dat', or
+// standard input.
+QString inputName(const ConvertRequest& request);
 
 // One line naming the file the error is about (the request's input, or its
 // output for a write error) and the cause.
 QString describeFailure(const IoError& error, const ConvertRequest& request);
+
+// A finding as one line after the input's name: "unknown phoneme 'ai' on 3
+// lines (4, 40, 41); did you mean 'AI'?".
+QString describeFinding(const Finding& finding);
 
 } // namespace mouthkey
