@@ -31,25 +31,7 @@ DataLineConverter::DataLineConverter(MappingTable mapping, ChunkSink sink, std::
 DataLineConverter::~DataLineConverter() = default;
 
 void DataLineConverter::feed(std::string_view chunk) {
-    if (chunk.empty()) {
-        return;
-    }
-    if (!m_carry.empty()) {
-        // Complete the held-back line; a separator split across chunks is
-        // whole again once both halves sit in the carry.
-        const std::size_t first = firstSeparatorEnd(chunk);
-        if (first == std::string_view::npos) {
-            m_carry.append(chunk);
-            return;
-        }
-        m_carry.append(chunk.substr(0, first));
-        convertLines(m_carry);
-        m_carry.clear();
-        chunk.remove_prefix(first);
-    }
-    const std::size_t last = lastSeparatorEnd(chunk);
-    convertLines(chunk.substr(0, last));
-    m_carry.assign(chunk.substr(last));
+    feedWholeLines(m_carry, chunk, [this](std::string_view lines) { convertLines(lines); });
 }
 
 void DataLineConverter::finish() {
@@ -179,15 +161,7 @@ void DataLineConverter::convertLines(std::string_view text) {
         }
     };
 
-    const Byte* p = begin;
-    for (; static_cast<std::size_t>(end - p) >= blockSize; p += blockSize) {
-        handleEvents(p, eventMask(p));
-    }
-    if (p < end) {
-        Byte tail[blockSize] = {}; // NUL padding marks no events
-        std::memcpy(tail, p, static_cast<std::size_t>(end - p));
-        handleEvents(p, eventMask(tail));
-    }
+    forEachBlock(begin, end, handleEvents);
     if (lineStart < end) {
         endLine(end, 0);
     }

@@ -23,24 +23,8 @@ public:
     std::uint64_t lineCount() const noexcept { return m_lines; }
 
     void feed(std::string_view chunk) {
-        if (chunk.empty()) {
-            return;
-        }
         // Held-back text is completed exactly as the converter completes it.
-        if (!m_carry.empty()) {
-            const std::size_t first = firstSeparatorEnd(chunk);
-            if (first == std::string_view::npos) {
-                m_carry.append(chunk);
-                return;
-            }
-            m_carry.append(chunk.substr(0, first));
-            readLines(m_carry);
-            m_carry.clear();
-            chunk.remove_prefix(first);
-        }
-        const std::size_t last = lastSeparatorEnd(chunk);
-        readLines(chunk.substr(0, last));
-        m_carry.assign(chunk.substr(last));
+        feedWholeLines(m_carry, chunk, [this](std::string_view lines) { readLines(lines); });
     }
 
     void finish() {
@@ -88,8 +72,8 @@ private:
                 // shorter path; it sees the same line either way.
                 bool taken = false;
                 if constexpr (requires {
-                                  m_handler.takePair(lines, lineText, TimingToken{},
-                                                     TimingToken{}, std::size_t{});
+                                  m_handler.takePair(lines, lineText, TimingToken{}, TimingToken{},
+                                                     std::size_t{});
                               }) {
                     if (spaces == 1 && headerSeen) {
                         const std::string_view name = view(firstSpace + 1, at);
@@ -144,15 +128,7 @@ private:
             }
         };
 
-        const Byte* p = begin;
-        for (; static_cast<std::size_t>(end - p) >= blockSize; p += blockSize) {
-            handleEvents(p, eventMask(p));
-        }
-        if (p < end) {
-            Byte tail[blockSize] = {}; // NUL padding marks no events
-            std::memcpy(tail, p, static_cast<std::size_t>(end - p));
-            handleEvents(p, eventMask(tail));
-        }
+        forEachBlock(begin, end, handleEvents);
         if (lineStart < end) {
             endLine(end, 0);
         }

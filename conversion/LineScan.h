@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
@@ -169,6 +170,44 @@ inline std::size_t lastSeparatorEnd(std::string_view s) {
         }
     }
     return 0;
+}
+
+// Hands `lines` the text of a chunk that ends at a line end, and holds the
+// rest back in `carry` until the line is complete. A separator split across
+// chunks is whole again once both halves sit in the carry.
+template <class Lines>
+void feedWholeLines(std::string& carry, std::string_view chunk, Lines&& lines) {
+    if (chunk.empty()) {
+        return;
+    }
+    if (!carry.empty()) {
+        const std::size_t first = firstSeparatorEnd(chunk);
+        if (first == std::string_view::npos) {
+            carry.append(chunk);
+            return;
+        }
+        carry.append(chunk.substr(0, first));
+        lines(std::string_view(carry));
+        carry.clear();
+        chunk.remove_prefix(first);
+    }
+    const std::size_t last = lastSeparatorEnd(chunk);
+    lines(chunk.substr(0, last));
+    carry.assign(chunk.substr(last));
+}
+
+// Calls `events(blockStart, mask)` for each 64-byte block of [begin, end),
+// the last one padded.
+template <class Events> void forEachBlock(const Byte* begin, const Byte* end, Events&& events) {
+    const Byte* p = begin;
+    for (; static_cast<std::size_t>(end - p) >= blockSize; p += blockSize) {
+        events(p, eventMask(p));
+    }
+    if (p < end) {
+        Byte tail[blockSize] = {}; // NUL padding marks no events
+        std::memcpy(tail, p, static_cast<std::size_t>(end - p));
+        events(p, eventMask(tail));
+    }
 }
 
 } // namespace mouthkey::scan
