@@ -31,7 +31,7 @@ status=0
 report=$("${as_user[@]}" lintian --fail-on error,warning --display-info "${debs[@]}" 2>&1) || status=$?
 [ -n "$report" ] && echo "$report"
 [ "$status" -eq 0 ] || fail "lintian exited with $status"
-if echo "$report" | grep -qE '^[EW]: |root privileges'; then
+if echo "$report" | grep -qE '^[EW]: '; then
     fail "lintian reported errors or warnings"
 fi
 echo "lintian: no errors or warnings in $(basename -a "${debs[@]}" | tr '\n' ' ')"
