@@ -121,6 +121,7 @@ private:
     QProcessEnvironment m_waylandEnv; // for the application and wl-paste
     QString m_westonWindow;
     KeyboardFocusLog m_focus;
+    QFile m_appLog; // the application's stderr, a file so that it never waits on us
     QByteArray m_appOutput;
     bool m_westonUnavailable = false;
 
@@ -137,7 +138,7 @@ private:
     void pump(int waitMs) {
         m_app.waitForReadyRead(waitMs);
         m_appOutput += m_app.readAllStandardOutput();
-        m_focus.feed(m_app.readAllStandardError());
+        m_focus.feed(m_appLog.readAll());
     }
 
     bool waitForFocus(const QString& title) {
@@ -176,6 +177,8 @@ private:
     QString startWeston() {
         m_weston.setProcessEnvironment(m_xEnv);
         m_weston.setProcessChannelMode(QProcess::MergedChannels);
+        const QString log = QDir(m_runtimeDir.path()).filePath("weston.log");
+        m_weston.setStandardOutputFile(log);
         m_weston.start(QStringLiteral("weston"),
                        {"--backend=x11-backend.so", "--use-pixman", "--no-config", "--idle-time=0",
                         "--width=1000", "--height=740", QStringLiteral("--socket=") + socketName});
@@ -186,7 +189,7 @@ private:
         QDeadlineTimer deadline(stepTimeoutMs);
         while (m_westonWindow.isEmpty()) {
             if (m_weston.state() != QProcess::Running) {
-                return QString::fromLocal8Bit(m_weston.readAll().right(2000));
+                return QString::fromLocal8Bit(readFile(log).right(2000));
             }
             if (deadline.hasExpired()) {
                 return {}; // running but silent: a fault, which the test reports
@@ -250,8 +253,11 @@ private slots:
         appEnv.insert("WAYLAND_DEBUG", "client");
         m_app.setProcessEnvironment(appEnv);
         m_app.setProcessChannelMode(QProcess::SeparateChannels);
+        m_appLog.setFileName(QDir(m_runtimeDir.path()).filePath("mouthkey.log"));
+        m_app.setStandardErrorFile(m_appLog.fileName());
         m_app.start(QStringLiteral(MOUTHKEY_APP), {});
         QVERIFY(m_app.waitForStarted(stepTimeoutMs));
+        QVERIFY(m_appLog.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
 
         // Open: Ctrl+O, type the path into the real dialog, Return.
         QVERIFY2(pressOn(QStringLiteral("Mouthkey"), "ctrl+o"), "the window did not get the keys");
@@ -304,7 +310,7 @@ private slots:
             QFAIL(qPrintable(QStringLiteral("Ctrl+Q did not end the application; it logged:\n") +
                              QString::fromUtf8(m_focus.recent())));
         }
-        m_focus.feed(m_app.readAllStandardError() + '\n');
+        m_focus.feed(m_appLog.readAll() + '\n');
         QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
                  m_focus.messages().constData());
     }
