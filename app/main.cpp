@@ -11,6 +11,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mouthkey"));
     QApplication::setApplicationVersion(QStringLiteral(MOUTHKEY_VERSION));
+    // Wayland compositors find the icon and menu entry by this id.
+    QApplication::setDesktopFileName(QStringLiteral(MOUTHKEY_APP_ID));
     QApplication::setWindowIcon(mouthkey::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(true);
 

@@ -13,6 +13,8 @@ test_pkgs=(
   xvfb xdotool xclip
   clang libclang-rt-14-dev
   desktop-file-utils file
+  lintian appstream  # package and metadata checks
+  weston wl-clipboard qt6-wayland  # the Wayland end-to-end test
   gawk time
 )
 

@@ -10,20 +10,30 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
+app_id=app.mouthkey.Mouthkey
 for f in bin/mouthkey bin/mouthkey-convert \
-         share/applications/mouthkey.desktop \
+         share/applications/$app_id.desktop \
+         share/metainfo/$app_id.metainfo.xml \
          share/icons/hicolor/scalable/apps/mouthkey.svg \
          share/icons/hicolor/256x256/apps/mouthkey.png \
-         share/man/man1/mouthkey-convert.1 \
-         share/doc/mouthkey/README.md share/doc/mouthkey/LICENSE; do
+         share/man/man1/mouthkey-convert.1.gz share/man/man1/mouthkey.1.gz \
+         share/doc/mouthkey/README.md share/doc/mouthkey/LICENSE \
+         share/doc/mouthkey/copyright share/doc/mouthkey/changelog.gz \
+         share/doc/mouthkey-convert/copyright share/doc/mouthkey-convert/changelog.gz; do
     [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
 [ -x "$prefix/bin/mouthkey" ] && [ -x "$prefix/bin/mouthkey-convert" ] || fail "binaries are not executable"
 
-desktop-file-validate "$prefix/share/applications/mouthkey.desktop" || fail "desktop file is invalid"
+desktop-file-validate "$prefix/share/applications/$app_id.desktop" || fail "desktop file is invalid"
 file "$prefix/share/icons/hicolor/256x256/apps/mouthkey.png" | grep -q 'PNG image data, 256 x 256' \
     || fail "the bitmap icon is not a 256-pixel PNG"
-grep -q "Mouthkey $version" "$prefix/share/man/man1/mouthkey-convert.1" || fail "man page lacks the version"
+for page in mouthkey-convert mouthkey; do
+    gzip -t "$prefix/share/man/man1/$page.1.gz" || fail "$page.1.gz is not gzip data"
+    zcat "$prefix/share/man/man1/$page.1.gz" | grep -q "Mouthkey $version" \
+        || fail "man page $page lacks the version"
+done
+zcat "$prefix/share/doc/mouthkey/changelog.gz" | head -1 | grep -qF "mouthkey ($version)" \
+    || fail "the changelog does not start with this version"
 
 # Nothing may point back into the build tree.
 if readelf -d "$prefix/bin/mouthkey" "$prefix/bin/mouthkey-convert" | grep -E 'R(UN)?PATH' | grep -qF "$build"; then

@@ -1,6 +1,6 @@
 // Starts the real Mouthkey in a private X server, opens a sample through the
 // real file dialog with keystrokes, converts, and reads the real clipboard.
-#include "TestSupport.h"
+#include "EndToEndSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,24 +12,7 @@
 
 #include <optional>
 
-using mouthkey::test::readFile;
-
-namespace {
-
-constexpr int stepTimeoutMs = 30000;
-
-void stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning) {
-        return;
-    }
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-}
-
-} // namespace
+using namespace e2e;
 
 class EndToEndTest : public QObject {
     Q_OBJECT
@@ -42,19 +25,7 @@ private:
 
     // Runs a tool against the test's X server and returns what it printed.
     QByteArray run(const QString& program, const QStringList& args, bool* ok) {
-        QProcess tool;
-        tool.setProcessEnvironment(m_env);
-        tool.start(program, args);
-        const bool finished = tool.waitForFinished(stepTimeoutMs);
-        if (!finished) {
-            stop(tool);
-        }
-        *ok = finished && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-        if (!*ok) {
-            qWarning("%s %s failed: %s", qPrintable(program), qPrintable(args.join(' ')),
-                     tool.readAllStandardError().constData());
-        }
-        return tool.readAllStandardOutput();
+        return e2e::run(program, args, m_env, ok);
     }
 
     // What xdotool printed, or nothing when it failed.
@@ -101,21 +72,13 @@ private slots:
                                      .arg(QString::fromLatin1(tool))));
             }
         }
-        // The server picks a free display itself and writes its number to stdout.
-        m_xserver.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24",
-                                                 "-nolisten", "tcp", "-noreset"});
-        QVERIFY(m_xserver.waitForStarted(stepTimeoutMs));
-        QByteArray number;
-        QDeadlineTimer deadline(stepTimeoutMs);
-        while (!number.contains('\n') && !deadline.hasExpired()) {
-            m_xserver.waitForReadyRead(200);
-            number += m_xserver.readAllStandardOutput();
-        }
-        QVERIFY2(number.contains('\n'), "Xvfb did not report its display");
+        // The server picks a free display itself and reports its number.
+        const QString display = startXvfb(m_xserver);
+        QVERIFY2(!display.isEmpty(), "Xvfb did not report its display");
 
         QVERIFY(m_runtimeDir.isValid());
         m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("DISPLAY", QLatin1Char(':') + QString::fromLatin1(number.trimmed()));
+        m_env.insert("DISPLAY", display);
         m_env.insert("QT_QPA_PLATFORM", "xcb");
         m_env.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
         m_env.remove("WAYLAND_DISPLAY");
@@ -123,7 +86,7 @@ private slots:
     }
 
     void opensConvertsAndPastes() {
-        const QString sample = mouthkey::test::samplePath("hello-world-24fps.dat");
+        const QString sample = samplePath("hello-world-24fps.dat");
         const QByteArray expected =
             readFile(QDir(MOUTHKEY_EXPECTED_DIR).filePath("hello-world-24fps.expected"));
         QVERIFY(!expected.isEmpty());

@@ -1,0 +1,73 @@
+// What both end-to-end tests need to run the application and its tools from
+// outside: private X servers, helper programs and their output.
+#pragma once
+
+#include "TestSupport.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace e2e {
+
+inline constexpr int stepTimeoutMs = 30000;
+
+using mouthkey::test::readFile;
+using mouthkey::test::samplePath;
+
+inline void stop(QProcess& process) {
+    if (process.state() == QProcess::NotRunning) {
+        return;
+    }
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+// Runs a tool to its end and returns what it printed; `ok` tells whether it
+// exited normally with status 0. Failures are logged unless `quiet`.
+inline QByteArray run(const QString& program, const QStringList& args,
+                      const QProcessEnvironment& env, bool* ok, bool quiet = false) {
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(program, args);
+    const bool finished = tool.waitForFinished(stepTimeoutMs);
+    if (!finished) {
+        stop(tool);
+    }
+    *ok = finished && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    if (!*ok && !quiet) {
+        qWarning("%s %s failed: %s", qPrintable(program), qPrintable(args.join(' ')),
+                 tool.readAllStandardError().constData());
+    }
+    return tool.readAllStandardOutput();
+}
+
+// Starts Xvfb on a display it picks itself, and returns that display (":N"),
+// or nothing when the server did not come up.
+inline QString startXvfb(QProcess& server) {
+    server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24",
+                                          "-nolisten", "tcp", "-noreset"});
+    if (!server.waitForStarted(stepTimeoutMs)) {
+        return {};
+    }
+    QByteArray number;
+    QDeadlineTimer deadline(stepTimeoutMs);
+    while (!number.contains('\n') && !deadline.hasExpired() &&
+           server.state() == QProcess::Running) {
+        server.waitForReadyRead(200);
+        number += server.readAllStandardOutput();
+    }
+    if (!number.contains('\n')) {
+        return {};
+    }
+    return QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+}
+
+} // namespace e2e
