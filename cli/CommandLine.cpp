@@ -10,6 +10,8 @@ namespace mouthkey {
 namespace {
 
 constexpr QLatin1String standardStream("-");
+// Far more than any machine has cores; each job holds one input in memory.
+constexpr int maxJobs = 1024;
 
 CommandLine reject(QString message) {
     return {CommandLine::Action::Reject, {}, std::move(message)};
@@ -42,7 +44,9 @@ QString quotedList(const QStringList& items) {
 } // namespace
 
 QString usageLine() {
-    return QStringLiteral("Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]");
+    return QStringLiteral(
+        "Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
+        "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -72,11 +76,21 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("FILE"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("List the phoneme sets and frame rates."));
-    parser.addOptions({set, fps, output, list});
+    const QCommandLineOption outputDir(
+        {QStringLiteral("d"), QStringLiteral("output-dir")},
+        QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
+                       "without a final .dat. DIR must exist. Needed for two or more inputs."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption jobs(
+        {QStringLiteral("j"), QStringLiteral("jobs")},
+        QStringLiteral("With -d, convert N files at once (default: one per core)."),
+        QStringLiteral("N"));
+    parser.addOptions({set, fps, output, outputDir, jobs, list});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
-        QStringLiteral("The timing file; standard input when missing or '-'."),
-        QStringLiteral("[INPUT]"));
+        QStringLiteral("The timing file; standard input when missing or '-'. With -d, one or "
+                       "more files."),
+        QStringLiteral("[INPUT...]"));
 
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -115,7 +129,38 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     result.request.rateIndex = *rateIndex;
 
+    if (parser.isSet(jobs)) {
+        bool isNumber = false;
+        const int count = parser.value(jobs).toInt(&isNumber);
+        if (!isNumber || count < 1 || count > maxJobs) {
+            return reject(QStringLiteral("invalid number of jobs '%1' for --jobs (1 to %2)")
+                              .arg(parser.value(jobs))
+                              .arg(maxJobs));
+        }
+        result.batch.jobs = count;
+    }
+
     const QStringList inputs = parser.positionalArguments();
+    if (parser.isSet(outputDir)) {
+        if (parser.isSet(output)) {
+            return reject(QStringLiteral("-o and -d cannot be used together"));
+        }
+        if (inputs.isEmpty()) {
+            return reject(QStringLiteral("-d needs at least one INPUT"));
+        }
+        if (inputs.contains(standardStream)) {
+            return reject(QStringLiteral("standard input ('-') has no name to write under -d; "
+                                         "use -o for it"));
+        }
+        result.action = CommandLine::Action::ConvertToFolder;
+        result.batch.inputs = inputs;
+        result.batch.outputDir = parser.value(outputDir);
+        return result;
+    }
+    if (inputs.size() > 1 && parser.isSet(output)) {
+        return reject(QStringLiteral("-o writes one file, but %1 inputs were given; use -d DIR")
+                          .arg(inputs.size()));
+    }
     if (inputs.size() > 1) {
         return reject(
             QStringLiteral("only one INPUT may be given, not %1").arg(quotedList(inputs)));

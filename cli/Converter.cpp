@@ -1,5 +1,7 @@
 #include "cli/Converter.h"
 
+#include "cli/BatchConversion.h"
+#include "cli/BatchPlan.h"
 #include "cli/Choices.h"
 #include "cli/CommandLine.h"
 #include "cli/ConvertJob.h"
@@ -57,6 +59,18 @@ int runConverter(const QStringList& arguments) {
                            QCoreApplication::applicationVersion() + QLatin1Char('\n'));
     case CommandLine::Action::ListChoices:
         return printOutput(choicesText());
+    case CommandLine::Action::ConvertToFolder: {
+        const BatchPlan plan = planBatch(command.batch);
+        if (plan.refusal) {
+            printError(*plan.refusal);
+            if (plan.refusalCode == ExitCode::UsageError) {
+                printUsage();
+            }
+            return static_cast<int>(plan.refusalCode);
+        }
+        return static_cast<int>(
+            convertBatch(command.request, command.batch, plan.outputs, printError));
+    }
     case CommandLine::Action::Convert:
         break;
     }

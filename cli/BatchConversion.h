@@ -1,0 +1,37 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace mouthkey {
+
+// What became of one input of a batch. The report prints it in input order:
+// each warning prefixed with the input's name, then the error.
+struct FileOutcome {
+    // Findings that do not stop the conversion, without the file's name.
+    // Nothing produces them yet: this is where per-file checks report.
+    QStringList warnings;
+    // One line naming the file and the cause; the output was not touched.
+    std::optional<QString> error;
+};
+
+// Converts one input of a batch to its output file. Runs on a worker thread.
+FileOutcome convertBatchFile(const ConvertRequest& request);
+
+// Prints one message line; the caller adds the program's name.
+using MessagePrinter = std::function<void(const QString& line)>;
+
+// Converts every input to the output of the same position, batch.jobs files
+// at once, printing each file's messages in input order as soon as it and
+// every input before it are done. While standard error is a terminal and
+// there are more than a few inputs, one line counting the files done is kept
+// up to date below the messages. Returns FileError if any input failed.
+ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
+                      const QStringList& outputs, const MessagePrinter& print);
+
+} // namespace mouthkey
