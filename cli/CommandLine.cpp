@@ -41,6 +41,15 @@ QString quotedList(const QStringList& items) {
     return quoted.join(QStringLiteral(", "));
 }
 
+QString examplesText() {
+    return QStringLiteral(
+        "\nExamples:\n"
+        "  mouthkey-convert --fps 25 take1.dat -o take1.txt\n"
+        "  mouthkey-convert -d keys shots/*.dat\n"
+        "  find shots -name '*.dat' -print0 | xargs -0 mouthkey-convert -d keys\n"
+        "With -d, a file that fails is named and skipped; the others are still converted.\n\n");
+}
+
 } // namespace
 
 QString usageLine() {
@@ -105,7 +114,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         // Qt's first line names the program by the path it was started with.
         QString text = parser.helpText();
         text.replace(0, text.indexOf(QLatin1Char('\n')), usageLine());
-        return {CommandLine::Action::ShowHelp, {}, text + QLatin1Char('\n') + choicesText()};
+        return {CommandLine::Action::ShowHelp, {}, text + examplesText() + choicesText()};
     }
     if (parser.isSet(version)) {
         return {CommandLine::Action::ShowVersion, {}, {}};
