@@ -13,7 +13,7 @@ test_pkgs=(
   xvfb xdotool xclip
   clang libclang-rt-14-dev
   desktop-file-utils file
-  gawk time
+  gawk mawk time
 )
 
 wanted=("${build_pkgs[@]}")
