@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "mouthkey-convert: cannot write into '%1/out/renders': No such file or "
                     "directory"}));
 
-// Files of many sizes, a few of them bad: any number of jobs gives the same
+// Files of many sizes, a few of them bad or missing: any number of jobs gives the same
 // files and the same messages, in input order.
 TEST_F(Batch, givesTheSameResultWithOneJobAsWithFour) {
     QStringList inputs;
@@ -162,7 +162,9 @@ TEST_F(Batch, givesTheSameResultWithOneJobAsWithFour) {
     for (int i = 0; i < 24; ++i) {
         const QString name = QStringLiteral("s%1.dat").arg(i, 2, 10, QLatin1Char('0'));
         QByteArray text = "MohoSwitch1\n";
-        for (int frame = 1; frame < 400 * (i % 7 + 1); frame += 3) {
+        // The first bad file is large, so that the missing one after it fails first.
+        const int frames = i == 4 ? 600'000 : 400 * (i % 7 + 1);
+        for (int frame = 1; frame < frames; frame += 3) {
             text += QByteArray::number(frame) + (frame % 2 ? " MBP\n" : " etc\n");
         }
         if (i % 9 == 4) {
@@ -172,6 +174,11 @@ TEST_F(Batch, givesTheSameResultWithOneJobAsWithFour) {
         if (i % 9 == 4) {
             expectedErr +=
                 "mouthkey-convert: '" + inputs.last().toUtf8() + "' is not valid UTF-8 text\n";
+        }
+        if (i == 4) {
+            inputs << root.filePath(QStringLiteral("shots/missing.dat"));
+            expectedErr += "mouthkey-convert: cannot read '" + inputs.last().toUtf8() +
+                           "': No such file or directory\n";
         }
     }
     QDir(root).mkdir(QStringLiteral("one"));
