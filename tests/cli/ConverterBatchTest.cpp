@@ -206,4 +206,25 @@ TEST_F(Batch, givesTheSameResultWithOneJobAsWithFour) {
     }
 }
 
+TEST_F(Batch, countsTheFilesDoneOnATerminal) {
+    QStringList inputs;
+    for (int i = 0; i < 8; ++i) {
+        inputs << shot(QStringLiteral("t%1.dat").arg(i), readSample(hello));
+    }
+    // script(1) gives the converter a terminal for its standard streams.
+    const ConverterRun run =
+        runShell(QStringLiteral("command -v script >/dev/null || exit 77; "
+                                "script -qec \"$(printf '%q ' \"$0\" -d \"$@\")\" /dev/null"),
+                 QStringList{outPath()} + inputs);
+    if (run.exitCode == 77) {
+        GTEST_SKIP() << "script(1) is not installed";
+    }
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(QByteArray(run.out).replace('\r', '|').contains("|converted "))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(" of 8"));
+    EXPECT_TRUE(run.out.endsWith('\r')) << "the count is wiped at the end";
+    EXPECT_EQ(readFile(out("t7.txt")), windowDocument(readSample(hello), 0, 0));
+}
+
 } // namespace
