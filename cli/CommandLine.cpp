@@ -13,6 +13,8 @@ namespace mouthkey {
 namespace {
 
 constexpr QLatin1String standardStream("-");
+// Far more than any machine has cores; each job holds one input in memory.
+constexpr int maxJobs = 1024;
 
 CommandLine reject(QString message) {
     return {CommandLine::Action::Reject, {}, std::move(message)};
@@ -42,10 +44,21 @@ QString quotedList(const QStringList& items) {
     return quoted.join(QStringLiteral(", "));
 }
 
+QString examplesText() {
+    return QStringLiteral(
+        "\nExamples:\n"
+        "  mouthkey-convert --fps 25 take1.dat -o take1.txt\n"
+        "  mouthkey-convert -d keys shots/*.dat\n"
+        "  find shots -name '*.dat' -print0 | xargs -0 mouthkey-convert -d keys\n"
+        "With -d, a file that fails is named and skipped; the others are still converted.\n\n");
+}
+
 } // namespace
 
 QString usageLine() {
-    return QStringLiteral("Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]");
+    return QStringLiteral(
+        "Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
+        "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -87,11 +100,21 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("check"),
         QStringLiteral("Only check the timing file: print its summary and findings to standard "
                        "output and write no document. Exits with 0 when nothing was found."));
-    parser.addOptions({set, fps, output, list, check, strict, quiet});
+    const QCommandLineOption outputDir(
+        {QStringLiteral("d"), QStringLiteral("output-dir")},
+        QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
+                       "without a final .dat. DIR must exist. Needed for two or more inputs."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption jobs(
+        {QStringLiteral("j"), QStringLiteral("jobs")},
+        QStringLiteral("With -d, convert N files at once (default: one per core)."),
+        QStringLiteral("N"));
+    parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
-        QStringLiteral("The timing file; standard input when missing or '-'."),
-        QStringLiteral("[INPUT]"));
+        QStringLiteral("The timing file; standard input when missing or '-'. With -d, one or "
+                       "more files."),
+        QStringLiteral("[INPUT...]"));
 
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -106,7 +129,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         // Qt's first line names the program by the path it was started with.
         QString text = parser.helpText();
         text.replace(0, text.indexOf(QLatin1Char('\n')), usageLine());
-        return {CommandLine::Action::ShowHelp, {}, text + QLatin1Char('\n') + choicesText()};
+        return {CommandLine::Action::ShowHelp, {}, text + examplesText() + choicesText()};
     }
     if (parser.isSet(version)) {
         return {CommandLine::Action::ShowVersion, {}, {}};
@@ -130,7 +153,48 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     result.request.rateIndex = *rateIndex;
 
+    if (parser.isSet(jobs)) {
+        bool isNumber = false;
+        const int count = parser.value(jobs).toInt(&isNumber);
+        if (!isNumber || count < 1 || count > maxJobs) {
+            return reject(QStringLiteral("invalid number of jobs '%1' for --jobs (1 to %2)")
+                              .arg(parser.value(jobs))
+                              .arg(maxJobs));
+        }
+        result.batch.jobs = count;
+    }
+
+    if (parser.isSet(check)) {
+        if (parser.isSet(output) || parser.isSet(outputDir)) {
+            return reject(QStringLiteral("--check writes no document, so it takes no -o or -d"));
+        }
+        result.request.checks = ConvertRequest::Checks::Only;
+    } else if (parser.isSet(strict)) {
+        result.request.checks = ConvertRequest::Checks::Strict;
+    }
+    result.request.quiet = parser.isSet(quiet);
+
     const QStringList inputs = parser.positionalArguments();
+    if (parser.isSet(outputDir)) {
+        if (parser.isSet(output)) {
+            return reject(QStringLiteral("-o and -d cannot be used together"));
+        }
+        if (inputs.isEmpty()) {
+            return reject(QStringLiteral("-d needs at least one INPUT"));
+        }
+        if (inputs.contains(standardStream)) {
+            return reject(QStringLiteral("standard input ('-') has no name to write under -d; "
+                                         "use -o for it"));
+        }
+        result.action = CommandLine::Action::ConvertToFolder;
+        result.batch.inputs = inputs;
+        result.batch.outputDir = parser.value(outputDir);
+        return result;
+    }
+    if (inputs.size() > 1 && parser.isSet(output)) {
+        return reject(QStringLiteral("-o writes one file, but %1 inputs were given; use -d DIR")
+                          .arg(inputs.size()));
+    }
     if (inputs.size() > 1) {
         return reject(
             QStringLiteral("only one INPUT may be given, not %1").arg(quotedList(inputs)));
@@ -141,15 +205,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(output) && parser.value(output) != standardStream) {
         result.request.output = parser.value(output);
     }
-    if (parser.isSet(check)) {
-        if (parser.isSet(output)) {
-            return reject(QStringLiteral("--check writes no document, so it takes no -o"));
-        }
-        result.request.checks = ConvertRequest::Checks::Only;
-    } else if (parser.isSet(strict)) {
-        result.request.checks = ConvertRequest::Checks::Strict;
-    }
-    result.request.quiet = parser.isSet(quiet);
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
 
 namespace mouthkey {
@@ -16,9 +17,6 @@ namespace {
 
 // Below this a second thread costs more than the checks it would take over.
 constexpr std::size_t checkAlongsideFrom = 4 << 20;
-
-// Large chunks keep the number of write calls small on big files.
-constexpr std::size_t outputChunkSize = 1 << 20;
 
 ConversionResult checkOnly(const QByteArray& bytes) {
     ConversionResult result;
@@ -55,6 +53,11 @@ ConversionResult runConversion(const ConvertRequest& request) {
     if (auto error = out.open()) {
         return {error, {}, false};
     }
+    // Large chunks keep the number of write calls small on big files. A small
+    // file's document, a few times its size, fits a smaller buffer: clearing
+    // 1 MiB for each of hundreds of small files costs more than converting them.
+    const std::size_t outputChunkSize =
+        std::clamp<std::size_t>(4 * static_cast<std::size_t>(in.bytes.size()), 64 << 10, 1 << 20);
     ConversionResult result;
     // Quiet warnings would be thrown away, so they are not looked for.
     const bool checking = !request.quiet;
@@ -96,6 +99,28 @@ QString inputName(const ConvertRequest& request) {
 
 QString describeFailure(const IoError& error, const ConvertRequest& request) {
     return error.describe(error.kind == IoError::Kind::Unwritable ? request.output : request.input);
+}
+
+QStringList messageLines(const ConversionResult& result, const ConvertRequest& request) {
+    if (result.error) {
+        return {describeFailure(*result.error, request)};
+    }
+    QStringList lines;
+    const QString name = inputName(request);
+    const auto& findings = result.report.findings;
+    if (!request.quiet) {
+        for (const Finding& finding : findings) {
+            lines << QStringLiteral("warning: ") + name + QStringLiteral(": ") +
+                         describeFinding(finding);
+        }
+    }
+    if (result.refused) {
+        lines << QStringLiteral("%1 was not converted: its checks found %2 (--strict)")
+                     .arg(name, findings.size() == 1
+                                    ? QStringLiteral("1 problem")
+                                    : QStringLiteral("%1 problems").arg(findings.size()));
+    }
+    return lines;
 }
 
 QString describeFinding(const Finding& finding) {

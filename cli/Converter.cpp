@@ -1,5 +1,7 @@
 #include "cli/Converter.h"
 
+#include "cli/BatchConversion.h"
+#include "cli/BatchPlan.h"
 #include "cli/Choices.h"
 #include "cli/CommandLine.h"
 #include "cli/ConvertJob.h"
@@ -60,40 +62,40 @@ int runConverter(const QStringList& arguments) {
                            QCoreApplication::applicationVersion() + QLatin1Char('\n'));
     case CommandLine::Action::ListChoices:
         return printOutput(choicesText());
+    case CommandLine::Action::ConvertToFolder: {
+        const BatchPlan plan = planBatch(command.batch);
+        if (plan.refusal) {
+            printError(*plan.refusal);
+            if (plan.refusalCode == ExitCode::UsageError) {
+                printUsage();
+            }
+            return static_cast<int>(plan.refusalCode);
+        }
+        return static_cast<int>(
+            convertBatch(command.request, command.batch, plan.outputs, printError));
+    }
     case CommandLine::Action::Convert:
         break;
     }
-    using Checks = ConvertRequest::Checks;
     const ConvertRequest& request = command.request;
     const ConversionResult result = runConversion(request);
-    if (result.error) {
-        printError(describeFailure(*result.error, request));
-        return static_cast<int>(ExitCode::FileError);
-    }
-    const QString name = inputName(request);
-    const auto& findings = result.report.findings;
-    if (request.checks == Checks::Only) {
+    if (request.checks == ConvertRequest::Checks::Only && !result.error) {
+        const QString name = inputName(request);
         QString text = name + QStringLiteral(": ") +
                        toQString(summaryText(result.report.summary, request.rateIndex)) +
                        QLatin1Char('\n');
-        for (const Finding& finding : findings) {
+        for (const Finding& finding : result.report.findings) {
             text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
         }
         const int printed = printOutput(text);
-        return printed != 0 || !findings.empty() ? static_cast<int>(ExitCode::FileError)
-                                                 : static_cast<int>(ExitCode::Success);
+        return printed != 0 || !result.report.findings.empty()
+                   ? static_cast<int>(ExitCode::FileError)
+                   : static_cast<int>(ExitCode::Success);
     }
-    if (!request.quiet) {
-        for (const Finding& finding : findings) {
-            printError(QStringLiteral("warning: ") + name + QStringLiteral(": ") +
-                       describeFinding(finding));
-        }
+    for (const QString& line : messageLines(result, request)) {
+        printError(line);
     }
-    if (result.refused) {
-        printError(QStringLiteral("%1 was not converted: its checks found %2 (--strict)")
-                       .arg(name, findings.size() == 1
-                                      ? QStringLiteral("1 problem")
-                                      : QStringLiteral("%1 problems").arg(findings.size())));
+    if (result.error || result.refused) {
         return static_cast<int>(ExitCode::FileError);
     }
     return static_cast<int>(ExitCode::Success);

@@ -15,7 +15,7 @@ test_pkgs=(
   desktop-file-utils file
   lintian appstream  # package and metadata checks
   weston wl-clipboard qt6-wayland  # the Wayland end-to-end test
-  gawk time
+  gawk mawk time
 )
 
 wanted=("${build_pkgs[@]}")

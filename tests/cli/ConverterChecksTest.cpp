@@ -99,14 +99,15 @@ INSTANTIATE_TEST_SUITE_P(
                                                     "0:00.0 at 24 fps\n"))
                            << run.out.toStdString();
                    }},
-        ChecksCase{"--check takes no -o",
-                   {"--check", "-o", "out.txt"},
-                   oddFile,
-                   2,
-                   [](const ConverterRun& run, const QByteArray&, const QString&) {
-                       EXPECT_TRUE(run.err.startsWith(
-                           "mouthkey-convert: --check writes no document, so it takes no -o\n"));
-                   }}));
+        ChecksCase{
+            "--check takes no -o",
+            {"--check", "-o", "out.txt"},
+            oddFile,
+            2,
+            [](const ConverterRun& run, const QByteArray&, const QString&) {
+                EXPECT_TRUE(run.err.startsWith(
+                    "mouthkey-convert: --check writes no document, so it takes no -o or -d\n"));
+            }}));
 
 TEST(ContentChecks, strictLeavesAnExistingOutputAsItWas) {
     QTemporaryDir dir;

@@ -11,7 +11,7 @@ namespace mouthkey {
 enum class ExitCode : int {
     Success = 0,
     FileError = 1,  // a file could not be read, decoded or written, or its checks failed
-    UsageError = 2, // an unknown option, phoneme set or frame rate
+    UsageError = 2, // an unknown option, set or rate, or inputs that clash
 };
 
 struct ConvertRequest {
@@ -30,17 +30,28 @@ struct ConvertRequest {
     bool quiet = false; // no warnings on standard error
 };
 
+// Several inputs, each converted into its own file in one folder.
+struct BatchRequest {
+    QStringList inputs;
+    QString outputDir;
+    int jobs = 0; // files converted at once; 0 for one per core
+};
+
 struct CommandLine {
-    enum class Action { Convert, ShowHelp, ShowVersion, ListChoices, Reject };
+    enum class Action { Convert, ConvertToFolder, ShowHelp, ShowVersion, ListChoices, Reject };
 
     Action action = Action::Convert;
+    // For ConvertToFolder only its set and rate apply.
     ConvertRequest request;
     // The help text for ShowHelp; for Reject, one line naming the option and
     // what is wrong with it.
     QString message;
+    // The inputs, folder and jobs for ConvertToFolder.
+    BatchRequest batch = {};
 };
 
-// "Usage: mouthkey-convert [--set SET] ...", without a line end.
+// "Usage: mouthkey-convert [--set SET] ...", one line per form, without a
+// line end after the last.
 QString usageLine();
 
 // Reads the converter's arguments, program name first. Never exits and

@@ -37,4 +37,9 @@ QString describeFailure(const IoError& error, const ConvertRequest& request);
 // lines (4, 40, 41); did you mean 'AI'?".
 QString describeFinding(const Finding& finding);
 
+// The lines a conversion leaves for standard error, without the program's
+// name: its warnings (none when quiet), then why it failed or was refused.
+// Empty when it went through without a word.
+QStringList messageLines(const ConversionResult& result, const ConvertRequest& request);
+
 } // namespace mouthkey

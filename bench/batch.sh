@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Measures converting a show of 500 generated shots (100 to 900 lines each):
+# one mouthkey-convert call with -d, a shell loop of single calls, and a shell
+# loop of an equivalent mawk script whose output is checked equal first.
+# Prints best-of-3 wall times and the ratios. A measurement, not a test: it
+# never fails on speed.
+#
+# Usage: bench/batch.sh   (works under $TMPDIR, default /tmp)
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
+
+shots=500
+convert="$root/build/cli/mouthkey-convert"
+if [ ! -x "$convert" ]; then
+    configure_and_build build -DCMAKE_BUILD_TYPE=Release
+fi
+command -v mawk >/dev/null || { echo "batch.sh needs mawk (scripts/install-deps.sh test)"; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mouthkey-batch.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/shots"
+
+# Realistic shots: the usual header, then "FRAME PHONEME" lines with frames
+# rising by 1 to 4 and mostly known names (two a tool might write have none).
+LC_ALL=C mawk -v shots=$shots -v dir="$work/shots" 'BEGIN {
+    srand(42)
+    n = split("AI E L FV MBP O U WQ etc rest TH CH D K rest MBP sil X", names, " ")
+    for (s = 1; s <= shots; s++) {
+        file = sprintf("%s/sc%02d_shot%03d.dat", dir, int((s - 1) / 50) + 1, s)
+        print "MohoSwitch1" > file
+        lines = 100 + int(rand() * 801)
+        frame = 1
+        for (i = 0; i < lines; i++) {
+            print frame " " names[int(rand() * n) + 1] > file
+            frame += int(rand() * 4) + 1
+        }
+        close(file)
+    }
+}'
+
+# What a user would otherwise write: the same document for "Preston Blair" at
+# 24 fps, for files with LF line ends and tokens split at single spaces.
+mawk_script='BEGIN {
+    FS = "[ ]"
+    split("AI E L FV MBP O U WQ etc rest TH CH D K", keys, " ")
+    split("-40 -30 -20 -10 0 10 20 30 40 -50 -40 -40 -40 -40", xs, " ")
+    for (i = 1; i <= 14; i++) pos[keys[i]] = "\t" xs[i] "\t4.00668\t0"
+    printf "Adobe After Effects 8.0 Keyframe Data\n\n\tUnits Per Second\t24\n"
+    printf "\tSource Width\t1\n\tSource Height\t1\n\tSource Pixel Aspect Ratio\t1\n"
+    printf "\tComp Pixel Aspect Ratio\t1\n\nTransform\tPosition\n"
+    printf "\tFrame\tX pixels\tY pixels\tZ pixels\n"
+}
+$0 == "" { next }
+!header { header = 1; next }
+{
+    for (i = 1; i <= NF; i++) if ($i in pos) $i = pos[$i]
+    print "\t" $0
+}
+END {
+    printf "\nExpression Data\n[value[0],0];\nEnd of Expression Data\n\n\nEnd of Keyframe Data"
+}'
+
+one_call() { "$convert" -d "$work/out" "$work"/shots/*.dat; }
+single_calls() {
+    local f name
+    for f in "$work"/shots/*.dat; do
+        name=${f##*/}
+        "$convert" "$f" -o "$work/out/${name%.dat}.txt"
+    done
+}
+mawk_loop() {
+    local f name
+    for f in "$work"/shots/*.dat; do
+        name=${f##*/}
+        LC_ALL=C mawk "$mawk_script" "$f" >"$work/out/${name%.dat}.txt"
+    done
+}
+
+# Every way must give the same files before any is timed.
+for way in one_call single_calls mawk_loop; do
+    mkdir "$work/out"
+    "$way"
+    mv "$work/out" "$work/$way"
+done
+for way in single_calls mawk_loop; do
+    if ! diff -rq "$work/one_call" "$work/$way" >/dev/null; then
+        echo "The outputs of $way differ from those of one_call; no comparison made."
+        exit 1
+    fi
+done
+
+# best_of_3 FUNCTION: the shortest wall time of three runs, each into an
+# empty folder, in milliseconds.
+best_of_3() {
+    local best="" start end t
+    for _ in 1 2 3; do
+        rm -rf "$work/out"
+        mkdir "$work/out"
+        start=$(date +%s%N)
+        "$1"
+        end=$(date +%s%N)
+        t=$(((end - start) / 1000000))
+        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+    done
+    echo "$best"
+}
+
+t_one=$(best_of_3 one_call)
+t_single=$(best_of_3 single_calls)
+t_mawk=$(best_of_3 mawk_loop)
+
+lines=$(cat "$work"/shots/*.dat | wc -l)
+bytes=$(cat "$work"/shots/*.dat | wc -c)
+printf '%d shots, %d lines, %d bytes; %s; %d cores; files on %s\n' "$shots" "$lines" "$bytes" \
+    "$(mawk -W version 2>&1 | head -n 1)" "$(nproc)" "$(stat -f -c %T "$work")"
+mawk -v o="$t_one" -v s="$t_single" -v m="$t_mawk" 'BEGIN {
+    printf "%-40s %8.3f s\n", "one call with -d (best of 3)", o / 1000
+    printf "%-40s %8.3f s\n", "shell loop of single calls", s / 1000
+    printf "%-40s %8.3f s\n", "shell loop of the mawk script", m / 1000
+    if (o < 1) o = 1
+    if (m < 1) m = 1
+    printf "%-40s %8.1f x   (target: at least 20)\n", "mawk loop / one call", m / o
+    printf "%-40s %8.1f x\n", "single-call loop / one call", s / o
+    printf "%-40s %8.1f x\n", "single-call loop / mawk loop", s / m
+}'

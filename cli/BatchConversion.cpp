@@ -1,0 +1,152 @@
+#include "cli/BatchConversion.h"
+
+#include "cli/ConvertJob.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace mouthkey {
+
+namespace {
+
+bool standardErrorIsTerminal() {
+#ifdef Q_OS_UNIX
+    return ::isatty(STDERR_FILENO) == 1;
+#elif defined(Q_OS_WIN)
+    return ::_isatty(_fileno(stderr)) != 0;
+#else
+    return false;
+#endif
+}
+
+// "converted 120 of 500", rewritten in place with a carriage return. Message
+// lines wipe it first and it comes back on the next update.
+class ProgressLine {
+public:
+    explicit ProgressLine(qsizetype total)
+        : m_total(total), m_enabled(total > fewInputs && standardErrorIsTerminal()) {}
+
+    void update(qsizetype done) {
+        // A terminal redrawn thousands of times a second is slower than the work.
+        constexpr qint64 intervalMs = 100;
+        if (!m_enabled || done == m_shown ||
+            (m_clock.isValid() && !m_clock.hasExpired(intervalMs))) {
+            return;
+        }
+        m_clock.start();
+        m_shown = done;
+        const QByteArray text =
+            '\r' + QStringLiteral("converted %1 of %2").arg(done).arg(m_total).toUtf8();
+        m_width = text.size() - 1;
+        write(text);
+    }
+
+    void clear() {
+        if (m_width > 0) {
+            write('\r' + QByteArray(m_width, ' ') + '\r');
+            m_width = 0;
+            m_shown = -1;
+            m_clock.invalidate();
+        }
+    }
+
+private:
+    static constexpr qsizetype fewInputs = 5;
+
+    static void write(const QByteArray& bytes) {
+        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+        std::fflush(stderr);
+    }
+
+    qsizetype m_total;
+    bool m_enabled;
+    qsizetype m_shown = -1;
+    qsizetype m_width = 0;
+    QElapsedTimer m_clock;
+};
+
+} // namespace
+
+FileOutcome convertBatchFile(const ConvertRequest& request) {
+    const ConversionResult result = runConversion(request);
+    FileOutcome outcome;
+    outcome.lines = messageLines(result, request);
+    outcome.failed = result.error.has_value() || result.refused;
+    return outcome;
+}
+
+ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
+                      const QStringList& outputs, const MessagePrinter& print) {
+    const qsizetype count = batch.inputs.size();
+    // Each job holds one input and its output buffer, so the jobs bound the
+    // memory; the outcomes hold only message lines.
+    std::vector<std::optional<FileOutcome>> outcomes(static_cast<std::size_t>(count));
+    qsizetype finished = 0;
+    std::mutex mutex;
+    std::condition_variable changed;
+
+    QThreadPool pool;
+    const int jobs = batch.jobs > 0 ? batch.jobs : QThread::idealThreadCount();
+    pool.setMaxThreadCount(static_cast<int>(std::clamp<qsizetype>(count, 1, jobs)));
+    for (qsizetype i = 0; i < count; ++i) {
+        pool.start([&, i] {
+            ConvertRequest request = choices;
+            request.input = batch.inputs[i];
+            request.output = outputs[i];
+            FileOutcome outcome = convertBatchFile(request);
+            {
+                const std::lock_guard lock(mutex);
+                outcomes[static_cast<std::size_t>(i)] = std::move(outcome);
+                ++finished;
+            }
+            changed.notify_one();
+        });
+    }
+
+    ProgressLine progress(count);
+    bool anyFailed = false;
+    qsizetype next = 0;
+    qsizetype seen = 0;
+    std::unique_lock lock(mutex);
+    while (next < count) {
+        changed.wait(lock, [&] { return finished != seen; });
+        seen = finished;
+        std::vector<FileOutcome> due;
+        for (; next < count && outcomes[static_cast<std::size_t>(next)]; ++next) {
+            due.push_back(std::move(*outcomes[static_cast<std::size_t>(next)]));
+            outcomes[static_cast<std::size_t>(next)].reset();
+        }
+        lock.unlock();
+        for (const FileOutcome& outcome : due) {
+            anyFailed = anyFailed || outcome.failed;
+            if (outcome.lines.isEmpty()) {
+                continue;
+            }
+            progress.clear();
+            for (const QString& line : outcome.lines) {
+                print(line);
+            }
+        }
+        progress.update(seen);
+        lock.lock();
+    }
+    lock.unlock();
+    pool.waitForDone();
+    progress.clear();
+    return anyFailed ? ExitCode::FileError : ExitCode::Success;
+}
+
+} // namespace mouthkey

@@ -1,0 +1,94 @@
+#include "cli/BatchPlan.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace mouthkey {
+
+namespace {
+
+// Two names for the same file in one folder, where the usual file system
+// ignores case.
+QString sameFileKey(const QString& name) {
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    return name.toCaseFolded();
+#else
+    return name;
+#endif
+}
+
+BatchPlan refuse(ExitCode code, QString why) {
+    return {{}, std::move(why), code};
+}
+
+} // namespace
+
+QString outputNameFor(const QString& input) {
+    QString name = QFileInfo(input).fileName();
+    if (name.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive)) {
+        name.chop(4);
+    }
+    return name.isEmpty() ? QString() : name + QLatin1String(".txt");
+}
+
+BatchPlan planBatch(const BatchRequest& request) {
+    const QDir dir(request.outputDir);
+    BatchPlan plan;
+    QHash<QString, qsizetype> inputByName;
+    for (qsizetype i = 0; i < request.inputs.size(); ++i) {
+        const QString& input = request.inputs[i];
+        const QString name = outputNameFor(input);
+        if (name.isEmpty()) {
+            return refuse(ExitCode::UsageError,
+                          QStringLiteral("'%1' has no file name to name its output by").arg(input));
+        }
+        const QString key = sameFileKey(name);
+        if (const auto first = inputByName.constFind(key); first != inputByName.cend()) {
+            return refuse(ExitCode::UsageError,
+                          QStringLiteral("'%1' and '%2' would both be written to '%3'")
+                              .arg(request.inputs[*first], input, dir.filePath(name)));
+        }
+        inputByName.insert(key, i);
+        plan.outputs << dir.filePath(name);
+    }
+
+    const QFileInfo folder(request.outputDir);
+    const auto cannotWrite = [&](const char* reason) {
+        return refuse(ExitCode::FileError, QStringLiteral("cannot write into '%1': %2")
+                                               .arg(request.outputDir, QLatin1String(reason)));
+    };
+    if (!folder.exists()) {
+        return cannotWrite("No such file or directory");
+    }
+    if (!folder.isDir()) {
+        return cannotWrite("Not a directory");
+    }
+    if (!folder.isWritable()) {
+        return cannotWrite("Permission denied");
+    }
+
+    // Only outputs that exist already can be inputs; the others need no look.
+    QHash<QString, qsizetype> existingOutputs;
+    for (qsizetype i = 0; i < plan.outputs.size(); ++i) {
+        const QFileInfo output(plan.outputs[i]);
+        if (output.exists()) {
+            existingOutputs.insert(output.canonicalFilePath(), i);
+        }
+    }
+    if (existingOutputs.isEmpty()) {
+        return plan;
+    }
+    for (const QString& input : request.inputs) {
+        const QString canonical = QFileInfo(input).canonicalFilePath();
+        const auto output = existingOutputs.constFind(canonical);
+        if (!canonical.isEmpty() && output != existingOutputs.cend()) {
+            return refuse(ExitCode::UsageError,
+                          QStringLiteral("writing '%1' for '%2' would replace the input '%3'")
+                              .arg(plan.outputs[*output], request.inputs[*output], input));
+        }
+    }
+    return plan;
+}
+
+} // namespace mouthkey
