@@ -239,12 +239,12 @@ void ViewController::checkLoadedFile() {
     }
     m_loadedStamp = now;
     // Only said, never acted on: the user decides when to read it again.
-    const QString name = QFileInfo(m_loadedPath).fileName();
-    showStatus(
-        StatusMessage::Kind::Notice,
-        now.exists
-            ? tr("'%1' has changed on disk; Convert still uses the text read before").arg(name)
-            : tr("'%1' is no longer on disk; Convert still uses the text read before").arg(name));
+    // The news comes first, so that it shows however narrow the window.
+    showStatus(StatusMessage::Kind::Notice,
+               now.exists ? tr("The loaded file has changed on disk; Convert still uses the "
+                               "text read before")
+                          : tr("The loaded file is no longer on disk; Convert still uses the "
+                               "text read before"));
     emit loadedFileChangedOnDisk();
 }
 
