@@ -24,11 +24,8 @@ class ScriptedChooser final : public FileChooser {
 public:
     std::deque<FileChoice> answers;
     int asked = 0;
-    QString folder; // where the chooser was last asked to start
-
-    FileChoice chooseDatFile(QWidget*, const QString& startFolder) override {
+    FileChoice chooseDatFile(QWidget*, const QString&) override {
         ++asked;
-        folder = startFolder;
         if (answers.empty()) {
             return {FileChoice::Outcome::Cancelled, {}};
         }
