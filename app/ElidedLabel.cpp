@@ -25,11 +25,11 @@ QString ElidedLabel::wrappingToolTip(const QString& text) {
         return {};
     }
     QString marked;
-    marked.reserve(text.size() + text.size() / 8);
+    marked.reserve(text.size() + text.size() / 4);
     for (const QChar c : text) {
         marked += c;
-        if (c == u'/' || c == u'\\' || c == u'_' || c == u'-' || c == u'.') {
-            marked += QChar(0x200B); // a zero-width space: a place the line may break
+        if (c == u'/' || c == u'\\') {
+            marked += QChar(0x200B); // a zero-width space: the line may break after a folder
         }
     }
     // Rich text, so that the tip wraps; pre-wrap keeps every space as typed.

@@ -17,7 +17,7 @@ public:
     QSize minimumSizeHint() const override;
 
     // A tool tip that shows `text` as spelled, never as markup, and wraps a
-    // long path or name at its separators instead of running off the screen.
+    // long path at its folder separators instead of running off the screen.
     static QString wrappingToolTip(const QString& text);
 
 protected:
