@@ -133,7 +133,6 @@ void MainWindow::buildForm() {
     QPushButton* convertButton = buttonFor(m_convert, central);
     convertButton->setObjectName(QStringLiteral("convertButton"));
     convertButton->setAccessibleName(tr("Convert and copy keyframes"));
-    convertButton->setDefault(true);
 
     auto* picture = new ImageView(central);
     picture->setAccessibleName(tr("Mouth picture"));
