@@ -4,13 +4,16 @@
 
 namespace mouthkey {
 
-FileChoice DialogFileChooser::chooseDatFile(QWidget* parent) {
+FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QStringLiteral("Choose .dat File"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QFileDialog::tr("Timing files (*.dat)"));
     // A read-only model: no new folders, no renaming or deleting from here.
     dialog.setOption(QFileDialog::ReadOnly, true);
+    if (!folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
 
     if (dialog.exec() != QDialog::Accepted) {
         return {FileChoice::Outcome::Cancelled, {}};

@@ -1,7 +1,9 @@
 #include "app/MainWindow.h"
 
 #include "app/DroppedFile.h"
+#include "app/ElidedLabel.h"
 #include "app/ImageView.h"
+#include "app/StatusMessage.h"
 #include "app/ViewController.h"
 
 #include <QAction>
@@ -25,33 +27,96 @@ QString withShortcut(const QString& text, const QKeySequence& keys) {
     return QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText));
 }
 
+// A push button that stands for an action: it shows the action's icon text,
+// tool tip and enabled state, and clicking it triggers the action.
+QPushButton* buttonFor(QAction* action, QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    const auto follow = [button, action] {
+        button->setText(action->iconText());
+        button->setToolTip(action->toolTip());
+        button->setEnabled(action->isEnabled());
+    };
+    follow();
+    QObject::connect(action, &QAction::changed, button, follow);
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    return button;
+}
+
 } // namespace
 
 MainWindow::MainWindow(std::unique_ptr<FileChooser> chooser, std::ostream& diagnostics,
                        QWidget* parent)
-    : QMainWindow(parent), m_controller(new ViewController(std::move(chooser), diagnostics, this)) {
+    : MainWindow(std::move(chooser), std::make_unique<StreamOutput>(diagnostics), parent) {}
+
+MainWindow::MainWindow(std::unique_ptr<FileChooser> chooser,
+                       std::unique_ptr<DiagnosticOutput> diagnostics, QWidget* parent)
+    : QMainWindow(parent),
+      m_controller(new ViewController(std::move(chooser), std::move(diagnostics), this)) {
     setWindowTitle(QStringLiteral("Mouthkey"));
     setAcceptDrops(true);
+    buildActions();
     buildForm();
     buildMenu();
+    buildStatus();
     m_controller->viewDidLoad();
+}
+
+void MainWindow::buildActions() {
+    m_open = new QAction(tr("&Open…"), this);
+    m_open->setObjectName(QStringLiteral("openAction"));
+    m_open->setIconText(tr("&Open…"));
+    m_open->setShortcuts(QKeySequence::Open);
+    m_open->setToolTip(withShortcut(tr("Choose a .dat timing file"), m_open->shortcut()));
+    connect(m_open, &QAction::triggered, m_controller, &ViewController::Opendat);
+
+    m_reload = new QAction(tr("&Reload"), this);
+    m_reload->setObjectName(QStringLiteral("reloadAction"));
+    m_reload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_reload->setToolTip(
+        withShortcut(tr("Read the timing file again from disk"), m_reload->shortcut()));
+    m_reload->setEnabled(false);
+    connect(m_reload, &QAction::triggered, m_controller, &ViewController::reload);
+    connect(m_controller, &ViewController::fileLoaded, m_reload,
+            [this] { m_reload->setEnabled(true); });
+
+    m_convert = new QAction(tr("&Convert and Copy"), this);
+    m_convert->setObjectName(QStringLiteral("convertAction"));
+    m_convert->setIconText(tr("&Convert"));
+    m_convert->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    m_convert->setToolTip(
+        withShortcut(tr("Convert and copy the keyframes to the clipboard"), m_convert->shortcut()));
+    connect(m_convert, &QAction::triggered, m_controller, &ViewController::go);
+
+    m_quit = new QAction(tr("&Quit"), this);
+    m_quit->setObjectName(QStringLiteral("quitAction"));
+    // The platform's own quit keys; where it has none (Windows leaves it to
+    // Alt+F4), Ctrl+Q as well.
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (quitKeys.isEmpty()) {
+        quitKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    }
+    m_quit->setShortcuts(quitKeys);
+    m_quit->setMenuRole(QAction::QuitRole);
+    connect(m_quit, &QAction::triggered, this, &QWidget::close);
+
+    m_about = new QAction(tr("&About Mouthkey"), this);
+    m_about->setObjectName(QStringLiteral("aboutAction"));
+    m_about->setMenuRole(QAction::AboutRole);
+    connect(m_about, &QAction::triggered, this,
+            [this] { QMessageBox::about(this, tr("About Mouthkey"), aboutText()); });
 }
 
 void MainWindow::buildForm() {
     auto* central = new QWidget(this);
 
-    auto* openButton = new QPushButton(tr("&Open…"), central);
+    QPushButton* openButton = buttonFor(m_open, central);
     openButton->setObjectName(QStringLiteral("openButton"));
     openButton->setAccessibleName(tr("Open timing file"));
-    openButton->setToolTip(withShortcut(tr("Choose a .dat timing file"), QKeySequence::Open));
 
-    auto* fileselect = new QLabel(central);
+    // A long name loses its middle, so that the end that tells takes apart shows.
+    auto* fileselect = new ElidedLabel(Qt::ElideMiddle, central);
     fileselect->setAccessibleName(tr("Loaded file"));
-    fileselect->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // A file may be called "<i>take.dat"; its name is never markup.
-    fileselect->setTextFormat(Qt::PlainText);
-    // A long file name is cut off rather than stretching the window.
-    fileselect->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     fileselect->setMinimumWidth(180);
 
     auto* pset = new QComboBox(central);
@@ -65,11 +130,9 @@ void MainWindow::buildForm() {
     auto* fpstext = new QLabel(tr("Frame &rate (fps):"), central);
     fpstext->setBuddy(frames);
 
-    auto* convertButton = new QPushButton(tr("&Convert"), central);
+    QPushButton* convertButton = buttonFor(m_convert, central);
     convertButton->setObjectName(QStringLiteral("convertButton"));
     convertButton->setAccessibleName(tr("Convert and copy keyframes"));
-    convertButton->setToolTip(withShortcut(tr("Convert and copy the keyframes to the clipboard"),
-                                           QKeySequence(Qt::CTRL | Qt::Key_Return)));
 
     auto* picture = new ImageView(central);
     picture->setAccessibleName(tr("Mouth picture"));
@@ -81,6 +144,7 @@ void MainWindow::buildForm() {
     auto* framesRow = new QHBoxLayout;
     framesRow->addWidget(frames);
     framesRow->addStretch(1);
+    framesRow->addWidget(convertButton);
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
@@ -88,19 +152,28 @@ void MainWindow::buildForm() {
     form->addRow(psetCaption, pset);
     form->addRow(fpstext, framesRow);
 
-    auto* convertRow = new QHBoxLayout;
-    convertRow->addStretch(1);
-    convertRow->addWidget(convertButton);
+    // The form keeps together at the top, as wide as it needs and no wider
+    // than reads well; the picture sits beside it.
+    auto* formPanel = new QWidget(central);
+    formPanel->setLayout(form);
+    form->setContentsMargins(0, 0, 0, 0);
+    formPanel->setMaximumWidth(560);
 
-    auto* left = new QVBoxLayout;
-    left->addLayout(form);
-    left->addStretch(1);
-    left->addLayout(convertRow);
+    auto* top = new QHBoxLayout;
+    top->addWidget(formPanel, 1);
+    top->addSpacing(12);
+    top->addWidget(picture, 0, Qt::AlignTop);
+    top->addStretch(0);
 
-    auto* layout = new QHBoxLayout(central);
-    layout->addLayout(left, 1);
-    layout->addSpacing(12);
-    layout->addWidget(picture, 0, Qt::AlignCenter);
+    m_stripArea = new QWidget(central);
+    m_stripArea->setObjectName(QStringLiteral("stripArea"));
+    m_stripArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    auto* strip = new QVBoxLayout(m_stripArea);
+    strip->setContentsMargins(0, 0, 0, 0);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(top);
+    layout->addWidget(m_stripArea, 1);
     setCentralWidget(central);
 
     setTabOrder(openButton, pset);
@@ -113,35 +186,26 @@ void MainWindow::buildForm() {
     m_controller->setFileselect(fileselect);
     m_controller->setPicture(picture);
     m_controller->setStatusline(statusBar());
-
-    connect(openButton, &QPushButton::clicked, m_controller, &ViewController::Opendat);
-    connect(convertButton, &QPushButton::clicked, m_controller, &ViewController::go);
 }
 
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-
-    QAction* open = file->addAction(tr("&Open…"));
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(open, &QAction::triggered, m_controller, &ViewController::Opendat);
-
-    QAction* convert = file->addAction(tr("&Convert and Copy"));
-    convert->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-    connect(convert, &QAction::triggered, m_controller, &ViewController::go);
-
+    file->addAction(m_open);
+    file->addAction(m_reload);
+    file->addAction(m_convert);
     file->addSeparator();
-    QAction* quit = file->addAction(tr("&Quit"));
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    quit->setMenuRole(QAction::QuitRole);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
+    file->addAction(m_quit);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    QAction* about = help->addAction(tr("&About Mouthkey"));
-    about->setObjectName(QStringLiteral("aboutAction"));
-    about->setMenuRole(QAction::AboutRole);
-    connect(about, &QAction::triggered, this,
-            [this] { QMessageBox::about(this, tr("About Mouthkey"), aboutText()); });
+    help->addAction(m_about);
+}
+
+void MainWindow::buildStatus() {
+    StatusMessage& status = StatusMessage::of(*statusBar());
+    status.setHint(tr("Open a timing file (%1) or drop one here.")
+                       .arg(m_open->shortcut().toString(QKeySequence::NativeText)));
+    connect(m_controller, &ViewController::loadedFileChangedOnDisk, &status,
+            [this, &status] { status.offer(m_reload); });
 }
 
 QString MainWindow::aboutText() {

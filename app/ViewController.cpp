@@ -1,6 +1,7 @@
 #include "app/ViewController.h"
 
 #include "app/BusyCursor.h"
+#include "app/ElidedLabel.h"
 #include "app/ImageView.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
@@ -12,12 +13,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QStatusBar>
 
 #include <algorithm>
-#include <ostream>
+#include <cstring>
+#include <vector>
 
 namespace mouthkey {
 
@@ -41,11 +45,63 @@ QString withCapital(QString text) {
     return text;
 }
 
+// The keyframe document, built once for both the clipboard and the echo.
+struct BuiltDocument {
+    QByteArray bytes;
+    qsizetype keyframesAt = 0;
+    qsizetype keyframesSize = 0;
+};
+
+BuiltDocument buildDocument(std::string_view fpsheader, std::string_view newdat,
+                            const MappingTable& mapping) {
+    const std::string head = documentHead(fpsheader);
+    const std::string tail = documentTail();
+    BuiltDocument document;
+    QByteArray& bytes = document.bytes;
+    // About twice the input, as for convertDataLines; a large byte array
+    // grows in place if that was not enough, so no copy is made either way.
+    bytes.reserve(static_cast<qsizetype>(head.size() + 2 * newdat.size() + tail.size()));
+    bytes.append(head.data(), static_cast<qsizetype>(head.size()));
+    document.keyframesAt = bytes.size();
+    // The same conversion as convertDataLines, streamed straight into the document.
+    DataLineConverter converter(mapping, [&bytes](std::string_view chunk) {
+        bytes.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
+    });
+    converter.feed(newdat);
+    converter.finish();
+    document.keyframesSize = bytes.size() - document.keyframesAt;
+    bytes.append(tail.data(), static_cast<qsizetype>(tail.size()));
+    return document;
+}
+
+// The echo of a document's pieces, each a line of its own: the document is
+// those pieces joined by newlines, so each line shares the document's bytes.
+std::vector<DiagnosticLine> echoOf(const QByteArray& document,
+                                   std::initializer_list<std::string_view> pieces) {
+    std::vector<DiagnosticLine> lines;
+    qsizetype at = 0;
+    for (const std::string_view piece : pieces) {
+        const auto size = static_cast<qsizetype>(piece.size());
+        if (at + size <= document.size() &&
+            std::memcmp(document.constData() + at, piece.data(), piece.size()) == 0) {
+            lines.push_back({document, at, size});
+        } else {
+            lines.push_back(DiagnosticLine::copyOf(piece));
+        }
+        at += size + 1;
+    }
+    return lines;
+}
+
 } // namespace
 
 ViewController::ViewController(std::unique_ptr<FileChooser> chooser, std::ostream& diagnostics,
                                QObject* parent)
-    : QObject(parent), m_chooser(std::move(chooser)), m_diagnostics(diagnostics),
+    : ViewController(std::move(chooser), std::make_unique<StreamOutput>(diagnostics), parent) {}
+
+ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
+                               std::unique_ptr<DiagnosticOutput> diagnostics, QObject* parent)
+    : QObject(parent), m_chooser(std::move(chooser)), m_output(std::move(diagnostics)),
       m_fps(rateLine(0)), m_newdat("new dat"), m_headertop(mouthkey::headertop),
       m_headerbottom(mouthkey::headerbottom), m_footer(mouthkey::footer),
       m_mapping(buildMapping(-1)) {}
@@ -75,7 +131,7 @@ void ViewController::Opendat() {
     ImageView& picture = require(m_Picture, "Picture");
     require(m_statusline, "statusline");
 
-    const FileChoice choice = m_chooser->chooseDatFile(label.window());
+    const FileChoice choice = m_chooser->chooseDatFile(label.window(), chooserFolder());
     switch (choice.outcome) {
     case FileChoice::Outcome::Confirmed:
         openFile(choice.url);
@@ -86,7 +142,7 @@ void ViewController::Opendat() {
         label.setText(noFile);
         label.setToolTip({});
         picture.setImageNamed(QStringLiteral("rest"));
-        m_statusline->clearMessage();
+        StatusMessage::of(*m_statusline).clear();
         return;
     case FileChoice::Outcome::Other:
         writeLine("An open panel will never return anything other than OK or cancel");
@@ -124,16 +180,79 @@ void ViewController::openFile(const QUrl& url) {
     m_newdat = std::move(decoded.text);
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
-    label.setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>")
-                         .arg(QDir::toNativeSeparators(info.absoluteFilePath()).toHtmlEscaped()));
+    label.setToolTip(
+        ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
-    showStatus(QStringLiteral("Loaded %1").arg(info.fileName()));
+    showStatus(StatusMessage::Kind::Done, QStringLiteral("Loaded %1").arg(info.fileName()));
+
+    m_loadedUrl = url;
+    m_loadedPath = info.absoluteFilePath();
+    m_loadedStamp = stampOf(m_loadedPath);
+    watchLoadedFile();
+    emit fileLoaded(url);
+}
+
+void ViewController::reload() {
+    if (!m_loadedUrl.isEmpty()) {
+        openFile(m_loadedUrl);
+    }
+}
+
+QString ViewController::chooserFolder() const {
+    return m_loadedPath.isEmpty() ? QString() : QFileInfo(m_loadedPath).absolutePath();
+}
+
+ViewController::FileStamp ViewController::stampOf(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return {};
+    }
+    return {true, info.size(), info.lastModified()};
+}
+
+void ViewController::watchLoadedFile() {
+    if (m_watcher == nullptr) {
+        m_watcher = new QFileSystemWatcher(this);
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
+                &ViewController::checkLoadedFile);
+        // The folder too: a save that writes a new file and renames it over
+        // the old one ends the watch on the file itself.
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
+                &ViewController::checkLoadedFile);
+    }
+    for (const QStringList& watched : {m_watcher->files(), m_watcher->directories()}) {
+        if (!watched.isEmpty()) {
+            m_watcher->removePaths(watched);
+        }
+    }
+    m_watcher->addPath(m_loadedPath);
+    m_watcher->addPath(QFileInfo(m_loadedPath).absolutePath());
+}
+
+void ViewController::checkLoadedFile() {
+    const FileStamp now = stampOf(m_loadedPath);
+    if (now.exists && !m_watcher->files().contains(m_loadedPath)) {
+        m_watcher->addPath(m_loadedPath);
+    }
+    if (now == m_loadedStamp) {
+        return; // something else in the folder changed
+    }
+    m_loadedStamp = now;
+    // Only said, never acted on: the user decides when to read it again.
+    // The news comes first, so that it shows however narrow the window.
+    showStatus(StatusMessage::Kind::Notice,
+               now.exists ? tr("The loaded file has changed on disk; Convert still uses the "
+                               "text read before")
+                          : tr("The loaded file is no longer on disk; Convert still uses the "
+                               "text read before"));
+    emit loadedFileChangedOnDisk();
 }
 
 void ViewController::reportOpenFailure(const IoError& error, const QString& path) {
     // The label and picture keep showing what is really loaded.
     writeLine("error: " + error.describe(QDir::toNativeSeparators(path)).toStdString());
-    showStatus(withCapital(error.describe(QFileInfo(path).fileName())));
+    showStatus(StatusMessage::Kind::Failure,
+               withCapital(error.describe(QFileInfo(path).fileName())));
 }
 
 void ViewController::go() {
@@ -144,26 +263,42 @@ void ViewController::go() {
 
     const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
     picture.setImageNamed(QStringLiteral("happy"));
-    writeLine("");
 
     const int setIndex = sets.currentIndex();
     m_mapping = buildMapping(setIndex);
     const int rateIndex = rates.currentIndex();
     m_fps = rateLine(rateIndex);
     m_fpsheader = m_fps;
-    m_newdatout = convertDataLines(m_newdat, m_mapping);
 
-    for (const std::string_view piece : {m_headertop, std::string_view(m_fpsheader), m_headerbottom,
-                                         std::string_view(m_newdatout), m_footer}) {
-        writeLine(piece);
+    // At scale each document is twice the file: let the last one go before
+    // the next is built, rather than holding both.
+    std::string().swap(m_newdatout);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->ownsClipboard()) {
+        clipboard->clear();
     }
 
-    const std::string document =
-        assembleDocument(m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
-    QGuiApplication::clipboard()->setText(toQString(document), QClipboard::Clipboard);
+    // headertop, headerbottom and footer are the constant pieces that
+    // documentHead and documentTail put around the keyframe lines.
+    BuiltDocument document = buildDocument(m_fpsheader, m_newdat, m_mapping);
+    m_newdatout.assign(document.bytes.constData() + document.keyframesAt,
+                       static_cast<std::size_t>(document.keyframesSize));
+
+    std::vector<DiagnosticLine> lines =
+        echoOf(document.bytes, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
+    lines.insert(lines.begin(), DiagnosticLine{});
+    m_output->writeLines(std::move(lines));
+
+    // The clipboard keeps the UTF-8 bytes themselves, which is what a paste
+    // asks for, instead of a UTF-16 copy twice their size.
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("text/plain"), document.bytes);
+    document = {};
+    clipboard->setMimeData(mime, QClipboard::Clipboard);
 
     const auto keyframes = std::count(m_newdatout.begin(), m_newdatout.end(), '\n');
-    showStatus(QStringLiteral("Copied %1 %2 (%3, %4 fps)")
+    showStatus(StatusMessage::Kind::Done,
+               QStringLiteral("Copied %1 %2 (%3, %4 fps)")
                    .arg(keyframes)
                    .arg(keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
                         toQString(phonemeSetTitle(setIndex)),
@@ -171,14 +306,11 @@ void ViewController::go() {
 }
 
 void ViewController::writeLine(std::string_view line) {
-    // Flushed at once, so that a pipe sees each line as it happens.
-    m_diagnostics.write(line.data(), static_cast<std::streamsize>(line.size()));
-    m_diagnostics.put('\n');
-    m_diagnostics.flush();
+    m_output->writeLines({DiagnosticLine::copyOf(line)});
 }
 
-void ViewController::showStatus(const QString& message) {
-    require(m_statusline, "statusline").showMessage(message);
+void ViewController::showStatus(StatusMessage::Kind kind, const QString& message) {
+    StatusMessage::of(require(m_statusline, "statusline")).show(kind, message);
 }
 
 } // namespace mouthkey

@@ -1,13 +1,20 @@
 #include "app/AppIcon.h"
 #include "app/DialogFileChooser.h"
 #include "app/MainWindow.h"
+#include "app/QueuedOutput.h"
 
 #include <QApplication>
 
-#include <iostream>
+#include <csignal>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[]) {
+#ifdef SIGPIPE
+    // Standard output may be a pipe whose reader has gone: the write then
+    // fails and the line is dropped, rather than the signal ending the window.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mouthkey"));
     QApplication::setApplicationVersion(QStringLiteral(MOUTHKEY_VERSION));
@@ -16,7 +23,8 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(mouthkey::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(true);
 
-    mouthkey::MainWindow window(std::make_unique<mouthkey::DialogFileChooser>(), std::cout);
+    mouthkey::MainWindow window(std::make_unique<mouthkey::DialogFileChooser>(),
+                                std::make_unique<mouthkey::QueuedOutput>(fileno(stdout)));
     window.show();
     return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
 #include "app/MainWindow.h"
+#include "app/StatusMessage.h"
 #include "app/ViewController.h"
 
 #include "TestSupport.h"
@@ -24,8 +25,7 @@ class ScriptedChooser final : public FileChooser {
 public:
     std::deque<FileChoice> answers;
     int asked = 0;
-
-    FileChoice chooseDatFile(QWidget*) override {
+    FileChoice chooseDatFile(QWidget*, const QString&) override {
         ++asked;
         if (answers.empty()) {
             return {FileChoice::Outcome::Cancelled, {}};
@@ -81,7 +81,9 @@ struct AppUnderTest {
 
     QString label() const { return vc().fileselect()->text(); }
     QString picture() const { return vc().Picture()->imageName(); }
-    QString status() const { return vc().statusline()->currentMessage(); }
+    // The outcome of the last action, as the status bar keeps it.
+    StatusMessage& statusMessage() const { return StatusMessage::of(*vc().statusline()); }
+    QString status() const { return statusMessage().text(); }
 };
 
 inline std::string urlLine(const QString& path) {

@@ -170,6 +170,51 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
+    // Menus and tool tips passing over must not erase the outcome of the last
+    // action, and a failure must look like one.
+    void statusKeepsTheLastOutcome() {
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        StatusMessage& status = app.statusMessage();
+        QVERIFY(status.isVisible());
+        QCOMPARE(status.shownText(),
+                 QStringLiteral("Open a timing file (Ctrl+O) or drop one here."));
+
+        const auto passOverMenus = [&app] {
+            for (QAction* action : {app.window->openAction(), app.window->convertAction()}) {
+                action->showStatusText(app.window.get());
+            }
+            app.window->statusBar()->showMessage(QStringLiteral("a passing tip"));
+            app.window->statusBar()->clearMessage();
+        };
+        const auto* text = status.findChild<QLabel*>(QStringLiteral("statusText"));
+        const QColor normal = app.window->palette().color(QPalette::WindowText);
+
+        app.openPath(app.writeFile("good.dat", "h\n1 AI\n"));
+        passOverMenus();
+        QCOMPARE(status.shownText(), QStringLiteral("Loaded good.dat"));
+        QCOMPARE(status.kind(), StatusMessage::Kind::Done);
+        QCOMPARE(text->palette().color(QPalette::WindowText), normal);
+
+        app.openPath(app.writeFile("bad.dat", "h\n1 \xFF\n"));
+        passOverMenus();
+        QCOMPARE(status.shownText(), QStringLiteral("'bad.dat' is not valid UTF-8 text"));
+        QCOMPARE(status.kind(), StatusMessage::Kind::Failure);
+        QVERIFY(text->palette().color(QPalette::WindowText) != normal);
+        QCOMPARE(app.label(), QStringLiteral("good.dat"));
+        QCOMPARE(app.picture(), QStringLiteral("smile"));
+
+        app.vc().go();
+        passOverMenus();
+        QCOMPARE(status.shownText(), QStringLiteral("Copied 1 keyframe (Preston Blair, 24 fps)"));
+
+        app.cancelOpen();
+        QCOMPARE(status.text(), QString());
+        QCOMPARE(status.shownText(),
+                 QStringLiteral("Open a timing file (Ctrl+O) or drop one here."));
+    }
+
     void aboutShowsTheVersion() {
         AppUnderTest app;
         auto* about = app.window->findChild<QAction*>(QStringLiteral("aboutAction"));

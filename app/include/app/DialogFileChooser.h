@@ -7,7 +7,7 @@ namespace mouthkey {
 // The real chooser: a modal QFileDialog for one existing .dat file.
 class DialogFileChooser final : public FileChooser {
 public:
-    FileChoice chooseDatFile(QWidget* parent) override;
+    FileChoice chooseDatFile(QWidget* parent, const QString& folder) override;
 };
 
 } // namespace mouthkey

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 class QWidget;
@@ -23,8 +24,9 @@ struct FileChoice {
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
-    // Modal: returns once the user has answered.
-    virtual FileChoice chooseDatFile(QWidget* parent) = 0;
+    // Modal: returns once the user has answered. It starts in `folder`, or
+    // where the platform likes when that is empty.
+    virtual FileChoice chooseDatFile(QWidget* parent, const QString& folder) = 0;
 };
 
 } // namespace mouthkey

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/DiagnosticOutput.h"
 #include "app/FileChooser.h"
 
 #include <QMainWindow>
 
 #include <iosfwd>
 #include <memory>
+
+class QAction;
 
 namespace mouthkey {
 
@@ -18,8 +21,19 @@ class MainWindow : public QMainWindow {
 public:
     MainWindow(std::unique_ptr<FileChooser> chooser, std::ostream& diagnostics,
                QWidget* parent = nullptr);
+    MainWindow(std::unique_ptr<FileChooser> chooser, std::unique_ptr<DiagnosticOutput> diagnostics,
+               QWidget* parent = nullptr);
 
     ViewController& controller() const { return *m_controller; }
+
+    // The strip below the form that takes the window's spare room: the place
+    // for a view of the converted keyframes. Empty until one is added to its layout.
+    QWidget* stripArea() const { return m_stripArea; }
+
+    // One action per command, shared by the menu and the window's buttons.
+    QAction* openAction() const { return m_open; }
+    QAction* reloadAction() const { return m_reload; }
+    QAction* convertAction() const { return m_convert; }
 
     // What Help > About shows: the name, the version and what it is for.
     static QString aboutText();
@@ -30,10 +44,18 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void buildActions();
     void buildForm();
     void buildMenu();
+    void buildStatus();
 
     ViewController* m_controller;
+    QWidget* m_stripArea = nullptr;
+    QAction* m_open = nullptr;
+    QAction* m_reload = nullptr;
+    QAction* m_convert = nullptr;
+    QAction* m_quit = nullptr;
+    QAction* m_about = nullptr;
 };
 
 } // namespace mouthkey

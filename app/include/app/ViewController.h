@@ -1,15 +1,20 @@
 #pragma once
 
+#include "app/DiagnosticOutput.h"
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
+#include "app/StatusMessage.h"
 #include "conversion/MappingTables.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <QStatusBar>
 #include <QUrl>
+
+class QFileSystemWatcher;
 
 #include <iosfwd>
 #include <memory>
@@ -30,6 +35,8 @@ public:
     // Diagnostic lines go to `diagnostics`, one flushed line at a time.
     ViewController(std::unique_ptr<FileChooser> chooser, std::ostream& diagnostics,
                    QObject* parent = nullptr);
+    ViewController(std::unique_ptr<FileChooser> chooser,
+                   std::unique_ptr<DiagnosticOutput> diagnostics, QObject* parent = nullptr);
     ~ViewController() override;
 
     // Control references.
@@ -63,19 +70,43 @@ public:
     // Loads a file the user picked, from the chooser or by dropping it.
     void openFile(const QUrl& url);
 
+    // The file whose text is loaded; empty until one has been read.
+    const QUrl& loadedFile() const { return m_loadedUrl; }
+    // Where the chooser starts: the folder of the file loaded last.
+    QString chooserFolder() const;
+
 public slots:
     // Asks for a timing file and loads it.
     void Opendat();
     // Converts the loaded text and puts the keyframe document on the clipboard.
     void go();
+    // Reads the loaded file again, exactly as a confirmed Open would.
+    void reload();
+
+signals:
+    // A file's text was loaded; reload() reads that file.
+    void fileLoaded(const QUrl& url);
+    // The loaded file was changed, replaced or removed on disk since it was read.
+    void loadedFileChangedOnDisk();
 
 private:
+    // What the loaded file looked like on disk when it was read.
+    struct FileStamp {
+        bool exists = false;
+        qint64 size = 0;
+        QDateTime modified;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const QString& path);
+
     void writeLine(std::string_view line);
     void reportOpenFailure(const IoError& error, const QString& path);
-    void showStatus(const QString& message);
+    void showStatus(StatusMessage::Kind kind, const QString& message);
+    void watchLoadedFile();
+    void checkLoadedFile();
 
     std::unique_ptr<FileChooser> m_chooser;
-    std::ostream& m_diagnostics;
+    std::unique_ptr<DiagnosticOutput> m_output;
 
     QPointer<QComboBox> m_frames;
     QPointer<QLabel> m_fpstext;
@@ -92,6 +123,11 @@ private:
     const std::string_view m_headerbottom;
     const std::string_view m_footer;
     MappingTable m_mapping;
+
+    QUrl m_loadedUrl;
+    QString m_loadedPath;
+    FileStamp m_loadedStamp;
+    QFileSystemWatcher* m_watcher = nullptr;
 };
 
 } // namespace mouthkey

@@ -5,14 +5,56 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <functional>
 #include <optional>
 
 using namespace e2e;
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A timing file of about `bytes` bytes, written the way an export would.
+QByteArray largeTimingFile(qsizetype bytes) {
+    static const char* const phonemes[] = {"AI", "E",  "O",   "U",  "etc",
+                                           "L",  "WQ", "MBP", "FV", "rest"};
+    QByteArray text("MohoSwitch1\n");
+    for (int frame = 1; text.size() < bytes; frame += 2) {
+        text += QByteArray::number(frame) + ' ' + phonemes[frame % 10] + '\n';
+    }
+    return text;
+}
+
+// Everything that arrives on a file descriptor until `done` says so, or the time is up.
+QByteArray readUntil(int fd, const std::function<bool(const QByteArray&)>& done) {
+    QByteArray data;
+    QDeadlineTimer deadline(stepTimeoutMs);
+    char buffer[1 << 16];
+    while (!done(data) && !deadline.hasExpired()) {
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, 200) <= 0) {
+            continue;
+        }
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            data.append(buffer, got);
+        } else if (got == 0) {
+            QThread::msleep(50); // no writer at the moment
+        }
+    }
+    return data;
+}
+
+} // namespace
 
 class EndToEndTest : public QObject {
     Q_OBJECT
@@ -62,6 +104,62 @@ private:
             output += m_app.readAllStandardOutput();
         }
         return true;
+    }
+
+    // Waits for the main window of the process with that id.
+    QString waitForWindowOf(const QProcess& process) {
+        return xdotool({"search", "--sync", "--onlyvisible", "--pid",
+                        QString::number(process.processId()), "--name", "^Mouthkey$"})
+            .value_or(QString())
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+
+    // Ctrl+O, the path typed into the real dialog, Return; then waits for
+    // the dialog to close, since keys sent before that would go to it.
+    bool openInDialog(const QString& window, const QString& path) {
+        if (!focusAndPress(window, "ctrl+o")) {
+            return false;
+        }
+        const QString dialog = waitForWindow(QStringLiteral("Choose .dat File"));
+        if (dialog.isEmpty() || !xdotool({"windowfocus", "--sync", dialog}) ||
+            !xdotool({"type", "--delay", "10", path}) || !xdotool({"key", "Return"})) {
+            return false;
+        }
+        QDeadlineTimer deadline(stepTimeoutMs);
+        while (!deadline.hasExpired()) {
+            QProcess search;
+            search.setProcessEnvironment(m_env);
+            search.start(QStringLiteral("xdotool"),
+                         {"search", "--onlyvisible", "--name", "^Choose \\.dat File$"});
+            if (search.waitForFinished(stepTimeoutMs) && search.exitCode() != 0) {
+                return true; // no such window any more
+            }
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    // What a paste would get, once `done` accepts it or the time is up.
+    QByteArray waitForPaste(const std::function<bool(const QByteArray&)>& done) {
+        QByteArray pasted;
+        QDeadlineTimer deadline(stepTimeoutMs);
+        while (!deadline.hasExpired()) {
+            bool ok = false;
+            pasted = run(QStringLiteral("xclip"), {"-o", "-selection", "clipboard"}, &ok);
+            if (ok && done(pasted)) {
+                break;
+            }
+            QThread::msleep(100);
+        }
+        return pasted;
+    }
+
+    // Ctrl+Q, and the program must end normally: not killed, not hung.
+    void quitNormally(const QString& window, QProcess& app) {
+        QVERIFY(focusAndPress(window, "ctrl+q"));
+        QVERIFY(app.waitForFinished(stepTimeoutMs));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
     }
 
 private slots:
@@ -144,6 +242,95 @@ private slots:
         const QByteArray errors = m_app.readAllStandardError();
         QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
                  errors.constData());
+    }
+
+    // As `mouthkey | head -c 20`: the reader takes 20 bytes and goes away.
+    // Lines that can no longer be written are dropped; the window carries on.
+    void carriesOnWhenStandardOutputIsClosed() {
+        const QString sample = samplePath("hello-world-24fps.dat");
+        const QByteArray expected =
+            readFile(QDir(MOUTHKEY_EXPECTED_DIR).filePath("hello-world-24fps.expected"));
+
+        QProcess head;
+        QProcess app;
+        app.setProcessEnvironment(m_env);
+        app.setStandardOutputProcess(&head);
+        head.start(QStringLiteral("head"), {"-c", "20"});
+        app.start(QStringLiteral(MOUTHKEY_APP), {});
+        QVERIFY(app.waitForStarted(stepTimeoutMs));
+        const QString window = waitForWindowOf(app);
+        QVERIFY2(!window.isEmpty(), "the Mouthkey window did not appear");
+
+        QVERIFY(openInDialog(window, sample));
+        // The file's URL line is longer than what head takes.
+        QVERIFY(head.waitForFinished(stepTimeoutMs));
+        QCOMPARE(head.readAllStandardOutput(), QUrl::fromLocalFile(sample).toEncoded().left(20));
+
+        QVERIFY(focusAndPress(window, "ctrl+Return"));
+        QCOMPARE(waitForPaste([&](const QByteArray& text) { return text == expected; }), expected);
+        QVERIFY(focusAndPress(window, "ctrl+Return"));
+        QCOMPARE(waitForPaste([&](const QByteArray& text) { return text == expected; }), expected);
+        QCOMPARE(app.state(), QProcess::Running);
+        quitNormally(window, app);
+    }
+
+    // As `mouthkey | sleep 60`: nobody reads. The window keeps working, the
+    // lines wait in a bounded queue and those that do not fit are dropped;
+    // once the reader catches up it gets whole lines in order and a count of
+    // what was dropped.
+    void carriesOnWhenStandardOutputIsNotRead() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString big = dir.filePath("big.dat");
+        {
+            QFile file(big);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write(largeTimingFile(10 * 1000 * 1000)) > 0);
+        }
+        const QString sample = samplePath("hello-world-24fps.dat");
+        const QByteArray expected =
+            readFile(QDir(MOUTHKEY_EXPECTED_DIR).filePath("hello-world-24fps.expected"));
+
+        // A pipe whose reader is there but does not read.
+        const QString fifo = dir.filePath("stdout");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        const auto closeReader = qScopeGuard([reader] { ::close(reader); });
+
+        QProcess app;
+        app.setProcessEnvironment(m_env);
+        app.setStandardOutputFile(fifo);
+        app.start(QStringLiteral(MOUTHKEY_APP), {});
+        QVERIFY(app.waitForStarted(stepTimeoutMs));
+        const QString window = waitForWindowOf(app);
+        QVERIFY2(!window.isEmpty(), "the Mouthkey window did not appear");
+
+        // Its echo is far more than the pipe holds.
+        QVERIFY(openInDialog(window, big));
+        const QByteArray bigUrl = QUrl::fromLocalFile(big).toEncoded();
+        QByteArray output =
+            readUntil(reader, [&](const QByteArray& data) { return data.endsWith('\n'); });
+        QCOMPARE(output, bigUrl + '\n');
+        QVERIFY(focusAndPress(window, "ctrl+Return"));
+        const QByteArray document = waitForPaste([](const QByteArray& text) {
+            return text.size() > 10 * 1000 * 1000 && text.endsWith("End of Keyframe Data");
+        });
+        QVERIFY2(document.endsWith("End of Keyframe Data"), "the clipboard was not set");
+
+        // Still answering, while the queue is full: these lines are dropped.
+        QVERIFY(openInDialog(window, sample));
+        QVERIFY(focusAndPress(window, "ctrl+Return"));
+        QCOMPARE(waitForPaste([&](const QByteArray& text) { return text == expected; }), expected);
+
+        const QByteArray droppedEcho =
+            QUrl::fromLocalFile(sample).toEncoded() + "\n\n" + expected + '\n';
+        const QByteArray note = QByteArray::number(droppedEcho.count('\n')) +
+                                " lines dropped: standard output did not keep up\n";
+        output += readUntil(reader, [&](const QByteArray& data) { return data.endsWith(note); });
+        QVERIFY2(output.endsWith(note), output.right(200).constData());
+        QVERIFY(output == bigUrl + "\n\n" + document + "\n" + note);
+        quitNormally(window, app);
     }
 
     void cleanupTestCase() {
