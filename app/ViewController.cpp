@@ -45,35 +45,6 @@ QString withCapital(QString text) {
     return text;
 }
 
-// The keyframe document, built once for both the clipboard and the echo.
-struct BuiltDocument {
-    QByteArray bytes;
-    qsizetype keyframesAt = 0;
-    qsizetype keyframesSize = 0;
-};
-
-BuiltDocument buildDocument(std::string_view fpsheader, std::string_view newdat,
-                            const MappingTable& mapping) {
-    const std::string head = documentHead(fpsheader);
-    const std::string tail = documentTail();
-    BuiltDocument document;
-    QByteArray& bytes = document.bytes;
-    // About twice the input, as for convertDataLines; a large byte array
-    // grows in place if that was not enough, so no copy is made either way.
-    bytes.reserve(static_cast<qsizetype>(head.size() + 2 * newdat.size() + tail.size()));
-    bytes.append(head.data(), static_cast<qsizetype>(head.size()));
-    document.keyframesAt = bytes.size();
-    // The same conversion as convertDataLines, streamed straight into the document.
-    DataLineConverter converter(mapping, [&bytes](std::string_view chunk) {
-        bytes.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
-    });
-    converter.feed(newdat);
-    converter.finish();
-    document.keyframesSize = bytes.size() - document.keyframesAt;
-    bytes.append(tail.data(), static_cast<qsizetype>(tail.size()));
-    return document;
-}
-
 // The echo of a document's pieces, each a line of its own: the document is
 // those pieces joined by newlines, so each line shares the document's bytes.
 std::vector<DiagnosticLine> echoOf(const QByteArray& document,
@@ -278,21 +249,23 @@ void ViewController::go() {
         clipboard->clear();
     }
 
-    // headertop, headerbottom and footer are the constant pieces that
-    // documentHead and documentTail put around the keyframe lines.
-    BuiltDocument document = buildDocument(m_fpsheader, m_newdat, m_mapping);
-    m_newdatout.assign(document.bytes.constData() + document.keyframesAt,
-                       static_cast<std::size_t>(document.keyframesSize));
+    m_newdatout = convertDataLines(m_newdat, m_mapping);
 
+    // The document goes straight into the bytes the clipboard keeps: UTF-8,
+    // which is what a paste asks for, rather than a UTF-16 copy twice its size.
+    QByteArray document;
+    assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
+
+    // The echo of the pieces (after the empty line that opens it) shares the
+    // document's bytes, and goes out as one batch, so that it is written or
+    // dropped whole.
     std::vector<DiagnosticLine> lines =
-        echoOf(document.bytes, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
+        echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
     lines.insert(lines.begin(), DiagnosticLine{});
     m_output->writeLines(std::move(lines));
 
-    // The clipboard keeps the UTF-8 bytes themselves, which is what a paste
-    // asks for, instead of a UTF-16 copy twice their size.
     auto* mime = new QMimeData;
-    mime->setData(QStringLiteral("text/plain"), document.bytes);
+    mime->setData(QStringLiteral("text/plain"), document);
     document = {};
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 

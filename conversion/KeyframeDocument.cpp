@@ -16,13 +16,7 @@ std::string assembleDocument(std::string_view headertop, std::string_view fpshea
                              std::string_view headerbottom, std::string_view newdatout,
                              std::string_view footer) {
     std::string document;
-    document.reserve(headertop.size() + fpsheader.size() + headerbottom.size() + newdatout.size() +
-                     footer.size() + 4);
-    document.append(headertop).append("\n");
-    document.append(fpsheader).append("\n");
-    document.append(headerbottom).append("\n");
-    document.append(newdatout).append("\n");
-    document.append(footer);
+    assembleDocument(document, headertop, fpsheader, headerbottom, newdatout, footer);
     return document;
 }
 

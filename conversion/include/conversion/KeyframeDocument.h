@@ -38,6 +38,23 @@ std::string assembleDocument(std::string_view headertop, std::string_view fpshea
                              std::string_view headerbottom, std::string_view newdatout,
                              std::string_view footer);
 
+// assembleDocument, into any byte container with reserve(n) and
+// append(const char*, n), so that a front end can build the document straight
+// into the buffer its clipboard keeps, without a copy of a large text.
+template <class Bytes>
+void assembleDocument(Bytes& document, std::string_view headertop, std::string_view fpsheader,
+                      std::string_view headerbottom, std::string_view newdatout,
+                      std::string_view footer) {
+    document.reserve(static_cast<decltype(document.size())>(headertop.size() + fpsheader.size() +
+                                                            headerbottom.size() + newdatout.size() +
+                                                            footer.size() + 4));
+    for (const std::string_view piece : {headertop, fpsheader, headerbottom, newdatout}) {
+        document.append(piece.data(), static_cast<decltype(document.size())>(piece.size()));
+        document.append("\n", 1);
+    }
+    document.append(footer.data(), static_cast<decltype(document.size())>(footer.size()));
+}
+
 // The document split around its keyframe lines, for writers that stream
 // those lines: documentHead(fpsheader) + newdatout + documentTail() is the
 // same text as assembleDocument with the constant pieces.
