@@ -2,6 +2,7 @@
 
 #include "app/DroppedFile.h"
 #include "app/ImageView.h"
+#include "app/TimingOverview.h"
 #include "app/ViewController.h"
 
 #include <QAction>
@@ -97,10 +98,13 @@ void MainWindow::buildForm() {
     left->addStretch(1);
     left->addLayout(convertRow);
 
-    auto* layout = new QHBoxLayout(central);
+    auto* layout = new QHBoxLayout;
     layout->addLayout(left, 1);
     layout->addSpacing(12);
     layout->addWidget(picture, 0, Qt::AlignCenter);
+    auto* page = new QVBoxLayout(central);
+    page->addLayout(layout);
+    buildOverview(page, pset, frames);
     setCentralWidget(central);
 
     setTabOrder(openButton, pset);
@@ -116,6 +120,18 @@ void MainWindow::buildForm() {
 
     connect(openButton, &QPushButton::clicked, m_controller, &ViewController::Opendat);
     connect(convertButton, &QPushButton::clicked, m_controller, &ViewController::go);
+}
+
+// The summary, findings and preview of the loaded file, below the form in
+// the window's spare room. They follow the pop-ups and read what loads.
+void MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames) {
+    auto* overview = new TimingOverview; // the layout gives it its parent
+    page->addWidget(overview, 1);
+    connect(pset, &QComboBox::currentIndexChanged, overview, &TimingOverview::setSetIndex);
+    connect(frames, &QComboBox::currentIndexChanged, overview, &TimingOverview::setRateIndex);
+    connect(m_controller, &ViewController::timingLoaded, overview, [this, overview] {
+        overview->showTiming(*m_controller->loaded(), m_controller->newdat());
+    });
 }
 
 void MainWindow::buildMenu() {

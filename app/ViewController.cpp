@@ -4,6 +4,7 @@
 #include "app/ImageView.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
+#include "conversion/TimingCheck.h"
 #include "textinput/FileBytes.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
@@ -122,12 +123,14 @@ void ViewController::openFile(const QUrl& url) {
 
     // Only now, with the text safely in hand, does the window claim the new file.
     m_newdat = std::move(decoded.text);
+    m_loaded = LoadedTiming{info.fileName(), checkTimingText(m_newdat)};
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
     label.setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>")
                          .arg(QDir::toNativeSeparators(info.absoluteFilePath()).toHtmlEscaped()));
     picture.setImageNamed(QStringLiteral("smile"));
     showStatus(QStringLiteral("Loaded %1").arg(info.fileName()));
+    emit timingLoaded();
 }
 
 void ViewController::reportOpenFailure(const IoError& error, const QString& path) {
@@ -163,11 +166,7 @@ void ViewController::go() {
     QGuiApplication::clipboard()->setText(toQString(document), QClipboard::Clipboard);
 
     const auto keyframes = std::count(m_newdatout.begin(), m_newdatout.end(), '\n');
-    showStatus(QStringLiteral("Copied %1 %2 (%3, %4 fps)")
-                   .arg(keyframes)
-                   .arg(keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
-                        toQString(phonemeSetTitle(setIndex)),
-                        toQString(frameRateTitle(rateIndex))));
+    showStatus(convertStatus(keyframes, m_loaded, setIndex, rateIndex).text);
 }
 
 void ViewController::writeLine(std::string_view line) {

@@ -7,6 +7,9 @@
 #include <iosfwd>
 #include <memory>
 
+class QBoxLayout;
+class QComboBox;
+
 namespace mouthkey {
 
 class ViewController;
@@ -32,6 +35,7 @@ protected:
 private:
     void buildForm();
     void buildMenu();
+    void buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
 
     ViewController* m_controller;
 };

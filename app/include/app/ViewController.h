@@ -2,6 +2,7 @@
 
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
+#include "app/LoadedTiming.h"
 #include "conversion/MappingTables.h"
 
 #include <QComboBox>
@@ -13,6 +14,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,6 +57,8 @@ public:
     std::string_view headerbottom() const { return m_headerbottom; }
     std::string_view footer() const { return m_footer; }
     const MappingTable& mapping() const { return m_mapping; }
+    // The file whose text newdat holds and what the checks found, once one has loaded.
+    const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
 
     // Fills the pop-ups and shows the start-up label and picture, once the
     // controls are connected and before the window is first shown.
@@ -68,6 +72,10 @@ public slots:
     void Opendat();
     // Converts the loaded text and puts the keyframe document on the clipboard.
     void go();
+
+signals:
+    // A file's text has just replaced newdat.
+    void timingLoaded();
 
 private:
     void writeLine(std::string_view line);
@@ -92,6 +100,7 @@ private:
     const std::string_view m_headerbottom;
     const std::string_view m_footer;
     MappingTable m_mapping;
+    std::optional<LoadedTiming> m_loaded;
 };
 
 } // namespace mouthkey
