@@ -2,10 +2,13 @@
 
 #include "textinput/Utf8Text.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mouthkey {
 
@@ -19,7 +22,7 @@ QString withCapital(QString text) {
 }
 
 // Enough rows to read the usual few findings at once; more scroll.
-constexpr int rowsShown = 4;
+constexpr int rowsShown = 6;
 
 } // namespace
 
@@ -53,8 +56,9 @@ FindingsPanel::FindingsPanel(QWidget* parent)
     m_findings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_findings->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_findings->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    m_findings->setMaximumHeight(m_findings->fontMetrics().lineSpacing() * (rowsShown + 1) +
-                                 2 * m_findings->frameWidth() + 8);
+    const int icon = m_findings->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    m_findings->setIconSize({icon, icon});
+    m_findings->installEventFilter(this);
     m_findings->hide();
 
     auto* layout = new QVBoxLayout(this);
@@ -77,7 +81,25 @@ void FindingsPanel::showReport(const QString& source, const TimingReport& report
         item->setFlags(Qt::ItemIsEnabled);
     }
     m_findings->setVisible(!m_sentences.isEmpty());
+    fitFindings();
     updateSummary();
+}
+
+bool FindingsPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_findings && event->type() == QEvent::Resize) {
+        fitFindings();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// As tall as the findings once wrapped, up to a few lines; more scroll.
+void FindingsPanel::fitFindings() {
+    const int most = m_findings->fontMetrics().lineSpacing() * rowsShown;
+    int height = 0;
+    for (int row = 0; row < m_findings->count() && height < most; ++row) {
+        height += m_findings->visualItemRect(m_findings->item(row)).height();
+    }
+    m_findings->setFixedHeight(std::min(height, most) + 2 * m_findings->frameWidth());
 }
 
 QString FindingsPanel::summary() const {

@@ -69,15 +69,18 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
     m_linesValid = false;
     m_cursorX.reset();
     m_cursorKeyframe.reset();
-    setAccessibleDescription(
-        m_track.empty() ? tr("No keyframes")
-                        : tr("%n keyframe(s), frames %1 to %2", nullptr,
-                             static_cast<int>(std::min<std::size_t>(m_track.size(), INT32_MAX)))
-                                  .arg(m_track.firstFrame())
-                                  .arg(m_track.lastFrame()) +
-                              (m_track.withoutPosition() > 0
-                                   ? tr("; %1 without a position").arg(m_track.withoutPosition())
-                                   : QString()));
+    QString description = tr("No keyframes");
+    if (!m_track.empty()) {
+        description = (m_track.size() == 1 ? tr("1 keyframe, at frame %1").arg(m_track.firstFrame())
+                                           : tr("%1 keyframes, frames %2 to %3")
+                                                 .arg(m_track.size())
+                                                 .arg(m_track.firstFrame())
+                                                 .arg(m_track.lastFrame()));
+        if (m_track.withoutPosition() > 0) {
+            description += tr("; %1 without a position").arg(m_track.withoutPosition());
+        }
+    }
+    setAccessibleDescription(description);
     update();
     emit previewChanged();
 }
@@ -105,7 +108,9 @@ QRectF TimelinePreview::plotRect() const {
     const QFontMetrics metrics = fontMetrics();
     const int left = metrics.horizontalAdvance(QStringLiteral("-50")) + 10;
     const int bottom = metrics.height() + 8;
-    return QRectF(rect().adjusted(left, markLane + 6, -10, -bottom));
+    // A row for the legend above the marks, when there are any.
+    const int top = markLane + 6 + (m_track.withoutPosition() > 0 ? metrics.height() : 0);
+    return QRectF(rect().adjusted(left, top, -10, -bottom));
 }
 
 double TimelinePreview::xOfFrame(std::uint64_t frame) const {
@@ -293,10 +298,10 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
     if (!m_marks.isEmpty()) {
         painter.setPen(QPen(markColor, 2));
         painter.drawLines(m_marks);
-        const QString legend =
-            tr("%n keyframe(s) without a position", nullptr,
-               static_cast<int>(std::min<std::uint64_t>(m_track.withoutPosition(), INT32_MAX)));
-        painter.drawText(QRectF(plot.left(), 1, plot.width(), markLane + 4),
+        const std::uint64_t marked = m_track.withoutPosition();
+        const QString legend = marked == 1 ? tr("1 keyframe without a position")
+                                           : tr("%1 keyframes without a position").arg(marked);
+        painter.drawText(QRectF(plot.left(), 2, plot.width(), fontMetrics().height()),
                          Qt::AlignRight | Qt::AlignVCenter, legend);
     }
 

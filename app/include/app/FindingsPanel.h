@@ -30,8 +30,12 @@ public slots:
     // The summary's duration follows the chosen rate.
     void setRateIndex(int rateIndex);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void updateSummary();
+    void fitFindings();
 
     QLabel* m_summary;
     QListWidget* m_findings;
