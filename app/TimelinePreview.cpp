@@ -134,6 +134,26 @@ std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
     const double offset =
         std::max(0.0, (x - plot.left()) * static_cast<double>(m_to - m_from) / width);
     const auto frame = m_from + static_cast<std::uint64_t>(offset);
+    // A marked keyframe is a thin target: within a few pixels, it is the one meant.
+    const auto near =
+        static_cast<std::uint64_t>(snapPixels * static_cast<double>(m_to - m_from) / width);
+    std::optional<std::size_t> marked;
+    constexpr int looked = 64; // enough for any column a person can point at
+    auto i = m_track.firstFrom(frame > near ? frame - near : 0);
+    for (int n = 0; i && *i < m_track.size() && n < looked; ++*i, ++n) {
+        const KeyframeTrack::Keyframe k = m_track.at(*i);
+        if (k.frame > frame + near) {
+            break;
+        }
+        if (k.name != KeyframeTrack::Name::Phoneme &&
+            (!marked ||
+             std::abs(xOfFrame(k.frame) - x) < std::abs(xOfFrame(m_track.at(*marked).frame) - x))) {
+            marked = *i;
+        }
+    }
+    if (marked) {
+        return marked;
+    }
     if (const auto inEffect = m_track.inEffectAt(frame)) {
         return inEffect;
     }

@@ -89,7 +89,7 @@ def main():
     for i, (frame, shape) in enumerate(take):
         if shape == "AI" and i % 2:
             shape = "ai"
-        elif shape == "MBP" and i == 41:
+        elif shape == "MBP" and i == 57:
             shape = "MPB"
         elif i in (60, 61, 63):
             shape = {60: "B", 61: "X", 63: "B"}[i]
