@@ -1,16 +1,22 @@
 // What the window's keyframe preview costs on a timing file of 1,000,000
 // lines: building its track once per load, thinning it, and painting it.
+#include "app/FileChooser.h"
+#include "app/MainWindow.h"
 #include "app/TimelinePreview.h"
+#include "app/ViewController.h"
 #include "conversion/KeyframeTrack.h"
 #include "conversion/TimingCheck.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <random>
+#include <sstream>
 #include <string>
 
 using namespace mouthkey;
@@ -76,8 +82,38 @@ void BM_paintMillionKeyframes(benchmark::State& state) {
     }
 }
 
+class NoChooser final : public FileChooser {
+public:
+    FileChoice chooseDatFile(QWidget*) override { return {}; }
+};
+
+// The whole load as the window does it: read, decode, check, build the
+// track, show the findings, and paint the preview once.
+void BM_openMillionLineFile(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("million.dat"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(millionLines().data(), static_cast<qint64>(millionLines().size())) < 0) {
+        state.SkipWithError("cannot write the timing file");
+        return;
+    }
+    file.close();
+    std::ostringstream diagnostics;
+    MainWindow window(std::make_unique<NoChooser>(), diagnostics);
+    window.resize(760, 540);
+    auto* preview = window.findChild<TimelinePreview*>();
+    QPixmap target(preview->size());
+    for (auto _ : state) {
+        window.controller().openFile(QUrl::fromLocalFile(path));
+        preview->render(&target);
+        diagnostics.str({});
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_openMillionLineFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_checkMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_trackFromMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_thinMillionKeyframes)->Unit(benchmark::kMillisecond);

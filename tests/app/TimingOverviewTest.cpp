@@ -32,6 +32,7 @@ private slots:
         QVERIFY(previewOf(app).track().empty());
         QCOMPARE(panelOf(app).accessibleName(), QStringLiteral("Timing file check"));
         QCOMPARE(previewOf(app).accessibleName(), QStringLiteral("Keyframe preview"));
+        QVERIFY(convertStatus(0, app.vc().loaded(), 0, 0).warning);
     }
 
     void aLoadedFileShowsItsSummaryFindingsAndStatus_data() {
@@ -76,6 +77,8 @@ private slots:
         QCOMPARE(panelOf(app).sentences(), sentences);
         app.vc().go();
         QCOMPARE(app.status(), status);
+        // Findings make the message a warning, for a status line that can show one.
+        QCOMPARE(convertStatus(0, app.vc().loaded(), 0, 0).warning, !sentences.isEmpty());
     }
 
     // The preview follows the pop-ups from the track it holds: no conversion
