@@ -114,8 +114,10 @@ void FindingsPanel::setRateIndex(int rateIndex) {
 }
 
 void FindingsPanel::updateSummary() {
+    // Until a file loads, the preview below says what to do.
+    m_summary->setVisible(m_loaded);
     if (!m_loaded) {
-        m_summary->setText(tr("Open a timing file to check it and preview its keyframes."));
+        m_summary->clear();
         return;
     }
     m_summary->setText(m_source + QStringLiteral(" \u00B7 ") +

@@ -283,8 +283,9 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
     if (m_track.empty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));
         painter.drawText(rect(), Qt::AlignCenter,
-                         m_hasTrack ? tr("No keyframes to preview")
-                                    : tr("Open a timing file to preview its keyframes"));
+                         m_hasTrack
+                             ? tr("No keyframes to preview")
+                             : tr("Open a timing file to check it and preview its keyframes"));
         return;
     }
     if (!m_linesValid) {
