@@ -4,6 +4,7 @@
 #include "app/ElidedLabel.h"
 #include "app/ImageView.h"
 #include "app/StatusMessage.h"
+#include "app/TimingOverview.h"
 #include "app/ViewController.h"
 
 #include <QAction>
@@ -174,6 +175,7 @@ void MainWindow::buildForm() {
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
     layout->addWidget(m_stripArea, 1);
+    buildOverview(layout, pset, frames);
     setCentralWidget(central);
 
     setTabOrder(openButton, pset);
@@ -186,6 +188,18 @@ void MainWindow::buildForm() {
     m_controller->setFileselect(fileselect);
     m_controller->setPicture(picture);
     m_controller->setStatusline(statusBar());
+}
+
+// The summary, findings and preview of the loaded file, below the form in
+// the window's spare room. They follow the pop-ups and read what loads.
+void MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames) {
+    auto* overview = new TimingOverview; // the layout gives it its parent
+    page->addWidget(overview, 1);
+    connect(pset, &QComboBox::currentIndexChanged, overview, &TimingOverview::setSetIndex);
+    connect(frames, &QComboBox::currentIndexChanged, overview, &TimingOverview::setRateIndex);
+    connect(m_controller, &ViewController::timingLoaded, overview, [this, overview] {
+        overview->showTiming(*m_controller->loaded(), m_controller->newdat());
+    });
 }
 
 void MainWindow::buildMenu() {

@@ -5,6 +5,7 @@
 #include "app/ImageView.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
+#include "conversion/TimingCheck.h"
 #include "textinput/FileBytes.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
@@ -149,6 +150,7 @@ void ViewController::openFile(const QUrl& url) {
 
     // Only now, with the text safely in hand, does the window claim the new file.
     m_newdat = std::move(decoded.text);
+    m_loaded = LoadedTiming{info.fileName(), checkTimingText(m_newdat)};
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
     label.setToolTip(
@@ -161,6 +163,7 @@ void ViewController::openFile(const QUrl& url) {
     m_loadedStamp = stampOf(m_loadedPath);
     watchLoadedFile();
     emit fileLoaded(url);
+    emit timingLoaded();
 }
 
 void ViewController::reload() {
@@ -270,12 +273,9 @@ void ViewController::go() {
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 
     const auto keyframes = std::count(m_newdatout.begin(), m_newdatout.end(), '\n');
-    showStatus(StatusMessage::Kind::Done,
-               QStringLiteral("Copied %1 %2 (%3, %4 fps)")
-                   .arg(keyframes)
-                   .arg(keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
-                        toQString(phonemeSetTitle(setIndex)),
-                        toQString(frameRateTitle(rateIndex))));
+    const ConvertMessage message = convertStatus(keyframes, m_loaded, setIndex, rateIndex);
+    showStatus(message.warning ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
+               message.text);
 }
 
 void ViewController::writeLine(std::string_view line) {

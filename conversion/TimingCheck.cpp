@@ -401,14 +401,28 @@ std::string summaryText(const TimingSummary& summary, int rateIndex) {
                 : "frames " + withThousands(*summary.firstFrame) + "\xE2\x80\x93" +
                       withThousands(*summary.lastFrame);
 
+    const std::string duration = frameTimeText(*summary.lastFrame, rateIndex);
+    if (duration.empty()) {
+        return text;
+    }
+    return text + " \xC2\xB7 " + duration + " at " + std::string(frameRateTitle(rateIndex)) +
+           " fps";
+}
+
+double framesPerSecond(int rateIndex) {
     const std::string_view rate = frameRateTitle(rateIndex);
     double fps = 0;
     std::from_chars(rate.data(), rate.data() + rate.size(), fps);
+    return fps;
+}
+
+std::string frameTimeText(std::uint64_t frame, int rateIndex) {
+    const double fps = framesPerSecond(rateIndex);
     // Tenths of a second, rounded once, so that 59.95 s never shows as 0:60.0.
     // A frame past a thousand years of footage is a typo, not a duration.
-    const double tenthsExact = static_cast<double>(*summary.lastFrame) / fps * 10.0;
+    const double tenthsExact = static_cast<double>(frame) / fps * 10.0;
     if (!(tenthsExact < 3e11)) {
-        return text;
+        return {};
     }
     const auto tenths = static_cast<std::uint64_t>(std::llround(tenthsExact));
     const std::uint64_t seconds = tenths / 10;
@@ -425,7 +439,7 @@ std::string summaryText(const TimingSummary& summary, int rateIndex) {
                       static_cast<unsigned long long>(seconds % 60),
                       static_cast<unsigned long long>(tenths % 10));
     }
-    return text + " \xC2\xB7 " + duration + " at " + std::string(rate) + " fps";
+    return duration;
 }
 
 } // namespace mouthkey

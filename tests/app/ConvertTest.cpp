@@ -59,33 +59,37 @@ private slots:
         QTest::addColumn<QString>("status");
 
         const QByteArray restMbp("MohoSwitch1\n1 rest\n5 MBP\n");
-        QTest::newRow("Preston Blair at 25") << 0 << 3 << restMbp << "\tUnits Per Second\t25"
-                                             << "\t1 \t-50\t4.00668\t0\n\t5 \t0\t4.00668\t0\n"
-                                             << "Copied 2 keyframes (Preston Blair, 25 fps)";
-        QTest::newRow("PowerHouse at 29.97") << 1 << 1 << restMbp << "\tUnits Per Second\t29.97"
-                                             << "\t1 \t-50\t4.00668\t0\n\t5 \t10\t4.00668\t0\n"
-                                             << "Copied 2 keyframes (PowerHouse, 29.97 fps)";
+        QTest::newRow("Preston Blair at 25")
+            << 0 << 3 << restMbp << "\tUnits Per Second\t25"
+            << "\t1 \t-50\t4.00668\t0\n\t5 \t0\t4.00668\t0\n"
+            << "Copied 2 keyframes from take.dat (Preston Blair, 25 fps)";
+        QTest::newRow("PowerHouse at 29.97")
+            << 1 << 1 << restMbp << "\tUnits Per Second\t29.97"
+            << "\t1 \t-50\t4.00668\t0\n\t5 \t10\t4.00668\t0\n"
+            << "Copied 2 keyframes from take.dat (PowerHouse, 29.97 fps)";
         QTest::newRow("Simplified Flash at 12")
             << 2 << 5 << QByteArray("h\r\n1 O\r\n2 U\r\n3 WQ\r\n4 MBP\r\n")
             << "\tUnits Per Second\t12"
             << "\t1 \t0\t4.00668\t0\n\t2 \t0\t4.00668\t0\n\t3 \t0\t4.00668\t0\n"
                "\t4 \t-40\t4.00668\t0\n"
-            << "Copied 4 keyframes (Simplified Flash, 12 fps)";
+            << "Copied 4 keyframes from take.dat (Simplified Flash, 12 fps)";
         QTest::newRow("Adobe Character Animator at 8")
             << 3 << 6 << QByteArray("h\n1 K\n2 L\n3 Ah") << "\tUnits Per Second\t8"
             << "\t1 \t-4\t4.00668\t0\n\t2 \t5\t4.00668\t0\n\t3 Ah\n"
-            << "Copied 3 keyframes (Adobe Character Animator, 8 fps)";
+            << "Copied 3 keyframes from take.dat (Adobe Character Animator, 8 fps); 1 line has an "
+               "unknown name";
         QTest::newRow("Full Set at 59.97")
             << 4 << 9 << QByteArray("h\n3 AI\n4 WQ\n\n7 K") << "\tUnits Per Second\t59.97"
             << "\t3 \t-42\t4.00668\t0\n\t4 \t8\t4.00668\t0\n\t7 \t43\t4.00668\t0\n"
-            << "Copied 3 keyframes (Full Set, 59.97 fps)";
+            << "Copied 3 keyframes from take.dat (Full Set, 59.97 fps)";
         QTest::newRow("one keyframe at 60")
             << 0 << 7 << QByteArray("h\n12 MBP") << "\tUnits Per Second\t60"
             << "\t12 \t0\t4.00668\t0\n"
-            << "Copied 1 keyframe (Preston Blair, 60 fps)";
-        QTest::newRow("nothing selected") << -1 << -1 << restMbp << "\tUnits Per Second\t24"
-                                          << "\t1 \t-50\t4.00668\t0\n\t5 \t0\t4.00668\t0\n"
-                                          << "Copied 2 keyframes (Preston Blair, 24 fps)";
+            << "Copied 1 keyframe from take.dat (Preston Blair, 60 fps)";
+        QTest::newRow("nothing selected")
+            << -1 << -1 << restMbp << "\tUnits Per Second\t24"
+            << "\t1 \t-50\t4.00668\t0\n\t5 \t0\t4.00668\t0\n"
+            << "Copied 2 keyframes from take.dat (Preston Blair, 24 fps)";
     }
 
     void convertsWithTheChosenSetAndRate() {
@@ -125,7 +129,10 @@ private slots:
         const std::string out = app.takeOutput();
         QVERIFY(
             out.starts_with("\nAdobe After Effects 8.0 Keyframe Data\n\n\tUnits Per Second\t24\n"));
-        QCOMPARE(app.status(), QStringLiteral("Copied 0 keyframes (Preston Blair, 24 fps)"));
+        QCOMPARE(
+            app.status(),
+            QStringLiteral("No timing file loaded: copied an empty keyframe list (Preston Blair, "
+                           "24 fps)"));
     }
 
     void emptyFileConvertsWithoutKeyframes() {

@@ -207,7 +207,7 @@ private slots:
 
         app.vc().go();
         passOverMenus();
-        QCOMPARE(status.shownText(), QStringLiteral("Copied 1 keyframe (Preston Blair, 24 fps)"));
+        QCOMPARE(status.shownText(), QStringLiteral("Copied 1 keyframe from good.dat (Preston Blair, 24 fps)"));
 
         app.cancelOpen();
         QCOMPARE(status.text(), QString());

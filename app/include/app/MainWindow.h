@@ -9,6 +9,8 @@
 #include <memory>
 
 class QAction;
+class QBoxLayout;
+class QComboBox;
 
 namespace mouthkey {
 
@@ -48,6 +50,7 @@ private:
     void buildForm();
     void buildMenu();
     void buildStatus();
+    void buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
 
     ViewController* m_controller;
     QWidget* m_stripArea = nullptr;

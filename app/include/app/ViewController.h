@@ -3,6 +3,7 @@
 #include "app/DiagnosticOutput.h"
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
+#include "app/LoadedTiming.h"
 #include "app/StatusMessage.h"
 #include "conversion/MappingTables.h"
 
@@ -18,6 +19,7 @@ class QFileSystemWatcher;
 
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +64,8 @@ public:
     std::string_view headerbottom() const { return m_headerbottom; }
     std::string_view footer() const { return m_footer; }
     const MappingTable& mapping() const { return m_mapping; }
+    // The file whose text newdat holds and what the checks found, once one has loaded.
+    const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
 
     // Fills the pop-ups and shows the start-up label and picture, once the
     // controls are connected and before the window is first shown.
@@ -88,6 +92,10 @@ signals:
     void fileLoaded(const QUrl& url);
     // The loaded file was changed, replaced or removed on disk since it was read.
     void loadedFileChangedOnDisk();
+
+signals:
+    // A file's text has just replaced newdat.
+    void timingLoaded();
 
 private:
     // What the loaded file looked like on disk when it was read.
@@ -128,6 +136,7 @@ private:
     QString m_loadedPath;
     FileStamp m_loadedStamp;
     QFileSystemWatcher* m_watcher = nullptr;
+    std::optional<LoadedTiming> m_loaded;
 };
 
 } // namespace mouthkey

@@ -141,4 +141,9 @@ std::string findingHint(const Finding& finding);
 // "312 keyframes · frames 1–3,204 · 2:13.5 at 24 fps", for a frame-rate index.
 std::string summaryText(const TimingSummary& summary, int rateIndex);
 
+// The time of a frame at the rate an index stands for, in tenths of a second
+// ("2:13.5", "1:02:03.4"); empty for a frame too late to be a time.
+std::string frameTimeText(std::uint64_t frame, int rateIndex);
+double framesPerSecond(int rateIndex);
+
 } // namespace mouthkey

@@ -1,0 +1,57 @@
+#include "app/LoadedTiming.h"
+
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+#include "textinput/Utf8Text.h"
+
+#include <QStringList>
+
+namespace mouthkey {
+
+ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
+                             int setIndex, int rateIndex) {
+    const QString choices =
+        QStringLiteral("(%1, %2 fps)")
+            .arg(toQString(phonemeSetTitle(setIndex)), toQString(frameRateTitle(rateIndex)));
+    if (!loaded) {
+        // The empty document still goes on the clipboard, but never unannounced.
+        return {
+            QStringLiteral("No timing file loaded: copied an empty keyframe list %1").arg(choices),
+            true};
+    }
+
+    QString text =
+        QStringLiteral("Copied %1 %2 from %3 %4")
+            .arg(keyframes)
+            .arg(keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
+                 loaded->source, choices);
+    const TimingReport& report = loaded->report;
+    QStringList found;
+    qsizetype others = 0;
+    for (const Finding& f : report.findings) {
+        if (f.kind == Finding::Kind::NoKeyframes) {
+            found << QStringLiteral("the file has no keyframes");
+        } else if (f.kind != Finding::Kind::UnknownPhoneme &&
+                   f.kind != Finding::Kind::OtherUnknownPhonemes) {
+            ++others;
+        }
+    }
+    if (const std::uint64_t unknown = report.unknownNameLines()) {
+        found.prepend(unknown == 1 ? QStringLiteral("1 line has an unknown name")
+                                   : QStringLiteral("%1 lines have unknown names").arg(unknown));
+    }
+    if (others > 0) {
+        found << QStringLiteral("%1 %2 to check")
+                     .arg(others)
+                     .arg(found.isEmpty() ? (others == 1 ? QStringLiteral("finding")
+                                                         : QStringLiteral("findings"))
+                                          : (others == 1 ? QStringLiteral("more finding")
+                                                         : QStringLiteral("more findings")));
+    }
+    for (const QString& clause : found) {
+        text += QStringLiteral("; ") + clause;
+    }
+    return {text, !found.isEmpty()};
+}
+
+} // namespace mouthkey

@@ -1,0 +1,415 @@
+#include "app/TimelinePreview.h"
+
+#include "conversion/TimingCheck.h"
+#include "textinput/Utf8Text.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
+
+namespace mouthkey {
+
+namespace {
+
+// Every set's positions lie in [-50, 43]; one scale for all keeps sets comparable.
+constexpr double lowest = -56;
+constexpr double highest = 50;
+constexpr int markLane = 12; // above the plot, where keyframes without a position are marked
+constexpr double snapPixels = 3;
+
+const QColor markColor(0xC6, 0x28, 0x28);
+
+QString clockText(double seconds) {
+    const auto s = static_cast<long long>(std::llround(seconds));
+    return s >= 3600 ? QStringLiteral("%1:%2:%3")
+                           .arg(s / 3600)
+                           .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                           .arg(s % 60, 2, 10, QLatin1Char('0'))
+                     : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+TimelinePreview::TimelinePreview(QWidget* parent) : QWidget(parent) {
+    setAccessibleName(tr("Keyframe preview"));
+    setAccessibleDescription(tr("No timing file loaded"));
+    setMouseTracking(true);
+    // Reached by a click, not by Tab, which keeps to the form's controls.
+    setFocusPolicy(Qt::ClickFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize TimelinePreview::sizeHint() const {
+    return {480, 150};
+}
+
+QSize TimelinePreview::minimumSizeHint() const {
+    return {200, 90};
+}
+
+void TimelinePreview::setTrack(KeyframeTrack track) {
+    m_track = std::move(track);
+    m_hasTrack = true;
+    if (m_track.empty()) {
+        m_from = 0;
+        m_to = 1;
+    } else {
+        // From frame 0 unless the keyframes start far into the footage; a
+        // little room after the last keyframe shows the position it holds.
+        const std::uint64_t first = m_track.firstFrame();
+        const std::uint64_t last = m_track.lastFrame();
+        m_from = first <= (last - first) / 10 ? 0 : first;
+        const std::uint64_t span = std::max<std::uint64_t>(last - m_from, 10);
+        m_to = m_from + span + std::max<std::uint64_t>(1, span / 40);
+    }
+    m_linesValid = false;
+    m_cursorX.reset();
+    m_cursorKeyframe.reset();
+    QString description = tr("No keyframes");
+    if (!m_track.empty()) {
+        description = (m_track.size() == 1 ? tr("1 keyframe, at frame %1").arg(m_track.firstFrame())
+                                           : tr("%1 keyframes, frames %2 to %3")
+                                                 .arg(m_track.size())
+                                                 .arg(m_track.firstFrame())
+                                                 .arg(m_track.lastFrame()));
+        if (m_track.withoutPosition() > 0) {
+            description += tr("; %1 without a position").arg(m_track.withoutPosition());
+        }
+    }
+    setAccessibleDescription(description);
+    update();
+    emit previewChanged();
+}
+
+void TimelinePreview::setSetIndex(int setIndex) {
+    if (setIndex == m_setIndex) {
+        return;
+    }
+    m_setIndex = setIndex;
+    m_linesValid = false;
+    update();
+    emit previewChanged();
+}
+
+void TimelinePreview::setRateIndex(int rateIndex) {
+    if (rateIndex == m_rateIndex) {
+        return;
+    }
+    m_rateIndex = rateIndex;
+    update();
+    emit previewChanged();
+}
+
+QRectF TimelinePreview::plotRect() const {
+    const QFontMetrics metrics = fontMetrics();
+    const int left = metrics.horizontalAdvance(QStringLiteral("-50")) + 10;
+    const int bottom = metrics.height() + 8;
+    // A row for the legend above the marks, when there are any.
+    const int top = markLane + 6 + (m_track.withoutPosition() > 0 ? metrics.height() : 0);
+    return QRectF(rect().adjusted(left, top, -10, -bottom));
+}
+
+double TimelinePreview::xOfFrame(std::uint64_t frame) const {
+    const QRectF plot = plotRect();
+    const double offset = frame >= m_from ? static_cast<double>(frame - m_from)
+                                          : -static_cast<double>(m_from - frame);
+    return plot.left() + offset * std::floor(plot.width()) / static_cast<double>(m_to - m_from);
+}
+
+double TimelinePreview::yOf(int position) const {
+    const QRectF plot = plotRect();
+    return plot.bottom() - (position - lowest) * plot.height() / (highest - lowest);
+}
+
+std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
+    const QRectF plot = plotRect();
+    if (m_track.empty() || x < plot.left() - snapPixels || x > plot.right() + snapPixels) {
+        return std::nullopt;
+    }
+    const double width = std::max(1.0, std::floor(plot.width()));
+    const double offset =
+        std::max(0.0, (x - plot.left()) * static_cast<double>(m_to - m_from) / width);
+    const auto frame = m_from + static_cast<std::uint64_t>(offset);
+    // A marked keyframe is a thin target: within a few pixels, it is the one meant.
+    const auto near =
+        static_cast<std::uint64_t>(snapPixels * static_cast<double>(m_to - m_from) / width);
+    std::optional<std::size_t> marked;
+    constexpr int looked = 64; // enough for any column a person can point at
+    auto i = m_track.firstFrom(frame > near ? frame - near : 0);
+    for (int n = 0; i && *i < m_track.size() && n < looked; ++*i, ++n) {
+        const KeyframeTrack::Keyframe k = m_track.at(*i);
+        if (k.frame > frame + near) {
+            break;
+        }
+        if (k.name != KeyframeTrack::Name::Phoneme &&
+            (!marked ||
+             std::abs(xOfFrame(k.frame) - x) < std::abs(xOfFrame(m_track.at(*marked).frame) - x))) {
+            marked = *i;
+        }
+    }
+    if (marked) {
+        return marked;
+    }
+    if (const auto inEffect = m_track.inEffectAt(frame)) {
+        return inEffect;
+    }
+    // Just before the first keyframe still points at it.
+    if (xOfFrame(m_track.firstFrame()) - x <= snapPixels) {
+        return m_track.inEffectAt(m_track.firstFrame());
+    }
+    return std::nullopt;
+}
+
+QString TimelinePreview::describe(std::size_t index) const {
+    const KeyframeTrack::Keyframe k = m_track.at(index);
+    const QString time = toQString(frameTimeText(k.frame, m_rateIndex));
+    QString text = tr("Frame %1").arg(k.frame);
+    if (!time.isEmpty()) {
+        text += QStringLiteral(" (%1)").arg(time);
+    }
+    text += QStringLiteral(" \u00B7 ");
+    switch (k.name) {
+    case KeyframeTrack::Name::Phoneme:
+        return text + toQString(phonemeKeys[static_cast<std::size_t>(k.phoneme)]) +
+               tr(" \u00B7 X %1").arg(positionX(m_setIndex, k.phoneme));
+    case KeyframeTrack::Name::Unknown:
+        return text +
+               (k.text.empty() ? tr("an unknown name")
+                               : tr("unknown name '%1'").arg(toQString(k.text))) +
+               tr(" \u00B7 no position: %1")
+                   .arg(toQString(findingOutcome(Finding::Kind::UnknownPhoneme)));
+    case KeyframeTrack::Name::NotAKeyframe:
+        return text + tr("not a FRAME PHONEME line \u00B7 no position");
+    }
+    return text;
+}
+
+QString TimelinePreview::describeAt(double x) const {
+    const auto index = keyframeAt(x);
+    return index ? describe(*index) : QString();
+}
+
+void TimelinePreview::rebuildLines() {
+    m_linesValid = true;
+    m_steps.clear();
+    m_marks.clear();
+    m_dots.clear();
+    const QRectF plot = plotRect();
+    const auto count = static_cast<std::size_t>(std::max(0.0, std::floor(plot.width())));
+    if (m_track.empty() || count == 0) {
+        return;
+    }
+
+    const KeyframeTrack::Thinned thinned = m_track.thin(m_from, m_to, count, m_setIndex);
+    std::optional<int> current = thinned.before;
+    double runFrom = plot.left();
+    std::uint64_t shown = 0;
+    for (std::size_t c = 0; c < count; ++c) {
+        const KeyframeTrack::Column& column = thinned.columns[c];
+        shown += column.keyframes;
+        const double x = plot.left() + static_cast<double>(c) + 0.5;
+        if (column.withoutPosition) {
+            m_marks.append(QLineF(x, plot.top() - markLane, x, plot.top() - 4));
+        }
+        if (!column.positioned) {
+            continue;
+        }
+        int low = column.low;
+        int high = column.high;
+        if (current) {
+            m_steps.append(QLineF(runFrom, yOf(*current), x, yOf(*current)));
+            low = std::min(low, *current);
+            high = std::max(high, *current);
+        }
+        if (low != high) {
+            m_steps.append(QLineF(x, yOf(low), x, yOf(high)));
+        }
+        current = column.last;
+        runFrom = x;
+    }
+    if (current) {
+        m_steps.append(QLineF(runFrom, yOf(*current), plot.right(), yOf(*current)));
+    }
+
+    // Few enough to tell apart: each keyframe with a position gets a dot.
+    if (shown * 6 <= count) {
+        for (auto i = m_track.firstFrom(m_from); i && *i < m_track.size(); ++*i) {
+            const KeyframeTrack::Keyframe k = m_track.at(*i);
+            if (k.frame >= m_to) {
+                break;
+            }
+            if (k.name == KeyframeTrack::Name::Phoneme) {
+                m_dots.append(QPointF(xOfFrame(k.frame), yOf(positionX(m_setIndex, k.phoneme))));
+            }
+        }
+    }
+}
+
+void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
+    const double fps = framesPerSecond(m_rateIndex);
+    const double pixelsPerFrame = std::floor(plot.width()) / static_cast<double>(m_to - m_from);
+    const double wanted = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 16;
+    double step = 1;
+    for (const double s :
+         {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
+        step = s;
+        if (s * fps * pixelsPerFrame >= wanted) {
+            break;
+        }
+    }
+    while (step * fps * pixelsPerFrame < wanted) {
+        step *= 2;
+    }
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const double first = std::ceil(static_cast<double>(m_from) / fps / step) * step;
+    for (double t = first; t * fps < static_cast<double>(m_to); t += step) {
+        const double x = plot.left() + (t * fps - static_cast<double>(m_from)) * pixelsPerFrame;
+        painter.drawLine(QLineF(x, plot.bottom(), x, plot.bottom() + 4));
+        painter.drawText(QRectF(x - wanted / 2, plot.bottom() + 4, wanted, fontMetrics().height()),
+                         Qt::AlignHCenter | Qt::AlignTop, clockText(t));
+    }
+}
+
+void TimelinePreview::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+
+    if (m_track.empty()) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(rect(), Qt::AlignCenter,
+                         m_hasTrack
+                             ? tr("No keyframes to preview")
+                             : tr("Open a timing file to check it and preview its keyframes"));
+        return;
+    }
+    if (!m_linesValid) {
+        rebuildLines();
+    }
+    const QRectF plot = plotRect();
+
+    // Grid and scale: the rest position and the middle of the range.
+    painter.setPen(QPen(palette().color(QPalette::Midlight), 1, Qt::DotLine));
+    for (const int position : {-50, 0}) {
+        painter.drawLine(QLineF(plot.left(), yOf(position), plot.right(), yOf(position)));
+    }
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    for (const int position : {-50, 0}) {
+        painter.drawText(QRectF(0, yOf(position) - 10, plot.left() - 5, 20),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(position));
+    }
+    painter.drawLine(QLineF(plot.left(), plot.bottom(), plot.right(), plot.bottom()));
+    drawRuler(painter, plot);
+
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+    painter.drawLines(m_steps);
+    if (!m_dots.isEmpty()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(palette().color(QPalette::Highlight));
+        for (const QPointF& dot : m_dots) {
+            painter.drawEllipse(dot, 2.5, 2.5);
+        }
+        painter.setRenderHint(QPainter::Antialiasing, false);
+    }
+    if (!m_marks.isEmpty()) {
+        painter.setPen(QPen(markColor, 2));
+        painter.drawLines(m_marks);
+        const std::uint64_t marked = m_track.withoutPosition();
+        const QString legend = marked == 1 ? tr("1 keyframe without a position")
+                                           : tr("%1 keyframes without a position").arg(marked);
+        painter.drawText(QRectF(plot.left(), 2, plot.width(), fontMetrics().height()),
+                         Qt::AlignRight | Qt::AlignVCenter, legend);
+    }
+
+    if (m_cursorX) {
+        painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));
+        painter.drawLine(QLineF(*m_cursorX, plot.top(), *m_cursorX, plot.bottom()));
+        if (m_cursorKeyframe) {
+            const KeyframeTrack::Keyframe k = m_track.at(*m_cursorKeyframe);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(Qt::NoBrush);
+            const QPointF at(xOfFrame(k.frame), k.name == KeyframeTrack::Name::Phoneme
+                                                    ? yOf(positionX(m_setIndex, k.phoneme))
+                                                    : plot.top() - markLane / 2.0);
+            painter.setPen(QPen(k.name == KeyframeTrack::Name::Phoneme
+                                    ? palette().color(QPalette::Text)
+                                    : markColor,
+                                1.5));
+            painter.drawEllipse(at, 4.5, 4.5);
+        }
+    }
+}
+
+void TimelinePreview::resizeEvent(QResizeEvent* event) {
+    m_linesValid = false;
+    QWidget::resizeEvent(event);
+}
+
+void TimelinePreview::showCursor(std::optional<double> x, QPoint tipAt) {
+    m_cursorX = x;
+    update();
+    const QString text = m_cursorKeyframe ? describe(*m_cursorKeyframe) : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(mapToGlobal(tipAt), text, this);
+    }
+}
+
+void TimelinePreview::mouseMoveEvent(QMouseEvent* event) {
+    const double x = event->position().x();
+    m_cursorKeyframe = keyframeAt(x);
+    showCursor(m_cursorKeyframe ? std::optional(x) : std::nullopt, event->position().toPoint());
+}
+
+void TimelinePreview::leaveEvent(QEvent* event) {
+    m_cursorKeyframe.reset();
+    showCursor(std::nullopt, {});
+    QWidget::leaveEvent(event);
+}
+
+// The arrow keys step from keyframe to keyframe, for those who do not hover.
+void TimelinePreview::keyPressEvent(QKeyEvent* event) {
+    if (m_track.empty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const std::size_t last = m_track.size() - 1;
+    const std::size_t page = std::max<std::size_t>(1, m_track.size() / 20);
+    const std::size_t at = m_cursorKeyframe.value_or(0);
+    std::size_t next = at;
+    switch (event->key()) {
+    case Qt::Key_Right:
+        next = m_cursorKeyframe ? std::min(at + 1, last) : 0;
+        break;
+    case Qt::Key_Left:
+        next = at > 0 ? at - 1 : 0;
+        break;
+    case Qt::Key_PageDown:
+        next = std::min(at + page, last);
+        break;
+    case Qt::Key_PageUp:
+        next = at > page ? at - page : 0;
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = last;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_cursorKeyframe = next;
+    const double x = xOfFrame(m_track.at(next).frame);
+    setAccessibleDescription(describe(next));
+    showCursor(x, QPoint(static_cast<int>(x), static_cast<int>(plotRect().center().y())));
+}
+
+} // namespace mouthkey

@@ -1,0 +1,35 @@
+#include "app/TimingOverview.h"
+
+#include "app/FindingsPanel.h"
+#include "app/LoadedTiming.h"
+#include "app/TimelinePreview.h"
+#include "conversion/KeyframeTrack.h"
+
+#include <QVBoxLayout>
+
+namespace mouthkey {
+
+TimingOverview::TimingOverview(QWidget* parent)
+    : QWidget(parent), m_findings(new FindingsPanel(this)), m_preview(new TimelinePreview(this)) {
+    setObjectName(QStringLiteral("timingOverview"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_findings);
+    layout->addWidget(m_preview, 1);
+}
+
+void TimingOverview::showTiming(const LoadedTiming& loaded, std::string_view text) {
+    m_findings->showReport(loaded.source, loaded.report);
+    m_preview->setTrack(KeyframeTrack::fromText(text));
+}
+
+void TimingOverview::setSetIndex(int setIndex) {
+    m_preview->setSetIndex(setIndex);
+}
+
+void TimingOverview::setRateIndex(int rateIndex) {
+    m_findings->setRateIndex(rateIndex);
+    m_preview->setRateIndex(rateIndex);
+}
+
+} // namespace mouthkey

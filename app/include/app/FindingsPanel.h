@@ -1,0 +1,49 @@
+#pragma once
+
+#include "conversion/TimingCheck.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+
+namespace mouthkey {
+
+// A finding as one sentence of the window: what, where, what will happen,
+// and a hint when there is one.
+QString findingSentence(const Finding& finding);
+
+// The summary of the loaded timing text and what the checks found in it,
+// shown in the window, never in a dialog. A clean file shows the summary alone.
+class FindingsPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit FindingsPanel(QWidget* parent = nullptr);
+
+    void showReport(const QString& source, const TimingReport& report);
+
+    QString summary() const;
+    QStringList sentences() const { return m_sentences; }
+
+public slots:
+    // The summary's duration follows the chosen rate.
+    void setRateIndex(int rateIndex);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void updateSummary();
+    void fitFindings();
+
+    QLabel* m_summary;
+    QListWidget* m_findings;
+    QString m_source;
+    TimingSummary m_timing;
+    bool m_loaded = false;
+    int m_rateIndex = 0;
+    QStringList m_sentences;
+};
+
+} // namespace mouthkey

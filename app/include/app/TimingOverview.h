@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+#include <string_view>
+
+namespace mouthkey {
+
+class FindingsPanel;
+class TimelinePreview;
+struct LoadedTiming;
+
+// What the window shows about the loaded timing text: the summary and
+// findings, and the keyframe preview below them, which takes the spare room.
+class TimingOverview : public QWidget {
+    Q_OBJECT
+public:
+    explicit TimingOverview(QWidget* parent = nullptr);
+
+    // Shows a text just loaded; reads it once, to build the preview's track.
+    void showTiming(const LoadedTiming& loaded, std::string_view text);
+
+    FindingsPanel* findings() const { return m_findings; }
+    TimelinePreview* preview() const { return m_preview; }
+
+public slots:
+    void setSetIndex(int setIndex);
+    void setRateIndex(int rateIndex);
+
+private:
+    FindingsPanel* m_findings;
+    TimelinePreview* m_preview;
+};
+
+} // namespace mouthkey

@@ -1,0 +1,221 @@
+#include "conversion/KeyframeTrack.h"
+
+#include "conversion/PopupChoice.h"
+#include "conversion/TimingCheck.h"
+#include "conversion/TimingReader.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <unordered_map>
+
+namespace mouthkey {
+
+namespace {
+
+constexpr int parseX(std::string_view text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    int value = 0;
+    for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            throw "an X value is not a whole number"; // fails constant evaluation
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+// The sets' X values as numbers, read from the one table at compile time.
+constexpr auto positions = [] {
+    std::array<std::array<std::int16_t, phonemeKeys.size()>, phonemeSets.size()> values{};
+    for (std::size_t set = 0; set < phonemeSets.size(); ++set) {
+        for (std::size_t key = 0; key < phonemeKeys.size(); ++key) {
+            values[set][key] = static_cast<std::int16_t>(parseX(phonemeSets[set].x[key]));
+        }
+    }
+    return values;
+}();
+
+// A name as it may be shown: cut at a character boundary, control
+// characters as '?', so that a tooltip never shows a line break from a file.
+std::string shownName(std::string_view name) {
+    std::size_t size = std::min(name.size(), KeyframeTrack::nameBytesKept);
+    while (size < name.size() && size > 0 &&
+           (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80) {
+        --size;
+    }
+    std::string shown(name.substr(0, size));
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return size < name.size() ? shown + "\xE2\x80\xA6" : shown;
+}
+
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept {
+        return std::hash<std::string_view>{}(s);
+    }
+};
+
+} // namespace
+
+int positionX(int setIndex, int phoneme) {
+    return positions[choiceRow(setIndex, positions.size())].at(static_cast<std::size_t>(phoneme));
+}
+
+KeyframeTrack KeyframeTrack::fromText(std::string_view text) {
+    KeyframeTrack track;
+    std::unordered_map<std::string, std::uint8_t, NameHash, std::equal_to<>> codes;
+    bool inOrder = true;
+    std::uint64_t previous = 0;
+
+    const auto codeOfName = [&](std::string_view name) -> std::uint8_t {
+        std::string shown = shownName(name);
+        if (const auto found = codes.find(shown); found != codes.end()) {
+            return found->second;
+        }
+        if (track.m_names.size() >= namesKept) {
+            return otherUnknown;
+        }
+        const auto code = static_cast<std::uint8_t>(firstName + track.m_names.size());
+        track.m_names.push_back(shown);
+        codes.emplace(std::move(shown), code);
+        return code;
+    };
+
+    TimingReader reader([&](const TimingLine& line) {
+        if (line.header) {
+            return;
+        }
+        const auto& tokens = line.tokens;
+        const auto frame = wholeFrame(tokens[0].text);
+        if (!frame) {
+            ++track.m_offTrack; // nowhere to place it on a timeline
+            return;
+        }
+        std::uint8_t code = notAKeyframe;
+        if (tokens.size() == 2 && !tokens[1].text.empty()) {
+            code = tokens[1].phoneme >= 0 ? static_cast<std::uint8_t>(tokens[1].phoneme)
+                                          : codeOfName(tokens[1].text);
+        }
+        if (code >= firstName) {
+            ++track.m_withoutPosition;
+        }
+        const std::uint64_t at = std::min(*frame, maxFrame);
+        inOrder = inOrder && at >= previous;
+        previous = at;
+        track.m_keys.push_back(at << 8 | code);
+    });
+    reader.feed(text);
+    reader.finish();
+
+    track.m_keys.shrink_to_fit();
+    if (!inOrder) {
+        // As on a timeline; keyframes on one frame keep their file order.
+        std::stable_sort(track.m_keys.begin(), track.m_keys.end(),
+                         [](std::uint64_t a, std::uint64_t b) { return frameOf(a) < frameOf(b); });
+    }
+    return track;
+}
+
+KeyframeTrack::Keyframe KeyframeTrack::at(std::size_t index) const {
+    const std::uint64_t key = m_keys.at(index);
+    const std::uint8_t code = codeOf(key);
+    Keyframe k;
+    k.frame = frameOf(key);
+    if (code < firstName) {
+        k.phoneme = code;
+    } else if (code == notAKeyframe) {
+        k.name = Name::NotAKeyframe;
+    } else {
+        k.name = Name::Unknown;
+        if (code != otherUnknown) {
+            k.text = m_names[code - firstName];
+        }
+    }
+    return k;
+}
+
+std::optional<std::size_t> KeyframeTrack::inEffectAt(std::uint64_t frame) const {
+    const auto after =
+        std::upper_bound(m_keys.begin(), m_keys.end(), frame,
+                         [](std::uint64_t f, std::uint64_t k) { return f < frameOf(k); });
+    if (after == m_keys.begin()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(after - m_keys.begin() - 1);
+}
+
+std::optional<std::size_t> KeyframeTrack::firstFrom(std::uint64_t frame) const {
+    const auto from =
+        std::lower_bound(m_keys.begin(), m_keys.end(), frame,
+                         [](std::uint64_t k, std::uint64_t f) { return frameOf(k) < f; });
+    if (from == m_keys.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(from - m_keys.begin());
+}
+
+KeyframeTrack::Thinned KeyframeTrack::thin(std::uint64_t from, std::uint64_t to, std::size_t count,
+                                           int setIndex) const {
+    Thinned out;
+    out.columns.resize(count);
+    if (count == 0 || to <= from || empty()) {
+        return out;
+    }
+    const auto& x = positions[choiceRow(setIndex, positions.size())];
+
+    // Keyframes without a position leave the line where it was.
+    if (from > 0) {
+        if (auto i = inEffectAt(from - 1)) {
+            for (std::size_t k = *i + 1; k-- > 0;) {
+                if (codeOf(m_keys[k]) < firstName) {
+                    out.before = x[codeOf(m_keys[k])];
+                    break;
+                }
+            }
+        }
+    }
+
+    const double perFrame = static_cast<double>(count) / static_cast<double>(to - from);
+    const auto start = firstFrom(from);
+    for (std::size_t i = start.value_or(m_keys.size()); i < m_keys.size(); ++i) {
+        const std::uint64_t frame = frameOf(m_keys[i]);
+        if (frame >= to) {
+            break;
+        }
+        const auto c = std::min(
+            count - 1, static_cast<std::size_t>(static_cast<double>(frame - from) * perFrame));
+        Column& column = out.columns[c];
+        ++column.keyframes;
+        const std::uint8_t code = codeOf(m_keys[i]);
+        if (code >= firstName) {
+            column.withoutPosition = true;
+            continue;
+        }
+        const std::int16_t v = x[code];
+        if (!column.positioned) {
+            column.low = column.high = v;
+            column.positioned = true;
+        } else {
+            column.low = std::min(column.low, v);
+            column.high = std::max(column.high, v);
+        }
+        column.last = v;
+    }
+    return out;
+}
+
+std::size_t KeyframeTrack::memoryBytes() const noexcept {
+    std::size_t bytes = sizeof(*this) + m_keys.capacity() * sizeof(std::uint64_t) +
+                        m_names.capacity() * sizeof(std::string);
+    for (const std::string& name : m_names) {
+        bytes += name.capacity() > 15 ? name.capacity() + 1 : 0;
+    }
+    return bytes;
+}
+
+} // namespace mouthkey

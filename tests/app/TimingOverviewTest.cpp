@@ -1,0 +1,155 @@
+#include "AppTestSupport.h"
+
+#include "app/FindingsPanel.h"
+#include "app/TimelinePreview.h"
+#include "app/TimingOverview.h"
+
+#include <QSignalSpy>
+
+using namespace mouthkey;
+using namespace mouthkey::testing;
+
+namespace {
+
+FindingsPanel& panelOf(const AppUnderTest& app) {
+    return *app.window->findChild<FindingsPanel*>();
+}
+
+TimelinePreview& previewOf(const AppUnderTest& app) {
+    return *app.window->findChild<TimelinePreview*>();
+}
+
+} // namespace
+
+class TimingOverviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void beforeAnyFileThePanelInvitesAnOpen() {
+        AppUnderTest app;
+        QVERIFY(panelOf(app).sentences().isEmpty());
+        QVERIFY(panelOf(app).summary().isEmpty());
+        QVERIFY(previewOf(app).track().empty());
+        QCOMPARE(panelOf(app).accessibleName(), QStringLiteral("Timing file check"));
+        QCOMPARE(previewOf(app).accessibleName(), QStringLiteral("Keyframe preview"));
+        QVERIFY(convertStatus(0, app.vc().loaded(), 0, 0).warning);
+    }
+
+    void aLoadedFileShowsItsSummaryFindingsAndStatus_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("sentences");
+        QTest::addColumn<QString>("status");
+
+        QTest::newRow("clean") << QByteArray("h\n1 rest\n24 MBP\n")
+                               << "take.dat \u00B7 2 keyframes \u00B7 frames 1\u201324 \u00B7 "
+                                  "0:01.0 at 24 fps"
+                               << QStringList()
+                               << "Copied 2 keyframes from take.dat (Preston Blair, 24 fps)";
+        QTest::newRow("unknown names and a bare frame")
+            << QByteArray("h\n1 ai\n2 AI\n3 ai\n4\n")
+            << "take.dat \u00B7 4 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
+            << QStringList{"Unknown phoneme 'ai' on 2 lines (2, 4): pasted unchanged. Did you "
+                           "mean 'AI'?",
+                           "A frame without a phoneme on line 5: pasted without a position."}
+            << "Copied 4 keyframes from take.dat (Preston Blair, 24 fps); 2 lines have unknown "
+               "names; 1 more finding to check";
+        QTest::newRow("no header") << QByteArray("1 rest\n") << "take.dat \u00B7 0 keyframes"
+                                   << QStringList{"The header line '1 rest' looks like a keyframe "
+                                                  "(line 1): skipped as the file's header. The "
+                                                  "first line of a timing file is its header; add "
+                                                  "one above the first keyframe.",
+                                                  "No keyframes after the header line: the "
+                                                  "keyframe list will be empty."}
+                                   << "Copied 0 keyframes from take.dat (Preston Blair, 24 fps); "
+                                      "the file has no keyframes; 1 more finding to check";
+    }
+
+    void aLoadedFileShowsItsSummaryFindingsAndStatus() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, summary);
+        QFETCH(QStringList, sentences);
+        QFETCH(QString, status);
+
+        AppUnderTest app;
+        app.openPath(app.writeFile("take.dat", file));
+        QCOMPARE(panelOf(app).summary(), summary);
+        QCOMPARE(panelOf(app).sentences(), sentences);
+        app.vc().go();
+        QCOMPARE(app.status(), status);
+        // Findings make the message a warning, for a status line that can show one.
+        QCOMPARE(convertStatus(0, app.vc().loaded(), 0, 0).warning, !sentences.isEmpty());
+    }
+
+    // The preview follows the pop-ups from the track it holds: no conversion
+    // runs, and the controller's state is untouched.
+    void thePreviewFollowsTheSetAndRateWithoutConverting() {
+        AppUnderTest app;
+        app.window->resize(640, 480);
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", "h\n0 rest\n24 O\n48 ai\n"));
+        TimelinePreview& preview = previewOf(app);
+        QCOMPARE(preview.track().size(), std::size_t{3});
+        QSignalSpy changed(&preview, &TimelinePreview::previewChanged);
+
+        const double atO = preview.xOfFrame(30);
+        const double atUnknown = preview.xOfFrame(48) + 1;
+        QCOMPARE(preview.describeAt(atO), QStringLiteral("Frame 24 (0:01.0) \u00B7 O \u00B7 X 10"));
+        QCOMPARE(preview.describeAt(atUnknown),
+                 QStringLiteral("Frame 48 (0:02.0) \u00B7 unknown name 'ai' \u00B7 no position: "
+                                "pasted unchanged"));
+        const QImage before = preview.grab().toImage();
+
+        app.vc().pset()->setCurrentIndex(1); // PowerHouse: O is -10
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(preview.describeAt(atO),
+                 QStringLiteral("Frame 24 (0:01.0) \u00B7 O \u00B7 X -10"));
+        QVERIFY(preview.grab().toImage() != before);
+
+        app.vc().frames()->setCurrentIndex(5); // 12 fps
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(preview.describeAt(atO),
+                 QStringLiteral("Frame 24 (0:02.0) \u00B7 O \u00B7 X -10"));
+        QVERIFY(panelOf(app).summary().endsWith(QStringLiteral("0:04.0 at 12 fps")));
+
+        QCOMPARE(app.vc().newdatout(), std::string());
+        QCOMPARE(app.vc().fpsheader(), std::string());
+        QVERIFY(app.vc().mapping() == buildMapping(-1));
+        QCOMPARE(app.takeOutput(), urlLine(app.pathOf("take.dat")));
+    }
+
+    void emptyAndSingleKeyframeFilesHaveTheirOwnPictures() {
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        TimelinePreview& preview = previewOf(app);
+
+        app.openPath(app.writeFile("one.dat", "h\n12 MBP\n"));
+        QCOMPARE(preview.track().size(), std::size_t{1});
+        QCOMPARE(preview.describeAt(preview.xOfFrame(15)),
+                 QStringLiteral("Frame 12 (0:00.5) \u00B7 MBP \u00B7 X 0"));
+        QVERIFY(preview.describeAt(preview.xOfFrame(12) - 20).isEmpty());
+        QVERIFY(!preview.grab().isNull());
+
+        app.openPath(app.writeFile("empty.dat", ""));
+        QVERIFY(preview.track().empty());
+        QVERIFY(preview.describeAt(preview.width() / 2.0).isEmpty());
+        QCOMPARE(preview.accessibleDescription(), QStringLiteral("No keyframes"));
+    }
+
+    // A cancelled or failed open leaves the loaded text, so the panel keeps describing it.
+    void thePanelDescribesTheTextThatIsLoaded() {
+        AppUnderTest app;
+        app.openPath(app.writeFile("first.dat", "h\n1 AI\n"));
+        app.openPath(app.writeFile("bad.dat", "h\n2 E\n\xFF"));
+        app.cancelOpen();
+        QVERIFY(panelOf(app).summary().startsWith(QStringLiteral("first.dat \u00B7 1 keyframe")));
+        app.vc().go();
+        QCOMPARE(app.status(), QStringLiteral("Copied 1 keyframe from first.dat (Preston Blair, "
+                                              "24 fps)"));
+    }
+};
+
+QTEST_MAIN(TimingOverviewTest)
+#include "TimingOverviewTest.moc"

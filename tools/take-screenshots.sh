@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the real window in a private X server:
+#   bash tools/take-screenshots.sh [BUILD-DIR]
+# Needs the mouthkey and window_grab targets built, Xvfb and xdotool.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$(cd "${1:-$root/build}" && pwd)"
+app="$build/app/mouthkey"
+grab="$build/tests/app/e2e/window_grab"
+
+runtime="$(mktemp -d)"
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3>"$runtime/display" &
+xserver=$!
+trap 'kill $xserver 2>/dev/null; rm -rf "$runtime"' EXIT
+for _ in $(seq 50); do [ -s "$runtime/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$runtime/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime"
+
+# shoot SAMPLE OUT.png X,Y: open, convert, hover over the preview at X,Y, grab.
+shoot() {
+    "$app" >/dev/null &
+    local pid=$! win dialog
+    win="$(xdotool search --sync --onlyvisible --name '^Mouthkey$' | head -1)"
+    xdotool windowsize --sync "$win" 760 540
+    sleep 0.5
+    xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+o
+    dialog="$(xdotool search --sync --onlyvisible --name '^Choose .dat File$' | head -1)"
+    xdotool windowfocus --sync "$dialog" type --delay 5 "$1"
+    xdotool key Return
+    sleep 1.5
+    xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+Return
+    sleep 1
+    xdotool mousemove --window "$win" "${3%,*}" "${3#*,}"
+    sleep 1
+    "$grab" "$win" "$2"
+    xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+q
+    wait "$pid"
+}
+
+shoot "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot.png" 452,430
+shoot "$root/samples/hand-edited-take.dat" "$root/docs/screenshot-findings.png" 153,440
+echo "saved docs/screenshot.png and docs/screenshot-findings.png"
