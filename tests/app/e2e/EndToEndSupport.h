@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+
+#include <initializer_list>
+#include <optional>
 
 namespace e2e {
 
@@ -18,6 +22,16 @@ inline constexpr int stepTimeoutMs = 30000;
 
 using mouthkey::test::readFile;
 using mouthkey::test::samplePath;
+
+// The first of the tools that is not installed, or nothing.
+inline std::optional<QString> missingTool(std::initializer_list<const char*> tools) {
+    for (const char* tool : tools) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+            return QString::fromLatin1(tool);
+        }
+    }
+    return std::nullopt;
+}
 
 inline void stop(QProcess& process) {
     if (process.state() == QProcess::NotRunning) {

@@ -164,11 +164,9 @@ private:
 
 private slots:
     void initTestCase() {
-        for (const char* tool : {"Xvfb", "xdotool", "xclip"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-                QFAIL(qPrintable(QStringLiteral("%1 is missing; run scripts/install-deps.sh test")
-                                     .arg(QString::fromLatin1(tool))));
-            }
+        if (const auto tool = missingTool({"Xvfb", "xdotool", "xclip"})) {
+            QFAIL(qPrintable(
+                QStringLiteral("%1 is missing; run scripts/install-deps.sh test").arg(*tool)));
         }
         // The server picks a free display itself and reports its number.
         const QString display = startXvfb(m_xserver);

@@ -208,11 +208,9 @@ private:
 
 private slots:
     void initTestCase() {
-        for (const char* tool : {"Xvfb", "xdotool", "weston", "wl-paste"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-                QFAIL(qPrintable(QStringLiteral("%1 is missing; run scripts/install-deps.sh test")
-                                     .arg(QString::fromLatin1(tool))));
-            }
+        if (const auto tool = missingTool({"Xvfb", "xdotool", "weston", "wl-paste"})) {
+            QFAIL(qPrintable(
+                QStringLiteral("%1 is missing; run scripts/install-deps.sh test").arg(*tool)));
         }
         const QString display = startXvfb(m_xserver);
         QVERIFY2(!display.isEmpty(), "Xvfb did not report its display");
