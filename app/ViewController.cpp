@@ -65,6 +65,14 @@ std::vector<DiagnosticLine> echoOf(const QByteArray& document,
     return lines;
 }
 
+// The clipboard takes ownership. Its own function, so that what a platform
+// keeps of it past exit can be told apart from our own leaks.
+QMimeData* clipboardData(const QByteArray& document) {
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("text/plain"), document);
+    return mime;
+}
+
 } // namespace
 
 ViewController::ViewController(std::unique_ptr<FileChooser> chooser, std::ostream& diagnostics,
@@ -267,8 +275,7 @@ void ViewController::go() {
     lines.insert(lines.begin(), DiagnosticLine{});
     m_output->writeLines(std::move(lines));
 
-    auto* mime = new QMimeData;
-    mime->setData(QStringLiteral("text/plain"), document);
+    QMimeData* mime = clipboardData(document);
     document = {};
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 
