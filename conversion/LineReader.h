@@ -9,7 +9,9 @@
 
 #include "LineScan.h"
 
+#include <algorithm>
 #include <array>
+#include <concepts>
 #include <span>
 #include <string>
 #include <vector>
@@ -43,22 +45,55 @@ private:
         const Byte* const begin = bytes(text);
         const Byte* const end = begin + text.size();
         const Byte* lineStart = begin;
-        if (m_afterCr && lineStart < end && *lineStart == '\n') {
+        if (m_afterCr && *lineStart == '\n') {
             ++lineStart; // the LF of a CR LF cut between two chunks
         }
         m_afterCr = false;
+        if constexpr (requires(const Byte* p) {
+                          { m_handler.takeLines(p, p, m_lines) } -> std::same_as<const Byte*>;
+                      }) {
+            // A handler may take the lines it recognises on a path of its
+            // own, which stops at the start of a line. The lines after it go
+            // the general way, a short run at a time, and then it tries again.
+            constexpr std::size_t generalRun = 256;
+            while (lineStart < end) {
+                if (m_headerSeen) {
+                    lineStart = m_handler.takeLines(lineStart, end, m_lines);
+                }
+                if (lineStart < end) {
+                    const Byte* const runEnd = endOfLineAt(
+                        lineStart + std::min<std::size_t>(generalRun, end - lineStart), end);
+                    readRun(lineStart, runEnd, end);
+                    lineStart = runEnd;
+                }
+            }
+        } else {
+            readRun(lineStart, end, end);
+        }
+    }
+
+    // Just past the first separator at or after p, with the LF of a CR LF.
+    static const Byte* endOfLineAt(const Byte* p, const Byte* end) {
+        for (; p < end; ++p) {
+            if (const std::size_t n = separatorAt(p, end)) {
+                return p + n + (*p == '\r' && p + 1 < end && p[1] == '\n' ? 1 : 0);
+            }
+        }
+        return end;
+    }
+
+    // Reads the lines of [begin, end), which ends at a line end; `textEnd`
+    // is the end of the whole text.
+    void readRun(const Byte* const begin, const Byte* const end, const Byte* const textEnd) {
+        const Byte* lineStart = begin;
         // Locals, not members: the inlined handler's stores would force reloads.
         std::uint64_t lines = m_lines;
         bool headerSeen = m_headerSeen;
-        // Only the spaces are counted as the line is scanned; a line is cut
-        // into tokens once it is known to need that.
-        std::size_t spaces = 0;
-        const Byte* firstSpace = nullptr;
 
         const auto lookUp = [&](std::string_view t) {
             const auto* at = reinterpret_cast<const Byte*>(t.data());
-            return t.size() - 1 < 4 && end - at >= 4 ? keyIndexPadded(at, t.size())
-                                                     : MappingTable::keyIndex(t);
+            return t.size() - 1 < 4 && textEnd - at >= 4 ? keyIndexPadded(at, t.size())
+                                                         : MappingTable::keyIndex(t);
         };
         const auto view = [](const Byte* from, const Byte* to) {
             return std::string_view(reinterpret_cast<const char*>(from),
@@ -68,47 +103,29 @@ private:
             ++lines;
             if (at != lineStart) {
                 const std::string_view lineText = view(lineStart, at);
-                // A handler may take the usual two-token data line on a
-                // shorter path; it sees the same line either way.
-                bool taken = false;
-                if constexpr (requires {
-                                  m_handler.takePair(lines, lineText, TimingToken{}, TimingToken{},
-                                                     std::size_t{});
-                              }) {
-                    if (spaces == 1 && headerSeen) {
-                        const std::string_view name = view(firstSpace + 1, at);
-                        taken = m_handler.takePair(lines, lineText,
-                                                   TimingToken{view(lineStart, firstSpace), -1},
-                                                   TimingToken{name, lookUp(name)},
-                                                   static_cast<std::size_t>(end - lineStart));
-                    }
+                m_tokens.clear();
+                std::size_t from = 0;
+                for (std::size_t space = lineText.find(' '); space != std::string_view::npos;
+                     space = lineText.find(' ', from)) {
+                    const std::string_view t = lineText.substr(from, space - from);
+                    m_tokens.push_back({t, lookUp(t)});
+                    from = space + 1;
                 }
-                if (!taken) {
-                    m_tokens.clear();
-                    std::size_t from = 0;
-                    for (std::size_t space = lineText.find(' '); space != std::string_view::npos;
-                         space = lineText.find(' ', from)) {
-                        const std::string_view t = lineText.substr(from, space - from);
-                        m_tokens.push_back({t, lookUp(t)});
-                        from = space + 1;
-                    }
-                    const std::string_view last = lineText.substr(from);
-                    m_tokens.push_back({last, lookUp(last)});
-                    TimingLine line;
-                    line.number = lines;
-                    line.header = !headerSeen;
-                    line.text = lineText;
-                    line.tokens = m_tokens;
-                    m_handler(line);
-                }
+                const std::string_view last = lineText.substr(from);
+                m_tokens.push_back({last, lookUp(last)});
+                TimingLine line;
+                line.number = lines;
+                line.header = !headerSeen;
+                line.text = lineText;
+                line.tokens = m_tokens;
+                m_handler(line);
                 headerSeen = true;
             }
-            spaces = 0;
             lineStart = at + separatorSize;
             if (separatorSize == 1 && *at == '\r') {
                 if (lineStart < end && *lineStart == '\n') {
                     ++lineStart;
-                } else if (lineStart == end) {
+                } else if (lineStart == textEnd) {
                     m_afterCr = true;
                 }
             }
@@ -120,10 +137,10 @@ private:
                 if (at < lineStart) {
                     continue; // the LF of a CR LF, already taken
                 }
-                if (*at == ' ') {
-                    firstSpace = spaces++ == 0 ? at : firstSpace;
-                } else if (const std::size_t n = separatorAt(at, end)) {
-                    endLine(at, n);
+                if (*at != ' ') { // spaces are found again when a line is cut
+                    if (const std::size_t n = separatorAt(at, end); n != 0) {
+                        endLine(at, n);
+                    }
                 }
             }
         };

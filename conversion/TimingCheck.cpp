@@ -13,6 +13,10 @@
 #include <cstring>
 #include <limits>
 
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+#include <emmintrin.h>
+#endif
+
 namespace mouthkey {
 
 namespace {
@@ -146,53 +150,214 @@ struct TimingChecker::Lines {
     struct Check {
         TimingChecker* checker;
         void operator()(const TimingLine& line) const { checker->check(line); }
-        bool takePair(std::uint64_t number, std::string_view text, const TimingToken& frame,
-                      const TimingToken& name, std::size_t readable) const {
-            return checker->takeCleanLine(number, text, frame, name, readable);
+        const scan::Byte* takeLines(const scan::Byte* p, const scan::Byte* end,
+                                    std::uint64_t& lines) const {
+            return checker->takeLines(p, end, lines);
         }
     };
     scan::LineReader<Check> reader;
 };
 
 TimingChecker::TimingChecker()
-    : m_lines(std::make_unique<Lines>(Lines{scan::LineReader<Lines::Check>({this})})) {}
+    : m_lines(std::make_unique<Lines>(Lines{scan::LineReader<Lines::Check>({this})})) {
+    m_names.reserve(namesListed); // the name cache points into it
+}
 
 TimingChecker::~TimingChecker() = default;
 
 void TimingChecker::feed(std::string_view chunk) {
-    // One fast scan per chunk spares a search on every line of a clean file.
-    m_mayHoldNul = m_mayHoldNul || chunk.find('\0') != std::string_view::npos;
     m_lines->reader.feed(chunk);
 }
 
-// The usual data line, a whole frame no smaller than the last one and a
-// known name, only counts; anything else goes the long way through check().
-inline bool TimingChecker::takeCleanLine(std::uint64_t, std::string_view, const TimingToken& frame,
-                                         const TimingToken& name, std::size_t readable) {
-    if (m_mayHoldNul || name.phoneme < 0) {
-        return false;
+namespace {
+
+// Where 64 bytes are spaces, LFs, CRs, anything but a printable ASCII
+// character, and decimal digits: one bit per byte, the first byte lowest.
+struct ByteMasks {
+    std::uint64_t space = 0, lf = 0, cr = 0, special = 0, digit = 0;
+};
+
+ByteMasks masksOf(const scan::Byte* p) {
+    ByteMasks m;
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+    const auto byte = [](char c) {
+        return _mm_set1_epi8(c);
+    };
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const auto bits = [i](__m128i marks) {
+            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(marks)))
+                   << (16 * i);
+        };
+        // Signed compares: the bytes from 0x80 up are below 0x21.
+        const __m128i printable =
+            _mm_and_si128(_mm_cmpgt_epi8(v, byte(0x20)), _mm_cmplt_epi8(v, byte(0x7F)));
+        m.space |= bits(_mm_cmpeq_epi8(v, byte(' ')));
+        m.lf |= bits(_mm_cmpeq_epi8(v, byte('\n')));
+        m.cr |= bits(_mm_cmpeq_epi8(v, byte('\r')));
+        m.special |= bits(_mm_xor_si128(printable, _mm_set1_epi8(-1)));
+        m.digit |=
+            bits(_mm_and_si128(_mm_cmpgt_epi8(v, byte('0' - 1)), _mm_cmplt_epi8(v, byte('9' + 1))));
     }
-    std::uint64_t value = 0;
-    bool whole = false;
-    if constexpr (std::endian::native == std::endian::little) {
-        whole = frame.text.size() - 1 < 8 && readable >= 8
-                    ? parseEightDigits(frame.text.data(), frame.text.size(), value)
-                    : parseFrame(frame.text, value);
-    } else {
-        whole = parseFrame(frame.text, value);
+#else
+    using namespace scan;
+    for (int i = 0; i < 8; ++i) {
+        const Word x = loadWord(p + 8 * i);
+        const auto bits = [i](Word marks) {
+            return (((marks >> 7) * 0x0102040810204080) >> 56) << (8 * i);
+        };
+        m.space |= bits(bytesEqual(x, ' '));
+        m.lf |= bits(bytesEqual(x, '\n'));
+        m.cr |= bits(bytesEqual(x, '\r'));
+        m.special |= bits(bytesBelow(x, 0x21) | (highs & ~bytesBelow(x, 0x7F)));
+        m.digit |= bits(bytesBelow(x, '9' + 1) & ~bytesBelow(x, '0'));
     }
-    if (!whole || (m_frames > 0 && value < m_lastFrame)) {
-        return false;
+#endif
+    return m;
+}
+
+// Bit i set where an odd number of bits of x are set at or below i.
+constexpr std::uint64_t prefixParity(std::uint64_t x) {
+    for (unsigned shift = 1; shift < 64; shift *= 2) {
+        x ^= x << shift;
     }
-    ++m_summary.keyframes;
-    m_firstFrame = m_frames == 0 ? value : m_firstFrame;
-    m_lastFrame = value;
-    ++m_frames;
-    return true;
+    return x;
+}
+
+} // namespace
+
+// The usual data line, "FRAME NAME" with a whole frame no smaller than the
+// last one, taken 64 bytes at a time: the masks of a block tell at once
+// whether all its lines have that shape, and where their spaces and ends
+// are, so the lines need no cutting and the blocks no waiting on the lines.
+// Anything else, and the last bytes of a text, go the long way through
+// check(); the line numbers count on from here either way.
+const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte* end,
+                                           std::uint64_t& lines) {
+    using scan::Byte;
+    // Locals, not members: the stores through a slot would force reloads.
+    std::uint64_t count = lines;
+    std::uint64_t keyframes = m_summary.keyframes;
+    std::uint64_t frames = m_frames;
+    std::uint64_t first = m_firstFrame;
+    std::uint64_t last = m_lastFrame;
+
+    const Byte* lineStart = p;
+    const Byte* pendingSpace = nullptr; // the current line's space, in an earlier block
+    // What the last block leaves to the next: whether its last byte lies
+    // between a line's space and its end, starts a line, is a space or a CR.
+    std::uint64_t inName = 0;
+    std::uint64_t startsLine = 1;
+    std::uint64_t spaceBefore = 0;
+    std::uint64_t crBefore = 0;
+    constexpr std::size_t block = 64;
+    // A frame or a name is read eight bytes at a time, up to eight past the block.
+    for (const Byte* b = p; static_cast<std::size_t>(end - b) >= block + 8; b += block) {
+        const ByteMasks m = masksOf(b);
+        const std::uint64_t lfAfter = b[block] == '\n' ? 1 : 0;
+        // The first byte of each separator: a CR before an LF, or an LF alone.
+        const std::uint64_t term =
+            (m.cr & ((m.lf >> 1) | (lfAfter << 63))) | (m.lf & ~((m.cr << 1) | crBefore));
+        // Between a space and the end of its line, inclusive of the space.
+        const std::uint64_t name = prefixParity(m.space | term) ^ inName;
+        const std::uint64_t lineStarts = (m.lf << 1) | startsLine;
+        const std::uint64_t bad =
+            (m.special & ~(m.space | m.lf | m.cr)) |    // tabs, NULs, other separators
+            (m.cr & ~((m.lf >> 1) | (lfAfter << 63))) | // a CR alone
+            (m.space & ~name) | (term & name) |         // not one space per line
+            (m.space & lineStarts) |                    // no frame
+            (term & ((m.space << 1) | spaceBefore)) |   // no name
+            (~name & ~(term | m.lf) & ~m.digit);        // a frame not of digits
+        const unsigned firstBad = bad ? static_cast<unsigned>(std::countr_zero(bad)) : 64;
+
+        std::uint64_t ends = term;
+        std::uint64_t spaces = m.space;
+        while (ends != 0) {
+            const auto at = static_cast<unsigned>(std::countr_zero(ends));
+            ends &= ends - 1;
+            if (at >= firstBad) {
+                goto stop; // this line is not the usual kind
+            }
+            const Byte* space = pendingSpace;
+            if (space == nullptr) {
+                space = b + std::countr_zero(spaces);
+                spaces &= spaces - 1;
+            }
+            pendingSpace = nullptr;
+
+            const auto frameSize = static_cast<std::size_t>(space - lineStart);
+            const auto* frameText = reinterpret_cast<const char*>(lineStart);
+            std::uint64_t value = 0;
+            const bool whole = frameSize - 1 < 8 ? parseEightDigits(frameText, frameSize, value)
+                                                 : parseFrame({frameText, frameSize}, value);
+            if (!whole || (frames > 0 && value < last)) {
+                goto stop; // going backwards: check() says where
+            }
+            first = frames == 0 ? value : first;
+            last = value;
+            ++frames;
+            ++keyframes;
+            ++count;
+
+            // The name's lines are counted through a small cache keyed by the
+            // name's bytes, known names and unknown alike: no branch on which it is.
+            const Byte* const nameStart = space + 1;
+            const auto nameSize = static_cast<std::size_t>(b + at - nameStart);
+            const std::string_view nameText(reinterpret_cast<const char*>(nameStart), nameSize);
+            LineSample* sample = nullptr;
+            if (nameSize - 1 < 8) { // one to eight bytes
+                const scan::Word packed =
+                    scan::loadWord(nameStart) & (~scan::Word{0} >> (64 - 8 * nameSize));
+                NameSlot* const set = &m_nameSlots[2 * ((packed * 0x9E3779B97F4A7C15u) >> 56)];
+                const bool inFirst = set[0].packed == packed;
+                sample = inFirst ? set[0].lines : set[1].lines;
+                if (!inFirst && set[1].packed != packed) {
+                    sample = &linesNaming(nameText);
+                    set[set[0].packed == 0 ? 0 : 1] = {packed, sample};
+                }
+            } else {
+                sample = &linesNaming(nameText);
+            }
+            sample->add(count);
+            lineStart = b + at + 1 + ((m.cr >> at) & 1); // a CR LF is one separator
+        }
+        if (firstBad < block) {
+            break;
+        }
+        if (spaces != 0) {
+            pendingSpace = b + std::countr_zero(spaces);
+        }
+        inName = (name >> 63) ? ~std::uint64_t{0} : 0;
+        startsLine = m.lf >> 63;
+        spaceBefore = m.space >> 63;
+        crBefore = m.cr >> 63;
+    }
+stop:
+    lines = count;
+    m_summary.keyframes = keyframes;
+    m_frames = frames;
+    m_firstFrame = first;
+    m_lastFrame = last;
+    return lineStart;
+}
+
+LineSample& TimingChecker::linesNaming(std::string_view name) {
+    if (MappingTable::keyIndex(name) >= 0) {
+        return m_knownNameLines;
+    }
+    const auto known = std::find_if(m_names.begin(), m_names.end(),
+                                    [&](const NameTally& t) { return t.name == name; });
+    if (known != m_names.end()) {
+        return known->lines;
+    }
+    if (m_names.size() < namesListed && name.size() <= longestListedName) {
+        return m_names.emplace_back(NameTally{std::string(name), {}}).lines;
+    }
+    return m_otherNames;
 }
 
 void TimingChecker::check(const TimingLine& line) {
-    if (m_mayHoldNul && line.text.find('\0') != std::string_view::npos) {
+    if (line.text.find('\0') != std::string_view::npos) {
         m_nul.add(line.number);
     }
     if (line.header) {
@@ -234,19 +399,8 @@ void TimingChecker::check(const TimingLine& line) {
         ++m_frames;
     }
 
-    const TimingToken& name = tokens[1];
-    if (name.phoneme >= 0) {
-        return;
-    }
-    const auto known = std::find_if(m_names.begin(), m_names.end(),
-                                    [&](const NameTally& t) { return t.name == name.text; });
-    if (known != m_names.end()) {
-        known->lines.add(line.number);
-    } else if (m_names.size() < namesListed && name.text.size() <= longestListedName) {
-        m_names.push_back({std::string(name.text), {}});
-        m_names.back().lines.add(line.number);
-    } else {
-        m_otherNames.add(line.number);
+    if (tokens[1].phoneme < 0) {
+        linesNaming(tokens[1].text).add(line.number);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "conversion/TimingCheck.h"
 #include "textinput/DecodedDocument.h"
 #include "textinput/TextDecoding.h"
 
@@ -12,6 +13,7 @@
 
 #include <QByteArrayView>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +81,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(read.problem.empty() && read.keyframeLines == lines &&
               read.lines == reference::numberedLines(text),
           "the timing reader disagrees with the converter");
+    // The checks read usual lines in bulk and others one by one; where the
+    // chunks are cut must change nothing, and they count what the converter writes.
+    const TimingReport report = checkTimingText(text);
+    TimingChecker checker;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t piece = 1 + rng() % (rng() % 2 ? 4 : 200);
+        checker.feed(std::string_view(text).substr(at, piece));
+        at += piece;
+    }
+    const TimingReport cut = checker.finish();
+    check(report.findings == cut.findings && report.summary.keyframes == cut.summary.keyframes &&
+              report.summary.firstFrame == cut.summary.firstFrame &&
+              report.summary.lastFrame == cut.summary.lastFrame,
+          "chunk boundaries changed the checks");
+    check(report.summary.keyframes ==
+              static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n')),
+          "the checks count other keyframes than the converter writes");
     check(document == assembleDocument(headertop, rateLine(rateIndex), headerbottom, lines, footer),
           "streamed document differs from the assembled one");
     return 0;

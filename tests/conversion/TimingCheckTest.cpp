@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <ostream>
 #include <random>
@@ -119,6 +121,100 @@ TEST(TimingChecks, summaryNamesCountFramesAndDurationAtTheRate) {
     EXPECT_EQ(summaryText(checkTimingText("h\n90000 E\n").summary, 6),
               "1 keyframe \xC2\xB7 frame 90,000 \xC2\xB7 3:07:30.0 at 8 fps");
     EXPECT_EQ(summaryText(checkTimingText("h").summary, 0), "0 keyframes");
+}
+
+// Usual lines are read in bulk and the rest one by one: the findings, their
+// line numbers and the summary must not depend on which way a line went, nor
+// on where the chunks are cut.
+void expectSameWholeAndCut(std::string_view text, std::mt19937_64& rng) {
+    const TimingReport whole = checkTimingText(text);
+    for (const bool singleBytes : {false, true}) {
+        TimingChecker checker;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t size = singleBytes || rng() % 4 == 0 ? 1 : rng() % 300;
+            checker.feed(text.substr(at, size));
+            at += size;
+        }
+        const TimingReport cut = checker.finish();
+        ASSERT_EQ(whole.findings, cut.findings) << testing::PrintToString(text);
+        ASSERT_EQ(whole.summary.keyframes, cut.summary.keyframes) << testing::PrintToString(text);
+        ASSERT_EQ(whole.summary.firstFrame, cut.summary.firstFrame);
+        ASSERT_EQ(whole.summary.lastFrame, cut.summary.lastFrame);
+    }
+}
+
+TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {
+    constexpr std::size_t known = 7; // the known names come first
+    const std::array<std::string_view, 12> names{"AI", "MBP", "rest",   "etc",    "E",  "FV",
+                                                 "WQ", "sil", "closed", "Xylo_1", "ai", "\xC3\xA9"};
+    const std::array<std::string_view, 7> separators{"\n",   "\n", "\n",          "\r\n",
+                                                     "\r\n", "\r", "\xE2\x80\xA8"};
+    const std::array<std::string_view, 9> oddities{"\t", "  ", " ",  "",  std::string_view("\0", 1),
+                                                   ".5", "x",  " E", "\v"};
+    std::mt19937_64 rng(11);
+    for (int round = 0; round < 1500; ++round) {
+        std::string text = "MohoSwitch1\n";
+        std::uint64_t frame = rng() % 3;
+        const auto lines = rng() % 200;
+        const bool clean = round % 3 == 0;
+        for (std::uint64_t i = 0; i < lines; ++i) {
+            frame += rng() % 40 == 0 ? 0 : rng() % 4;
+            if (!clean && rng() % 50 == 0) {
+                frame = rng() % 40 == 0 ? 12345678901234567890u : frame / 2;
+            }
+            std::string line = std::to_string(frame) + " " +
+                               std::string(names[rng() % (clean ? known : names.size())]);
+            if (!clean && rng() % 12 == 0) {
+                const std::size_t at = rng() % line.size();
+                if (rng() % 3 == 0) {
+                    line.erase(at, 1);
+                } else {
+                    line.insert(at, oddities[rng() % oddities.size()]);
+                }
+            }
+            text += line;
+            text += clean ? std::string_view("\n") : separators[rng() % separators.size()];
+        }
+        const bool unended = rng() % 2 == 0;
+        if (unended) {
+            text += std::to_string(frame) + " rest"; // no separator at the end
+        }
+        expectSameWholeAndCut(text, rng);
+        if (clean) {
+            const std::uint64_t keyframes = lines + (unended ? 1 : 0);
+            ASSERT_EQ(checkTimingText(text).summary.keyframes, keyframes);
+            ASSERT_EQ(checkTimingText(text).findings.size(), keyframes == 0 ? 1u : 0u)
+                << testing::PrintToString(text);
+        }
+    }
+}
+
+// Lines that are read one by one, at every place in and across the blocks
+// that the usual lines are read in.
+TEST(TimingChecks, unusualLinesAreFoundWhereverTheyFall) {
+    std::mt19937_64 rng(5);
+    // Frames of 0 throughout, so that no line is caught by going backwards.
+    for (const std::string_view odd : {" AI", "0", "0 ", "0  AI", "0\tAI", "0 AI ", "0 A\rI",
+                                       "0 AI\r", "0 E", "00 rest", "0 \xC3\xA9"}) {
+        for (std::size_t offset = 0; offset < 140; ++offset) {
+            // Lines after an unusual one, the header too, go the long way
+            // for a few hundred bytes; the bulk reading starts after them.
+            std::string text = "h\n";
+            for (int i = 0; i < 50; ++i) {
+                text += "0 rest\n";
+            }
+            const std::size_t bulkFrom = text.size();
+            text += std::string(offset % 7, '0') + "0 E\n";
+            while (text.size() < bulkFrom + offset) {
+                text += "0 MBP\n";
+            }
+            text += std::string(odd) + "\r\n";
+            for (int i = 0; i < 30; ++i) {
+                text += "0 rest\r\n";
+            }
+            expectSameWholeAndCut(text, rng);
+        }
+    }
 }
 
 } // namespace

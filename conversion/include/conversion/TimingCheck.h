@@ -102,8 +102,10 @@ private:
     struct Lines;
     friend struct Lines;
 
-    bool takeCleanLine(std::uint64_t number, std::string_view text, const TimingToken& frame,
-                       const TimingToken& name, std::size_t readable);
+    const unsigned char* takeLines(const unsigned char* p, const unsigned char* end,
+                                   std::uint64_t& lines);
+    // Where the lines naming `name` are counted.
+    LineSample& linesNaming(std::string_view name);
     void check(const TimingLine& line);
     void checkHeader(const TimingLine& line);
 
@@ -113,6 +115,14 @@ private:
     std::string m_headerText;
     LineSample m_nul;
     std::vector<NameTally> m_names;
+    LineSample m_knownNameLines; // counted only to keep the cache free of branches
+    // Names of up to eight bytes, as a little-endian word (never 0: names
+    // hold no NUL), and where their lines are counted.
+    struct NameSlot {
+        std::uint64_t packed = 0;
+        LineSample* lines = nullptr;
+    };
+    std::array<NameSlot, 512> m_nameSlots{}; // 256 sets of two
     LineSample m_otherNames;
     LineSample m_notWhole;
     std::string m_firstNotWhole;
@@ -122,7 +132,6 @@ private:
     std::uint64_t m_frames = 0; // whole-number frames seen, in file order
     std::uint64_t m_firstFrame = 0;
     std::uint64_t m_lastFrame = 0;
-    bool m_mayHoldNul = false;
 };
 
 TimingReport checkTimingText(std::string_view text);
