@@ -166,15 +166,8 @@ void MainWindow::buildForm() {
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addStretch(0);
 
-    m_stripArea = new QWidget(central);
-    m_stripArea->setObjectName(QStringLiteral("stripArea"));
-    m_stripArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    auto* strip = new QVBoxLayout(m_stripArea);
-    strip->setContentsMargins(0, 0, 0, 0);
-
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
-    layout->addWidget(m_stripArea, 1);
     buildOverview(layout, pset, frames);
     setCentralWidget(central);
 

@@ -28,10 +28,6 @@ public:
 
     ViewController& controller() const { return *m_controller; }
 
-    // The strip below the form that takes the window's spare room: the place
-    // for a view of the converted keyframes. Empty until one is added to its layout.
-    QWidget* stripArea() const { return m_stripArea; }
-
     // One action per command, shared by the menu and the window's buttons.
     QAction* openAction() const { return m_open; }
     QAction* reloadAction() const { return m_reload; }
@@ -53,7 +49,6 @@ private:
     void buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
 
     ViewController* m_controller;
-    QWidget* m_stripArea = nullptr;
     QAction* m_open = nullptr;
     QAction* m_reload = nullptr;
     QAction* m_convert = nullptr;
