@@ -4,6 +4,7 @@
 #include "app/ElidedLabel.h"
 #include "app/ImageView.h"
 #include "app/StatusMessage.h"
+#include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 #include "app/ViewController.h"
 
@@ -168,12 +169,13 @@ void MainWindow::buildForm() {
 
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
-    buildOverview(layout, pset, frames);
+    TimingOverview* overview = buildOverview(layout, pset, frames);
     setCentralWidget(central);
 
     setTabOrder(openButton, pset);
     setTabOrder(pset, frames);
     setTabOrder(frames, convertButton);
+    setTabOrder(convertButton, overview->preview());
 
     m_controller->setFrames(frames);
     m_controller->setFpstext(fpstext);
@@ -185,7 +187,7 @@ void MainWindow::buildForm() {
 
 // The summary, findings and preview of the loaded file, below the form in
 // the window's spare room. They follow the pop-ups and read what loads.
-void MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames) {
+TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames) {
     auto* overview = new TimingOverview; // the layout gives it its parent
     page->addWidget(overview, 1);
     connect(pset, &QComboBox::currentIndexChanged, overview, &TimingOverview::setSetIndex);
@@ -193,6 +195,7 @@ void MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* fra
     connect(m_controller, &ViewController::timingLoaded, overview, [this, overview] {
         overview->showTiming(*m_controller->loaded(), m_controller->newdat());
     });
+    return overview;
 }
 
 void MainWindow::buildMenu() {

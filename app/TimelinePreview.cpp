@@ -38,8 +38,8 @@ TimelinePreview::TimelinePreview(QWidget* parent) : QWidget(parent) {
     setAccessibleName(tr("Keyframe preview"));
     setAccessibleDescription(tr("No timing file loaded"));
     setMouseTracking(true);
-    // Reached by a click, not by Tab, which keeps to the form's controls.
-    setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches it after the form, so that its keys serve those who do not hover.
+    setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -277,8 +277,10 @@ void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
 void TimelinePreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    // The frame shows where the keys go.
+    painter.setPen(hasFocus() ? QPen(palette().color(QPalette::Highlight), 2)
+                              : QPen(palette().color(QPalette::Mid)));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
 
     if (m_track.empty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));

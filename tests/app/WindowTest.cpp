@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "app/BusyCursor.h"
+#include "app/TimelinePreview.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -78,8 +79,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
         auto* open = app.window->findChild<QPushButton*>("openButton");
         open->setFocus();
+        // The preview comes last, for its keys; the findings list is read, not visited.
         const QList<QWidget*> order = {app.vc().pset(), app.vc().frames(),
-                                       app.window->findChild<QPushButton*>("convertButton"), open};
+                                       app.window->findChild<QPushButton*>("convertButton"),
+                                       app.window->findChild<TimelinePreview*>(), open};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -207,7 +210,8 @@ private slots:
 
         app.vc().go();
         passOverMenus();
-        QCOMPARE(status.shownText(), QStringLiteral("Copied 1 keyframe from good.dat (Preston Blair, 24 fps)"));
+        QCOMPARE(status.shownText(),
+                 QStringLiteral("Copied 1 keyframe from good.dat (Preston Blair, 24 fps)"));
 
         app.cancelOpen();
         QCOMPARE(status.text(), QString());

@@ -14,6 +14,7 @@ class QComboBox;
 
 namespace mouthkey {
 
+class TimingOverview;
 class ViewController;
 
 // Mouthkey's window: lays out the controls, connects them to the
@@ -46,7 +47,7 @@ private:
     void buildForm();
     void buildMenu();
     void buildStatus();
-    void buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
+    TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
 
     ViewController* m_controller;
     QAction* m_open = nullptr;
