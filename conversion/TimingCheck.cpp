@@ -250,6 +250,7 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
     std::uint64_t startsLine = 1;
     std::uint64_t spaceBefore = 0;
     std::uint64_t crBefore = 0;
+    bool stopped = false; // at a line whose frame check() must read
     constexpr std::size_t block = 64;
     // A frame or a name is read eight bytes at a time, up to eight past the block.
     for (const Byte* b = p; static_cast<std::size_t>(end - b) >= block + 8; b += block) {
@@ -276,7 +277,7 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
             const auto at = static_cast<unsigned>(std::countr_zero(ends));
             ends &= ends - 1;
             if (at >= firstBad) {
-                goto stop; // this line is not the usual kind
+                break; // this line is not the usual kind
             }
             const Byte* space = pendingSpace;
             if (space == nullptr) {
@@ -291,7 +292,8 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
             const bool whole = frameSize - 1 < 8 ? parseEightDigits(frameText, frameSize, value)
                                                  : parseFrame({frameText, frameSize}, value);
             if (!whole || (frames > 0 && value < last)) {
-                goto stop; // going backwards: check() says where
+                stopped = true; // not whole, or going backwards: check() says where
+                break;
             }
             first = frames == 0 ? value : first;
             last = value;
@@ -321,7 +323,7 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
             sample->add(count);
             lineStart = b + at + 1 + ((m.cr >> at) & 1); // a CR LF is one separator
         }
-        if (firstBad < block) {
+        if (stopped || firstBad < block) {
             break;
         }
         if (spaces != 0) {
@@ -332,7 +334,6 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
         spaceBefore = m.space >> 63;
         crBefore = m.cr >> 63;
     }
-stop:
     lines = count;
     m_summary.keyframes = keyframes;
     m_frames = frames;
