@@ -27,8 +27,10 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null && id nobody >/dev/null
     as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups env HOME="$work/home")
 fi
 
+# From the work folder: as nobody, the test's own folder may be out of reach
+# (a checkout under /root).
 status=0
-report=$("${as_user[@]}" lintian --fail-on error,warning --display-info "${debs[@]}" 2>&1) || status=$?
+report=$(cd "$work" && "${as_user[@]}" lintian --fail-on error,warning --display-info "${debs[@]}" 2>&1) || status=$?
 [ -n "$report" ] && echo "$report"
 [ "$status" -eq 0 ] || fail "lintian exited with $status"
 if echo "$report" | grep -qE '^[EW]: '; then
