@@ -93,6 +93,21 @@ constexpr Word eventBytes(Word x) {
 
 constexpr std::size_t blockSize = 64;
 
+// The bits of a 64-byte block's mask that the i-th step of its scan finds:
+// a compare's result over sixteen bytes where SSE2 exists, else the high
+// bits of eight bytes of a word.
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+inline std::uint64_t blockBits(__m128i marks, int i) {
+    return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(marks)))
+           << (16 * i);
+}
+#else
+constexpr std::uint64_t blockBits(Word marks, int i) {
+    // Gather the eight high bits into one byte.
+    return (((marks >> 7) * 0x0102040810204080) >> 56) << (8 * i);
+}
+#endif
+
 // One bit per byte of a 64-byte block, set where eventBytes marks the byte.
 // Finding the events of a whole block at once, and then walking only them,
 // keeps short tokens of varying length from costing a mispredicted branch
@@ -109,16 +124,13 @@ inline std::uint64_t eventMask(const Byte* p) {
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), lineBreak),
                          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2))),
                                       _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE2)))));
-        mask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(events)))
-                << (16 * i);
+        mask |= blockBits(events, i);
     }
     return mask;
 #else
     std::uint64_t mask = 0;
     for (int i = 0; i < 8; ++i) {
-        // Gather the eight high bits into one byte.
-        const Word marks = eventBytes(loadWord(p + 8 * i)) >> 7;
-        mask |= ((marks * 0x0102040810204080) >> 56) << (8 * i);
+        mask |= blockBits(eventBytes(loadWord(p + 8 * i)), i);
     }
     return mask;
 #endif

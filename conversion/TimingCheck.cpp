@@ -13,10 +13,6 @@
 #include <cstring>
 #include <limits>
 
-#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
-#include <emmintrin.h>
-#endif
-
 namespace mouthkey {
 
 namespace {
@@ -178,6 +174,7 @@ struct ByteMasks {
 };
 
 ByteMasks masksOf(const scan::Byte* p) {
+    using namespace scan;
     ByteMasks m;
 #if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
     const auto byte = [](char c) {
@@ -185,32 +182,24 @@ ByteMasks masksOf(const scan::Byte* p) {
     };
     for (int i = 0; i < 4; ++i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        const auto bits = [i](__m128i marks) {
-            return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(marks)))
-                   << (16 * i);
-        };
         // Signed compares: the bytes from 0x80 up are below 0x21.
         const __m128i printable =
             _mm_and_si128(_mm_cmpgt_epi8(v, byte(0x20)), _mm_cmplt_epi8(v, byte(0x7F)));
-        m.space |= bits(_mm_cmpeq_epi8(v, byte(' ')));
-        m.lf |= bits(_mm_cmpeq_epi8(v, byte('\n')));
-        m.cr |= bits(_mm_cmpeq_epi8(v, byte('\r')));
-        m.special |= bits(_mm_xor_si128(printable, _mm_set1_epi8(-1)));
-        m.digit |=
-            bits(_mm_and_si128(_mm_cmpgt_epi8(v, byte('0' - 1)), _mm_cmplt_epi8(v, byte('9' + 1))));
+        m.space |= blockBits(_mm_cmpeq_epi8(v, byte(' ')), i);
+        m.lf |= blockBits(_mm_cmpeq_epi8(v, byte('\n')), i);
+        m.cr |= blockBits(_mm_cmpeq_epi8(v, byte('\r')), i);
+        m.special |= blockBits(_mm_xor_si128(printable, _mm_set1_epi8(-1)), i);
+        m.digit |= blockBits(
+            _mm_and_si128(_mm_cmpgt_epi8(v, byte('0' - 1)), _mm_cmplt_epi8(v, byte('9' + 1))), i);
     }
 #else
-    using namespace scan;
     for (int i = 0; i < 8; ++i) {
         const Word x = loadWord(p + 8 * i);
-        const auto bits = [i](Word marks) {
-            return (((marks >> 7) * 0x0102040810204080) >> 56) << (8 * i);
-        };
-        m.space |= bits(bytesEqual(x, ' '));
-        m.lf |= bits(bytesEqual(x, '\n'));
-        m.cr |= bits(bytesEqual(x, '\r'));
-        m.special |= bits(bytesBelow(x, 0x21) | (highs & ~bytesBelow(x, 0x7F)));
-        m.digit |= bits(bytesBelow(x, '9' + 1) & ~bytesBelow(x, '0'));
+        m.space |= blockBits(bytesEqual(x, ' '), i);
+        m.lf |= blockBits(bytesEqual(x, '\n'), i);
+        m.cr |= blockBits(bytesEqual(x, '\r'), i);
+        m.special |= blockBits(bytesBelow(x, 0x21) | (highs & ~bytesBelow(x, 0x7F)), i);
+        m.digit |= blockBits(bytesBelow(x, '9' + 1) & ~bytesBelow(x, '0'), i);
     }
 #endif
     return m;
