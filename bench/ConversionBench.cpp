@@ -41,6 +41,14 @@ const std::string& realisticText() {
     return text;
 }
 
+// Counts what is written, and keeps the optimiser from dropping it.
+auto countingSink(std::size_t& written) {
+    return [&written](std::string_view s) {
+        benchmark::DoNotOptimize(s.data());
+        written += s.size();
+    };
+}
+
 void BM_convertToString(benchmark::State& state) {
     const std::string& text = realisticText();
     const MappingTable mapping = buildMapping(0);
@@ -56,10 +64,7 @@ void BM_convertStreaming(benchmark::State& state) {
     const MappingTable mapping = buildMapping(4);
     for (auto _ : state) {
         std::size_t written = 0;
-        DataLineConverter converter(mapping, [&](std::string_view s) {
-            benchmark::DoNotOptimize(s.data());
-            written += s.size();
-        });
+        DataLineConverter converter(mapping, countingSink(written));
         converter.feed(text);
         converter.finish();
         benchmark::DoNotOptimize(written);
@@ -87,13 +92,7 @@ void BM_writeDocument(benchmark::State& state) {
     const std::string& text = realisticText();
     for (auto _ : state) {
         std::size_t written = 0;
-        DocumentWriter writer(
-            4, 0,
-            [&](std::string_view s) {
-                benchmark::DoNotOptimize(s.data());
-                written += s.size();
-            },
-            std::size_t{1} << 20);
+        DocumentWriter writer(4, 0, countingSink(written), std::size_t{1} << 20);
         writer.feed(text);
         writer.finish();
         benchmark::DoNotOptimize(written);
@@ -108,13 +107,7 @@ void BM_writeDocumentChecked(benchmark::State& state) {
     constexpr std::size_t slice = 256 * 1024;
     for (auto _ : state) {
         std::size_t written = 0;
-        DocumentWriter writer(
-            4, 0,
-            [&](std::string_view s) {
-                benchmark::DoNotOptimize(s.data());
-                written += s.size();
-            },
-            std::size_t{1} << 20);
+        DocumentWriter writer(4, 0, countingSink(written), std::size_t{1} << 20);
         TimingChecker checker;
         for (std::size_t at = 0; at < text.size(); at += slice) {
             writer.feed(text.substr(at, slice));
@@ -136,13 +129,7 @@ void BM_writeDocumentCheckedAlongside(benchmark::State& state) {
         TimingReport report;
         std::thread checks([&] { report = checkTimingText(text); });
         std::size_t written = 0;
-        DocumentWriter writer(
-            4, 0,
-            [&](std::string_view s) {
-                benchmark::DoNotOptimize(s.data());
-                written += s.size();
-            },
-            std::size_t{1} << 20);
+        DocumentWriter writer(4, 0, countingSink(written), std::size_t{1} << 20);
         writer.feed(text);
         writer.finish();
         checks.join();
