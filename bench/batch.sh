@@ -71,25 +71,15 @@ for way in single_calls mawk_loop; do
     fi
 done
 
-# best_of_3 FUNCTION: the shortest wall time of three runs, each into an
-# empty folder, in milliseconds.
-best_of_3() {
-    local best="" start end t
-    for _ in 1 2 3; do
-        rm -rf "$work/out"
-        mkdir "$work/out"
-        start=$(date +%s%N)
-        "$1"
-        end=$(date +%s%N)
-        t=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-    done
-    echo "$best"
+# Each timed run writes into an empty folder.
+empty_out() {
+    rm -rf "$work/out"
+    mkdir "$work/out"
 }
-
-t_one=$(best_of_3 one_call)
-t_single=$(best_of_3 single_calls)
-t_mawk=$(best_of_3 mawk_loop)
+before_each=empty_out
+t_one=$(best_of_3_ms one_call)
+t_single=$(best_of_3_ms single_calls)
+t_mawk=$(best_of_3_ms mawk_loop)
 
 lines=$(cat "$work"/shots/*.dat | wc -l)
 bytes=$(cat "$work"/shots/*.dat | wc -c)

@@ -50,15 +50,9 @@ rm "$work/awk.out"
 
 # best_of_3 COMMAND...: the shortest wall time of three runs, in seconds.
 best_of_3() {
-    local best="" start end t
-    for _ in 1 2 3; do
-        start=$(date +%s%N)
-        "$@"
-        end=$(date +%s%N)
-        t=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-    done
-    printf '%d.%03d' $((best / 1000)) $((best % 1000))
+    local ms
+    ms=$(best_of_3_ms "$@")
+    printf '%d.%03d' $((ms / 1000)) $((ms % 1000))
 }
 
 run_convert() { "$convert" "$input" >"$work/timed.out" 2>/dev/null; }

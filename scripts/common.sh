@@ -16,3 +16,18 @@ configure_and_build() {
     fi
     cmake --build "$root/$dir" --parallel "$jobs"
 }
+
+# best_of_3_ms COMMAND...: the shortest wall time of three runs of COMMAND, in
+# milliseconds. A function named in $before_each, if set, runs untimed first.
+best_of_3_ms() {
+    local best="" start end t
+    for _ in 1 2 3; do
+        if [ -n "${before_each:-}" ]; then "$before_each"; fi
+        start=$(date +%s%N)
+        "$@"
+        end=$(date +%s%N)
+        t=$(((end - start) / 1000000))
+        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+    done
+    echo "$best"
+}
