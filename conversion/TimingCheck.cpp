@@ -41,22 +41,14 @@ bool isLetterMouthShape(std::string_view name) {
     return name.size() == 1 && std::string_view("ABCFGHX").find(name[0]) != std::string_view::npos;
 }
 
-std::string withThousands(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
-    }
-    return digits;
-}
-
-std::string onLines(const LineSample& lines) {
+std::string onLines(const LineSample& lines, const NumberFormat& numbers) {
     if (lines.count == 1) {
-        return "on line " + withThousands(lines.first[0]);
+        return "on line " + numbers.whole(lines.first[0]);
     }
-    std::string text = "on " + withThousands(lines.count) + " lines (";
+    std::string text = "on " + numbers.whole(lines.count) + " lines (";
     const auto shown = std::min<std::uint64_t>(lines.count, LineSample::kept);
     for (std::uint64_t i = 0; i < shown; ++i) {
-        text += (i ? ", " : "") + withThousands(lines.first[i]);
+        text += (i ? ", " : "") + numbers.whole(lines.first[i]);
     }
     return text + (lines.count > shown ? ", \xE2\x80\xA6)" : ")");
 }
@@ -124,6 +116,14 @@ bool parseFrame(std::string_view token, std::uint64_t& value, std::size_t readab
 }
 
 } // namespace
+
+std::string NumberFormat::whole(std::uint64_t n) const {
+    std::string digits = std::to_string(n);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), groupSeparator);
+    }
+    return digits;
+}
 
 std::optional<std::uint64_t> wholeFrame(std::string_view token) {
     std::uint64_t value = 0;
@@ -458,8 +458,8 @@ TimingReport checkTimingText(std::string_view text) {
     return checker.finish();
 }
 
-std::string findingText(const Finding& f) {
-    const std::string where = onLines(f.lines);
+std::string findingText(const Finding& f, const NumberFormat& numbers) {
+    const std::string where = onLines(f.lines, numbers);
     switch (f.kind) {
     case Finding::Kind::NulCharacters:
         return "NUL characters " + where;
@@ -486,7 +486,7 @@ std::string findingText(const Finding& f) {
         return "more than a frame and a phoneme " + where;
     case Finding::Kind::HeaderLooksLikeKeyframe:
         return "the header line " + f.subject + " looks like a keyframe (line " +
-               withThousands(f.lines.first[0]) + ")";
+               numbers.whole(f.lines.first[0]) + ")";
     case Finding::Kind::NoKeyframes:
         return "no keyframes after the header line";
     }
@@ -533,19 +533,19 @@ std::string findingHint(const Finding& f) {
     return {};
 }
 
-std::string summaryText(const TimingSummary& summary, int rateIndex) {
+std::string summaryText(const TimingSummary& summary, int rateIndex, const NumberFormat& numbers) {
     std::string text =
-        withThousands(summary.keyframes) + (summary.keyframes == 1 ? " keyframe" : " keyframes");
+        numbers.whole(summary.keyframes) + (summary.keyframes == 1 ? " keyframe" : " keyframes");
     if (!summary.firstFrame || !summary.lastFrame) {
         return text;
     }
     text += " \xC2\xB7 ";
     text += *summary.firstFrame == *summary.lastFrame
-                ? "frame " + withThousands(*summary.firstFrame)
-                : "frames " + withThousands(*summary.firstFrame) + "\xE2\x80\x93" +
-                      withThousands(*summary.lastFrame);
+                ? "frame " + numbers.whole(*summary.firstFrame)
+                : "frames " + numbers.whole(*summary.firstFrame) + "\xE2\x80\x93" +
+                      numbers.whole(*summary.lastFrame);
 
-    const std::string duration = frameTimeText(*summary.lastFrame, rateIndex);
+    const std::string duration = frameTimeText(*summary.lastFrame, rateIndex, numbers);
     if (duration.empty()) {
         return text;
     }
@@ -560,7 +560,7 @@ double framesPerSecond(int rateIndex) {
     return fps;
 }
 
-std::string frameTimeText(std::uint64_t frame, int rateIndex) {
+std::string frameTimeText(std::uint64_t frame, int rateIndex, const NumberFormat& numbers) {
     const double fps = framesPerSecond(rateIndex);
     // Tenths of a second, rounded once, so that 59.95 s never shows as 0:60.0.
     // A frame past a thousand years of footage is a typo, not a duration.
@@ -570,20 +570,18 @@ std::string frameTimeText(std::uint64_t frame, int rateIndex) {
     }
     const auto tenths = static_cast<std::uint64_t>(std::llround(tenthsExact));
     const std::uint64_t seconds = tenths / 10;
-    char duration[48];
+    char clock[40];
     if (seconds >= 3600) {
-        std::snprintf(duration, sizeof duration, "%llu:%02llu:%02llu.%llu",
+        std::snprintf(clock, sizeof clock, "%llu:%02llu:%02llu",
                       static_cast<unsigned long long>(seconds / 3600),
                       static_cast<unsigned long long>(seconds / 60 % 60),
-                      static_cast<unsigned long long>(seconds % 60),
-                      static_cast<unsigned long long>(tenths % 10));
+                      static_cast<unsigned long long>(seconds % 60));
     } else {
-        std::snprintf(duration, sizeof duration, "%llu:%02llu.%llu",
+        std::snprintf(clock, sizeof clock, "%llu:%02llu",
                       static_cast<unsigned long long>(seconds / 60),
-                      static_cast<unsigned long long>(seconds % 60),
-                      static_cast<unsigned long long>(tenths % 10));
+                      static_cast<unsigned long long>(seconds % 60));
     }
-    return duration;
+    return clock + numbers.decimalPoint + static_cast<char>('0' + tenths % 10);
 }
 
 } // namespace mouthkey

@@ -121,6 +121,14 @@ TEST(TimingChecks, summaryNamesCountFramesAndDurationAtTheRate) {
     EXPECT_EQ(summaryText(checkTimingText("h\n90000 E\n").summary, 6),
               "1 keyframe \xC2\xB7 frame 90,000 \xC2\xB7 3:07:30.0 at 8 fps");
     EXPECT_EQ(summaryText(checkTimingText("h").summary, 0), "0 keyframes");
+    // A locale's separators, as the window passes them.
+    const NumberFormat german{".", ","};
+    EXPECT_EQ(summaryText(checkTimingText("h\n1 E\n1234567 E\n").summary, 0, german),
+              "2 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+              "1.234.567 \xC2\xB7 14:17:20,3 at 24 fps");
+    EXPECT_EQ(summaryText(checkTimingText("h\n1 E\n1234567 E\n").summary, 0, {"", "."}),
+              "2 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+              "1234567 \xC2\xB7 14:17:20.3 at 24 fps");
 }
 
 // Usual lines are read in bulk and the rest one by one: the findings, their

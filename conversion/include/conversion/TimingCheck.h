@@ -140,19 +140,31 @@ TimingReport checkTimingText(std::string_view text);
 // counter needs saturate rather than wrap.
 std::optional<std::uint64_t> wholeFrame(std::string_view token);
 
+// How the words write numbers. The converter keeps these defaults, so its
+// messages read the same everywhere; the window passes its locale's.
+struct NumberFormat {
+    std::string groupSeparator = ","; // may be empty: no grouping
+    std::string decimalPoint = ".";
+
+    // 1234567 as "1,234,567".
+    std::string whole(std::uint64_t n) const;
+};
+
 // The words, shared by every front end. A finding as one clause naming the
 // lines ("unknown phoneme 'ai' on 3 lines (4, 40, 41)"), what happens to those
 // lines ("pasted unchanged"), and a hint ("did you mean 'AI'?"), which may be empty.
-std::string findingText(const Finding& finding);
+std::string findingText(const Finding& finding, const NumberFormat& numbers = {});
 std::string_view findingOutcome(Finding::Kind kind);
 std::string findingHint(const Finding& finding);
 
 // "312 keyframes · frames 1–3,204 · 2:13.5 at 24 fps", for a frame-rate index.
-std::string summaryText(const TimingSummary& summary, int rateIndex);
+std::string summaryText(const TimingSummary& summary, int rateIndex,
+                        const NumberFormat& numbers = {});
 
 // The time of a frame at the rate an index stands for, in tenths of a second
 // ("2:13.5", "1:02:03.4"); empty for a frame too late to be a time.
-std::string frameTimeText(std::uint64_t frame, int rateIndex);
+std::string frameTimeText(std::uint64_t frame, int rateIndex,
+                          const NumberFormat& numbers = {});
 double framesPerSecond(int rateIndex);
 
 } // namespace mouthkey
