@@ -163,8 +163,7 @@ std::string summaryText(const TimingSummary& summary, int rateIndex,
 
 // The time of a frame at the rate an index stands for, in tenths of a second
 // ("2:13.5", "1:02:03.4"); empty for a frame too late to be a time.
-std::string frameTimeText(std::uint64_t frame, int rateIndex,
-                          const NumberFormat& numbers = {});
+std::string frameTimeText(std::uint64_t frame, int rateIndex, const NumberFormat& numbers = {});
 double framesPerSecond(int rateIndex);
 
 } // namespace mouthkey
