@@ -14,6 +14,7 @@ test_pkgs=(
   clang libclang-rt-14-dev
   desktop-file-utils file
   lintian appstream  # package and metadata checks
+  shared-mime-info xdg-utils libglib2.0-bin  # the file type check (xdg-mime asks gio)
   weston wl-clipboard qt6-wayland  # the Wayland end-to-end test
   gawk mawk time
 )

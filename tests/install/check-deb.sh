@@ -57,6 +57,7 @@ field Depends | grep -qF "mouthkey-convert (= $version)" || fail "mouthkey does 
 field Recommends | grep -qw 'qt6-wayland' || fail "mouthkey does not recommend qt6-wayland: $(field Recommends)"
 has ./usr/bin/mouthkey \
     ./usr/share/applications/app.mouthkey.Mouthkey.desktop \
+    ./usr/share/mime/packages/mouthkey.xml \
     ./usr/share/metainfo/app.mouthkey.Mouthkey.metainfo.xml \
     ./usr/share/icons/hicolor/scalable/apps/mouthkey.svg \
     ./usr/share/icons/hicolor/256x256/apps/mouthkey.png \

@@ -13,6 +13,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 app_id=app.mouthkey.Mouthkey
 for f in bin/mouthkey bin/mouthkey-convert \
          share/applications/$app_id.desktop \
+         share/mime/packages/mouthkey.xml \
          share/metainfo/$app_id.metainfo.xml \
          share/icons/hicolor/scalable/apps/mouthkey.svg \
          share/icons/hicolor/256x256/apps/mouthkey.png \
@@ -24,7 +25,15 @@ for f in bin/mouthkey bin/mouthkey-convert \
 done
 [ -x "$prefix/bin/mouthkey" ] && [ -x "$prefix/bin/mouthkey-convert" ] || fail "binaries are not executable"
 
-desktop-file-validate "$prefix/share/applications/$app_id.desktop" || fail "desktop file is invalid"
+desktop="$prefix/share/applications/$app_id.desktop"
+desktop-file-validate "$desktop" || fail "desktop file is invalid"
+grep -qx 'Exec=mouthkey %f' "$desktop" || fail "the desktop entry does not pass the chosen file on"
+types=$(sed -n 's/^MimeType=//p' "$desktop")
+[ -n "$types" ] || fail "the desktop entry names no MimeType"
+for type in ${types//;/ }; do
+    grep -qF "<mime-type type=\"$type\">" "$prefix/share/mime/packages/mouthkey.xml" \
+        || fail "the desktop entry's $type is not defined by the installed mouthkey.xml"
+done
 file "$prefix/share/icons/hicolor/256x256/apps/mouthkey.png" | grep -q 'PNG image data, 256 x 256' \
     || fail "the bitmap icon is not a 256-pixel PNG"
 for page in mouthkey-convert mouthkey; do

@@ -22,6 +22,11 @@ appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree 
 grep -qF "<id>$id</id>" "$metainfo" || fail "component id is not $id"
 grep -qF "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "no launchable $id.desktop"
 [ -f "$root/usr/share/applications/$id.desktop" ] || fail "the launchable's desktop file is not installed"
+# The types it says it opens are the ones the desktop entry opens.
+mediatypes=$(sed -n 's|^ *<mediatype>\(.*\)</mediatype>$|\1;|p' "$metainfo" | tr -d '\n')
+[ -n "$mediatypes" ] || fail "the metainfo provides no mediatype"
+[ "$mediatypes" = "$(sed -n 's/^MimeType=//p' "$root/usr/share/applications/$id.desktop")" ] \
+    || fail "the metainfo's mediatypes ($mediatypes) are not the desktop entry's MimeType"
 grep -qE "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"" "$metainfo" \
     || fail "the release is not $version with a date"
 echo "metainfo OK"
