@@ -11,8 +11,8 @@
 
 namespace mouthkey {
 
-// How bytes without a byte-order mark were read when they were plainly not
-// UTF-8: UTF-16 with a NUL in every other byte, and only there, throughout.
+// How bytes without a byte-order mark were read when they were plainly
+// UTF-16: a NUL in every other byte, and in none of the others, throughout.
 enum class EncodingGuess {
     None, // read as the mark says, or as UTF-8
     Utf16LE,
