@@ -36,23 +36,6 @@ constexpr auto positions = [] {
     return values;
 }();
 
-// A name as it may be shown: cut at a character boundary, control
-// characters as '?', so that a tooltip never shows a line break from a file.
-std::string shownName(std::string_view name) {
-    std::size_t size = std::min(name.size(), KeyframeTrack::nameBytesKept);
-    while (size < name.size() && size > 0 &&
-           (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80) {
-        --size;
-    }
-    std::string shown(name.substr(0, size));
-    for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return size < name.size() ? shown + "\xE2\x80\xA6" : shown;
-}
-
 struct NameHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const noexcept {
@@ -73,7 +56,8 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text) {
     std::uint64_t previous = 0;
 
     const auto codeOfName = [&](std::string_view name) -> std::uint8_t {
-        std::string shown = shownName(name);
+        // As a tooltip may show it: a line break from a file never shows.
+        std::string shown = shownText(name, nameBytesKept);
         if (const auto found = codes.find(shown); found != codes.end()) {
             return found->second;
         }

@@ -24,18 +24,6 @@ char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The key a name equals but for case, if any.
-std::optional<std::string_view> keyInOtherCase(std::string_view name) {
-    for (const std::string_view key : phonemeKeys) {
-        if (key.size() == name.size() &&
-            std::equal(key.begin(), key.end(), name.begin(),
-                       [](char a, char b) { return asciiLower(a) == asciiLower(b); })) {
-            return key;
-        }
-    }
-    return std::nullopt;
-}
-
 // Letter mouth shapes that are not also phoneme names here ("D" and "E" are).
 bool isLetterMouthShape(std::string_view name) {
     return name.size() == 1 && std::string_view("ABCFGHX").find(name[0]) != std::string_view::npos;
@@ -54,14 +42,22 @@ std::string onLines(const LineSample& lines, const NumberFormat& numbers) {
 }
 
 // A quoted excerpt of input text, short enough for one line of a message.
-// Control characters show as '?', so that a message never moves a terminal's cursor.
 std::string quoted(std::string_view text) {
-    constexpr std::size_t shown = 40;
-    std::string q = "'";
-    for (const char c : text.substr(0, shown)) {
-        q += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+    return shownText(text, 40, "'");
+}
+
+// A keyframe document's first line, whatever its version: "Adobe After
+// Effects 8.0 Keyframe Data".
+bool isKeyframeDocumentTitle(std::string_view line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
+        line.remove_suffix(1);
     }
-    return q + (text.size() > shown ? "\xE2\x80\xA6'" : "'");
+    return line.starts_with("Adobe After Effects ") && line.ends_with(" Keyframe Data");
+}
+
+// A frame written with a minus sign.
+bool isNegativeFrame(std::string_view token) {
+    return token.size() > 1 && token[0] == '-' && wholeFrame(token.substr(1));
 }
 
 } // namespace
@@ -128,6 +124,58 @@ std::string NumberFormat::whole(std::uint64_t n) const {
 std::optional<std::uint64_t> wholeFrame(std::string_view token) {
     std::uint64_t value = 0;
     return parseFrame(token, value) ? std::optional(value) : std::nullopt;
+}
+
+std::optional<MeantKey> meantKey(std::string_view name, std::span<const std::string_view> keys) {
+    std::optional<MeantKey> meant;
+    for (const std::string_view key : keys) {
+        if (key.size() != name.size()) {
+            continue;
+        }
+        // Where the two differ, case aside: nowhere, or at two neighbours swapped.
+        std::size_t differences = 0;
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < key.size() && differences <= 2; ++i) {
+            if (asciiLower(key[i]) != asciiLower(name[i])) {
+                first = differences == 0 ? i : first;
+                ++differences;
+            }
+        }
+        Finding::Hint hint = Finding::Hint::DifferentCase;
+        if (differences == 2) {
+            const bool swapped = first + 1 < key.size() &&
+                                 asciiLower(key[first]) == asciiLower(name[first + 1]) &&
+                                 asciiLower(key[first + 1]) == asciiLower(name[first]);
+            if (!swapped) {
+                continue;
+            }
+            hint = Finding::Hint::SwappedLetters;
+        } else if (differences != 0) {
+            continue;
+        }
+        if (meant) {
+            return std::nullopt; // two keys fit: no guess
+        }
+        meant = MeantKey{key, hint};
+    }
+    return meant;
+}
+
+std::string shownText(std::string_view text, std::size_t maxBytes, std::string_view quote) {
+    std::size_t size = std::min(text.size(), maxBytes);
+    // Back to the start of the character the cut falls in.
+    while (size < text.size() && size > 0 &&
+           (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) {
+        --size;
+    }
+    std::string shown(quote);
+    for (const char c : text.substr(0, size)) {
+        shown += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+    }
+    if (size < text.size()) {
+        shown += "\xE2\x80\xA6";
+    }
+    return shown.append(quote);
 }
 
 std::uint64_t TimingReport::unknownNameLines() const {
@@ -280,8 +328,8 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
             std::uint64_t value = 0;
             const bool whole = frameSize - 1 < 8 ? parseEightDigits(frameText, frameSize, value)
                                                  : parseFrame({frameText, frameSize}, value);
-            if (!whole || (frames > 0 && value < last)) {
-                stopped = true; // not whole, or going backwards: check() says where
+            if (!whole || (frames > 0 && value <= last)) {
+                stopped = true; // not whole, backwards or on the last frame: check() says where
                 break;
             }
             first = frames == 0 ? value : first;
@@ -360,7 +408,8 @@ void TimingChecker::check(const TimingLine& line) {
         if (line.text.find('\t') != std::string_view::npos) {
             m_tabs.add(line.number);
         } else if (tokens.size() == 1) {
-            (wholeFrame(tokens[0].text) ? m_missingPhoneme : m_missingFrame).add(line.number);
+            const bool frame = wholeFrame(tokens[0].text) || isNegativeFrame(tokens[0].text);
+            (frame ? m_missingPhoneme : m_missingFrame).add(line.number);
         } else if (std::any_of(tokens.begin(), tokens.end(),
                                [](const TimingToken& t) { return t.text.empty(); })) {
             m_extraSpaces.add(line.number);
@@ -372,10 +421,12 @@ void TimingChecker::check(const TimingLine& line) {
 
     std::uint64_t frame = 0;
     if (!parseFrame(tokens[0].text, frame, line.text.size())) { // the frame opens the line
-        if (m_notWhole.count == 0) {
-            m_firstNotWhole = quoted(tokens[0].text);
+        const bool negative = isNegativeFrame(tokens[0].text);
+        LineSample& lines = negative ? m_negative : m_notWhole;
+        if (lines.count == 0) {
+            (negative ? m_firstNegative : m_firstNotWhole) = quoted(tokens[0].text);
         }
-        m_notWhole.add(line.number);
+        lines.add(line.number);
     } else {
         if (m_frames == 0) {
             m_firstFrame = frame;
@@ -384,6 +435,11 @@ void TimingChecker::check(const TimingLine& line) {
                 m_firstBackwards = std::to_string(m_lastFrame) + " then " + std::to_string(frame);
             }
             m_backwards.add(line.number);
+        } else if (frame == m_lastFrame) {
+            if (m_shared.count == 0) {
+                m_firstShared = std::to_string(frame);
+            }
+            m_shared.add(line.number);
         }
         m_lastFrame = frame;
         ++m_frames;
@@ -395,12 +451,18 @@ void TimingChecker::check(const TimingLine& line) {
 }
 
 void TimingChecker::checkHeader(const TimingLine& line) {
+    m_headerSeen = true;
     // A header that reads as a keyframe most likely is one: the file has none.
     const auto& tokens = line.tokens;
     if (tokens.size() == 2 && wholeFrame(tokens[0].text) && !tokens[1].text.empty()) {
-        m_headerLine = line.number;
-        m_headerText = quoted(line.text);
+        m_headerKind = Finding::Kind::HeaderLooksLikeKeyframe;
+    } else if (isKeyframeDocumentTitle(line.text)) {
+        m_headerKind = Finding::Kind::KeyframeDocument;
+    } else {
+        return;
     }
+    m_headerLine = line.number;
+    m_headerText = quoted(line.text);
 }
 
 TimingReport TimingChecker::finish() {
@@ -418,21 +480,26 @@ TimingReport TimingChecker::finish() {
         }
     };
 
-    add(Finding::Kind::NulCharacters, m_nul);
+    LineSample header;
     if (m_headerLine) {
-        LineSample header;
         header.add(*m_headerLine);
-        add(Finding::Kind::HeaderLooksLikeKeyframe, header, m_headerText);
     }
+    if (m_headerKind == Finding::Kind::KeyframeDocument && m_headerLine) {
+        // Every line of it is off in some way; the one thing to say is what it is.
+        add(Finding::Kind::KeyframeDocument, header, m_headerText);
+        return report;
+    }
+    add(Finding::Kind::NulCharacters, m_nul);
+    add(Finding::Kind::HeaderLooksLikeKeyframe, header, m_headerText);
     for (const NameTally& tally : m_names) {
         Finding f{Finding::Kind::UnknownPhoneme,
                   tally.lines,
                   quoted(tally.name),
                   Finding::Hint::None,
                   {}};
-        if (const auto key = keyInOtherCase(tally.name)) {
-            f.hint = Finding::Hint::DifferentCase;
-            f.suggestion = *key;
+        if (const auto meant = meantKey(tally.name)) {
+            f.hint = meant->hint;
+            f.suggestion = meant->key;
         } else if (isLetterMouthShape(tally.name)) {
             f.hint = Finding::Hint::LetterMouthShapes;
         }
@@ -440,13 +507,17 @@ TimingReport TimingChecker::finish() {
     }
     add(Finding::Kind::OtherUnknownPhonemes, m_otherNames);
     add(Finding::Kind::FrameNotWholeNumber, m_notWhole, m_firstNotWhole);
+    add(Finding::Kind::NegativeFrame, m_negative, m_firstNegative);
     add(Finding::Kind::FramesGoBackwards, m_backwards, m_firstBackwards);
+    add(Finding::Kind::SharedFrame, m_shared, m_firstShared);
     add(Finding::Kind::TabInLine, m_tabs);
     add(Finding::Kind::MissingFrame, m_missingFrame);
     add(Finding::Kind::MissingPhoneme, m_missingPhoneme);
     add(Finding::Kind::ExtraSpaces, m_extraSpaces);
     add(Finding::Kind::ExtraTokens, m_extraTokens);
-    if (m_summary.keyframes == 0) {
+    if (!m_headerSeen) {
+        findings.push_back({Finding::Kind::EmptyFile, {}, {}, Finding::Hint::None, {}});
+    } else if (m_summary.keyframes == 0) {
         findings.push_back({Finding::Kind::NoKeyframes, {}, {}, Finding::Hint::None, {}});
     }
     return report;
@@ -472,8 +543,15 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
                     ? "frame " + f.subject + " is not a whole number "
                     : "frames that are not whole numbers, such as " + f.subject + ", ") +
                where;
+    case Finding::Kind::NegativeFrame:
+        return (f.lines.count == 1 ? "frame " + f.subject + " is negative "
+                                   : "negative frames, such as " + f.subject + ", ") +
+               where;
     case Finding::Kind::FramesGoBackwards:
         return "frames go backwards (" + f.subject + ") " + where;
+    case Finding::Kind::SharedFrame:
+        return "two keyframes on one frame (" + numbers.whole(wholeFrame(f.subject).value_or(0)) +
+               ") " + where;
     case Finding::Kind::TabInLine:
         return "a tab where a space belongs " + where;
     case Finding::Kind::MissingFrame:
@@ -487,8 +565,13 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
     case Finding::Kind::HeaderLooksLikeKeyframe:
         return "the header line " + f.subject + " looks like a keyframe (line " +
                numbers.whole(f.lines.first[0]) + ")";
+    case Finding::Kind::KeyframeDocument:
+        return "the file is a keyframe document, not a timing file (header " + f.subject + " " +
+               where + ")";
     case Finding::Kind::NoKeyframes:
         return "no keyframes after the header line";
+    case Finding::Kind::EmptyFile:
+        return "the file is empty";
     }
     return {};
 }
@@ -499,11 +582,16 @@ std::string_view findingOutcome(Finding::Kind kind) {
         return "skipped as the file's header";
     case Finding::Kind::FramesGoBackwards:
         return "pasted in file order";
+    case Finding::Kind::SharedFrame:
+        return "only one of them takes effect";
+    case Finding::Kind::KeyframeDocument:
+        return "its lines are pasted as keyframes";
     case Finding::Kind::MissingFrame:
         return "pasted without a frame";
     case Finding::Kind::MissingPhoneme:
         return "pasted without a position";
     case Finding::Kind::NoKeyframes:
+    case Finding::Kind::EmptyFile:
         return "the keyframe list will be empty";
     default:
         return "pasted unchanged";
@@ -518,11 +606,14 @@ std::string findingHint(const Finding& f) {
         return "the first line of a timing file is its header; add one above the first keyframe";
     case Finding::Kind::TabInLine:
         return "only a space separates a frame from its phoneme";
+    case Finding::Kind::KeyframeDocument:
+        return "convert the timing file it was made from instead";
     default:
         break;
     }
     switch (f.hint) {
     case Finding::Hint::DifferentCase:
+    case Finding::Hint::SwappedLetters:
         return "did you mean '" + f.suggestion + "'?";
     case Finding::Hint::LetterMouthShapes:
         return "it looks like a letter mouth shape; the lip-sync tool can export the standard "

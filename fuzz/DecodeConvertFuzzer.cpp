@@ -12,6 +12,7 @@
 #include "ReferenceConversion.h"
 
 #include <QByteArrayView>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstdint>
@@ -47,10 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string text;
     bool handedOut = false;
-    const auto error = decodeToUtf8Chunks(raw, [&](std::string_view chunk) {
-        handedOut = true;
-        text.append(chunk);
-    });
+    EncodingGuess guess = EncodingGuess::None;
+    const auto error = decodeToUtf8Chunks(
+        raw,
+        [&](std::string_view chunk) {
+            handedOut = true;
+            text.append(chunk);
+        },
+        &guess);
 
     std::string document;
     const auto streamError = writeDecodedDocument(
@@ -64,8 +69,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     check(QByteArrayView(text).isValidUtf8(), "decoded text is not UTF-8");
-    // No other encoding's mark is valid UTF-8, so such input is taken as it is.
-    if (raw.isValidUtf8() && !raw.startsWith("\xEF\xBB\xBF")) {
+    if (guess != EncodingGuess::None) {
+        // Only a NUL in every other byte, throughout, is taken for UTF-16.
+        check(!QStringConverter::encodingForData(raw), "a guess overrode a byte-order mark");
+        const qsizetype nulAt = guess == EncodingGuess::Utf16LE ? 1 : 0;
+        for (qsizetype at = 0; at < raw.size(); at += 2) {
+            check(raw.size() % 2 == 0 && raw[at + nulAt] == 0 && raw[at + 1 - nulAt] != 0,
+                  "UTF-16 guessed without a NUL in every other byte");
+        }
+        QStringEncoder encoder(guess == EncodingGuess::Utf16LE ? QStringConverter::Utf16LE
+                                                               : QStringConverter::Utf16BE);
+        check(QByteArray(encoder.encode(QString::fromStdString(text))) == raw,
+              "guessed UTF-16 changed in decoding");
+    } else if (raw.isValidUtf8() && !raw.startsWith("\xEF\xBB\xBF")) {
+        // No other encoding's mark is valid UTF-8, so such input is taken as it is.
         check(text == std::string_view(raw.data(), size), "UTF-8 changed in decoding");
     }
 
@@ -98,6 +115,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(report.summary.keyframes ==
               static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n')),
           "the checks count other keyframes than the converter writes");
+    // The words quote the file: they must stay one line of valid text.
+    for (const Finding& f : report.findings) {
+        const std::string words =
+            findingText(f) + std::string(findingOutcome(f.kind)) + findingHint(f);
+        check(QByteArrayView(words).isValidUtf8() &&
+                  std::none_of(words.begin(), words.end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x20; }),
+              "a finding's words are not one line of text");
+        check(f.kind != Finding::Kind::KeyframeDocument || report.findings.size() == 1,
+              "a keyframe document's other findings were listed");
+    }
     check(document == assembleDocument(headertop, rateLine(rateIndex), headerbottom, lines, footer),
           "streamed document differs from the assembled one");
     return 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the decoding-and-conversion fuzzer with clang in build-fuzz/ and runs
-# it, starting from the samples/ corpus. Skips, and says so, where clang or its
-# fuzzer runtime is missing (Debian: clang, libclang-rt-14-dev; the test set-up
-# in scripts/install-deps.sh installs both).
+# it, starting from the samples/ corpus and fuzz/seeds/ (files the samples lack:
+# UTF-16 without a mark, slips the checks name, a keyframe document). Skips,
+# and says so, where clang or its fuzzer runtime is missing (Debian: clang,
+# libclang-rt-14-dev; the test set-up in scripts/install-deps.sh installs both).
 # Usage: fuzz/run.sh [SECONDS]   (default 60)
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
@@ -31,10 +32,10 @@ fi
 cmake --build "$root/build-fuzz" --parallel "$jobs"
 
 # New inputs go to build-fuzz/corpus, and a failing input to build-fuzz/;
-# samples/ is only read.
+# samples/ and fuzz/seeds/ are only read.
 corpus="$root/build-fuzz/corpus"
 mkdir -p "$corpus"
 echo "== Fuzzing decoding and conversion for $seconds s"
 "$root/build-fuzz/decode_convert_fuzzer" -max_total_time="$seconds" -max_len=8192 \
     -dict="$root/fuzz/timing.dict" -artifact_prefix="$root/build-fuzz/" -print_final_stats=1 \
-    "$corpus" "$root/samples"
+    "$corpus" "$root/samples" "$root/fuzz/seeds"

@@ -77,10 +77,36 @@ bool decodeWide(QByteArrayView raw, QStringConverter::Encoding encoding, const C
     return pendingHighSurrogate.isEmpty();
 }
 
+// UTF-16 without a mark, where nothing else is likely: at least one
+// character, a NUL in every other byte and in none of the others. Read as
+// UTF-8 such a file gives a NUL in every line and no name right.
+EncodingGuess plainUtf16(QByteArrayView raw) {
+    if (raw.size() < 2 || raw.size() % 2 != 0 || (raw[0] == 0) == (raw[1] == 0)) {
+        return EncodingGuess::None;
+    }
+    const qsizetype nulAt = raw[0] == 0 ? 0 : 1;
+    for (qsizetype at = 0; at < raw.size(); at += 2) {
+        if (raw[at + nulAt] != 0 || raw[at + 1 - nulAt] == 0) {
+            return EncodingGuess::None;
+        }
+    }
+    return nulAt == 1 ? EncodingGuess::Utf16LE : EncodingGuess::Utf16BE;
+}
+
 } // namespace
 
-std::optional<IoError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink) {
-    const auto encoding = QStringConverter::encodingForData(raw).value_or(QStringConverter::Utf8);
+std::optional<IoError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink,
+                                          EncodingGuess* guess) {
+    const auto marked = QStringConverter::encodingForData(raw);
+    const EncodingGuess guessed = marked ? EncodingGuess::None : plainUtf16(raw);
+    if (guess) {
+        *guess = guessed;
+    }
+    auto encoding = marked.value_or(QStringConverter::Utf8);
+    if (guessed != EncodingGuess::None) {
+        encoding = guessed == EncodingGuess::Utf16LE ? QStringConverter::Utf16LE
+                                                     : QStringConverter::Utf16BE;
+    }
     if (encoding == QStringConverter::Utf8) {
         if (raw.startsWith("\xEF\xBB\xBF")) {
             raw = raw.sliced(3);
@@ -103,9 +129,21 @@ std::optional<IoError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& s
 
 DecodedText decodeToUtf8(QByteArrayView raw) {
     DecodedText result;
-    result.error =
-        decodeToUtf8Chunks(raw, [&](std::string_view chunk) { result.text.append(chunk); });
+    result.error = decodeToUtf8Chunks(
+        raw, [&](std::string_view chunk) { result.text.append(chunk); }, &result.guess);
     return result;
+}
+
+QString encodingGuessNotice(EncodingGuess guess) {
+    switch (guess) {
+    case EncodingGuess::Utf16LE:
+        return QStringLiteral("read as UTF-16 (little-endian): the file has no byte-order mark");
+    case EncodingGuess::Utf16BE:
+        return QStringLiteral("read as UTF-16 (big-endian): the file has no byte-order mark");
+    case EncodingGuess::None:
+        break;
+    }
+    return {};
 }
 
 } // namespace mouthkey

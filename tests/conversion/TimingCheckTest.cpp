@@ -1,5 +1,8 @@
 #include "conversion/TimingCheck.h"
 
+#include "conversion/DataLineConversion.h"
+#include "conversion/KeyframeDocument.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,7 +74,43 @@ INSTANTIATE_TEST_SUITE_P(
                   "NUL characters on 2 lines (1, 2); the file is probably UTF-16 without a "
                   "byte-order mark; save it as UTF-8 / unknown phoneme '?A?I?' on line 2 / frame "
                   "'?1?' is not a whole number on line 2"},
-        CheckCase{"no keyframes", "\n\nMohoSwitch1\n\n", "no keyframes after the header line"}));
+        CheckCase{"negative frames", "h\n-5 rest\n1 AI\n-1.5 E\n-12 O\n-7\n",
+                  "frame '-1.5' is not a whole number on line 4 / negative frames, such as '-5', "
+                  "on 2 lines (2, 5) / a frame without a phoneme on line 6"},
+        CheckCase{"keyframes on the frame of the one before",
+                  "h\n1 AI\n1234 E\n1234 O\nx U\n1234 U\n1235 rest\n1235 E\n",
+                  "frame 'x' is not a whole number on line 5 / two keyframes on one frame (1,234) "
+                  "on 3 lines (4, 6, 8)"},
+        CheckCase{"swapped letters, in any case", "h\n1 MPB\n2 ia\n3 rset\n4 PBM\n5 MBPP\n6 Ia\n",
+                  "unknown phoneme 'MPB' on line 2; did you mean 'MBP'? / unknown phoneme 'ia' on "
+                  "line 3; did you mean 'AI'? / unknown phoneme 'rset' on line 4; did you mean "
+                  "'rest'? / unknown phoneme 'PBM' on line 5 / unknown phoneme 'MBPP' on line 6 / "
+                  "unknown phoneme 'Ia' on line 7; did you mean 'AI'?"},
+        CheckCase{
+            "an excerpt cut at a character boundary", "h\n" + std::string(39, '1') + "\xC3\xA9 E\n",
+            "frame '" + std::string(39, '1') + "\xE2\x80\xA6' is not a whole number on line 2"},
+        CheckCase{"a keyframe document",
+                  "\n" + assembleDocument(headertop, rateLine(0), headerbottom,
+                                          convertDataLines("h\n1 AI\n2 ai\n", buildMapping(0)),
+                                          footer),
+                  "the file is a keyframe document, not a timing file (header 'Adobe After "
+                  "Effects 8.0 Keyframe Data' on line 2); convert the timing file it was made "
+                  "from instead"},
+        CheckCase{"a keyframe document of another version",
+                  "Adobe After Effects 6.5 Keyframe Data \r\n\tUnits Per Second\t30\r\n",
+                  "the file is a keyframe document, not a timing file (header 'Adobe After "
+                  "Effects 6.5 Keyframe Data ' on line 1); convert the timing file it was made "
+                  "from instead"},
+        CheckCase{"no keyframes", "\n\nMohoSwitch1\n\n", "no keyframes after the header line"},
+        CheckCase{"no line at all", "", "the file is empty"},
+        CheckCase{"only line separators", "\n\r\n\v\xE2\x80\xA8\r", "the file is empty"}));
+
+TEST(TimingChecks, aNameIsMeantAsAKeyOnlyWhenNoOtherFits) {
+    constexpr std::array<std::string_view, 3> keys{"TH", "HT", "rest"};
+    EXPECT_FALSE(meantKey("th", keys)); // TH in another case, HT swapped
+    EXPECT_EQ(meantKey("Rest", keys)->hint, Finding::Hint::DifferentCase);
+    EXPECT_EQ(meantKey("rset", keys)->hint, Finding::Hint::SwappedLetters);
+}
 
 TEST(TimingChecks, memoryStaysBoundedOnManyDistinctUnknownNames) {
     std::string text = "h\n";
@@ -166,7 +205,8 @@ TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {
         const auto lines = rng() % 200;
         const bool clean = round % 3 == 0;
         for (std::uint64_t i = 0; i < lines; ++i) {
-            frame += rng() % 40 == 0 ? 0 : rng() % 4;
+            // A clean file's frames rise; others repeat one now and then.
+            frame += clean ? 1 + rng() % 3 : rng() % 4;
             if (!clean && rng() % 50 == 0) {
                 frame = rng() % 40 == 0 ? 12345678901234567890u : frame / 2;
             }
@@ -185,7 +225,7 @@ TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {
         }
         const bool unended = rng() % 2 == 0;
         if (unended) {
-            text += std::to_string(frame) + " rest"; // no separator at the end
+            text += std::to_string(frame + 1) + " rest"; // no separator at the end
         }
         expectSameWholeAndCut(text, rng);
         if (clean) {
@@ -201,26 +241,41 @@ TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {
 // that the usual lines are read in.
 TEST(TimingChecks, unusualLinesAreFoundWhereverTheyFall) {
     std::mt19937_64 rng(5);
-    // Frames of 0 throughout, so that no line is caught by going backwards.
-    for (const std::string_view odd : {" AI", "0", "0 ", "0  AI", "0\tAI", "0 AI ", "0 A\rI",
-                                       "0 AI\r", "0 E", "00 rest", "0 \xC3\xA9"}) {
+    // '#' stands for the next frame and '=' for the last one, so that no
+    // other line is caught by going backwards or by sharing a frame.
+    for (const std::string_view odd :
+         {" AI", "#", "# ", "#  AI", "#\tAI", "# AI ", "# A\rI", "# AI\r", "# E", "0# rest",
+          "# \xC3\xA9", "-# E", "= E", "# MPB"}) {
         for (std::size_t offset = 0; offset < 140; ++offset) {
+            std::uint64_t frame = 0;
+            const auto line = [&](std::string_view pattern) {
+                std::string text;
+                for (const char c : pattern) {
+                    text += c == '#'   ? std::to_string(++frame)
+                            : c == '=' ? std::to_string(frame)
+                                       : std::string(1, c);
+                }
+                return text;
+            };
             // Lines after an unusual one, the header too, go the long way
             // for a few hundred bytes; the bulk reading starts after them.
             std::string text = "h\n";
             for (int i = 0; i < 50; ++i) {
-                text += "0 rest\n";
+                text += line("# rest\n");
             }
             const std::size_t bulkFrom = text.size();
-            text += std::string(offset % 7, '0') + "0 E\n";
+            text += std::string(offset % 7, '0') + line("# E\n");
             while (text.size() < bulkFrom + offset) {
-                text += "0 MBP\n";
+                text += line("# MBP\n");
             }
-            text += std::string(odd) + "\r\n";
+            text += line(odd) + "\r\n";
             for (int i = 0; i < 30; ++i) {
-                text += "0 rest\r\n";
+                text += line("# rest\r\n");
             }
             expectSameWholeAndCut(text, rng);
+            const bool usual = odd == "# E" || odd == "# AI\r" || odd == "0# rest";
+            ASSERT_EQ(checkTimingText(text).findings.empty(), usual)
+                << testing::PrintToString(text);
         }
     }
 }

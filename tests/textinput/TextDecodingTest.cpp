@@ -1,5 +1,8 @@
 #include "textinput/TextDecoding.h"
 
+#include "TestSupport.h"
+#include "conversion/TimingCheck.h"
+
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 
@@ -24,6 +27,7 @@ struct DecodeCase {
     QByteArray raw;
     std::string text;  // expected on success
     const char* error; // expected encoding named in the error, or nullptr
+    EncodingGuess guess = EncodingGuess::None;
     friend void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.what; }
 };
 
@@ -40,6 +44,7 @@ TEST_P(Decode, decodesOrRejects) {
     } else {
         ASSERT_FALSE(decoded.error.has_value()) << decoded.error->reason.toStdString();
         EXPECT_EQ(decoded.text, c.text);
+        EXPECT_EQ(decoded.guess, c.guess);
     }
 }
 
@@ -61,6 +66,18 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"UTF-32BE with BOM", encode(QStringConverter::Utf32BE, sample), sampleUtf8,
                    nullptr},
         DecodeCase{"NUL is valid UTF-8", bytes("h\n1\0 AI"s), "h\n1\0 AI"s, nullptr},
+        DecodeCase{"UTF-16LE without BOM, one character, not UTF-8", bytes("\xE9\0"s), "\u00e9",
+                   nullptr, EncodingGuess::Utf16LE},
+        DecodeCase{"UTF-16BE without BOM, one character", bytes("\0h"s), "h", nullptr,
+                   EncodingGuess::Utf16BE},
+        DecodeCase{"UTF-16 without BOM beyond Latin-1 is not guessed", bytes("h\0\n\0\xAC "s), "",
+                   "UTF-8"},
+        DecodeCase{"NUL every other byte only at the start", bytes("h\0\n\0001 AI"s),
+                   "h\0\n\0001 AI"s, nullptr},
+        DecodeCase{"UTF-32 without BOM stays UTF-8", bytes("h\0\0\0\n\0\0\0"s), "h\0\0\0\n\0\0\0"s,
+                   nullptr},
+        DecodeCase{"NULs only", bytes("\0\0"s), "\0\0"s, nullptr},
+        DecodeCase{"UTF-16 without BOM, odd length", bytes("h\0\n"s), "h\0\n"s, nullptr},
         DecodeCase{"empty", QByteArray(), "", nullptr},
         DecodeCase{"UTF-8 BOM alone", bytes("\xEF\xBB\xBF"), "", nullptr},
         DecodeCase{"UTF-16 BOM alone", bytes("\xFF\xFE"), "", nullptr},
@@ -97,6 +114,39 @@ TEST(Decode, sinkIsNotCalledForAFileThatGoesBadLate) {
     const auto error = decodeToUtf8Chunks(raw, [&](std::string_view) { ++calls; });
     EXPECT_TRUE(error.has_value());
     EXPECT_EQ(calls, 0);
+}
+
+// Read as UTF-8, the little-endian file counts one keyframe more than the
+// big-endian one: its last byte, the NUL after the last LF, is a line of its own.
+TEST(Decode, utf16WithoutAMarkGivesTheKeyframesOfTheUtf8File) {
+    const QByteArray utf8 = test::readSample("one-minute-dialogue-24fps.dat");
+    const QString text = QString::fromUtf8(utf8);
+    const std::uint64_t keyframes = checkTimingText(utf8.toStdString()).summary.keyframes;
+    ASSERT_EQ(keyframes, 310u);
+    for (const auto& [encoding, guess] :
+         {std::pair{QStringConverter::Utf16LE, EncodingGuess::Utf16LE},
+          std::pair{QStringConverter::Utf16BE, EncodingGuess::Utf16BE}}) {
+        const DecodedText decoded = decodeToUtf8(encode(encoding, text, false));
+        EXPECT_EQ(decoded.guess, guess);
+        EXPECT_EQ(decoded.text, utf8.toStdString());
+        const TimingReport report = checkTimingText(decoded.text);
+        EXPECT_EQ(report.summary.keyframes, keyframes);
+        EXPECT_TRUE(report.findings.empty());
+    }
+    EXPECT_EQ(encodingGuessNotice(EncodingGuess::Utf16LE).toStdString(),
+              "read as UTF-16 (little-endian): the file has no byte-order mark");
+    EXPECT_EQ(encodingGuessNotice(EncodingGuess::Utf16BE).toStdString(),
+              "read as UTF-16 (big-endian): the file has no byte-order mark");
+    EXPECT_TRUE(encodingGuessNotice(EncodingGuess::None).isEmpty());
+
+    // With lines added in another encoding the file is not plainly UTF-16:
+    // it is read as it is, and the checks say why it will not animate.
+    const DecodedText partly =
+        decodeToUtf8(encode(QStringConverter::Utf16LE, text, false) + "9999 rest\n");
+    EXPECT_EQ(partly.guess, EncodingGuess::None);
+    const auto findings = checkTimingText(partly.text).findings;
+    ASSERT_FALSE(findings.empty());
+    EXPECT_EQ(findings.front().kind, Finding::Kind::NulCharacters);
 }
 
 TEST(Decode, errorsDescribeTheirSource) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "conversion/MappingTables.h"
 #include "conversion/TimingReader.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,18 +38,23 @@ struct Finding {
         UnknownPhoneme,          // subject: the name; hint may say which key was meant
         OtherUnknownPhonemes,    // names beyond the ones listed one by one
         FrameNotWholeNumber,     // subject: the first such frame
+        NegativeFrame,           // subject: the first such frame
         FramesGoBackwards,       // subject: the first "52 then 40"
+        SharedFrame,             // subject: the first frame a keyframe shares with the one before
         TabInLine,               // a tab where a space belongs
         MissingFrame,            // a line holding only a name
         MissingPhoneme,          // a line holding only a frame
         ExtraSpaces,             // empty tokens: two spaces, or one at an end
         ExtraTokens,             // more than a frame and a name
         HeaderLooksLikeKeyframe, // subject: the header line
+        KeyframeDocument,        // subject: the header line; the only finding then listed
         NoKeyframes,
+        EmptyFile, // not a line, or only line separators
     };
     enum class Hint {
         None,
         DifferentCase,     // suggestion: the key that differs only in case
+        SwappedLetters,    // suggestion: the key with two neighbouring letters swapped back
         LetterMouthShapes, // the names look like letter mouth shapes (A to H, X)
     };
 
@@ -111,7 +118,10 @@ private:
 
     std::unique_ptr<Lines> m_lines;
     TimingSummary m_summary;
+    bool m_headerSeen = false;
+    // A header worth a finding: one that looks like a keyframe, or a keyframe document's.
     std::optional<std::uint64_t> m_headerLine;
+    Finding::Kind m_headerKind = Finding::Kind::HeaderLooksLikeKeyframe;
     std::string m_headerText;
     LineSample m_nul;
     std::vector<NameTally> m_names;
@@ -126,8 +136,12 @@ private:
     LineSample m_otherNames;
     LineSample m_notWhole;
     std::string m_firstNotWhole;
+    LineSample m_negative;
+    std::string m_firstNegative;
     LineSample m_backwards;
     std::string m_firstBackwards;
+    LineSample m_shared;
+    std::string m_firstShared;
     LineSample m_tabs, m_missingFrame, m_missingPhoneme, m_extraSpaces, m_extraTokens;
     std::uint64_t m_frames = 0; // whole-number frames seen, in file order
     std::uint64_t m_firstFrame = 0;
@@ -135,6 +149,21 @@ private:
 };
 
 TimingReport checkTimingText(std::string_view text);
+
+// The key a name was most likely meant to be: equal to it but for case, or
+// but for one swapped pair of neighbouring letters (whatever their case).
+// Nothing where two keys would fit.
+struct MeantKey {
+    std::string_view key;
+    Finding::Hint hint;
+};
+std::optional<MeantKey> meantKey(std::string_view name,
+                                 std::span<const std::string_view> keys = phonemeKeys);
+
+// Input text as a message or a tooltip shows it: at most `maxBytes` bytes,
+// cut at a character boundary and then marked with an ellipsis, control
+// characters as '?' so that it never moves a terminal's cursor, between quotes.
+std::string shownText(std::string_view text, std::size_t maxBytes, std::string_view quote = {});
 
 // A whole-number frame: decimal digits only. Longer numbers than a frame
 // counter needs saturate rather than wrap.
