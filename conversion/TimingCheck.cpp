@@ -432,7 +432,7 @@ void TimingChecker::check(const TimingLine& line) {
             m_firstFrame = frame;
         } else if (frame < m_lastFrame) {
             if (m_backwards.count == 0) {
-                m_firstBackwards = std::to_string(m_lastFrame) + " then " + std::to_string(frame);
+                m_firstBackwards = std::to_string(m_lastFrame) + ' ' + std::to_string(frame);
             }
             m_backwards.add(line.number);
         } else if (frame == m_lastFrame) {
@@ -547,8 +547,14 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
         return (f.lines.count == 1 ? "frame " + f.subject + " is negative "
                                    : "negative frames, such as " + f.subject + ", ") +
                where;
-    case Finding::Kind::FramesGoBackwards:
-        return "frames go backwards (" + f.subject + ") " + where;
+    case Finding::Kind::FramesGoBackwards: {
+        // The two frames are kept as digits, to be written in the caller's format.
+        const std::size_t space = f.subject.find(' ');
+        const std::string_view subject = f.subject;
+        return "frames go backwards (" +
+               numbers.whole(wholeFrame(subject.substr(0, space)).value_or(0)) + " then " +
+               numbers.whole(wholeFrame(subject.substr(space + 1)).value_or(0)) + ") " + where;
+    }
     case Finding::Kind::SharedFrame:
         return "two keyframes on one frame (" + numbers.whole(wholeFrame(f.subject).value_or(0)) +
                ") " + where;

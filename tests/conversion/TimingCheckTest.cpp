@@ -60,9 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "tool can export the standard phoneme names instead / unknown phoneme 'B' on "
                   "line 3; it looks like a letter mouth shape; the lip-sync tool can export the "
                   "standard phoneme names instead"},
-        CheckCase{"frames not whole, and going backwards", "h\n1 AI\nfive E\n1.5 O\n52 U\n40 K\n",
+        CheckCase{"frames not whole, and going backwards",
+                  "h\n1 AI\nfive E\n1.5 O\n1052 U\n1040 K\n",
                   "frames that are not whole numbers, such as 'five', on 2 lines (3, 4) / frames "
-                  "go backwards (52 then 40) on line 6"},
+                  "go backwards (1,052 then 1,040) on line 6"},
         CheckCase{"lines that are not FRAME PHONEME", "h\n1\tAI\nrest\n12\n3  E\n4 E O\n",
                   "a tab where a space belongs on line 2; only a space separates a frame from its "
                   "phoneme / a phoneme without a frame on line 3 / a frame without a phoneme on "

@@ -39,7 +39,7 @@ struct Finding {
         OtherUnknownPhonemes,    // names beyond the ones listed one by one
         FrameNotWholeNumber,     // subject: the first such frame
         NegativeFrame,           // subject: the first such frame
-        FramesGoBackwards,       // subject: the first "52 then 40"
+        FramesGoBackwards,       // subject: the first pair, as "52 40"
         SharedFrame,             // subject: the first frame a keyframe shares with the one before
         TabInLine,               // a tab where a space belongs
         MissingFrame,            // a line holding only a name
