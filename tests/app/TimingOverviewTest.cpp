@@ -4,7 +4,15 @@
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
+
+#include <utility>
 
 using namespace mouthkey;
 using namespace mouthkey::testing;
@@ -25,6 +33,9 @@ class TimingOverviewTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Times and counts below are written as in the United States.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
     void beforeAnyFileThePanelInvitesAnOpen() {
         AppUnderTest app;
         QVERIFY(panelOf(app).sentences().isEmpty());
@@ -79,6 +90,138 @@ private slots:
         QCOMPARE(app.status(), status);
         // Findings make the message a warning, for a status line that can show one.
         QCOMPARE(convertStatus(0, app.vc().loaded(), 0, 0).warning, !sentences.isEmpty());
+    }
+
+    void numbersFollowTheLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("where"); // of the unknown name
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("tip"); // at the last keyframe
+
+        QTest::newRow("United States")
+            << QLocale(QLocale::English, QLocale::UnitedStates)
+            << "take.dat \u00B7 1,001 keyframes \u00B7 frames 1\u20131,001 \u00B7 0:41.7 at 24 fps"
+            << "on 1,001 lines (2, 3, 4, \u2026)"
+            << "Copied 1,001 keyframes from take.dat (Preston Blair, 24 fps); 1,001 lines have "
+               "unknown names"
+            << "1,001 keyframes, frames 1 to 1,001; 1,001 without a position"
+            << "Frame 1,001 (0:41.7) \u00B7 unknown name 'zz'";
+        QTest::newRow("Germany")
+            << QLocale(QLocale::German, QLocale::Germany)
+            << "take.dat \u00B7 1.001 keyframes \u00B7 frames 1\u20131.001 \u00B7 0:41,7 at 24 fps"
+            << "on 1.001 lines (2, 3, 4, \u2026)"
+            << "Copied 1.001 keyframes from take.dat (Preston Blair, 24 fps); 1.001 lines have "
+               "unknown names"
+            << "1.001 keyframes, frames 1 to 1.001; 1.001 without a position"
+            << "Frame 1.001 (0:41,7) \u00B7 unknown name 'zz'";
+        // The C locale leaves the group separator out.
+        QTest::newRow("C") << QLocale::c()
+                           << "take.dat \u00B7 1001 keyframes \u00B7 frames 1\u20131001 \u00B7 "
+                              "0:41.7 at 24 fps"
+                           << "on 1001 lines (2, 3, 4, \u2026)"
+                           << "Copied 1001 keyframes from take.dat (Preston Blair, 24 fps); 1001 "
+                              "lines have unknown names"
+                           << "1001 keyframes, frames 1 to 1001; 1001 without a position"
+                           << "Frame 1001 (0:41.7) \u00B7 unknown name 'zz'";
+    }
+
+    // The window writes every count and frame one way, its locale's.
+    void numbersFollowTheLocale() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, summary);
+        QFETCH(QString, where);
+        QFETCH(QString, status);
+        QFETCH(QString, description);
+        QFETCH(QString, tip);
+
+        const QLocale before;
+        QLocale::setDefault(locale);
+        const auto back = qScopeGuard([&before] { QLocale::setDefault(before); });
+        QByteArray file("h\n");
+        for (int frame = 1; frame <= 1001; ++frame) {
+            file += QByteArray::number(frame) + " zz\n";
+        }
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", file));
+        app.vc().go();
+
+        QCOMPARE(panelOf(app).summary(), summary);
+        QVERIFY2(panelOf(app).sentences().value(0).contains(where),
+                 qPrintable(panelOf(app).sentences().value(0)));
+        QCOMPARE(app.status(), status);
+        const TimelinePreview& preview = previewOf(app);
+        QCOMPARE(preview.accessibleDescription(), description);
+        QVERIFY2(preview.describeAt(preview.xOfFrame(1001)).startsWith(tip),
+                 qPrintable(preview.describeAt(preview.xOfFrame(1001))));
+    }
+
+    // As many whole findings as fit in up to half the window, whatever its
+    // size; Tab reaches them, the keys scroll them, and Ctrl+C copies them all.
+    void theFindingsGrowInWholeRowsAndTakeTheKeyboard() {
+        QByteArray file("h\n");
+        for (const char* name : {"aa", "bb", "cc", "dd", "ee", "ff", "gg", "hh", "ii", "jj"}) {
+            file += QByteArray("1 ") + name + "\n";
+        }
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+        app.openPath(app.writeFile("take.dat", file));
+        auto* list = qobject_cast<QListWidget*>(panelOf(app).findingsView());
+        QVERIFY(list && list->isVisible());
+        QVERIFY(list->count() >= 6);
+
+        // The rows that show whole, and whether the list ends at the end of one.
+        const auto shown = [list] {
+            int rows = 0;
+            int height = 0;
+            while (rows < list->count() &&
+                   height + list->visualItemRect(list->item(rows)).height() <=
+                       list->viewport()->height()) {
+                height += list->visualItemRect(list->item(rows++)).height();
+            }
+            return std::pair(rows, height == list->viewport()->height());
+        };
+        int before = 0;
+        for (const QSize size : {app.window->size(), QSize(900, 700), QSize(1900, 1000)}) {
+            app.window->resize(size);
+            QTRY_COMPARE(app.window->size(), size);
+            QTRY_VERIFY2(
+                shown().second,
+                qPrintable(
+                    QStringLiteral("a row is cut at %1x%2").arg(size.width()).arg(size.height())));
+            QVERIFY(panelOf(app).height() <= size.height() / 2);
+            QVERIFY2(shown().first > before || shown().first == list->count(),
+                     qPrintable(QString::number(shown().first)));
+            before = shown().first;
+        }
+        QCOMPARE(before, list->count()); // all of them, in the largest window
+
+        app.window->resize(app.window->minimumSizeHint().width(), 420);
+        QTRY_VERIFY(shown().second && shown().first < list->count());
+        auto* convert = app.window->findChild<QPushButton*>("convertButton");
+        convert->setFocus();
+        QTest::keyClick(convert, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), list);
+        QScrollBar* scroll = list->verticalScrollBar();
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(scroll->value(), scroll->maximum());
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(scroll->value(), 0);
+        // The first press goes to the foot of the page, the next a page on.
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QVERIFY(scroll->value() > 0);
+
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 panelOf(app).sentences().join(QLatin1Char('\n')));
+        QTest::keyClick(list, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &previewOf(app));
     }
 
     // The preview follows the pop-ups from the track it holds: no conversion
