@@ -42,11 +42,13 @@ int WrappingLabel::textHeightAt(int width) const {
 }
 
 QSize WrappingLabel::sizeHint() const {
-    return {minimumSizeHint().width(), textHeightAt(width())};
+    return minimumSizeHint();
 }
 
 QSize WrappingLabel::minimumSizeHint() const {
-    return {fontMetrics().horizontalAdvance(QStringLiteral("MMMM")), textHeightAt(width())};
+    // Until it shows, at a width a layout has given it, the text is taken as one line.
+    const int width = isVisible() ? this->width() : QWIDGETSIZE_MAX;
+    return {fontMetrics().horizontalAdvance(QStringLiteral("MMMM")), textHeightAt(width)};
 }
 
 void WrappingLabel::resizeEvent(QResizeEvent* event) {
