@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
-#include <utility>
+#include <iterator>
 
 using namespace mouthkey;
 using namespace mouthkey::testing;
@@ -94,48 +94,22 @@ private slots:
 
     void numbersFollowTheLocale_data() {
         QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("summary");
-        QTest::addColumn<QString>("where"); // of the unknown name
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("tip"); // at the last keyframe
-
+        QTest::addColumn<QString>("count"); // 1001
+        QTest::addColumn<QString>("time");  // of frame 1001 at 24 fps
         QTest::newRow("United States")
-            << QLocale(QLocale::English, QLocale::UnitedStates)
-            << "take.dat \u00B7 1,001 keyframes \u00B7 frames 1\u20131,001 \u00B7 0:41.7 at 24 fps"
-            << "on 1,001 lines (2, 3, 4, \u2026)"
-            << "Copied 1,001 keyframes from take.dat (Preston Blair, 24 fps); 1,001 lines have "
-               "unknown names"
-            << "1,001 keyframes, frames 1 to 1,001; 1,001 without a position"
-            << "Frame 1,001 (0:41.7) \u00B7 unknown name 'zz'";
-        QTest::newRow("Germany")
-            << QLocale(QLocale::German, QLocale::Germany)
-            << "take.dat \u00B7 1.001 keyframes \u00B7 frames 1\u20131.001 \u00B7 0:41,7 at 24 fps"
-            << "on 1.001 lines (2, 3, 4, \u2026)"
-            << "Copied 1.001 keyframes from take.dat (Preston Blair, 24 fps); 1.001 lines have "
-               "unknown names"
-            << "1.001 keyframes, frames 1 to 1.001; 1.001 without a position"
-            << "Frame 1.001 (0:41,7) \u00B7 unknown name 'zz'";
-        // The C locale leaves the group separator out.
-        QTest::newRow("C") << QLocale::c()
-                           << "take.dat \u00B7 1001 keyframes \u00B7 frames 1\u20131001 \u00B7 "
-                              "0:41.7 at 24 fps"
-                           << "on 1001 lines (2, 3, 4, \u2026)"
-                           << "Copied 1001 keyframes from take.dat (Preston Blair, 24 fps); 1001 "
-                              "lines have unknown names"
-                           << "1001 keyframes, frames 1 to 1001; 1001 without a position"
-                           << "Frame 1001 (0:41.7) \u00B7 unknown name 'zz'";
+            << QLocale(QLocale::English, QLocale::UnitedStates) << "1,001"
+            << "0:41.7";
+        QTest::newRow("Germany") << QLocale(QLocale::German, QLocale::Germany) << "1.001"
+                                 << "0:41,7";
+        QTest::newRow("C, which leaves out the group separator") << QLocale::c() << "1001"
+                                                                 << "0:41.7";
     }
 
-    // The window writes every count and frame one way, its locale's.
+    // The window writes every count, frame and line number one way, its locale's.
     void numbersFollowTheLocale() {
         QFETCH(QLocale, locale);
-        QFETCH(QString, summary);
-        QFETCH(QString, where);
-        QFETCH(QString, status);
-        QFETCH(QString, description);
-        QFETCH(QString, tip);
-
+        QFETCH(QString, count);
+        QFETCH(QString, time);
         const QLocale before;
         QLocale::setDefault(locale);
         const auto back = qScopeGuard([&before] { QLocale::setDefault(before); });
@@ -149,14 +123,22 @@ private slots:
         app.openPath(app.writeFile("take.dat", file));
         app.vc().go();
 
-        QCOMPARE(panelOf(app).summary(), summary);
-        QVERIFY2(panelOf(app).sentences().value(0).contains(where),
-                 qPrintable(panelOf(app).sentences().value(0)));
-        QCOMPARE(app.status(), status);
         const TimelinePreview& preview = previewOf(app);
-        QCOMPARE(preview.accessibleDescription(), description);
-        QVERIFY2(preview.describeAt(preview.xOfFrame(1001)).startsWith(tip),
-                 qPrintable(preview.describeAt(preview.xOfFrame(1001))));
+        const QString said[] = {panelOf(app).summary(), panelOf(app).sentences().value(0),
+                                app.status(), preview.accessibleDescription(),
+                                preview.describeAt(preview.xOfFrame(1001))};
+        const QString expected[] = {
+            QStringLiteral("%1 keyframes \u00B7 frames 1\u2013%1 \u00B7 %2 at").arg(count, time),
+            QStringLiteral("on %1 lines (2, 3, 4, \u2026)").arg(count),
+            QStringLiteral(
+                "Copied %1 keyframes from take.dat (Preston Blair, 24 fps); %1 lines have "
+                "unknown names")
+                .arg(count),
+            QStringLiteral("%1 keyframes, frames 1 to %1; %1 without a position").arg(count),
+            QStringLiteral("Frame %1 (%2) \u00B7 unknown name 'zz'").arg(count, time)};
+        for (std::size_t i = 0; i < std::size(said); ++i) {
+            QVERIFY2(said[i].contains(expected[i]), qPrintable(said[i]));
+        }
     }
 
     // As many whole findings as fit in up to half the window, whatever its
@@ -171,52 +153,34 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
         app.openPath(app.writeFile("take.dat", file));
         auto* list = qobject_cast<QListWidget*>(panelOf(app).findingsView());
-        QVERIFY(list && list->isVisible());
-        QVERIFY(list->count() >= 6);
-
-        // The rows that show whole, and whether the list ends at the end of one.
-        const auto shown = [list] {
+        QVERIFY(list && list->count() >= 6);
+        // The rows that show whole, or -1 when the last of them shows cut.
+        const auto wholeRows = [list] {
             int rows = 0;
-            int height = 0;
-            while (rows < list->count() &&
-                   height + list->visualItemRect(list->item(rows)).height() <=
-                       list->viewport()->height()) {
-                height += list->visualItemRect(list->item(rows++)).height();
+            for (int height = 0; height < list->viewport()->height() && rows < list->count();
+                 ++rows) {
+                height += list->visualItemRect(list->item(rows)).height();
+                if (height > list->viewport()->height()) {
+                    return -1;
+                }
             }
-            return std::pair(rows, height == list->viewport()->height());
+            return rows;
         };
-        int before = 0;
-        for (const QSize size : {app.window->size(), QSize(900, 700), QSize(1900, 1000)}) {
+        for (const QSize size : {QSize(1900, 1000), QSize(521, 420)}) {
             app.window->resize(size);
-            QTRY_COMPARE(app.window->size(), size);
-            QTRY_VERIFY2(
-                shown().second,
-                qPrintable(
-                    QStringLiteral("a row is cut at %1x%2").arg(size.width()).arg(size.height())));
+            QTRY_VERIFY2(wholeRows() > 0, "a row is cut");
             QVERIFY(panelOf(app).height() <= size.height() / 2);
-            QVERIFY2(shown().first > before || shown().first == list->count(),
-                     qPrintable(QString::number(shown().first)));
-            before = shown().first;
+            QCOMPARE(wholeRows() == list->count(), size.height() == 1000);
         }
-        QCOMPARE(before, list->count()); // all of them, in the largest window
 
-        app.window->resize(app.window->minimumSizeHint().width(), 420);
-        QTRY_VERIFY(shown().second && shown().first < list->count());
         auto* convert = app.window->findChild<QPushButton*>("convertButton");
         convert->setFocus();
         QTest::keyClick(convert, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list);
-        QScrollBar* scroll = list->verticalScrollBar();
         QTest::keyClick(list, Qt::Key_End);
-        QCOMPARE(scroll->value(), scroll->maximum());
+        QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
         QTest::keyClick(list, Qt::Key_Home);
-        QCOMPARE(scroll->value(), 0);
-        // The first press goes to the foot of the page, the next a page on.
-        QTest::keyClick(list, Qt::Key_PageDown);
-        QTest::keyClick(list, Qt::Key_PageDown);
-        QVERIFY(scroll->value() > 0);
-
-        QGuiApplication::clipboard()->clear();
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  panelOf(app).sentences().join(QLatin1Char('\n')));

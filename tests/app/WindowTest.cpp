@@ -70,6 +70,9 @@ private slots:
         app.window->findChild<QPushButton*>("openButton")->click();
         QCOMPARE(app.chooser->asked, 1);
         QCOMPARE(app.takeOutput(), std::string("user cancelled\n"));
+        QCOMPARE(app.statusMessage().shownText(),
+                 QStringLiteral("Open a timing file (Ctrl+O) or drop one here."));
+        QCOMPARE(app.window->windowTitle(), QStringLiteral("Mouthkey"));
         app.window->findChild<QPushButton*>("convertButton")->click();
         QCOMPARE(app.picture(), QStringLiteral("happy"));
     }
@@ -209,6 +212,7 @@ private slots:
         QVERIFY(text->palette().color(QPalette::WindowText) != normal);
         QCOMPARE(app.label(), QStringLiteral("good.dat"));
         QCOMPARE(app.picture(), QStringLiteral("smile"));
+        QCOMPARE(app.window->windowTitle(), QStringLiteral("good.dat \u2014 Mouthkey"));
 
         app.vc().go();
         passOverMenus();
