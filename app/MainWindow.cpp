@@ -222,10 +222,12 @@ void MainWindow::openFromCommandLine(const QStringList& files) {
         return;
     }
     m_controller->openFile(fileUrlOf(files.front()));
-    if (files.size() > 1) {
+    if (const auto others = files.size() - 1; others > 0) {
         StatusMessage& status = StatusMessage::of(*statusBar());
-        status.show(status.kind(), tr("%1; only the first of the %2 files given was opened")
-                                       .arg(status.text(), localeNumber(files.size())));
+        status.show(status.kind(),
+                    others == 1 ? tr("%1; the other file given was not opened").arg(status.text())
+                                : tr("%1; the other %2 files given were not opened")
+                                      .arg(status.text(), localeNumber(others)));
     }
 }
 
