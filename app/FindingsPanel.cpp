@@ -2,7 +2,12 @@
 
 #include "textinput/Utf8Text.h"
 
+#include "app/LocaleNumbers.h"
+
+#include <QAction>
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QStyle>
@@ -21,14 +26,12 @@ QString withCapital(QString text) {
     return text;
 }
 
-// Enough rows to read the usual few findings at once; more scroll.
-constexpr int rowsShown = 6;
-
 } // namespace
 
 QString findingSentence(const Finding& finding) {
-    QString sentence = withCapital(toQString(findingText(finding))) + QStringLiteral(": ") +
-                       toQString(findingOutcome(finding.kind)) + QLatin1Char('.');
+    QString sentence = withCapital(toQString(findingText(finding, numberFormatOf()))) +
+                       QStringLiteral(": ") + toQString(findingOutcome(finding.kind)) +
+                       QLatin1Char('.');
     const QString hint = toQString(findingHint(finding));
     if (!hint.isEmpty()) {
         sentence += QLatin1Char(' ') + withCapital(hint) +
@@ -52,14 +55,23 @@ FindingsPanel::FindingsPanel(QWidget* parent)
     m_findings->setResizeMode(QListView::Adjust);
     m_findings->setUniformItemSizes(false);
     m_findings->setSelectionMode(QAbstractItemView::NoSelection);
-    m_findings->setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches it, so that the arrow and page keys scroll what the mouse would.
+    m_findings->setFocusPolicy(Qt::StrongFocus);
     m_findings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_findings->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_findings->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     const int icon = m_findings->style()->pixelMetric(QStyle::PM_SmallIconSize);
     m_findings->setIconSize({icon, icon});
-    m_findings->installEventFilter(this);
+    // The rows wrap to the viewport, which narrows when the scroll bar shows.
+    m_findings->viewport()->installEventFilter(this);
     m_findings->hide();
+
+    // The list's own Copy takes only the current row; the findings go whole.
+    auto* copy = new QAction(tr("&Copy Findings"), m_findings);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &FindingsPanel::copyFindings);
+    m_findings->addAction(copy);
+    m_findings->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -81,25 +93,68 @@ void FindingsPanel::showReport(const QString& source, const TimingReport& report
         item->setFlags(Qt::ItemIsEnabled);
     }
     m_findings->setVisible(!m_sentences.isEmpty());
-    fitFindings();
     updateSummary();
 }
 
+QWidget* FindingsPanel::findingsView() const {
+    return m_findings;
+}
+
+void FindingsPanel::setRoom(int height) {
+    if (height != m_room) {
+        m_room = height;
+        fitFindings();
+    }
+}
+
 bool FindingsPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_findings && event->type() == QEvent::Resize) {
+    if (watched == m_findings->viewport() && event->type() == QEvent::Resize) {
         fitFindings();
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// As tall as the findings once wrapped, up to a few lines; more scroll.
-void FindingsPanel::fitFindings() {
-    const int most = m_findings->fontMetrics().lineSpacing() * rowsShown;
-    int height = 0;
-    for (int row = 0; row < m_findings->count() && height < most; ++row) {
-        height += m_findings->visualItemRect(m_findings->item(row)).height();
+int FindingsPanel::summaryHeight() const {
+    if (m_summary->isHidden()) {
+        return 0;
     }
-    m_findings->setFixedHeight(std::min(height, most) + 2 * m_findings->frameWidth());
+    // Before the first layout the label has no width to wrap to yet.
+    const int width = m_summary->width();
+    return m_summary->heightForWidth(width > 0 ? width : -1) + layout()->spacing();
+}
+
+// As tall as the whole rows that fit in the room; the rest scroll. A row cut
+// in half would read as the end of the list.
+void FindingsPanel::fitFindings() {
+    if (m_findings->count() == 0) {
+        return;
+    }
+    const int frame = 2 * m_findings->frameWidth();
+    const int most = std::max(m_findings->fontMetrics().height(), m_room - summaryHeight() - frame);
+    int height = 0;
+    for (int row = 0; row < m_findings->count(); ++row) {
+        const int rowHeight = m_findings->visualItemRect(m_findings->item(row)).height();
+        if (height + rowHeight > most) {
+            // One row at least, even where the room is too small for it.
+            height = row == 0 ? most : height;
+            break;
+        }
+        height += rowHeight;
+    }
+    m_findings->setFixedHeight(height + frame);
+}
+
+QSize FindingsPanel::minimumSizeHint() const {
+    QSize size = QWidget::minimumSizeHint();
+    if (!m_findings->isHidden()) {
+        size.setHeight(summaryHeight() + m_findings->fontMetrics().height() +
+                       2 * m_findings->frameWidth());
+    }
+    return size;
+}
+
+void FindingsPanel::copyFindings() const {
+    QGuiApplication::clipboard()->setText(m_sentences.join(QLatin1Char('\n')));
 }
 
 QString FindingsPanel::summary() const {
@@ -121,7 +176,8 @@ void FindingsPanel::updateSummary() {
         return;
     }
     m_summary->setText(m_source + QStringLiteral(" \u00B7 ") +
-                       toQString(summaryText(m_timing, m_rateIndex)));
+                       toQString(summaryText(m_timing, m_rateIndex, numberFormatOf())));
+    fitFindings(); // the summary may now take another number of lines
 }
 
 } // namespace mouthkey

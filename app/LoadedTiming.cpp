@@ -1,5 +1,6 @@
 #include "app/LoadedTiming.h"
 
+#include "app/LocaleNumbers.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 #include "textinput/Utf8Text.h"
@@ -22,8 +23,8 @@ ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTimi
 
     QString text =
         QStringLiteral("Copied %1 %2 from %3 %4")
-            .arg(keyframes)
-            .arg(keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
+            .arg(localeNumber(static_cast<std::uint64_t>(keyframes)),
+                 keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
                  loaded->source, choices);
     const TimingReport& report = loaded->report;
     QStringList found;
@@ -37,13 +38,15 @@ ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTimi
         }
     }
     if (const std::uint64_t unknown = report.unknownNameLines()) {
-        found.prepend(unknown == 1 ? QStringLiteral("1 line has an unknown name")
-                                   : QStringLiteral("%1 lines have unknown names").arg(unknown));
+        found.prepend(
+            unknown == 1
+                ? QStringLiteral("1 line has an unknown name")
+                : QStringLiteral("%1 lines have unknown names").arg(localeNumber(unknown)));
     }
     if (others > 0) {
         found << QStringLiteral("%1 %2 to check")
-                     .arg(others)
-                     .arg(found.isEmpty() ? (others == 1 ? QStringLiteral("finding")
+                     .arg(localeNumber(static_cast<std::uint64_t>(others)),
+                          found.isEmpty() ? (others == 1 ? QStringLiteral("finding")
                                                          : QStringLiteral("findings"))
                                           : (others == 1 ? QStringLiteral("more finding")
                                                          : QStringLiteral("more findings")));

@@ -2,7 +2,9 @@
 
 #include "app/DroppedFile.h"
 #include "app/ElidedLabel.h"
+#include "app/FindingsPanel.h"
 #include "app/ImageView.h"
+#include "app/LocaleNumbers.h"
 #include "app/StatusMessage.h"
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
@@ -10,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFormLayout>
@@ -42,6 +45,15 @@ QPushButton* buttonFor(QAction* action, QWidget* parent) {
     QObject::connect(action, &QAction::changed, button, follow);
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
     return button;
+}
+
+// What a desktop launcher passes: a path, or a URL when it has one.
+QUrl fileUrlOf(const QString& argument) {
+    const QUrl url(argument);
+    if (url.isLocalFile() || (url.scheme().size() > 1 && argument.contains(u"://"))) {
+        return url; // a remote one is refused when opened, as a dropped one would be
+    }
+    return QUrl::fromLocalFile(QDir::cleanPath(QDir::current().absoluteFilePath(argument)));
 }
 
 } // namespace
@@ -175,7 +187,9 @@ void MainWindow::buildForm() {
     setTabOrder(openButton, pset);
     setTabOrder(pset, frames);
     setTabOrder(frames, convertButton);
-    setTabOrder(convertButton, overview->preview());
+    // The findings come between, where they are shown; Tab passes them by while they are hidden.
+    setTabOrder(convertButton, overview->findings()->findingsView());
+    setTabOrder(overview->findings()->findingsView(), overview->preview());
 
     m_controller->setFrames(frames);
     m_controller->setFpstext(fpstext);
@@ -195,7 +209,26 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QCo
     connect(m_controller, &ViewController::timingLoaded, overview, [this, overview] {
         overview->showTiming(*m_controller->loaded(), m_controller->newdat());
     });
+    // Only a load changes the title: after a cancelled or failed Open, the
+    // earlier file is still the one Convert uses.
+    connect(m_controller, &ViewController::timingLoaded, this, [this] {
+        setWindowTitle(tr("%1 \u2014 Mouthkey").arg(m_controller->loaded()->source));
+    });
     return overview;
+}
+
+void MainWindow::openFromCommandLine(const QStringList& files) {
+    if (files.isEmpty()) {
+        return;
+    }
+    m_controller->openFile(fileUrlOf(files.front()));
+    if (const auto others = files.size() - 1; others > 0) {
+        StatusMessage& status = StatusMessage::of(*statusBar());
+        status.show(status.kind(),
+                    others == 1 ? tr("%1; the other file given was not opened").arg(status.text())
+                                : tr("%1; the other %2 files given were not opened")
+                                      .arg(status.text(), localeNumber(others)));
+    }
 }
 
 void MainWindow::buildMenu() {

@@ -1,6 +1,6 @@
 #include "app/StatusMessage.h"
 
-#include "app/ElidedLabel.h"
+#include "app/WrappingLabel.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -22,7 +22,7 @@ QColor failureColour(const QPalette& palette) {
 } // namespace
 
 StatusMessage::StatusMessage(QWidget* parent)
-    : QWidget(parent), m_icon(new QLabel(this)), m_label(new ElidedLabel(Qt::ElideRight, this)),
+    : QWidget(parent), m_icon(new QLabel(this)), m_label(new WrappingLabel(this)),
       m_button(new QToolButton(this)) {
     setObjectName(QStringLiteral("statusMessage"));
     setAccessibleName(tr("Status"));
@@ -33,9 +33,9 @@ StatusMessage::StatusMessage(QWidget* parent)
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_icon);
+    layout->addWidget(m_icon, 0, Qt::AlignTop);
     layout->addWidget(m_label, 1);
-    layout->addWidget(m_button);
+    layout->addWidget(m_button, 0, Qt::AlignTop);
     refresh();
 }
 
@@ -91,7 +91,6 @@ void StatusMessage::refresh() {
     }
     m_label->setPalette(palette);
     m_label->setText(shownText());
-    m_label->setToolTip(ElidedLabel::wrappingToolTip(shownText()));
 
     if (icon == QStyle::SP_CustomBase) {
         m_icon->clear();

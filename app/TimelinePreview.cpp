@@ -1,5 +1,6 @@
 #include "app/TimelinePreview.h"
 
+#include "app/LocaleNumbers.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/Utf8Text.h"
 
@@ -44,7 +45,8 @@ TimelinePreview::TimelinePreview(QWidget* parent) : QWidget(parent) {
 }
 
 QSize TimelinePreview::sizeHint() const {
-    return {480, 150};
+    // Tall enough, in a window at its first size, to read a take beside a few findings.
+    return {480, 240};
 }
 
 QSize TimelinePreview::minimumSizeHint() const {
@@ -71,13 +73,15 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
     m_cursorKeyframe.reset();
     QString description = tr("No keyframes");
     if (!m_track.empty()) {
-        description = (m_track.size() == 1 ? tr("1 keyframe, at frame %1").arg(m_track.firstFrame())
-                                           : tr("%1 keyframes, frames %2 to %3")
-                                                 .arg(m_track.size())
-                                                 .arg(m_track.firstFrame())
-                                                 .arg(m_track.lastFrame()));
+        description =
+            (m_track.size() == 1
+                 ? tr("1 keyframe, at frame %1").arg(localeNumber(m_track.firstFrame()))
+                 : tr("%1 keyframes, frames %2 to %3")
+                       .arg(localeNumber(m_track.size()), localeNumber(m_track.firstFrame()),
+                            localeNumber(m_track.lastFrame())));
         if (m_track.withoutPosition() > 0) {
-            description += tr("; %1 without a position").arg(m_track.withoutPosition());
+            description +=
+                tr("; %1 without a position").arg(localeNumber(m_track.withoutPosition()));
         }
     }
     setAccessibleDescription(description);
@@ -166,8 +170,8 @@ std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
 
 QString TimelinePreview::describe(std::size_t index) const {
     const KeyframeTrack::Keyframe k = m_track.at(index);
-    const QString time = toQString(frameTimeText(k.frame, m_rateIndex));
-    QString text = tr("Frame %1").arg(k.frame);
+    const QString time = toQString(frameTimeText(k.frame, m_rateIndex, numberFormatOf()));
+    QString text = tr("Frame %1").arg(localeNumber(k.frame));
     if (!time.isEmpty()) {
         text += QStringLiteral(" (%1)").arg(time);
     }
@@ -322,8 +326,9 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(markColor, 2));
         painter.drawLines(m_marks);
         const std::uint64_t marked = m_track.withoutPosition();
-        const QString legend = marked == 1 ? tr("1 keyframe without a position")
-                                           : tr("%1 keyframes without a position").arg(marked);
+        const QString legend =
+            marked == 1 ? tr("1 keyframe without a position")
+                        : tr("%1 keyframes without a position").arg(localeNumber(marked));
         painter.drawText(QRectF(plot.left(), 2, plot.width(), fontMetrics().height()),
                          Qt::AlignRight | Qt::AlignVCenter, legend);
     }

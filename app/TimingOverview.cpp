@@ -5,7 +5,10 @@
 #include "app/TimelinePreview.h"
 #include "conversion/KeyframeTrack.h"
 
+#include <QResizeEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mouthkey {
 
@@ -30,6 +33,14 @@ void TimingOverview::setSetIndex(int setIndex) {
 void TimingOverview::setRateIndex(int rateIndex) {
     m_findings->setRateIndex(rateIndex);
     m_preview->setRateIndex(rateIndex);
+}
+
+// The findings grow with the window up to half its height, and leave the
+// preview at least the room it needs.
+void TimingOverview::resizeEvent(QResizeEvent* event) {
+    const int forPreview = m_preview->minimumSizeHint().height() + layout()->spacing();
+    m_findings->setRoom(std::min(window()->height() / 2, event->size().height() - forPreview));
+    QWidget::resizeEvent(event);
 }
 
 } // namespace mouthkey

@@ -122,7 +122,14 @@ void ViewController::Opendat() {
         label.setText(noFile);
         label.setToolTip({});
         picture.setImageNamed(QStringLiteral("rest"));
-        StatusMessage::of(*m_statusline).clear();
+        // The label says "None", but Convert still has the text: say which.
+        if (m_loaded) {
+            showStatus(StatusMessage::Kind::Done,
+                       tr("Open cancelled: %1 is still loaded, and Convert uses it")
+                           .arg(m_loaded->source));
+        } else {
+            StatusMessage::of(*m_statusline).clear();
+        }
         return;
     case FileChoice::Outcome::Other:
         writeLine("An open panel will never return anything other than OK or cancel");

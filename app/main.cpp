@@ -4,6 +4,7 @@
 #include "app/QueuedOutput.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include <csignal>
 #include <cstdio>
@@ -23,8 +24,20 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(mouthkey::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(true);
 
+    // QApplication has taken its own options already; what is left are files.
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A timing file to open, as a path or file:// URL."),
+                                 QStringLiteral("[file]"));
+    parser.process(app);
+
     mouthkey::MainWindow window(std::make_unique<mouthkey::DialogFileChooser>(),
                                 std::make_unique<mouthkey::QueuedOutput>(fileno(stdout)));
     window.show();
+    // Once the window is up, so that a large file never keeps it from showing.
+    QMetaObject::invokeMethod(
+        &window,
+        [&window, files = parser.positionalArguments()] { window.openFromCommandLine(files); },
+        Qt::QueuedConnection);
     return QApplication::exec();
 }

@@ -15,17 +15,12 @@ trap 'kill $xserver 2>/dev/null; rm -rf "$runtime"' EXIT
 for _ in $(seq 50); do [ -s "$runtime/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$runtime/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime"
 
-# shoot SAMPLE OUT.png X,Y: open, convert, hover over the preview at X,Y, grab.
+# shoot SAMPLE OUT.png X,Y: open SAMPLE from the command line, convert, hover
+# over the preview at X,Y, grab. The window keeps the size it opens at.
 shoot() {
-    "$app" >/dev/null &
-    local pid=$! win dialog
-    win="$(xdotool search --sync --onlyvisible --name '^Mouthkey$' | head -1)"
-    xdotool windowsize --sync "$win" 760 540
-    sleep 0.5
-    xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+o
-    dialog="$(xdotool search --sync --onlyvisible --name '^Choose .dat File$' | head -1)"
-    xdotool windowfocus --sync "$dialog" type --delay 5 "$1"
-    xdotool key Return
+    "$app" "$1" >/dev/null &
+    local pid=$! win
+    win="$(xdotool search --sync --onlyvisible --pid "$pid" --name 'Mouthkey$' | head -1)"
     sleep 1.5
     xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+Return
     sleep 1
@@ -36,6 +31,6 @@ shoot() {
     wait "$pid"
 }
 
-shoot "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot.png" 452,430
-shoot "$root/samples/hand-edited-take.dat" "$root/docs/screenshot-findings.png" 153,440
+shoot "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot.png" 300,300
+shoot "$root/samples/hand-edited-take.dat" "$root/docs/screenshot-findings.png" 70,330
 echo "saved docs/screenshot.png and docs/screenshot-findings.png"

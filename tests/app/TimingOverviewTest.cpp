@@ -4,7 +4,15 @@
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
+
+#include <iterator>
 
 using namespace mouthkey;
 using namespace mouthkey::testing;
@@ -25,6 +33,9 @@ class TimingOverviewTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Times and counts below are written as in the United States.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
     void beforeAnyFileThePanelInvitesAnOpen() {
         AppUnderTest app;
         QVERIFY(panelOf(app).sentences().isEmpty());
@@ -79,6 +90,102 @@ private slots:
         QCOMPARE(app.status(), status);
         // Findings make the message a warning, for a status line that can show one.
         QCOMPARE(convertStatus(0, app.vc().loaded(), 0, 0).warning, !sentences.isEmpty());
+    }
+
+    void numbersFollowTheLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("count"); // 1001
+        QTest::addColumn<QString>("time");  // of frame 1001 at 24 fps
+        QTest::newRow("United States")
+            << QLocale(QLocale::English, QLocale::UnitedStates) << "1,001"
+            << "0:41.7";
+        QTest::newRow("Germany") << QLocale(QLocale::German, QLocale::Germany) << "1.001"
+                                 << "0:41,7";
+        QTest::newRow("C, which leaves out the group separator") << QLocale::c() << "1001"
+                                                                 << "0:41.7";
+    }
+
+    // The window writes every count, frame and line number one way, its locale's.
+    void numbersFollowTheLocale() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, count);
+        QFETCH(QString, time);
+        const QLocale before;
+        QLocale::setDefault(locale);
+        const auto back = qScopeGuard([&before] { QLocale::setDefault(before); });
+        QByteArray file("h\n");
+        for (int frame = 1; frame <= 1001; ++frame) {
+            file += QByteArray::number(frame) + " zz\n";
+        }
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", file));
+        app.vc().go();
+
+        const TimelinePreview& preview = previewOf(app);
+        const QString said[] = {panelOf(app).summary(), panelOf(app).sentences().value(0),
+                                app.status(), preview.accessibleDescription(),
+                                preview.describeAt(preview.xOfFrame(1001))};
+        const QString expected[] = {
+            QStringLiteral("%1 keyframes \u00B7 frames 1\u2013%1 \u00B7 %2 at").arg(count, time),
+            QStringLiteral("on %1 lines (2, 3, 4, \u2026)").arg(count),
+            QStringLiteral(
+                "Copied %1 keyframes from take.dat (Preston Blair, 24 fps); %1 lines have "
+                "unknown names")
+                .arg(count),
+            QStringLiteral("%1 keyframes, frames 1 to %1; %1 without a position").arg(count),
+            QStringLiteral("Frame %1 (%2) \u00B7 unknown name 'zz'").arg(count, time)};
+        for (std::size_t i = 0; i < std::size(said); ++i) {
+            QVERIFY2(said[i].contains(expected[i]), qPrintable(said[i]));
+        }
+    }
+
+    // As many whole findings as fit in up to half the window, whatever its
+    // size; Tab reaches them, the keys scroll them, and Ctrl+C copies them all.
+    void theFindingsGrowInWholeRowsAndTakeTheKeyboard() {
+        QByteArray file("h\n");
+        for (const char* name : {"aa", "bb", "cc", "dd", "ee", "ff", "gg", "hh", "ii", "jj"}) {
+            file += QByteArray("1 ") + name + "\n";
+        }
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
+        app.openPath(app.writeFile("take.dat", file));
+        auto* list = qobject_cast<QListWidget*>(panelOf(app).findingsView());
+        QVERIFY(list && list->count() >= 6);
+        // The rows that show whole, or -1 when the last of them shows cut.
+        const auto wholeRows = [list] {
+            int rows = 0;
+            for (int height = 0; height < list->viewport()->height() && rows < list->count();
+                 ++rows) {
+                height += list->visualItemRect(list->item(rows)).height();
+                if (height > list->viewport()->height()) {
+                    return -1;
+                }
+            }
+            return rows;
+        };
+        for (const QSize size : {QSize(1900, 1000), QSize(521, 420)}) {
+            app.window->resize(size);
+            QTRY_VERIFY2(wholeRows() > 0, "a row is cut");
+            QVERIFY(panelOf(app).height() <= size.height() / 2);
+            QCOMPARE(wholeRows() == list->count(), size.height() == 1000);
+        }
+
+        auto* convert = app.window->findChild<QPushButton*>("convertButton");
+        convert->setFocus();
+        QTest::keyClick(convert, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), list);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 panelOf(app).sentences().join(QLatin1Char('\n')));
+        QTest::keyClick(list, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &previewOf(app));
     }
 
     // The preview follows the pop-ups from the track it holds: no conversion

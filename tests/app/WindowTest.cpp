@@ -2,6 +2,7 @@
 
 #include "app/BusyCursor.h"
 #include "app/TimelinePreview.h"
+#include "app/WrappingLabel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -69,6 +70,9 @@ private slots:
         app.window->findChild<QPushButton*>("openButton")->click();
         QCOMPARE(app.chooser->asked, 1);
         QCOMPARE(app.takeOutput(), std::string("user cancelled\n"));
+        QCOMPARE(app.statusMessage().shownText(),
+                 QStringLiteral("Open a timing file (Ctrl+O) or drop one here."));
+        QCOMPARE(app.window->windowTitle(), QStringLiteral("Mouthkey"));
         app.window->findChild<QPushButton*>("convertButton")->click();
         QCOMPARE(app.picture(), QStringLiteral("happy"));
     }
@@ -79,7 +83,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
         auto* open = app.window->findChild<QPushButton*>("openButton");
         open->setFocus();
-        // The preview comes last, for its keys; the findings list is read, not visited.
+        // The preview comes last, for its keys; the findings list, hidden here
+        // with no file loaded, is passed by.
         const QList<QWidget*> order = {app.vc().pset(), app.vc().frames(),
                                        app.window->findChild<QPushButton*>("convertButton"),
                                        app.window->findChild<TimelinePreview*>(), open};
@@ -207,6 +212,7 @@ private slots:
         QVERIFY(text->palette().color(QPalette::WindowText) != normal);
         QCOMPARE(app.label(), QStringLiteral("good.dat"));
         QCOMPARE(app.picture(), QStringLiteral("smile"));
+        QCOMPARE(app.window->windowTitle(), QStringLiteral("good.dat \u2014 Mouthkey"));
 
         app.vc().go();
         passOverMenus();
@@ -214,9 +220,24 @@ private slots:
                  QStringLiteral("Copied 1 keyframe from good.dat (Preston Blair, 24 fps)"));
 
         app.cancelOpen();
-        QCOMPARE(status.text(), QString());
+        passOverMenus();
         QCOMPARE(status.shownText(),
-                 QStringLiteral("Open a timing file (Ctrl+O) or drop one here."));
+                 QStringLiteral("Open cancelled: good.dat is still loaded, and Convert uses it"));
+        QCOMPARE(status.kind(), StatusMessage::Kind::Done);
+
+        // However long, the whole message shows at the window's first size,
+        // a long file name broken where it must be.
+        const auto* wrapping = qobject_cast<const WrappingLabel*>(text);
+        QVERIFY(wrapping);
+        status.show(StatusMessage::Kind::Notice,
+                    QStringLiteral("Copied 160 keyframes from %1.dat (Preston Blair, 24 fps); 11 "
+                                   "lines have unknown names; 1 more finding to check")
+                        .arg(QString(120, u'x')));
+        const int needed = wrapping->textHeightAt(wrapping->width());
+        QVERIFY(needed >= 3 * wrapping->fontMetrics().height());
+        QTRY_VERIFY(wrapping->height() >= needed);
+        QVERIFY(wrapping->mapTo(app.window.get(), wrapping->rect().bottomLeft()).y() <
+                app.window->height());
     }
 
     void aboutShowsTheVersion() {

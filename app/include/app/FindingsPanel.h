@@ -25,6 +25,15 @@ public:
 
     QString summary() const;
     QStringList sentences() const { return m_sentences; }
+    // The list of findings, for the window's Tab order.
+    QWidget* findingsView() const;
+
+    // The most height the panel may take. The list shows as many whole rows
+    // as fit in it, and scrolls to the rest.
+    void setRoom(int height);
+
+    // What the window may shrink to: one row of findings, however many there are.
+    QSize minimumSizeHint() const override;
 
 public slots:
     // The summary's duration follows the chosen rate.
@@ -36,6 +45,8 @@ protected:
 private:
     void updateSummary();
     void fitFindings();
+    void copyFindings() const;
+    int summaryHeight() const;
 
     QLabel* m_summary;
     QListWidget* m_findings;
@@ -43,6 +54,7 @@ private:
     TimingSummary m_timing;
     bool m_loaded = false;
     int m_rateIndex = 0;
+    int m_room = QWIDGETSIZE_MAX;
     QStringList m_sentences;
 };
 

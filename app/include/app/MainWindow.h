@@ -29,6 +29,11 @@ public:
 
     ViewController& controller() const { return *m_controller; }
 
+    // Opens the first of the files named on the command line, as a confirmed
+    // Open of it would, and says so when there were others. Each is a path,
+    // relative to the working folder, or a file:// URL.
+    void openFromCommandLine(const QStringList& files);
+
     // One action per command, shared by the menu and the window's buttons.
     QAction* openAction() const { return m_open; }
     QAction* reloadAction() const { return m_reload; }

@@ -9,7 +9,7 @@ class QToolButton;
 
 namespace mouthkey {
 
-class ElidedLabel;
+class WrappingLabel;
 
 // The outcome of the user's last action, kept in the status bar until the
 // next one replaces it: menus and tool tips passing over never erase it.
@@ -45,7 +45,7 @@ private:
     void refresh();
 
     QLabel* m_icon;
-    ElidedLabel* m_label;
+    WrappingLabel* m_label;
     QToolButton* m_button;
     QString m_text;
     QString m_hint;

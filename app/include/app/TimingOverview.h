@@ -27,6 +27,9 @@ public slots:
     void setSetIndex(int setIndex);
     void setRateIndex(int rateIndex);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     FindingsPanel* m_findings;
     TimelinePreview* m_preview;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -106,10 +107,10 @@ private:
         return true;
     }
 
-    // Waits for the main window of the process with that id.
+    // Waits for the main window of the process with that id, whatever file it names.
     QString waitForWindowOf(const QProcess& process) {
         return xdotool({"search", "--sync", "--onlyvisible", "--pid",
-                        QString::number(process.processId()), "--name", "^Mouthkey$"})
+                        QString::number(process.processId()), "--name", "Mouthkey$"})
             .value_or(QString())
             .section(QLatin1Char('\n'), 0, 0);
     }
@@ -240,6 +241,33 @@ private slots:
         const QByteArray errors = m_app.readAllStandardError();
         QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
                  errors.constData());
+    }
+
+    // As a launcher starts it, with Qt's own options and files after them, in
+    // the files' folder: the first file opens as a confirmed Open would.
+    void opensTheFileNamedOnTheCommandLine() {
+        const QString sample = samplePath("hello-world-24fps.dat");
+        const QByteArray expected =
+            readFile(QDir(MOUTHKEY_EXPECTED_DIR).filePath("hello-world-24fps.expected"));
+
+        m_app.setProcessEnvironment(m_env);
+        m_app.setWorkingDirectory(QFileInfo(sample).absolutePath());
+        m_app.start(QStringLiteral(MOUTHKEY_APP),
+                    {"-platform", "xcb", QFileInfo(sample).fileName(),
+                     QUrl::fromLocalFile(samplePath("every-phoneme.dat")).toString()});
+        QVERIFY(m_app.waitForStarted(stepTimeoutMs));
+        const QString window = waitForWindowOf(m_app);
+        QVERIFY2(!window.isEmpty(), "the Mouthkey window did not appear");
+
+        const QByteArray urlLine = QUrl::fromLocalFile(sample).toEncoded() + '\n';
+        QByteArray output;
+        QVERIFY2(waitForOutputEnding(output, urlLine), output.constData());
+        QCOMPARE(output, urlLine);
+        QVERIFY(focusAndPress(window, "ctrl+Return"));
+        QVERIFY2(waitForOutputEnding(output, "End of Keyframe Data\n"), output.constData());
+        QCOMPARE(output, urlLine + '\n' + expected + '\n');
+        QCOMPARE(waitForPaste([&](const QByteArray& text) { return text == expected; }), expected);
+        quitNormally(window, m_app);
     }
 
     // As `mouthkey | head -c 20`: the reader takes 20 bytes and goes away.

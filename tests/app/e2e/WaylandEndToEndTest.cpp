@@ -270,8 +270,10 @@ private slots:
         QVERIFY2(waitForOutputEnding(urlLine), m_appOutput.constData());
         QCOMPARE(m_appOutput, urlLine);
 
-        // Convert: Ctrl+Return, then read what a paste would get.
-        QVERIFY(pressOn(QStringLiteral("Mouthkey"), "ctrl+Return"));
+        // Convert: Ctrl+Return, then read what a paste would get. The title
+        // now names the file.
+        const QString loaded = QFileInfo(sample).fileName() + QStringLiteral(" \u2014 Mouthkey");
+        QVERIFY(pressOn(loaded, "ctrl+Return"));
         QVERIFY2(waitForOutputEnding("End of Keyframe Data\n"), m_appOutput.constData());
         QCOMPARE(m_appOutput, urlLine + '\n' + expected + '\n');
 
@@ -302,7 +304,7 @@ private slots:
                  "the application did not log serving wl-paste");
 
         // Quit: Ctrl+Q ends the program normally.
-        QVERIFY(pressOn(QStringLiteral("Mouthkey"), "ctrl+q"));
+        QVERIFY(pressOn(loaded, "ctrl+q"));
         if (!m_app.waitForFinished(stepTimeoutMs)) {
             pump(0);
             QFAIL(qPrintable(QStringLiteral("Ctrl+Q did not end the application; it logged:\n") +
