@@ -80,12 +80,19 @@ FindingsPanel::FindingsPanel(QWidget* parent)
     updateSummary();
 }
 
-void FindingsPanel::showReport(const QString& source, const TimingReport& report) {
+void FindingsPanel::showReport(const QString& source, const TimingReport& report,
+                               const QString& notice) {
     m_loaded = true;
     m_source = source;
     m_timing = report.summary;
     m_sentences.clear();
     m_findings->clear();
+    if (!notice.isEmpty()) {
+        m_sentences << withCapital(notice) + QLatin1Char('.');
+        auto* item = new QListWidgetItem(style()->standardIcon(QStyle::SP_MessageBoxInformation),
+                                         m_sentences.back(), m_findings);
+        item->setFlags(Qt::ItemIsEnabled);
+    }
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const Finding& f : report.findings) {
         m_sentences << findingSentence(f);

@@ -32,6 +32,10 @@ ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTimi
     for (const Finding& f : report.findings) {
         if (f.kind == Finding::Kind::NoKeyframes) {
             found << QStringLiteral("the file has no keyframes");
+        } else if (f.kind == Finding::Kind::EmptyFile) {
+            found << QStringLiteral("the file is empty");
+        } else if (f.kind == Finding::Kind::KeyframeDocument) {
+            found << QStringLiteral("the file is a keyframe document, not a timing file");
         } else if (f.kind != Finding::Kind::UnknownPhoneme &&
                    f.kind != Finding::Kind::OtherUnknownPhonemes) {
             ++others;

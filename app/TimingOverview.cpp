@@ -22,7 +22,7 @@ TimingOverview::TimingOverview(QWidget* parent)
 }
 
 void TimingOverview::showTiming(const LoadedTiming& loaded, std::string_view text) {
-    m_findings->showReport(loaded.source, loaded.report);
+    m_findings->showReport(loaded.source, loaded.report, loaded.notice);
     m_preview->setTrack(KeyframeTrack::fromText(text));
 }
 

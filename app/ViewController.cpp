@@ -165,13 +165,17 @@ void ViewController::openFile(const QUrl& url) {
 
     // Only now, with the text safely in hand, does the window claim the new file.
     m_newdat = std::move(decoded.text);
-    m_loaded = LoadedTiming{info.fileName(), checkTimingText(m_newdat)};
+    m_loaded = LoadedTiming{info.fileName(), checkTimingText(m_newdat),
+                            encodingGuessNotice(decoded.guess)};
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
     label.setToolTip(
         ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
-    showStatus(StatusMessage::Kind::Done, QStringLiteral("Loaded %1").arg(info.fileName()));
+    showStatus(StatusMessage::Kind::Done,
+               m_loaded->notice.isEmpty()
+                   ? QStringLiteral("Loaded %1").arg(info.fileName())
+                   : QStringLiteral("Loaded %1; %2").arg(info.fileName(), m_loaded->notice));
 
     m_loadedUrl = url;
     m_loadedPath = info.absoluteFilePath();

@@ -21,7 +21,8 @@ class FindingsPanel : public QWidget {
 public:
     explicit FindingsPanel(QWidget* parent = nullptr);
 
-    void showReport(const QString& source, const TimingReport& report);
+    // A notice, if any, says how the text was read; it heads the list.
+    void showReport(const QString& source, const TimingReport& report, const QString& notice = {});
 
     QString summary() const;
     QStringList sentences() const { return m_sentences; }

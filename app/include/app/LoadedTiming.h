@@ -13,6 +13,7 @@ namespace mouthkey {
 struct LoadedTiming {
     QString source; // the file's name
     TimingReport report;
+    QString notice; // how the text was read, where that was a guess; else empty
 };
 
 // A status message and whether it warns.
