@@ -1,9 +1,12 @@
 #include "cli/DocumentOutput.h"
 
+#include "cli/StandardStreams.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace mouthkey {
@@ -45,8 +48,13 @@ void DocumentOutput::write(std::string_view chunk) {
     const char* data = chunk.data();
     auto left = static_cast<qint64>(chunk.size());
     while (left > 0) {
+        errno = 0;
         const qint64 written = m_device->write(data, left);
         if (written <= 0) {
+            if (!m_path) {
+                // Qt keeps the system's errno of the failed write call.
+                endIfReaderLeft(errno);
+            }
             fail();
             return;
         }

@@ -11,4 +11,9 @@ namespace mouthkey {
 //    report, instead of killing it with SIGPIPE.
 void guardStandardStreams();
 
+// Called with the cause of a failed write to standard output. When the
+// reader has gone (EPIPE), ends the process as SIGPIPE ends cat, without a
+// word; any other cause returns, to be reported.
+void endIfReaderLeft(int writeError);
+
 } // namespace mouthkey
