@@ -100,6 +100,41 @@ TEST_F(Batch, namesAndSkipsAFailingInputAndLeavesItsOutputAsItWas) {
         << "no temporary file may be left behind";
 }
 
+// Outputs replaced in a batch look as one call's -o leaves them: a link is
+// followed, not replaced, and a replaced file keeps its permissions.
+TEST_F(Batch, replacesOutputsAsASingleCallDoes) {
+    using P = QFileDevice::Permission;
+    const QFileDevice::Permissions kept = P::ReadOwner | P::WriteOwner | P::ReadGroup;
+    const QString real = root.filePath(QStringLiteral("real.txt"));
+    ASSERT_TRUE(writeFile(out("kept.txt"), "old\n") && writeFile(real, "old\n"));
+    ASSERT_TRUE(QFile::setPermissions(out("kept.txt"), kept) &&
+                QFile::setPermissions(real, P::ReadOwner | P::WriteOwner | P::ReadOther));
+    ASSERT_TRUE(QFile::link(real, out("linked.txt")));
+    const QString single = root.filePath(QStringLiteral("single.txt"));
+    ASSERT_EQ(runConverter({QStringLiteral("-o"), single, samplePath(hello)}).exitCode, 0);
+
+    const ConverterRun run = runConverter({QStringLiteral("-d"), outPath(),
+                                           shot(QStringLiteral("kept.dat"), readSample(hello)),
+                                           shot(QStringLiteral("linked.dat"), readSample(hello)),
+                                           shot(QStringLiteral("new.dat"), readSample(hello))});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray document = windowDocument(readSample(hello), 0, 0);
+    for (const char* name : {"kept.txt", "linked.txt", "new.txt"}) {
+        EXPECT_EQ(readFile(out(name)), document) << name;
+    }
+    // The bits of the owner, group and others; the "user" ones repeat the owner's.
+    const auto mode = [](const QString& path) {
+        return QFile::permissions(path) & ~(P::ReadUser | P::WriteUser | P::ExeUser);
+    };
+    EXPECT_EQ(mode(out("kept.txt")), kept);
+    EXPECT_EQ(QFileInfo(out("linked.txt")).symLinkTarget(), real);
+    EXPECT_EQ(mode(real), P::ReadOwner | P::WriteOwner | P::ReadOther);
+    EXPECT_EQ(mode(out("new.txt")), mode(single));
+    EXPECT_EQ(entries(outDir),
+              (QStringList{QStringLiteral("kept.txt"), QStringLiteral("linked.txt"),
+                           QStringLiteral("new.txt")}));
+}
+
 struct RefusalCase {
     const char* what;
     // Prepares the inputs in the test's folder and returns the arguments.
