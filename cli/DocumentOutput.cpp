@@ -38,7 +38,6 @@ bool isLocalDiskFileSystem(decltype(statfs::f_type) type) {
     case XFS_SUPER_MAGIC:
     case BTRFS_SUPER_MAGIC:
     case F2FS_SUPER_MAGIC:
-    case TMPFS_MAGIC:
         return true;
     default:
         return false;

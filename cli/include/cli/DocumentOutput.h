@@ -20,6 +20,7 @@ namespace mouthkey {
 // available only where that is as safe as syncing each file: a local disk's
 // file system (a network or FUSE one may not pass it on as it passes on each
 // file's sync) on a kernel that reports write errors to it (Linux 5.8 on).
+// Files in memory (tmpfs) have no disk to wait for, and sync on their own.
 class SharedSync {
 public:
     explicit SharedSync(const QString& folder);
