@@ -52,14 +52,20 @@ QString examplesText() {
         "  find shots -name '*.dat' -print0 | xargs -0 -r mouthkey-convert -d keys\n"
         "  mouthkey-convert --check shots/*.dat\n"
         "With -d, a file that fails is named and skipped; the others are still converted.\n"
-        "\nExit status:\n"
-        "  0  every document was written (with --check: every file is clean)\n"
-        "  1  a file could not be read, decoded or written, or --strict refused it; with -d\n"
-        "     the other files were still converted (with --check: the checks found "
-        "something)\n"
-        "  2  usage error, such as an unknown option, set or rate, inputs that would share an\n"
-        "     output, or an output that would replace an input (with --check: also a file\n"
-        "     that could not be read or decoded)\n\n");
+        "\nExit status, when converting (to standard output, -o or -d), with or without\n"
+        "--strict:\n"
+        "  0  every document was written\n"
+        "  1  a file could not be read, decoded or written, or --strict refused it; its\n"
+        "     output was left as it was, and with -d the others were still converted\n"
+        "     (or DIR cannot be written into, and nothing was converted)\n"
+        "  2  usage error, such as an unknown option, set or rate, inputs that would\n"
+        "     share an output, or an output that would replace an input; nothing was\n"
+        "     written\n"
+        "With --check, as for cmp:\n"
+        "  0  every file is clean\n"
+        "  1  the checks found something\n"
+        "  2  a file could not be read or decoded (the others were still checked), or\n"
+        "     usage error\n\n");
 }
 
 } // namespace
@@ -110,9 +116,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("Print no warnings about the timing file."));
     const QCommandLineOption check(
         QStringLiteral("check"),
-        QStringLiteral("Only check each INPUT: print its summary and findings to standard output "
-                       "and write no document. Exits with 0 when nothing was found, 1 when "
-                       "something was, 2 when a file could not be read."));
+        QStringLiteral("Only check each INPUT: print its summary and findings to standard output, "
+                       "each line after the file's name, and write no document."));
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "

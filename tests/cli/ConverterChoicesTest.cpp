@@ -154,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                     InfoCase{
                         "--help",
                         {"Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n",
-                         "--set", "--fps", "-o, --output", "--list", "--version", "INPUT"}},
+                         "--set", "--fps", "-o, --output", "--list", "--version", "INPUT",
+                         "xargs -0 -r ", "Exit status", "With --check, as for cmp:\n"}},
                     InfoCase{"-h", {"Usage: mouthkey-convert"}},
                     InfoCase{"--version", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}},
                     InfoCase{"-v", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}}));
