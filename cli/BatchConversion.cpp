@@ -17,6 +17,7 @@
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <sys/resource.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -82,6 +83,19 @@ private:
     QElapsedTimer m_clock;
 };
 
+// Each document that waits for the shared sync keeps its file open; they
+// may take a quarter of the files the process may open.
+int unplacedAtMost() {
+    constexpr int most = 256;
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        return static_cast<int>(std::clamp<rlim_t>(limit.rlim_cur / 4, 1, most));
+    }
+#endif
+    return most;
+}
+
 FileOutcome batchOutcome(const ConversionResult& result, const ConvertRequest& request) {
     FileOutcome outcome;
     outcome.lines = messageLines(result, request);
@@ -126,8 +140,7 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
     qsizetype staged = 0;
     std::mutex syncMutex;
     std::condition_variable toSync;
-    // Each unplaced document keeps its file open.
-    QSemaphore openFiles(256);
+    QSemaphore openFiles(unplacedAtMost());
     std::thread syncer;
     if (sharedSync.available()) {
         syncer = std::thread([&] {

@@ -103,8 +103,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the document to FILE, replacing it only once the whole document is "
                        "written; it may not be the INPUT itself. Without it, or with '-', the "
-                       "document goes to "
-                       "standard output."),
+                       "document goes to standard output."),
         QStringLiteral("FILE"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("List the phoneme sets and frame rates."));
