@@ -1,8 +1,10 @@
 #include "cli/BatchConversion.h"
 
 #include "cli/ConvertJob.h"
+#include "cli/DocumentOutput.h"
 
 #include <QElapsedTimer>
+#include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
 
@@ -10,9 +12,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <sys/resource.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -78,15 +83,27 @@ private:
     QElapsedTimer m_clock;
 };
 
-} // namespace
+// Each document that waits for the shared sync keeps its file open; they
+// may take a quarter of the files the process may open.
+int unplacedAtMost() {
+    constexpr int most = 256;
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        return static_cast<int>(std::clamp<rlim_t>(limit.rlim_cur / 4, 1, most));
+    }
+#endif
+    return most;
+}
 
-FileOutcome convertBatchFile(const ConvertRequest& request) {
-    const ConversionResult result = runConversion(request);
+FileOutcome batchOutcome(const ConversionResult& result, const ConvertRequest& request) {
     FileOutcome outcome;
     outcome.lines = messageLines(result, request);
     outcome.failed = result.error.has_value() || result.refused;
     return outcome;
 }
+
+} // namespace
 
 ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
                       const QStringList& outputs, const MessagePrinter& print) {
@@ -97,6 +114,56 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
     qsizetype finished = 0;
     std::mutex mutex;
     std::condition_variable changed;
+    const auto finish = [&](qsizetype i, const ConversionResult& result,
+                            const ConvertRequest& request) {
+        FileOutcome outcome = batchOutcome(result, request);
+        {
+            const std::lock_guard lock(mutex);
+            outcomes[static_cast<std::size_t>(i)] = std::move(outcome);
+            ++finished;
+        }
+        changed.notify_one();
+    };
+
+    // Each file's own sync waits for the disk, and one after another those
+    // waits were most of a batch's time. Where it is as safe, one sync of the
+    // file system serves many files instead: documents written while a sync
+    // runs wait, unnamed, for the next one, which takes in all that came in
+    // the meantime, and only then replace their outputs.
+    const SharedSync sharedSync(batch.outputDir);
+    struct Unplaced {
+        qsizetype index;
+        ConvertRequest request;
+        StagedConversion staged;
+    };
+    std::vector<Unplaced> unplaced;
+    qsizetype staged = 0;
+    std::mutex syncMutex;
+    std::condition_variable toSync;
+    QSemaphore openFiles(unplacedAtMost());
+    std::thread syncer;
+    if (sharedSync.available()) {
+        syncer = std::thread([&] {
+            std::unique_lock lock(syncMutex);
+            while (true) {
+                toSync.wait(lock, [&] { return !unplaced.empty() || staged == count; });
+                if (unplaced.empty()) {
+                    return;
+                }
+                std::vector<Unplaced> due = std::exchange(unplaced, {});
+                lock.unlock();
+                const auto syncError = sharedSync.sync();
+                for (Unplaced& file : due) {
+                    ConversionResult& result = file.staged.result;
+                    result.error = syncError ? syncError : file.staged.unplaced->place();
+                    file.staged.unplaced.reset();
+                    openFiles.release();
+                    finish(file.index, result, file.request);
+                }
+                lock.lock();
+            }
+        });
+    }
 
     QThreadPool pool;
     const int jobs = batch.jobs > 0 ? batch.jobs : QThread::idealThreadCount();
@@ -106,13 +173,22 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
             ConvertRequest request = choices;
             request.input = batch.inputs[i];
             request.output = outputs[i];
-            FileOutcome outcome = convertBatchFile(request);
-            {
-                const std::lock_guard lock(mutex);
-                outcomes[static_cast<std::size_t>(i)] = std::move(outcome);
-                ++finished;
+            openFiles.acquire();
+            StagedConversion conversion =
+                stageConversion(request, sharedSync.available() ? &sharedSync : nullptr);
+            const bool waits = conversion.unplaced != nullptr;
+            if (!waits) {
+                openFiles.release();
+                finish(i, conversion.result, request);
             }
-            changed.notify_one();
+            {
+                const std::lock_guard lock(syncMutex);
+                if (waits) {
+                    unplaced.push_back({i, std::move(request), std::move(conversion)});
+                }
+                ++staged;
+            }
+            toSync.notify_one();
         });
     }
 
@@ -145,6 +221,9 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
     }
     lock.unlock();
     pool.waitForDone();
+    if (syncer.joinable()) {
+        syncer.join();
+    }
     progress.clear();
     return anyFailed ? ExitCode::FileError : ExitCode::Success;
 }

@@ -1,5 +1,7 @@
 #include "cli/BatchPlan.h"
 
+#include "cli/SameFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -69,20 +71,20 @@ BatchPlan planBatch(const BatchRequest& request) {
     }
 
     // Only outputs that exist already can be inputs; the others need no look.
-    QHash<QString, qsizetype> existingOutputs;
+    QHash<FileIdentity, qsizetype> existingOutputs;
     for (qsizetype i = 0; i < plan.outputs.size(); ++i) {
-        const QFileInfo output(plan.outputs[i]);
-        if (output.exists()) {
-            existingOutputs.insert(output.canonicalFilePath(), i);
+        if (const auto output = fileIdentity(plan.outputs[i])) {
+            existingOutputs.insert(*output, i);
         }
     }
     if (existingOutputs.isEmpty()) {
         return plan;
     }
     for (const QString& input : request.inputs) {
-        const QString canonical = QFileInfo(input).canonicalFilePath();
-        const auto output = existingOutputs.constFind(canonical);
-        if (!canonical.isEmpty() && output != existingOutputs.cend()) {
+        const auto identity = fileIdentity(input);
+        const auto output =
+            identity ? existingOutputs.constFind(*identity) : existingOutputs.cend();
+        if (output != existingOutputs.cend()) {
             return refuse(ExitCode::UsageError,
                           QStringLiteral("writing '%1' for '%2' would replace the input '%3'")
                               .arg(plan.outputs[*output], request.inputs[*output], input));

@@ -49,8 +49,23 @@ QString examplesText() {
         "\nExamples:\n"
         "  mouthkey-convert --fps 25 take1.dat -o take1.txt\n"
         "  mouthkey-convert -d keys shots/*.dat\n"
-        "  find shots -name '*.dat' -print0 | xargs -0 mouthkey-convert -d keys\n"
-        "With -d, a file that fails is named and skipped; the others are still converted.\n\n");
+        "  find shots -name '*.dat' -print0 | xargs -0 -r mouthkey-convert -d keys\n"
+        "  mouthkey-convert --check shots/*.dat\n"
+        "With -d, a file that fails is named and skipped; the others are still converted.\n"
+        "\nExit status, when converting (to standard output, -o or -d), with or without\n"
+        "--strict:\n"
+        "  0  every document was written\n"
+        "  1  a file could not be read, decoded or written, or --strict refused it; its\n"
+        "     output was left as it was, and with -d the others were still converted\n"
+        "     (or DIR cannot be written into, and nothing was converted)\n"
+        "  2  usage error, such as an unknown option, set or rate, inputs that would\n"
+        "     share an output, or an output that would replace an input; nothing was\n"
+        "     written\n"
+        "With --check, as for cmp:\n"
+        "  0  every file is clean\n"
+        "  1  the checks found something\n"
+        "  2  a file could not be read or decoded (the others were still checked), or\n"
+        "     usage error\n\n");
 }
 
 } // namespace
@@ -58,7 +73,8 @@ QString examplesText() {
 QString usageLine() {
     return QStringLiteral(
         "Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
-        "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...");
+        "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...\n"
+        "       mouthkey-convert --check [--fps RATE] [INPUT...]");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -86,7 +102,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the document to FILE, replacing it only once the whole document is "
-                       "written. Without it, or with '-', the document goes to standard output."),
+                       "written; it may not be the INPUT itself. Without it, or with '-', the "
+                       "document goes to standard output."),
         QStringLiteral("FILE"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("List the phoneme sets and frame rates."));
@@ -98,8 +115,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("Print no warnings about the timing file."));
     const QCommandLineOption check(
         QStringLiteral("check"),
-        QStringLiteral("Only check the timing file: print its summary and findings to standard "
-                       "output and write no document. Exits with 0 when nothing was found."));
+        QStringLiteral("Only check each INPUT: print its summary and findings to standard output, "
+                       "each line after the file's name, and write no document."));
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
@@ -112,8 +129,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
-        QStringLiteral("The timing file; standard input when missing or '-'. With -d, one or "
-                       "more files."),
+        QStringLiteral("The timing file; standard input when missing or '-'. With -d or --check, "
+                       "one or more files."),
         QStringLiteral("[INPUT...]"));
 
     if (!parser.parse(arguments)) {
@@ -164,24 +181,39 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.batch.jobs = count;
     }
 
-    if (parser.isSet(check)) {
-        if (parser.isSet(output) || parser.isSet(outputDir)) {
-            return reject(QStringLiteral("--check writes no document, so it takes no -o or -d"));
-        }
-        result.request.checks = ConvertRequest::Checks::Only;
-    } else if (parser.isSet(strict)) {
-        result.request.checks = ConvertRequest::Checks::Strict;
-    }
-    result.request.quiet = parser.isSet(quiet);
-
     const QStringList inputs = parser.positionalArguments();
     if (parser.isSet(outputDir)) {
+        if (inputs.isEmpty()) {
+            // What xargs does without -r when it finds nothing.
+            return reject(QStringLiteral("no input files were given for -d (xargs without -r "
+                                         "runs the command once with none)"));
+        }
         if (parser.isSet(output)) {
             return reject(QStringLiteral("-o and -d cannot be used together"));
         }
-        if (inputs.isEmpty()) {
-            return reject(QStringLiteral("-d needs at least one INPUT"));
+    }
+    result.request.quiet = parser.isSet(quiet);
+    if (parser.isSet(check)) {
+        if (parser.isSet(output)) {
+            return reject(QStringLiteral("--check writes no document, so it takes no -o"));
         }
+        // -d is let through, so that a batch's command line checks the same files.
+        result.action = CommandLine::Action::Check;
+        result.request.checks = ConvertRequest::Checks::Only;
+        for (const QString& input : inputs) {
+            result.checkInputs.push_back(input == standardStream ? std::nullopt
+                                                                 : std::optional(input));
+        }
+        if (inputs.isEmpty()) {
+            result.checkInputs.push_back(std::nullopt);
+        }
+        return result;
+    }
+    if (parser.isSet(strict)) {
+        result.request.checks = ConvertRequest::Checks::Strict;
+    }
+
+    if (parser.isSet(outputDir)) {
         if (inputs.contains(standardStream)) {
             return reject(QStringLiteral("standard input ('-') has no name to write under -d; "
                                          "use -o for it"));

@@ -28,30 +28,31 @@ ConversionResult checkOnly(const QByteArray& bytes) {
 
 } // namespace
 
-ConversionResult runConversion(const ConvertRequest& request) {
+StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
     using Checks = ConvertRequest::Checks;
     // The whole input is read before the output is touched, so converting a
     // file onto itself is safe.
     const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
                                        : readStandardInput();
     if (in.error) {
-        return {in.error, {}, false};
+        return {{in.error, {}, false}, nullptr};
     }
     // A strict run must know the findings before anything is written.
     if (request.checks == Checks::Only || request.checks == Checks::Strict) {
         ConversionResult checked = checkOnly(in.bytes);
         if (checked.error || request.checks == Checks::Only) {
-            return checked;
+            return {checked, nullptr};
         }
         if (!checked.report.findings.empty()) {
             checked.refused = true;
-            return checked;
+            return {checked, nullptr};
         }
     }
 
-    DocumentOutput out(request.output);
+    auto output = std::make_unique<DocumentOutput>(request.output, sharedSync);
+    DocumentOutput& out = *output;
     if (auto error = out.open()) {
-        return {error, {}, false};
+        return {{error, {}, false}, nullptr};
     }
     // Large chunks keep the number of write calls small on big files. A small
     // file's document, a few times its size, fits a smaller buffer: clearing
@@ -82,14 +83,21 @@ ConversionResult runConversion(const ConvertRequest& request) {
         checks->wait();
     });
     if (result.error) {
-        return result;
+        return {result, nullptr};
     }
     writer.finish();
     if (checking) {
         result.report = checker.finish();
     }
     result.error = out.commit();
-    return result;
+    if (result.error || !out.awaitsPlace()) {
+        return {result, nullptr};
+    }
+    return {result, std::move(output)};
+}
+
+ConversionResult runConversion(const ConvertRequest& request) {
+    return stageConversion(request, nullptr).result;
 }
 
 QString inputName(const ConvertRequest& request) {

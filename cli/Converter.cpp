@@ -6,10 +6,12 @@
 #include "cli/CommandLine.h"
 #include "cli/ConvertJob.h"
 #include "cli/DocumentOutput.h"
+#include "cli/SameFile.h"
 #include "textinput/Utf8Text.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace mouthkey {
@@ -24,14 +26,20 @@ void printError(const QString& line) {
     std::fflush(stderr);
 }
 
-void printUsage() {
-    const QByteArray text = (usageLine() + QLatin1Char('\n') + choicesText()).toUtf8();
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
+// The problem in one line, then where to read more, rather than the whole
+// usage: the line that says what is wrong stays in sight.
+int usageError(const QString& line) {
+    printError(line);
+    const QByteArray hint = QStringLiteral("Try '%1 --help' for more information.\n")
+                                .arg(QCoreApplication::applicationName())
+                                .toUtf8();
+    std::fwrite(hint.constData(), 1, static_cast<std::size_t>(hint.size()), stderr);
+    return static_cast<int>(ExitCode::UsageError);
 }
 
-// Help, version and listings go to standard output, whose failure is an
-// error like any other write.
-int printOutput(const QString& text) {
+// Help, version, listings and check reports go to standard output, whose
+// failure is an error like any other write.
+bool printOutput(const QString& text) {
     DocumentOutput out(std::nullopt);
     const QByteArray bytes = text.toUtf8();
     auto error = out.open();
@@ -41,9 +49,57 @@ int printOutput(const QString& text) {
     }
     if (error) {
         printError(error->describe(std::nullopt));
-        return static_cast<int>(ExitCode::FileError);
     }
-    return static_cast<int>(ExitCode::Success);
+    return !error;
+}
+
+int printInformation(const QString& text) {
+    return static_cast<int>(printOutput(text) ? ExitCode::Success : ExitCode::FileError);
+}
+
+// Each input's summary and findings, each line after the input's name. A
+// file that cannot be read is named on standard error, and the rest are
+// still checked.
+int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QString>>& inputs) {
+    auto status = CheckExitCode::Clean;
+    for (const auto& input : inputs) {
+        ConvertRequest request = choices;
+        request.input = input;
+        const ConversionResult result = runConversion(request);
+        if (result.error) {
+            printError(describeFailure(*result.error, request));
+            status = CheckExitCode::Trouble;
+            continue;
+        }
+        const QString name = inputName(request);
+        QString text = name + QStringLiteral(": ") +
+                       toQString(summaryText(result.report.summary, request.rateIndex)) +
+                       QLatin1Char('\n');
+        for (const Finding& finding : result.report.findings) {
+            text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
+        }
+        if (!printOutput(text)) {
+            // Nothing more would reach the reader.
+            return static_cast<int>(CheckExitCode::Trouble);
+        }
+        if (!result.report.findings.empty()) {
+            status = std::max(status, CheckExitCode::Findings);
+        }
+    }
+    return static_cast<int>(status);
+}
+
+// -o onto the input would leave the input as its own keyframe document.
+std::optional<QString> replacedInput(const ConvertRequest& request) {
+    if (!request.input || !request.output) {
+        return std::nullopt;
+    }
+    const auto output = fileIdentity(*request.output);
+    if (output && output == fileIdentity(*request.input)) {
+        return QStringLiteral("writing '%1' would replace the input '%2'")
+            .arg(*request.output, *request.input);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -52,23 +108,23 @@ int runConverter(const QStringList& arguments) {
     const CommandLine command = parseCommandLine(arguments);
     switch (command.action) {
     case CommandLine::Action::Reject:
-        printError(command.message);
-        printUsage();
-        return static_cast<int>(ExitCode::UsageError);
+        return usageError(command.message);
     case CommandLine::Action::ShowHelp:
-        return printOutput(command.message);
+        return printInformation(command.message);
     case CommandLine::Action::ShowVersion:
-        return printOutput(QCoreApplication::applicationName() + QLatin1Char(' ') +
-                           QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+        return printInformation(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                                QCoreApplication::applicationVersion() + QLatin1Char('\n'));
     case CommandLine::Action::ListChoices:
-        return printOutput(choicesText());
+        return printInformation(choicesText());
+    case CommandLine::Action::Check:
+        return checkFiles(command.request, command.checkInputs);
     case CommandLine::Action::ConvertToFolder: {
         const BatchPlan plan = planBatch(command.batch);
         if (plan.refusal) {
-            printError(*plan.refusal);
             if (plan.refusalCode == ExitCode::UsageError) {
-                printUsage();
+                return usageError(*plan.refusal);
             }
+            printError(*plan.refusal);
             return static_cast<int>(plan.refusalCode);
         }
         return static_cast<int>(
@@ -78,20 +134,10 @@ int runConverter(const QStringList& arguments) {
         break;
     }
     const ConvertRequest& request = command.request;
-    const ConversionResult result = runConversion(request);
-    if (request.checks == ConvertRequest::Checks::Only && !result.error) {
-        const QString name = inputName(request);
-        QString text = name + QStringLiteral(": ") +
-                       toQString(summaryText(result.report.summary, request.rateIndex)) +
-                       QLatin1Char('\n');
-        for (const Finding& finding : result.report.findings) {
-            text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
-        }
-        const int printed = printOutput(text);
-        return printed != 0 || !result.report.findings.empty()
-                   ? static_cast<int>(ExitCode::FileError)
-                   : static_cast<int>(ExitCode::Success);
+    if (const auto refusal = replacedInput(request)) {
+        return usageError(*refusal);
     }
+    const ConversionResult result = runConversion(request);
     for (const QString& line : messageLines(result, request)) {
         printError(line);
     }

@@ -20,7 +20,33 @@ void guardStandardStreams() {
             ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
         }
     }
+    // Ignored rather than left to kill: a reader of an -o named pipe that
+    // goes away is an error to report. Standard output is told apart below.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void endIfReaderLeft(int writeError) {
+#ifdef Q_OS_UNIX
+    if (writeError != EPIPE) {
+        return;
+    }
+    // A reader of standard output that stops early, as head does, wants no
+    // more and no complaint. Dying of the signal itself, rather than exiting
+    // with some status, tells the shell what it hears from cat: status 141,
+    // which pipefail and PIPESTATUS see, and which no caller mistakes for a
+    // finished conversion.
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    // A mask inherited from the parent would hold the signal back.
+    ::pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
+    std::raise(SIGPIPE);
+    // Still here only if the signal could not be delivered: report it then.
+    std::signal(SIGPIPE, SIG_IGN);
+#else
+    Q_UNUSED(writeError);
 #endif
 }
 

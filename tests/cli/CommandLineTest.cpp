@@ -80,6 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"--help wins over a bad rate", {"--fps", "7", "-h"}, Action::ShowHelp},
         ParseCase{"--version", {"--version", "x.dat"}, Action::ShowVersion},
         ParseCase{"two inputs", {"a.dat", "b.dat"}, Action::Reject},
+        ParseCase{"--check takes several inputs", {"--check", "a.dat", "b.dat"}, Action::Check},
+        ParseCase{"--check with -d writes nothing", {"--check", "-d", "k", "a.dat"}, Action::Check},
+        ParseCase{"-d without inputs", {"-d", "keys"}, Action::Reject},
         ParseCase{"a rate by index", {"--fps", "1"}, Action::Reject},
         ParseCase{"a set index out of range", {"--set", "5"}, Action::Reject},
         ParseCase{"a set title with extra space", {"--set", "Full Set "}, Action::Reject}));

@@ -2,11 +2,13 @@
 // -q and --check make of it, through the real binary.
 #include "ConverterProcess.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
+#include <vector>
 
 using namespace mouthkey::test;
 
@@ -99,15 +101,71 @@ INSTANTIATE_TEST_SUITE_P(
                                                     "0:00.0 at 24 fps\n"))
                            << run.out.toStdString();
                    }},
-        ChecksCase{
-            "--check takes no -o",
-            {"--check", "-o", "out.txt"},
-            oddFile,
-            2,
-            [](const ConverterRun& run, const QByteArray&, const QString&) {
-                EXPECT_TRUE(run.err.startsWith(
-                    "mouthkey-convert: --check writes no document, so it takes no -o or -d\n"));
-            }}));
+        ChecksCase{"--check takes no -o",
+                   {"--check", "-o", "out.txt"},
+                   oddFile,
+                   2,
+                   [](const ConverterRun& run, const QByteArray&, const QString&) {
+                       EXPECT_EQ(
+                           run.err.toStdString(),
+                           std::string("mouthkey-convert: --check writes no document, so it takes "
+                                       "no -o\n") +
+                               tryHelp);
+                   }}));
+
+struct SeveralCase {
+    const char* what;
+    std::vector<const char*> files; // each one's content; nullptr: no such file
+    bool outputDir;                 // with -d, which still writes nothing
+    int exitCode;
+    friend void PrintTo(const SeveralCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class CheckSeveral : public testing::TestWithParam<SeveralCase> {};
+
+// Several files give what checking each alone gives, in their order, and one
+// status for them all.
+TEST_P(CheckSeveral, reportsEachByNameAndGoesOnPastTrouble) {
+    const auto& c = GetParam();
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    ASSERT_TRUE(dir.mkdir(QStringLiteral("keys")));
+    QStringList inputs;
+    QByteArray expectedOut;
+    QByteArray expectedErr;
+    for (const char* content : c.files) {
+        inputs << dir.filePath(QStringLiteral("take%1.dat").arg(inputs.size()));
+        if (content) {
+            ASSERT_TRUE(writeFile(inputs.last(), content));
+        }
+        const ConverterRun alone = runConverter({QStringLiteral("--check"), inputs.last()});
+        expectedOut += alone.out;
+        expectedErr += alone.err;
+    }
+    const QStringList options = c.outputDir
+                                    ? QStringList{QStringLiteral("--check"), QStringLiteral("-d"),
+                                                  dir.filePath(QStringLiteral("keys"))}
+                                    : QStringList{QStringLiteral("--check")};
+    const ConverterRun run = runConverter(options + inputs);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out.toStdString(), expectedOut.toStdString());
+    EXPECT_EQ(run.err.toStdString(), expectedErr.toStdString());
+    EXPECT_EQ(run.out.count("': "), run.out.count('\n')) << "every line is named";
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("keys"))).isEmpty());
+}
+
+const char* const clean = "h\n1 AI\n";
+const char* const latin1 = "h\n1 caf\xE9\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CheckSeveral,
+    testing::Values(SeveralCase{"all clean", {clean, clean}, false, 0},
+                    SeveralCase{"findings in one", {clean, oddFile.constData(), clean}, false, 1},
+                    SeveralCase{"one missing and one undecodable among findings",
+                                {clean, nullptr, oddFile.constData(), latin1},
+                                false,
+                                2},
+                    SeveralCase{"with -d", {oddFile.constData(), clean}, true, 1}));
 
 TEST(ContentChecks, strictLeavesAnExistingOutputAsItWas) {
     QTemporaryDir dir;

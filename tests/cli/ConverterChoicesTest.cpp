@@ -84,7 +84,7 @@ struct UsageCase {
 
 class UsageError : public testing::TestWithParam<UsageCase> {};
 
-TEST_P(UsageError, exitsWithTwoNamingTheOptionThenListsTheChoices) {
+TEST_P(UsageError, exitsWithTwoNamingTheProblemInOneLine) {
     const auto& c = GetParam();
     QStringList args{samplePath(everyPhoneme)};
     for (const char* a : c.args) {
@@ -93,8 +93,7 @@ TEST_P(UsageError, exitsWithTwoNamingTheOptionThenListsTheChoices) {
     const ConverterRun run = runConverter(args);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(run.err.left(run.err.indexOf('\n')).toStdString(), c.firstLine);
-    expectAllChoicesListed(run.err);
+    EXPECT_EQ(run.err.toStdString(), std::string(c.firstLine) + "\n" + tryHelp);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -155,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                     InfoCase{
                         "--help",
                         {"Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n",
-                         "--set", "--fps", "-o, --output", "--list", "--version", "INPUT"}},
+                         "--set", "--fps", "-o, --output", "--list", "--version", "INPUT",
+                         "xargs -0 -r ", "Exit status", "With --check, as for cmp:\n"}},
                     InfoCase{"-h", {"Usage: mouthkey-convert"}},
                     InfoCase{"--version", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}},
                     InfoCase{"-v", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}}));

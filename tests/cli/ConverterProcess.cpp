@@ -4,7 +4,12 @@
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 
+#include <QFile>
 #include <QProcess>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace mouthkey::test {
 
@@ -42,6 +47,16 @@ ConverterRun runShell(const QString& script, const QStringList& arguments) {
     process.setArguments(
         QStringList{QStringLiteral("-c"), script, QStringLiteral(MOUTHKEY_CONVERT)} + arguments);
     return run(process, {});
+}
+
+bool hardLink(const QString& target, const QString& link) {
+#ifdef Q_OS_UNIX
+    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+#else
+    Q_UNUSED(target);
+    Q_UNUSED(link);
+    return false;
+#endif
 }
 
 QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex) {

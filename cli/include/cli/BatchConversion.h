@@ -18,9 +18,6 @@ struct FileOutcome {
     bool failed = false;
 };
 
-// Converts one input of a batch to its output file. Runs on a worker thread.
-FileOutcome convertBatchFile(const ConvertRequest& request);
-
 // Prints one message line; the caller adds the program's name.
 using MessagePrinter = std::function<void(const QString& line)>;
 
@@ -28,7 +25,10 @@ using MessagePrinter = std::function<void(const QString& line)>;
 // at once, printing each file's messages in input order as soon as it and
 // every input before it are done. While standard error is a terminal and
 // there are more than a few inputs, one line counting the files done is kept
-// up to date below the messages. Returns FileError if any input failed.
+// up to date below the messages. Every output is replaced only once its
+// document is on the disk, but where one sync of the file system can serve
+// many files (see SharedSync) they share it. Returns FileError if any input
+// failed.
 ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
                       const QStringList& outputs, const MessagePrinter& print);
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace mouthkey {
 
@@ -11,7 +12,16 @@ namespace mouthkey {
 enum class ExitCode : int {
     Success = 0,
     FileError = 1,  // a file could not be read, decoded or written, or its checks failed
-    UsageError = 2, // an unknown option, set or rate, or inputs that clash
+    UsageError = 2, // an unknown option, set or rate, inputs that clash, or an output that
+                    // would replace an input
+};
+
+// --check follows cmp: 0 when every file is clean, 1 when the checks found
+// something, 2 when a file could not be read or decoded (or the usage is wrong).
+enum class CheckExitCode : int {
+    Clean = 0,
+    Findings = 1,
+    Trouble = 2,
 };
 
 struct ConvertRequest {
@@ -38,16 +48,27 @@ struct BatchRequest {
 };
 
 struct CommandLine {
-    enum class Action { Convert, ConvertToFolder, ShowHelp, ShowVersion, ListChoices, Reject };
+    enum class Action {
+        Convert,
+        ConvertToFolder,
+        Check,
+        ShowHelp,
+        ShowVersion,
+        ListChoices,
+        Reject
+    };
 
     Action action = Action::Convert;
-    // For ConvertToFolder only its set and rate apply.
+    // For ConvertToFolder only its set and rate apply; for Check, all but
+    // its input.
     ConvertRequest request;
     // The help text for ShowHelp; for Reject, one line naming the option and
     // what is wrong with it.
     QString message;
     // The inputs, folder and jobs for ConvertToFolder.
     BatchRequest batch = {};
+    // The files to Check, in order; nothing stands for standard input.
+    std::vector<std::optional<QString>> checkInputs = {};
 };
 
 // "Usage: mouthkey-convert [--set SET] ...", one line per form, without a

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "cli/DocumentOutput.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/IoError.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace mouthkey {
@@ -24,6 +26,17 @@ struct ConversionResult {
 // receives nothing unless the input was read and decoded (and, when strict,
 // found clean), and an output file is replaced only on success.
 ConversionResult runConversion(const ConvertRequest& request);
+
+// runConversion for a batch that syncs its files together: with a shared
+// sync, an output file's document is left written but unplaced (neither
+// synced nor in place) in `unplaced`, to be placed once the batch has synced.
+// Without one, or for a file it cannot cover, it is the same as runConversion.
+// The input and the conversion's buffers are gone once it returns.
+struct StagedConversion {
+    ConversionResult result;
+    std::unique_ptr<DocumentOutput> unplaced;
+};
+StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync);
 
 // How the converter names the request's input in messages: 'take1.dat', or
 // standard input.
