@@ -21,7 +21,8 @@ constexpr std::size_t checkAlongsideFrom = 4 << 20;
 ConversionResult checkOnly(const QByteArray& bytes) {
     ConversionResult result;
     TimingChecker checker;
-    result.error = decodeToUtf8Chunks(bytes, [&](std::string_view text) { checker.feed(text); });
+    result.error = decodeToUtf8Chunks(
+        bytes, [&](std::string_view text) { checker.feed(text); }, &result.guess);
     result.report = checker.finish();
     return result;
 }
@@ -69,7 +70,7 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     // Each decoded chunk is checked while it is converted: on a second thread
     // when it is large (a UTF-8 file arrives as one chunk), so that the checks
     // take no time of their own.
-    result.error = decodeToUtf8Chunks(in.bytes, [&](std::string_view text) {
+    const auto convert = [&](std::string_view text) {
         if (!checking || text.size() < checkAlongsideFrom) {
             if (checking) {
                 checker.feed(text);
@@ -81,7 +82,8 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
         checks->start();
         writer.feed(text);
         checks->wait();
-    });
+    };
+    result.error = decodeToUtf8Chunks(in.bytes, convert, &result.guess);
     if (result.error) {
         return {result, nullptr};
     }
@@ -117,6 +119,10 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
     const QString name = inputName(request);
     const auto& findings = result.report.findings;
     if (!request.quiet) {
+        if (result.guess != EncodingGuess::None) {
+            lines << QStringLiteral("note: ") + name + QStringLiteral(": ") +
+                         encodingGuessNotice(result.guess);
+        }
         for (const Finding& finding : findings) {
             lines << QStringLiteral("warning: ") + name + QStringLiteral(": ") +
                          describeFinding(finding);

@@ -75,6 +75,10 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
         QString text = name + QStringLiteral(": ") +
                        toQString(summaryText(result.report.summary, request.rateIndex)) +
                        QLatin1Char('\n');
+        if (result.guess != EncodingGuess::None) {
+            text +=
+                name + QStringLiteral(": ") + encodingGuessNotice(result.guess) + QLatin1Char('\n');
+        }
         for (const Finding& finding : result.report.findings) {
             text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
         }

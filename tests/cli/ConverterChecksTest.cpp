@@ -101,6 +101,30 @@ INSTANTIATE_TEST_SUITE_P(
                                                     "0:00.0 at 24 fps\n"))
                            << run.out.toStdString();
                    }},
+        ChecksCase{"UTF-16 without a mark is read as such, with a note that --strict lets pass",
+                   {"--strict"},
+                   QByteArray("h\0\n\0"
+                              "1\0 \0A\0I\0",
+                              12),
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out, windowDocument("h\n1 AI", 0, 0));
+                       EXPECT_EQ(run.err, "mouthkey-convert: note: " +
+                                              named(path, "read as UTF-16 (little-endian): the "
+                                                          "file has no byte-order mark\n"));
+                   }},
+        ChecksCase{"--check says how it read the file, and finds it clean",
+                   {"--check"},
+                   QByteArray("\0h\0\n"
+                              "\0001\0 \0A\0I",
+                              12),
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out, named(path, "1 keyframe \xC2\xB7 frame 1 \xC2\xB7 "
+                                                      "0:00.0 at 24 fps\n") +
+                                              named(path, "read as UTF-16 (big-endian): the file "
+                                                          "has no byte-order mark\n"));
+                   }},
         ChecksCase{"--check takes no -o",
                    {"--check", "-o", "out.txt"},
                    oddFile,

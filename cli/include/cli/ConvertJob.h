@@ -4,6 +4,7 @@
 #include "cli/DocumentOutput.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/IoError.h"
+#include "textinput/TextDecoding.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ struct ConversionResult {
     TimingReport report;
     // The checks found something and the request was strict: nothing was written.
     bool refused = false;
+    // How the input was read, where that was a guess: said, but never a finding.
+    EncodingGuess guess = EncodingGuess::None;
 };
 
 // Reads the request's input, checks it and, unless it only checks, converts
@@ -51,7 +54,8 @@ QString describeFailure(const IoError& error, const ConvertRequest& request);
 QString describeFinding(const Finding& finding);
 
 // The lines a conversion leaves for standard error, without the program's
-// name: its warnings (none when quiet), then why it failed or was refused.
+// name: a note on how it was read and its warnings (none when quiet), then
+// why it failed or was refused.
 // Empty when it went through without a word.
 QStringList messageLines(const ConversionResult& result, const ConvertRequest& request);
 
