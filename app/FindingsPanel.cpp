@@ -75,6 +75,9 @@ FindingsPanel::FindingsPanel(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The rows that fit are counted with this spacing, so it must be a number:
+    // a style that spaces each pair of controls its own way leaves it at -1.
+    layout->setSpacing(std::max(layout->spacing(), overviewSpacing));
     layout->addWidget(m_summary);
     layout->addWidget(m_findings);
     updateSummary();

@@ -212,7 +212,10 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QCo
     // Only a load changes the title: after a cancelled or failed Open, the
     // earlier file is still the one Convert uses.
     connect(m_controller, &ViewController::timingLoaded, this, [this] {
-        setWindowTitle(tr("%1 \u2014 Mouthkey").arg(m_controller->loaded()->source));
+        // "[*]" in a title is Qt's mark for unsaved changes; a file may be named so.
+        QString name = m_controller->loaded()->source;
+        name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        setWindowTitle(tr("%1 \u2014 Mouthkey").arg(name));
     });
     return overview;
 }

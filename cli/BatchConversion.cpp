@@ -126,7 +126,7 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
     };
 
     // Each file's own sync waits for the disk, and one after another those
-    // waits were most of a batch's time. Where it is as safe, one sync of the
+    // waits are most of a batch's time. Where it is as safe, one sync of the
     // file system serves many files instead: documents written while a sync
     // runs wait, unnamed, for the next one, which takes in all that came in
     // the meantime, and only then replace their outputs.
@@ -144,6 +144,9 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
     std::thread syncer;
     if (sharedSync.available()) {
         syncer = std::thread([&] {
+            // A file system reports a write error to one sync only, whichever
+            // file it hit: after one, every file syncs and answers on its own.
+            bool shared = true;
             std::unique_lock lock(syncMutex);
             while (true) {
                 toSync.wait(lock, [&] { return !unplaced.empty() || staged == count; });
@@ -152,10 +155,14 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
                 }
                 std::vector<Unplaced> due = std::exchange(unplaced, {});
                 lock.unlock();
-                const auto syncError = sharedSync.sync();
+                shared = shared && !sharedSync.sync();
                 for (Unplaced& file : due) {
                     ConversionResult& result = file.staged.result;
-                    result.error = syncError ? syncError : file.staged.unplaced->place();
+                    DocumentOutput& output = *file.staged.unplaced;
+                    result.error = shared ? std::nullopt : output.syncAlone();
+                    if (!result.error) {
+                        result.error = output.place();
+                    }
                     file.staged.unplaced.reset();
                     openFiles.release();
                     finish(file.index, result, file.request);

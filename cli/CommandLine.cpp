@@ -112,7 +112,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("Treat every warning about the timing file as an error: write nothing and "
                        "exit with 1."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Print no warnings about the timing file."));
+                                   QStringLiteral("Print no warnings or notes about the timing file."));
     const QCommandLineOption check(
         QStringLiteral("check"),
         QStringLiteral("Only check each INPUT: print its summary and findings to standard output, "
@@ -198,6 +198,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return reject(QStringLiteral("--check writes no document, so it takes no -o"));
         }
         // -d is let through, so that a batch's command line checks the same files.
+        if (inputs.count(standardStream) > 1) {
+            // The second read would find it empty.
+            return reject(QStringLiteral("standard input ('-') can be checked only once"));
+        }
         result.action = CommandLine::Action::Check;
         result.request.checks = ConvertRequest::Checks::Only;
         for (const QString& input : inputs) {

@@ -29,7 +29,7 @@ bool syncReportsWriteErrors() {
     int major = 0;
     int minor = 0;
     return ::uname(&system) == 0 && std::sscanf(system.release, "%d.%d", &major, &minor) == 2 &&
-           (major > 5 || (major == 5 && minor >= 8));
+           (major > 5 || (major == 5 && minor >= 17));
 }
 
 bool isLocalDiskFileSystem(decltype(statfs::f_type) type) {
@@ -144,6 +144,9 @@ bool DocumentOutput::openUnnamed() {
         return false;
     }
     const bool replaces = target.exists();
+    if (replaces && !target.isWritable()) {
+        return false; // a file its owner made read-only is refused, as QSaveFile refuses it
+    }
     // Closed to others until it has the permissions of the file it replaces.
     const int fd = ::open(QFile::encodeName(target.absolutePath()).constData(),
                           O_TMPFILE | O_WRONLY | O_CLOEXEC, replaces ? 0600 : 0666);
@@ -239,6 +242,16 @@ std::optional<IoError> DocumentOutput::place() {
     }
 #endif
     m_device->close();
+    return std::nullopt;
+}
+
+std::optional<IoError> DocumentOutput::syncAlone() {
+#ifdef Q_OS_LINUX
+    if (m_awaitsPlace && ::fdatasync(m_unnamed) != 0) {
+        m_awaitsPlace = false;
+        return failWith(errno);
+    }
+#endif
     return std::nullopt;
 }
 

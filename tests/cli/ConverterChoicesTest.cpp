@@ -124,7 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"two inputs",
                   {"other.dat"},
                   "mouthkey-convert: only one INPUT may be given, not '" MOUTHKEY_SAMPLES_DIR
-                  "/every-phoneme.dat', 'other.dat'"}));
+                  "/every-phoneme.dat', 'other.dat'"},
+        UsageCase{"standard input checked twice",
+                  {"--check", "-", "-"},
+                  "mouthkey-convert: standard input ('-') can be checked only once"}));
 
 struct InfoCase {
     const char* option;

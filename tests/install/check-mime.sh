@@ -41,6 +41,8 @@ printf '%s' "$take" >"$samples/take.lipsync"
 printf '%s' "$take" >"$samples/take"
 printf '\xEF\xBB\xBF%s' "$take" >"$samples/utf8-bom.lipsync"
 for e in UTF-16LE UTF-16BE UTF-32LE UTF-32BE; do encode $e >"$samples/$e.lipsync"; done
+# UTF-16 without a mark, which Mouthkey reads too.
+for e in UTF-16LE UTF-16BE; do printf '%s' "$take" | iconv -f UTF-8 -t $e >"$samples/$e-bare.lipsync"; done
 printf 'shopping list\neggs\n' >"$samples/notes.dat"
 head -c 256 /dev/zero >"$samples/blob.dat" # not text, no header
 printf 'shopping list\neggs\n' >"$samples/notes"
@@ -61,6 +63,7 @@ expect take.lipsync $ours # by the header line alone
 expect take $ours
 expect utf8-bom.lipsync $ours
 for e in UTF-16LE UTF-16BE UTF-32LE UTF-32BE; do expect $e.lipsync $ours; done
+for e in UTF-16LE UTF-16BE; do expect $e-bare.lipsync $ours; done
 expect notes.dat $ours # no other type claims .dat here
 expect notes text/plain
 expect commented text/plain # the header must start the file

@@ -116,8 +116,9 @@ TEST(Decode, sinkIsNotCalledForAFileThatGoesBadLate) {
     EXPECT_EQ(calls, 0);
 }
 
-// Read as UTF-8, the little-endian file counts one keyframe more than the
-// big-endian one: its last byte, the NUL after the last LF, is a line of its own.
+// Had they been read as UTF-8, the little-endian file would count one keyframe
+// more than the big-endian one: its last byte, the NUL after the last LF, would
+// be a line of its own.
 TEST(Decode, utf16WithoutAMarkGivesTheKeyframesOfTheUtf8File) {
     const QByteArray utf8 = test::readSample("one-minute-dialogue-24fps.dat");
     const QString text = QString::fromUtf8(utf8);

@@ -10,6 +10,9 @@ class QListWidget;
 
 namespace mouthkey {
 
+// The gap between the overview's parts where the style gives none.
+inline constexpr int overviewSpacing = 6;
+
 // A finding as one sentence of the window: what, where, what will happen,
 // and a hint when there is one.
 QString findingSentence(const Finding& finding);

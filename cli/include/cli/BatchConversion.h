@@ -26,7 +26,7 @@ using MessagePrinter = std::function<void(const QString& line)>;
 // every input before it are done. While standard error is a terminal and
 // there are more than a few inputs, one line counting the files done is kept
 // up to date below the messages. Every output is replaced only once its
-// document is on the disk, but where one sync of the file system can serve
+// document is synced to the disk, but where one sync of the file system can serve
 // many files (see SharedSync) they share it. Returns FileError if any input
 // failed.
 ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,

@@ -19,7 +19,8 @@ namespace mouthkey {
 // batch's time. It syncs the whole file system of a folder in one call, and is
 // available only where that is as safe as syncing each file: a local disk's
 // file system (a network or FUSE one may not pass it on as it passes on each
-// file's sync) on a kernel that reports write errors to it (Linux 5.8 on).
+// file's sync) on a kernel that reports to it the write errors of the files and of the
+// file system's own flush (Linux 5.17 on).
 // Files in memory (tmpfs) have no disk to wait for, and sync on their own.
 class SharedSync {
 public:
@@ -68,6 +69,10 @@ public:
     bool awaitsPlace() const noexcept { return m_awaitsPlace; }
     // After the shared sync: names the document, replacing the file.
     std::optional<IoError> place();
+    // Syncs a document that awaits place() on its own: once a shared sync has
+    // failed, its error may belong to any file, and the next shared sync no
+    // longer reports it, so each file must answer for itself.
+    std::optional<IoError> syncAlone();
 
     // The destination's name for messages; nothing for standard output.
     const std::optional<QString>& path() const noexcept { return m_path; }

@@ -270,8 +270,8 @@ private slots:
         QVERIFY2(waitForOutputEnding(urlLine), m_appOutput.constData());
         QCOMPARE(m_appOutput, urlLine);
 
-        // Convert: Ctrl+Return, then read what a paste would get. The title
-        // now names the file.
+        // Convert: Ctrl+Return, then read what a paste would get. Once a file
+        // is loaded, the title names it.
         const QString loaded = QFileInfo(sample).fileName() + QStringLiteral(" \u2014 Mouthkey");
         QVERIFY(pressOn(loaded, "ctrl+Return"));
         QVERIFY2(waitForOutputEnding("End of Keyframe Data\n"), m_appOutput.constData());
