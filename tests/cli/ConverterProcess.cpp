@@ -32,6 +32,12 @@ ConverterRun run(QProcess& process, const QByteArray& stdinBytes) {
     return result;
 }
 
+QByteArray documentWithRateLine(const QByteArray& text, int setIndex, std::string_view line) {
+    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    return bytes(assembleDocument(headertop, line, headerbottom,
+                                  convertDataLines(view, buildMapping(setIndex)), footer));
+}
+
 } // namespace
 
 ConverterRun runConverter(const QStringList& arguments, const QByteArray& stdinBytes) {
@@ -60,9 +66,11 @@ bool hardLink(const QString& target, const QString& link) {
 }
 
 QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex) {
-    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
-    return bytes(assembleDocument(headertop, rateLine(rateIndex), headerbottom,
-                                  convertDataLines(view, buildMapping(setIndex)), footer));
+    return documentWithRateLine(text, setIndex, rateLine(rateIndex));
+}
+
+QByteArray documentAtRate(const QByteArray& text, int setIndex, const char* rate) {
+    return documentWithRateLine(text, setIndex, std::string("\tUnits Per Second\t") + rate);
 }
 
 } // namespace mouthkey::test
