@@ -80,14 +80,13 @@ TEST_P(FrameRateNumber, writesTheNumberInItsShortestForm) {
     EXPECT_EQ(run.out, documentAtRate(readSample(everyPhoneme), 0, c.written));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FromOneToAThousand, FrameRateNumber,
-    testing::Values(NumberRateCase{"23.976", "23.976"}, NumberRateCase{"59.94", "59.94"},
-                    NumberRateCase{"48", "48"}, NumberRateCase{"1", "1"},
-                    NumberRateCase{"1000", "1000"}, NumberRateCase{"1000.000", "1000"},
-                    NumberRateCase{"048.50", "48.5"}, NumberRateCase{"1.0000001", "1.0000001"},
-                    // A title written another way is that title.
-                    NumberRateCase{"24.0", "24"}, NumberRateCase{"29.970", "29.97"}));
+INSTANTIATE_TEST_SUITE_P(FromOneToAThousand, FrameRateNumber,
+                         testing::Values(NumberRateCase{"23.976", "23.976"},
+                                         NumberRateCase{"1", "1"},
+                                         NumberRateCase{"1000.000", "1000"},
+                                         NumberRateCase{"048.50", "48.5"},
+                                         // A title written another way is that title.
+                                         NumberRateCase{"29.970", "29.97"}));
 
 // Every title of both lists appears in the text.
 void expectAllChoicesListed(const QByteArray& text) {

@@ -32,12 +32,6 @@ ConverterRun run(QProcess& process, const QByteArray& stdinBytes) {
     return result;
 }
 
-QByteArray documentWithRateLine(const QByteArray& text, int setIndex, std::string_view line) {
-    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
-    return bytes(assembleDocument(headertop, line, headerbottom,
-                                  convertDataLines(view, buildMapping(setIndex)), footer));
-}
-
 } // namespace
 
 ConverterRun runConverter(const QStringList& arguments, const QByteArray& stdinBytes) {
@@ -66,11 +60,14 @@ bool hardLink(const QString& target, const QString& link) {
 }
 
 QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex) {
-    return documentWithRateLine(text, setIndex, rateLine(rateIndex));
+    return documentAtRate(text, setIndex, frameRateTitle(rateIndex));
 }
 
-QByteArray documentAtRate(const QByteArray& text, int setIndex, const char* rate) {
-    return documentWithRateLine(text, setIndex, std::string("\tUnits Per Second\t") + rate);
+QByteArray documentAtRate(const QByteArray& text, int setIndex, std::string_view rate) {
+    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    return bytes(assembleDocument(headertop, std::string("\tUnits Per Second\t").append(rate),
+                                  headerbottom, convertDataLines(view, buildMapping(setIndex)),
+                                  footer));
 }
 
 } // namespace mouthkey::test

@@ -62,10 +62,6 @@ TEST_P(FrameRateText, givesItsLineAndFramesPerSecondAsItsRowDoes) {
         EXPECT_EQ(*rate, FrameRate(c.index));
         EXPECT_EQ(rateLine(c.index), rateLine(*rate));
         EXPECT_EQ(framesPerSecond(c.index), framesPerSecond(*rate));
-    } else {
-        for (int row = 0; row < static_cast<int>(frameRateTitles.size()); ++row) {
-            EXPECT_NE(*rate, FrameRate(row));
-        }
     }
 }
 
@@ -77,13 +73,11 @@ INSTANTIATE_TEST_SUITE_P(
                     FrameRateCase{"8", "8", 8, 6}, FrameRateCase{"60", "60", 60, 7},
                     FrameRateCase{"50", "50", 50, 8}, FrameRateCase{"59.97", "59.97", 59.97, 9},
                     FrameRateCase{"024.000", "24", 24, 0},
-                    FrameRateCase{"59.970", "59.97", 59.97, 9},
-                    FrameRateCase{"23.976", "23.976", 23.976}, FrameRateCase{"1", "1", 1},
-                    FrameRateCase{"1000", "1000", 1000}, FrameRateCase{"0001.500", "1.5", 1.5},
+                    FrameRateCase{"23.976", "23.976", 23.976},
                     FrameRateCase{"29.9700001", "29.9700001", 29.9700001},
                     FrameRateCase{"80", "80", 80}, FrameRateCase{"0.99999999999999999999", nullptr},
                     FrameRateCase{"1000.00000000000000001", nullptr}, FrameRateCase{"1e3", nullptr},
-                    FrameRateCase{".", nullptr}, FrameRateCase{"", nullptr}));
+                    FrameRateCase{"", nullptr}));
 
 // The whole document for one data line, byte for byte.
 TEST(KeyframeDocument, workedDocument) {
