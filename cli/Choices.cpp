@@ -19,13 +19,10 @@ std::optional<int> findPhonemeSet(QStringView name) {
     return std::nullopt;
 }
 
-std::optional<int> findFrameRate(QStringView title) {
-    for (std::size_t i = 0; i < frameRateTitles.size(); ++i) {
-        if (title == toQString(frameRateTitles[i])) {
-            return static_cast<int>(i);
-        }
-    }
-    return std::nullopt;
+std::optional<FrameRate> findFrameRate(QStringView text) {
+    const QByteArray utf8 = text.toUtf8();
+    return FrameRate::fromText(
+        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 QString choicesText() {
@@ -33,7 +30,8 @@ QString choicesText() {
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
         text += QStringLiteral("  %1  %2\n").arg(i).arg(toQString(phonemeSetTitles[i]));
     }
-    text += QStringLiteral("Frame rates (--fps, by title):\n ");
+    text += QStringLiteral("Frame rates (--fps, by title, or any number from 1 to 1000, such as "
+                           "23.976):\n ");
     for (const auto title : frameRateTitles) {
         text += QLatin1Char(' ') + toQString(title);
     }

@@ -97,7 +97,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("SET"), toQString(phonemeSetTitle(-1)));
     const QCommandLineOption fps(
         QStringLiteral("fps"),
-        QStringLiteral("Frame rate, by title (default: %1).").arg(toQString(frameRateTitle(-1))),
+        QStringLiteral("Frame rate, by title or as any number from 1 to 1000, such as 23.976 "
+                       "(default: %1).")
+            .arg(toQString(frameRateTitle(-1))),
         QStringLiteral("RATE"), toQString(frameRateTitle(-1)));
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
@@ -111,8 +113,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("strict"),
         QStringLiteral("Treat every warning about the timing file as an error: write nothing and "
                        "exit with 1."));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Print no warnings or notes about the timing file."));
+    const QCommandLineOption quiet(
+        {QStringLiteral("q"), QStringLiteral("quiet")},
+        QStringLiteral("Print no warnings or notes about the timing file."));
     const QCommandLineOption check(
         QStringLiteral("check"),
         QStringLiteral("Only check each INPUT: print its summary and findings to standard output, "
@@ -163,12 +166,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     result.request.setIndex = *setIndex;
 
-    const QString rateTitle = parser.value(fps);
-    const auto rateIndex = findFrameRate(rateTitle);
-    if (!rateIndex) {
-        return reject(QStringLiteral("unknown frame rate '%1' for --fps").arg(rateTitle));
+    const QString rateText = parser.value(fps);
+    const auto rate = findFrameRate(rateText);
+    if (!rate) {
+        return reject(QStringLiteral("invalid frame rate '%1' for --fps (a title from --list, or "
+                                     "a plain number from 1 to 1000)")
+                          .arg(rateText));
     }
-    result.request.rateIndex = *rateIndex;
+    result.request.rate = *rate;
 
     if (parser.isSet(jobs)) {
         bool isNumber = false;

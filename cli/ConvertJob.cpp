@@ -65,7 +65,7 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     const bool checking = !request.quiet;
     TimingChecker checker;
     DocumentWriter writer(
-        request.setIndex, request.rateIndex, [&out](std::string_view chunk) { out.write(chunk); },
+        request.setIndex, request.rate, [&out](std::string_view chunk) { out.write(chunk); },
         outputChunkSize);
     // Each decoded chunk is checked while it is converted: on a second thread
     // when it is large (a UTF-8 file arrives as one chunk), so that the checks

@@ -73,7 +73,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
         }
         const QString name = inputName(request);
         QString text = name + QStringLiteral(": ") +
-                       toQString(summaryText(result.report.summary, request.rateIndex)) +
+                       toQString(summaryText(result.report.summary, request.rate)) +
                        QLatin1Char('\n');
         if (result.guess != EncodingGuess::None) {
             text +=

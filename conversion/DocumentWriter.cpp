@@ -7,10 +7,14 @@
 
 namespace mouthkey {
 
-DocumentWriter::DocumentWriter(int setIndex, int rateIndex, ChunkSink sink, std::size_t bufferSize)
-    : m_rateIndex(rateIndex), m_sink(std::move(sink)),
+DocumentWriter::DocumentWriter(int setIndex, const FrameRate& rate, ChunkSink sink,
+                               std::size_t bufferSize)
+    : m_rateLine(rateLine(rate)), m_sink(std::move(sink)),
       m_lines(
           buildMapping(setIndex), [this](std::string_view chunk) { m_sink(chunk); }, bufferSize) {}
+
+DocumentWriter::DocumentWriter(int setIndex, int rateIndex, ChunkSink sink, std::size_t bufferSize)
+    : DocumentWriter(setIndex, FrameRate(rateIndex), std::move(sink), bufferSize) {}
 
 void DocumentWriter::feed(std::string_view text) {
     writeHead();
@@ -26,7 +30,7 @@ void DocumentWriter::finish() {
 void DocumentWriter::writeHead() {
     if (!m_headWritten) {
         m_headWritten = true;
-        m_sink(documentHead(rateLine(m_rateIndex)));
+        m_sink(documentHead(m_rateLine));
     }
 }
 

@@ -630,7 +630,8 @@ std::string findingHint(const Finding& f) {
     return {};
 }
 
-std::string summaryText(const TimingSummary& summary, int rateIndex, const NumberFormat& numbers) {
+std::string summaryText(const TimingSummary& summary, const FrameRate& rate,
+                        const NumberFormat& numbers) {
     std::string text =
         numbers.whole(summary.keyframes) + (summary.keyframes == 1 ? " keyframe" : " keyframes");
     if (!summary.firstFrame || !summary.lastFrame) {
@@ -642,23 +643,34 @@ std::string summaryText(const TimingSummary& summary, int rateIndex, const Numbe
                 : "frames " + numbers.whole(*summary.firstFrame) + "\xE2\x80\x93" +
                       numbers.whole(*summary.lastFrame);
 
-    const std::string duration = frameTimeText(*summary.lastFrame, rateIndex, numbers);
+    const std::string duration = frameTimeText(*summary.lastFrame, rate, numbers);
     if (duration.empty()) {
         return text;
     }
-    return text + " \xC2\xB7 " + duration + " at " + std::string(frameRateTitle(rateIndex)) +
-           " fps";
+    return text + " \xC2\xB7 " + duration + " at " + std::string(rate.title()) + " fps";
 }
 
-double framesPerSecond(int rateIndex) {
-    const std::string_view rate = frameRateTitle(rateIndex);
+std::string summaryText(const TimingSummary& summary, int rateIndex, const NumberFormat& numbers) {
+    return summaryText(summary, FrameRate(rateIndex), numbers);
+}
+
+double framesPerSecond(const FrameRate& rate) {
+    const std::string_view title = rate.title();
     double fps = 0;
-    std::from_chars(rate.data(), rate.data() + rate.size(), fps);
+    std::from_chars(title.data(), title.data() + title.size(), fps);
     return fps;
 }
 
+double framesPerSecond(int rateIndex) {
+    return framesPerSecond(FrameRate(rateIndex));
+}
+
 std::string frameTimeText(std::uint64_t frame, int rateIndex, const NumberFormat& numbers) {
-    const double fps = framesPerSecond(rateIndex);
+    return frameTimeText(frame, FrameRate(rateIndex), numbers);
+}
+
+std::string frameTimeText(std::uint64_t frame, const FrameRate& rate, const NumberFormat& numbers) {
+    const double fps = framesPerSecond(rate);
     // Tenths of a second, rounded once, so that 59.95 s never shows as 0:60.0.
     // A frame past a thousand years of footage is a typo, not a duration.
     const double tenthsExact = static_cast<double>(frame) / fps * 10.0;

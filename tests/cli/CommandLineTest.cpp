@@ -18,7 +18,7 @@ struct ParseCase {
     std::vector<const char*> args;
     Action action;
     int setIndex = 0;
-    int rateIndex = 0;
+    const char* rate = "24"; // the title of the rate read
     std::optional<const char*> input = std::nullopt;
     std::optional<const char*> output = std::nullopt;
     friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.what; }
@@ -38,7 +38,7 @@ TEST_P(ParseCommandLine, readsWhatWasAsked) {
         return;
     }
     EXPECT_EQ(parsed.request.setIndex, c.setIndex);
-    EXPECT_EQ(parsed.request.rateIndex, c.rateIndex);
+    EXPECT_EQ(parsed.request.rate.title(), c.rate);
     const auto asQString = [](std::optional<const char*> s) -> std::optional<QString> {
         return s ? std::optional(QString::fromUtf8(*s)) : std::nullopt;
     };
@@ -50,24 +50,25 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, ParseCommandLine,
     testing::Values(
         ParseCase{"no arguments: defaults, standard streams", {}, Action::Convert},
-        ParseCase{"a path", {"take1.dat"}, Action::Convert, 0, 0, "take1.dat"},
+        ParseCase{"a path", {"take1.dat"}, Action::Convert, 0, "24", "take1.dat"},
         ParseCase{"a dash is standard input", {"-"}, Action::Convert},
-        ParseCase{"an empty name is a file, not standard input", {""}, Action::Convert, 0, 0, ""},
         ParseCase{
-            "a file named like an option after --", {"--", "-o"}, Action::Convert, 0, 0, "-o"},
+            "an empty name is a file, not standard input", {""}, Action::Convert, 0, "24", ""},
+        ParseCase{
+            "a file named like an option after --", {"--", "-o"}, Action::Convert, 0, "24", "-o"},
         ParseCase{"-o - is standard output", {"-o", "-"}, Action::Convert},
         ParseCase{"-o joined to its value",
                   {"-oout.txt"},
                   Action::Convert,
                   0,
-                  0,
+                  "24",
                   std::nullopt,
                   "out.txt"},
         ParseCase{"--output",
                   {"--output", "out.txt", "in.dat"},
                   Action::Convert,
                   0,
-                  0,
+                  "24",
                   "in.dat",
                   "out.txt"},
         ParseCase{"the last --set wins", {"--set", "2", "--set", "full SET"}, Action::Convert, 4},
@@ -75,15 +76,15 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--fps", "59.97", "--set", "PowerHouse"},
                   Action::Convert,
                   1,
-                  9},
+                  "59.97"},
         ParseCase{"--list wins over a bad set", {"--set", "bogus", "--list"}, Action::ListChoices},
-        ParseCase{"--help wins over a bad rate", {"--fps", "7", "-h"}, Action::ShowHelp},
+        ParseCase{"--help wins over a bad rate", {"--fps", "0", "-h"}, Action::ShowHelp},
         ParseCase{"--version", {"--version", "x.dat"}, Action::ShowVersion},
         ParseCase{"two inputs", {"a.dat", "b.dat"}, Action::Reject},
         ParseCase{"--check takes several inputs", {"--check", "a.dat", "b.dat"}, Action::Check},
         ParseCase{"--check with -d writes nothing", {"--check", "-d", "k", "a.dat"}, Action::Check},
         ParseCase{"-d without inputs", {"-d", "keys"}, Action::Reject},
-        ParseCase{"a rate by index", {"--fps", "1"}, Action::Reject},
+        ParseCase{"a number is a rate, never an index", {"--fps", "1"}, Action::Convert, 0, "1"},
         ParseCase{"a set index out of range", {"--set", "5"}, Action::Reject},
         ParseCase{"a set title with extra space", {"--set", "Full Set "}, Action::Reject}));
 

@@ -59,6 +59,16 @@ TEST_F(Batch, writesEachInputToItsNameInTheFolder) {
     EXPECT_EQ(readFile(out("notes.txt")), windowDocument(readSample(everyPhoneme), 3, 3));
 }
 
+TEST_F(Batch, writesARateNoTitleWritesIntoEveryDocument) {
+    const ConverterRun run =
+        runConverter({QStringLiteral("--fps"), QStringLiteral("23.976"), QStringLiteral("-d"),
+                      outPath(), shot(QStringLiteral("a.dat"), readSample(hello)),
+                      shot(QStringLiteral("b.dat"), readSample(morning))});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(readFile(out("a.txt")), documentAtRate(readSample(hello), 0, "23.976"));
+    EXPECT_EQ(readFile(out("b.txt")), documentAtRate(readSample(morning), 0, "23.976"));
+}
+
 TEST_F(Batch, warnsPerFileAndStrictRefusesOnlyTheFilesWithFindings) {
     const QString odd = shot(QStringLiteral("odd.dat"), "h\n1 ai\n");
     const QStringList inputs{shot(QStringLiteral("a.dat"), readSample(hello)), odd};

@@ -101,6 +101,14 @@ INSTANTIATE_TEST_SUITE_P(
                                                     "0:00.0 at 24 fps\n"))
                            << run.out.toStdString();
                    }},
+        ChecksCase{"--check gives the duration at a rate no title writes",
+                   {"--check", "--fps", "23.976"},
+                   "h\n1 AI\n2398 E\n",
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out, named(path, "2 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                                                      "2,398 \xC2\xB7 1:40.0 at 23.976 fps\n"));
+                   }},
         ChecksCase{"UTF-16 without a mark is read as such, with a note that --strict lets pass",
                    {"--strict"},
                    QByteArray("h\0\n\0"

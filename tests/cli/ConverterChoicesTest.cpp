@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 using namespace mouthkey;
@@ -63,6 +64,30 @@ TEST_P(FrameRateOption, givesTheWindowsDocumentForThatRate) {
 INSTANTIATE_TEST_SUITE_P(EveryTitle, FrameRateOption,
                          testing::Range(0, static_cast<int>(frameRateTitles.size())));
 
+struct NumberRateCase {
+    const char* value;
+    const char* written; // in the Units Per Second line
+    friend void PrintTo(const NumberRateCase& c, std::ostream* os) { *os << c.value; }
+};
+
+class FrameRateNumber : public testing::TestWithParam<NumberRateCase> {};
+
+TEST_P(FrameRateNumber, writesTheNumberInItsShortestForm) {
+    const auto& c = GetParam();
+    const ConverterRun run = runConverter(
+        {samplePath(everyPhoneme), QStringLiteral("--fps"), QString::fromUtf8(c.value)});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, documentAtRate(readSample(everyPhoneme), 0, c.written));
+}
+
+INSTANTIATE_TEST_SUITE_P(FromOneToAThousand, FrameRateNumber,
+                         testing::Values(NumberRateCase{"23.976", "23.976"},
+                                         NumberRateCase{"1", "1"},
+                                         NumberRateCase{"1000.000", "1000"},
+                                         NumberRateCase{"048.50", "48.5"},
+                                         // A title written another way is that title.
+                                         NumberRateCase{"29.970", "29.97"}));
+
 // Every title of both lists appears in the text.
 void expectAllChoicesListed(const QByteArray& text) {
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
@@ -76,24 +101,31 @@ void expectAllChoicesListed(const QByteArray& text) {
 }
 
 struct UsageCase {
-    const char* what;
-    std::vector<const char*> args;
-    const char* firstLine;
+    std::string what;
+    std::vector<std::string> args;
+    std::string firstLine;
     friend void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.what; }
 };
+
+UsageCase badRate(const char* what, const char* value) {
+    return {std::string("rate: ") + what,
+            {std::string("--fps=") + value},
+            std::string("mouthkey-convert: invalid frame rate '") + value +
+                "' for --fps (a title from --list, or a plain number from 1 to 1000)"};
+}
 
 class UsageError : public testing::TestWithParam<UsageCase> {};
 
 TEST_P(UsageError, exitsWithTwoNamingTheProblemInOneLine) {
     const auto& c = GetParam();
     QStringList args{samplePath(everyPhoneme)};
-    for (const char* a : c.args) {
-        args << QString::fromUtf8(a);
+    for (const std::string& a : c.args) {
+        args << QString::fromStdString(a);
     }
     const ConverterRun run = runConverter(args);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(run.err.toStdString(), std::string(c.firstLine) + "\n" + tryHelp);
+    EXPECT_EQ(run.err.toStdString(), c.firstLine + "\n" + tryHelp);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,14 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"negative set index",
                   {"--set", "-1"},
                   "mouthkey-convert: unknown phoneme set '-1' for --set"},
-        UsageCase{"rate written differently",
-                  {"--fps", "29.970"},
-                  "mouthkey-convert: unknown frame rate '29.970' for --fps"},
-        UsageCase{
-            "rate by index", {"--fps", "0"}, "mouthkey-convert: unknown frame rate '0' for --fps"},
-        UsageCase{"rate not offered",
-                  {"--fps", "23.976"},
-                  "mouthkey-convert: unknown frame rate '23.976' for --fps"},
+        badRate("a decimal comma", "29,97"), badRate("by index", "0"), badRate("below 1", "0.999"),
+        badRate("above 1000", "1000.001"), badRate("far above 1000", "100000"),
+        badRate("an exponent", "1e3"), badRate("a plus sign", "+24"), badRate("negative", "-24"),
+        badRate("no number", "nan"), badRate("infinite", "inf"), badRate("hex", "0x18"),
+        badRate("a space", " 24"), badRate("a unit", "24fps"), badRate("a point at the end", "48."),
+        badRate("a point first", ".5"), badRate("two points", "1.2.3"),
+        badRate("other digits", "\xEF\xBC\x92\xEF\xBC\x94"), badRate("empty", ""),
         UsageCase{"unknown long option",
                   {"--frames", "24"},
                   "mouthkey-convert: unknown option '--frames'"},
@@ -153,15 +184,15 @@ TEST_P(InformationalOption, printsToStandardOutputAndConvertsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, InformationalOption,
-    testing::Values(InfoCase{"--list", {"Phoneme sets", "Frame rates"}},
-                    InfoCase{
-                        "--help",
-                        {"Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n",
-                         "--set", "--fps", "-o, --output", "--list", "--version", "INPUT",
-                         "xargs -0 -r ", "Exit status", "With --check, as for cmp:\n"}},
-                    InfoCase{"-h", {"Usage: mouthkey-convert"}},
-                    InfoCase{"--version", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}},
-                    InfoCase{"-v", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}}));
+    testing::Values(
+        InfoCase{"--list", {"Phoneme sets", "Frame rates", "any number from 1 to 1000"}},
+        InfoCase{"--help",
+                 {"Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n", "--set",
+                  "--fps", "-o, --output", "--list", "--version", "INPUT", "xargs -0 -r ",
+                  "Exit status", "With --check, as for cmp:\n", "any number from 1 to 1000"}},
+        InfoCase{"-h", {"Usage: mouthkey-convert"}},
+        InfoCase{"--version", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}},
+        InfoCase{"-v", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}}));
 
 TEST(InformationalOption, versionIsTheWholeOutput) {
     EXPECT_EQ(runConverter({QStringLiteral("--version")}).out,

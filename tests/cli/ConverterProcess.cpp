@@ -60,9 +60,14 @@ bool hardLink(const QString& target, const QString& link) {
 }
 
 QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex) {
+    return documentAtRate(text, setIndex, frameRateTitle(rateIndex));
+}
+
+QByteArray documentAtRate(const QByteArray& text, int setIndex, std::string_view rate) {
     const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
-    return bytes(assembleDocument(headertop, rateLine(rateIndex), headerbottom,
-                                  convertDataLines(view, buildMapping(setIndex)), footer));
+    return bytes(assembleDocument(headertop, std::string("\tUnits Per Second\t").append(rate),
+                                  headerbottom, convertDataLines(view, buildMapping(setIndex)),
+                                  footer));
 }
 
 } // namespace mouthkey::test

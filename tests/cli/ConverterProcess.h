@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <string>
+#include <string_view>
 
 namespace mouthkey::test {
 
@@ -30,5 +31,7 @@ bool hardLink(const QString& target, const QString& link);
 
 // The document the window would put on the clipboard for this text and choices.
 QByteArray windowDocument(const QByteArray& text, int setIndex, int rateIndex);
+// The same document for a rate the window does not offer, such as "23.976".
+QByteArray documentAtRate(const QByteArray& text, int setIndex, std::string_view rate);
 
 } // namespace mouthkey::test

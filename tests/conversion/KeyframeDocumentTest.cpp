@@ -1,5 +1,6 @@
 #include "conversion/KeyframeDocument.h"
 #include "conversion/DataLineConversion.h"
+#include "conversion/TimingCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,47 @@ INSTANTIATE_TEST_SUITE_P(
                     RateCase{8, "\tUnits Per Second\t50"}, RateCase{9, "\tUnits Per Second\t59.97"},
                     RateCase{10, "\tUnits Per Second\t24"}, RateCase{-1, "\tUnits Per Second\t24"},
                     RateCase{-2147483647 - 1, "\tUnits Per Second\t24"}));
+
+struct FrameRateCase {
+    const char* text;
+    const char* written; // in the Units Per Second line; nullptr: no rate
+    double fps = 0;
+    int index = -1; // the pop-up row it stands for
+    friend void PrintTo(const FrameRateCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+};
+
+class FrameRateText : public testing::TestWithParam<FrameRateCase> {};
+
+TEST_P(FrameRateText, givesItsLineAndFramesPerSecondAsItsRowDoes) {
+    const auto& c = GetParam();
+    const auto rate = FrameRate::fromText(c.text);
+    if (!c.written) {
+        EXPECT_FALSE(rate) << rate->title();
+        return;
+    }
+    ASSERT_TRUE(rate);
+    EXPECT_EQ(rateLine(*rate), std::string("\tUnits Per Second\t") + c.written);
+    EXPECT_DOUBLE_EQ(framesPerSecond(*rate), c.fps);
+    if (c.index >= 0) {
+        EXPECT_EQ(*rate, FrameRate(c.index));
+        EXPECT_EQ(rateLine(c.index), rateLine(*rate));
+        EXPECT_EQ(framesPerSecond(c.index), framesPerSecond(*rate));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FrameRateText,
+    testing::Values(FrameRateCase{"24", "24", 24, 0}, FrameRateCase{"29.97", "29.97", 29.97, 1},
+                    FrameRateCase{"30", "30", 30, 2}, FrameRateCase{"25", "25", 25, 3},
+                    FrameRateCase{"15", "15", 15, 4}, FrameRateCase{"12", "12", 12, 5},
+                    FrameRateCase{"8", "8", 8, 6}, FrameRateCase{"60", "60", 60, 7},
+                    FrameRateCase{"50", "50", 50, 8}, FrameRateCase{"59.97", "59.97", 59.97, 9},
+                    FrameRateCase{"024.000", "24", 24, 0},
+                    FrameRateCase{"23.976", "23.976", 23.976},
+                    FrameRateCase{"29.9700001", "29.9700001", 29.9700001},
+                    FrameRateCase{"80", "80", 80}, FrameRateCase{"0.99999999999999999999", nullptr},
+                    FrameRateCase{"1000.00000000000000001", nullptr}, FrameRateCase{"1e3", nullptr},
+                    FrameRateCase{"", nullptr}));
 
 // The whole document for one data line, byte for byte.
 TEST(KeyframeDocument, workedDocument) {

@@ -158,6 +158,9 @@ TEST(TimingChecks, summaryNamesCountFramesAndDurationAtTheRate) {
                                        "3,204 \xC2\xB7 2:13.5 at 24 fps");
     EXPECT_EQ(summaryText(summary, 1), "322 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
                                        "3,204 \xC2\xB7 1:46.9 at 29.97 fps");
+    EXPECT_EQ(summaryText(summary, *FrameRate::fromText("23.976")),
+              "322 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+              "3,204 \xC2\xB7 2:13.6 at 23.976 fps");
     EXPECT_EQ(summaryText(checkTimingText("h\n90000 E\n").summary, 6),
               "1 keyframe \xC2\xB7 frame 90,000 \xC2\xB7 3:07:30.0 at 8 fps");
     EXPECT_EQ(summaryText(checkTimingText("h").summary, 0), "0 keyframes");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/KeyframeDocument.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -11,9 +13,10 @@ namespace mouthkey {
 // in the list; nothing when neither matches.
 std::optional<int> findPhonemeSet(QStringView name);
 
-// A frame rate by its exact title ("24", "29.97"). Rates take no index,
+// A frame rate by its title ("24", "29.97") or as any plain number from 1
+// to 1000 ("23.976"), as FrameRate::fromText reads it. Rates take no index,
 // because "8" is both a title and an index.
-std::optional<int> findFrameRate(QStringView title);
+std::optional<FrameRate> findFrameRate(QStringView text);
 
 // The valid choices for both options, one per line, as the converter lists
 // them for --list and after a usage error.

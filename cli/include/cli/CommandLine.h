@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/KeyframeDocument.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +35,7 @@ struct ConvertRequest {
     };
 
     int setIndex = 0;
-    int rateIndex = 0;
+    FrameRate rate;
     std::optional<QString> input;  // a path, or nothing for standard input
     std::optional<QString> output; // a path, or nothing for standard output
     Checks checks = Checks::Warn;

@@ -2,10 +2,12 @@
 
 #include "conversion/ChunkSink.h"
 #include "conversion/DataLineConversion.h"
+#include "conversion/KeyframeDocument.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <string>
 #include <string_view>
 
 namespace mouthkey {
@@ -19,6 +21,8 @@ namespace mouthkey {
 // is dropped before any text arrived has written nothing at all.
 class DocumentWriter {
 public:
+    DocumentWriter(int setIndex, const FrameRate& rate, ChunkSink sink,
+                   std::size_t bufferSize = DataLineConverter::defaultBufferSize);
     DocumentWriter(int setIndex, int rateIndex, ChunkSink sink,
                    std::size_t bufferSize = DataLineConverter::defaultBufferSize);
     DocumentWriter(const DocumentWriter&) = delete;
@@ -33,7 +37,7 @@ public:
 private:
     void writeHead();
 
-    int m_rateIndex;
+    std::string m_rateLine;
     ChunkSink m_sink;
     DataLineConverter m_lines;
     bool m_headWritten = false;

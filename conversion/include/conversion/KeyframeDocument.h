@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,37 @@ std::string_view frameRateTitle(int rateIndex);
 
 // The "Units Per Second" line for a frame-rate index, repeating its title.
 std::string rateLine(int rateIndex);
+
+// The rate a document is for: a row of the frame-rate pop-up, or a rate
+// typed on the command line.
+class FrameRate {
+public:
+    // A pop-up row; an index outside the list stands for the first, as in
+    // frameRateTitle.
+    explicit FrameRate(int rateIndex);
+    FrameRate() : FrameRate(0) {}
+
+    // A title, or a plain decimal number from 1 to 1000: digits, then maybe a
+    // point and more digits. The number is kept in its shortest form ("048.50"
+    // as "48.5"), so that one way of writing a rate gives one document, and a
+    // number a title writes ("24.0") is that title. Nothing for anything else,
+    // such as exponents, signs, commas or spaces.
+    static std::optional<FrameRate> fromText(std::string_view text);
+
+    // As the document and the summary write it.
+    std::string_view title() const noexcept { return m_title; }
+
+    friend bool operator==(const FrameRate&, const FrameRate&) = default;
+
+private:
+    FrameRate(std::string title, int rateIndex);
+
+    std::string m_title;
+    int m_index; // -1 for a rate no title writes
+};
+
+// The "Units Per Second" line, repeating the rate's title.
+std::string rateLine(const FrameRate& rate);
 
 std::string assembleDocument(std::string_view headertop, std::string_view fpsheader,
                              std::string_view headerbottom, std::string_view newdatout,

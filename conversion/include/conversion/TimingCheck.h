@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 #include "conversion/TimingReader.h"
 
@@ -186,13 +187,19 @@ std::string findingText(const Finding& finding, const NumberFormat& numbers = {}
 std::string_view findingOutcome(Finding::Kind kind);
 std::string findingHint(const Finding& finding);
 
-// "312 keyframes · frames 1–3,204 · 2:13.5 at 24 fps", for a frame-rate index.
+// "312 keyframes · frames 1–3,204 · 2:13.5 at 24 fps".
+std::string summaryText(const TimingSummary& summary, const FrameRate& rate,
+                        const NumberFormat& numbers = {});
+// For a frame-rate index.
 std::string summaryText(const TimingSummary& summary, int rateIndex,
                         const NumberFormat& numbers = {});
 
-// The time of a frame at the rate an index stands for, in tenths of a second
-// ("2:13.5", "1:02:03.4"); empty for a frame too late to be a time.
+// The time of a frame at a rate, in tenths of a second ("2:13.5",
+// "1:02:03.4"); empty for a frame too late to be a time.
+std::string frameTimeText(std::uint64_t frame, const FrameRate& rate,
+                          const NumberFormat& numbers = {});
 std::string frameTimeText(std::uint64_t frame, int rateIndex, const NumberFormat& numbers = {});
+double framesPerSecond(const FrameRate& rate);
 double framesPerSecond(int rateIndex);
 
 } // namespace mouthkey
