@@ -8,9 +8,13 @@
 namespace mouthkey {
 
 DocumentWriter::DocumentWriter(int setIndex, int rateIndex, ChunkSink sink, std::size_t bufferSize)
+    : DocumentWriter(buildMapping(setIndex), rateIndex, std::move(sink), bufferSize) {}
+
+DocumentWriter::DocumentWriter(MappingTable mapping, int rateIndex, ChunkSink sink,
+                               std::size_t bufferSize)
     : m_rateIndex(rateIndex), m_sink(std::move(sink)),
       m_lines(
-          buildMapping(setIndex), [this](std::string_view chunk) { m_sink(chunk); }, bufferSize) {}
+          std::move(mapping), [this](std::string_view chunk) { m_sink(chunk); }, bufferSize) {}
 
 void DocumentWriter::feed(std::string_view text) {
     writeHead();
