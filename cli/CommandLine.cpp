@@ -111,8 +111,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("strict"),
         QStringLiteral("Treat every warning about the timing file as an error: write nothing and "
                        "exit with 1."));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Print no warnings or notes about the timing file."));
+    const QCommandLineOption quiet(
+        {QStringLiteral("q"), QStringLiteral("quiet")},
+        QStringLiteral("Print no warnings or notes about the timing file."));
     const QCommandLineOption check(
         QStringLiteral("check"),
         QStringLiteral("Only check each INPUT: print its summary and findings to standard output, "

@@ -14,8 +14,10 @@ MappingTable buildMapping(int setIndex, bool letters) {
 std::string letterChartText() {
     std::string text;
     for (const LetterShape& shape : letterShapes) {
-        text.append(text.empty() ? "" : ", ").append(shape.letter).append(" as ").append(
-            shape.phoneme);
+        text.append(text.empty() ? "" : ", ")
+            .append(shape.letter)
+            .append(" as ")
+            .append(shape.phoneme);
     }
     return text;
 }

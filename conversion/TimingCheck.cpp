@@ -67,7 +67,10 @@ LineSample mergedSample(const LineSample& a, const LineSample& b) {
 std::string letterList(std::string_view letters) {
     std::string text;
     for (std::size_t i = 0; i < letters.size(); ++i) {
-        text += (i == 0 ? "" : i + 1 == letters.size() ? " and " : ", ") + std::string(1, letters[i]);
+        text += (i == 0                    ? ""
+                 : i + 1 == letters.size() ? " and "
+                                           : ", ") +
+                std::string(1, letters[i]);
     }
     return text;
 }
@@ -547,8 +550,11 @@ TimingReport TimingChecker::finish() {
     const bool letterShaped = letterOnlyLines.count > 0 && names.size() - m_names.size() >= 2;
     if (letterShaped) {
         names.resize(m_names.size());
-        findings.push_back({Finding::Kind::LetterMouthShapes, letterOnlyLines,
-                            std::move(lettersUsed), Finding::Hint::None, {}});
+        findings.push_back({Finding::Kind::LetterMouthShapes,
+                            letterOnlyLines,
+                            std::move(lettersUsed),
+                            Finding::Hint::None,
+                            {}});
     }
     // A lone letter is listed where its first line puts it among the names.
     std::stable_sort(names.begin(), names.end(), [](const NameTally& a, const NameTally& b) {

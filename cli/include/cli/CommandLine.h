@@ -37,7 +37,7 @@ struct ConvertRequest {
     std::optional<QString> input;  // a path, or nothing for standard input
     std::optional<QString> output; // a path, or nothing for standard output
     Checks checks = Checks::Warn;
-    bool quiet = false; // no warnings on standard error
+    bool quiet = false;   // no warnings on standard error
     bool letters = false; // letter mouth shapes read by their chart, for the checks too
 };
 

@@ -116,9 +116,10 @@ inline constexpr std::array<int, lookupNames.size()> letterReadings = [] {
     std::array<int, lookupNames.size()> readings{};
     for (std::size_t i = 0; i < lookupNames.size(); ++i) {
         const int shape = detail::letterShapeOf(lookupNames[i]);
-        readings[i] =
-            shape < 0 ? static_cast<int>(i)
-                      : detail::indexIn(phonemeKeys, letterShapes[static_cast<std::size_t>(shape)].phoneme);
+        readings[i] = shape < 0
+                          ? static_cast<int>(i)
+                          : detail::indexIn(phonemeKeys,
+                                            letterShapes[static_cast<std::size_t>(shape)].phoneme);
     }
     return readings;
 }();

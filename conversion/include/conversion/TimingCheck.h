@@ -54,8 +54,8 @@ struct Finding {
     };
     enum class Hint {
         None,
-        DifferentCase,     // suggestion: the key that differs only in case
-        SwappedLetters,    // suggestion: the key with two neighbouring letters swapped back
+        DifferentCase,  // suggestion: the key that differs only in case
+        SwappedLetters, // suggestion: the key with two neighbouring letters swapped back
     };
 
     Kind kind;
