@@ -125,9 +125,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("DIR"));
     const QCommandLineOption letters(
         QStringLiteral("letters"),
-        QStringLiteral("Read the letter mouth shapes A to H and X as a lip-sync tool's chart "
-                       "names them (%1), before the phoneme set is looked up; the phoneme names "
-                       "stay as they are. Without it, D and E are the phonemes D and E.")
+        QStringLiteral("Read the letter mouth shapes A to H and X by a lip-sync tool's chart (%1) "
+                       "before the phoneme set is looked up; phoneme names stay as they are. "
+                       "Without it, a file of letters gets one warning that says so, and its D "
+                       "and E are the phonemes D and E.")
             .arg(toQString(letterChartText())));
     const QCommandLineOption jobs(
         {QStringLiteral("j"), QStringLiteral("jobs")},
