@@ -532,9 +532,12 @@ TimingReport TimingChecker::finish() {
     add(Finding::Kind::NulCharacters, m_nul);
     add(Finding::Kind::HeaderLooksLikeKeyframe, header, m_headerText);
 
-    // The letters that are no phoneme names here decide whether the file is letter-shaped.
+    // Letter-shaped: two letters at least that are no phoneme names here, and
+    // more lines of letters than of phoneme names, so that reading its D and E
+    // as letters is no risk to a file of phoneme names with a few letters in it.
     std::string lettersUsed;
     LineSample letterOnlyLines;
+    std::uint64_t letterLines = 0;
     std::vector<NameTally> names = m_names;
     for (std::size_t i = 0; i < letterShapes.size(); ++i) {
         const LineSample& lines = m_letterLines[i];
@@ -542,12 +545,14 @@ TimingReport TimingChecker::finish() {
             continue;
         }
         lettersUsed += letterShapes[i].letter;
+        letterLines += lines.count;
         if (MappingTable::keyIndex(letterShapes[i].letter) < 0) {
             letterOnlyLines = mergedSample(letterOnlyLines, lines);
             names.push_back({std::string(letterShapes[i].letter), lines});
         }
     }
-    const bool letterShaped = letterOnlyLines.count > 0 && names.size() - m_names.size() >= 2;
+    const bool letterShaped =
+        names.size() - m_names.size() >= 2 && letterLines > m_knownNameLines.count;
     if (letterShaped) {
         names.resize(m_names.size());
         findings.push_back({Finding::Kind::LetterMouthShapes,

@@ -66,6 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "h\n1 qq\n2 X\n3 rr\n4 E\n5 X\n",
                   "unknown phoneme 'qq' on line 2 / unknown phoneme 'X' on 2 lines (3, 6) / "
                   "unknown phoneme 'rr' on line 4"},
+        CheckCase{"a few letters among more phoneme names are unknown names",
+                  "h\n1 rest\n2 B\n3 X\n4 MBP\n5 E\n6 AI\n7 B\n8 O\n9 U\n",
+                  "unknown phoneme 'B' on 2 lines (3, 8) / unknown phoneme 'X' on line 4"},
         CheckCase{"with letters, all nine are known", "h\n1 X\n2 B\n3 D\n4 E\n5 ai\n",
                   "unknown phoneme 'ai' on line 6; did you mean 'AI'?", true},
         CheckCase{"frames not whole, and going backwards",

@@ -89,8 +89,9 @@ struct TimingReport {
 // first few line numbers and a few distinct names are kept.
 //
 // Two or more of the letter mouth shapes that are no phoneme names here (A,
-// B, C, F, G, H, X) make the text letter-shaped: they are one finding, not
-// unknown names. One alone is an unknown name like any other. With
+// B, C, F, G, H, X), on more lines than the other phoneme names (D and E
+// count as letters), make the text letter-shaped: they are one finding, not
+// unknown names. Otherwise a letter is an unknown name like any other. With
 // `letters`, the text is read as the converter reads it with letters: all
 // nine letters are known.
 class TimingChecker {
@@ -132,7 +133,7 @@ private:
     std::string m_headerText;
     LineSample m_nul;
     std::vector<NameTally> m_names;
-    LineSample m_knownNameLines; // counted only to keep the cache free of branches
+    LineSample m_knownNameLines; // phoneme names other than letters, whichever path counts them
     bool m_letters;
     // Lines naming each letter mouth shape, in chart order, unless they are read as letters.
     std::array<LineSample, letterShapes.size()> m_letterLines;
