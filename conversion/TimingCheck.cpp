@@ -551,8 +551,8 @@ TimingReport TimingChecker::finish() {
             names.push_back({std::string(letterShapes[i].letter), lines});
         }
     }
-    const bool letterShaped =
-        names.size() - m_names.size() >= 2 && letterLines > m_knownNameLines.count;
+    const std::size_t lettersOnlyUsed = names.size() - m_names.size();
+    const bool letterShaped = lettersOnlyUsed >= 2 && letterLines > m_knownNameLines.count;
     if (letterShaped) {
         names.resize(m_names.size());
         findings.push_back({Finding::Kind::LetterMouthShapes,
