@@ -37,6 +37,9 @@ QString findingSentence(const Finding& finding) {
         sentence += QLatin1Char(' ') + withCapital(hint) +
                     (hint.endsWith(QLatin1Char('?')) ? QString() : QStringLiteral("."));
     }
+    if (finding.kind == Finding::Kind::LetterMouthShapes) {
+        sentence += QStringLiteral(" Choose File > Read as Letter Mouth Shapes to do so.");
+    }
     return sentence;
 }
 

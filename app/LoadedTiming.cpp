@@ -12,8 +12,10 @@ namespace mouthkey {
 ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
                              int setIndex, int rateIndex) {
     const QString choices =
-        QStringLiteral("(%1, %2 fps)")
-            .arg(toQString(phonemeSetTitle(setIndex)), toQString(frameRateTitle(rateIndex)));
+        QStringLiteral("(%1%2, %3 fps)")
+            .arg(toQString(phonemeSetTitle(setIndex)),
+                 loaded && loaded->letters ? QStringLiteral(", letter mouth shapes") : QString(),
+                 toQString(frameRateTitle(rateIndex)));
     if (!loaded) {
         // The empty document still goes on the clipboard, but never unannounced.
         return {

@@ -9,6 +9,7 @@
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 #include "app/ViewController.h"
+#include "textinput/Utf8Text.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,8 +22,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mouthkey {
 
@@ -92,6 +96,21 @@ void MainWindow::buildActions() {
     connect(m_reload, &QAction::triggered, m_controller, &ViewController::reload);
     connect(m_controller, &ViewController::fileLoaded, m_reload,
             [this] { m_reload->setEnabled(true); });
+
+    m_readLetters = new QAction(tr("Read as &Letter Mouth Shapes"), this);
+    m_readLetters->setObjectName(QStringLiteral("readLettersAction"));
+    m_readLetters->setCheckable(true);
+    m_readLetters->setToolTip(tr("Read A to H and X as a lip-sync tool's letter mouth shapes: "
+                                 "%1")
+                                  .arg(toQString(letterChartText())));
+    m_readLetters->setEnabled(false);
+    connect(m_readLetters, &QAction::toggled, m_controller, &ViewController::setLetters);
+    // Each file loaded starts with the names as they are.
+    connect(m_controller, &ViewController::timingLoaded, m_readLetters, [this] {
+        const QSignalBlocker quiet(m_readLetters);
+        m_readLetters->setChecked(m_controller->letters());
+        m_readLetters->setEnabled(true);
+    });
 
     m_convert = new QAction(tr("&Convert and Copy"), this);
     m_convert->setObjectName(QStringLiteral("convertAction"));
@@ -206,9 +225,13 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QCo
     page->addWidget(overview, 1);
     connect(pset, &QComboBox::currentIndexChanged, overview, &TimingOverview::setSetIndex);
     connect(frames, &QComboBox::currentIndexChanged, overview, &TimingOverview::setRateIndex);
-    connect(m_controller, &ViewController::timingLoaded, overview, [this, overview] {
+    const auto show = [this, overview] {
         overview->showTiming(*m_controller->loaded(), m_controller->newdat());
-    });
+    };
+    connect(m_controller, &ViewController::timingLoaded, overview, show);
+    connect(m_controller, &ViewController::readingChanged, overview, show);
+    // Beside the findings, for the one that it answers.
+    overview->findings()->findingsView()->addAction(m_readLetters);
     // Only a load changes the title: after a cancelled or failed Open, the
     // earlier file is still the one Convert uses.
     connect(m_controller, &ViewController::timingLoaded, this, [this] {
@@ -240,6 +263,8 @@ void MainWindow::buildMenu() {
     file->addAction(m_reload);
     file->addAction(m_convert);
     file->addSeparator();
+    file->addAction(m_readLetters);
+    file->addSeparator();
     file->addAction(m_quit);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -252,6 +277,15 @@ void MainWindow::buildStatus() {
                        .arg(m_open->shortcut().toString(QKeySequence::NativeText)));
     connect(m_controller, &ViewController::loadedFileChangedOnDisk, &status,
             [this, &status] { status.offer(m_reload); });
+    // A letter-shaped file is one click from being read as one.
+    connect(m_controller, &ViewController::timingLoaded, &status, [this, &status] {
+        const auto& findings = m_controller->loaded()->report.findings;
+        if (std::any_of(findings.begin(), findings.end(), [](const Finding& f) {
+                return f.kind == Finding::Kind::LetterMouthShapes;
+            })) {
+            status.offer(m_readLetters);
+        }
+    });
 }
 
 QString MainWindow::aboutText() {

@@ -26,7 +26,7 @@ TimingOverview::TimingOverview(QWidget* parent)
 
 void TimingOverview::showTiming(const LoadedTiming& loaded, std::string_view text) {
     m_findings->showReport(loaded.source, loaded.report, loaded.notice);
-    m_preview->setTrack(KeyframeTrack::fromText(text));
+    m_preview->setTrack(KeyframeTrack::fromText(text, loaded.letters));
 }
 
 void TimingOverview::setSetIndex(int setIndex) {

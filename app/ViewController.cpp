@@ -185,6 +185,19 @@ void ViewController::openFile(const QUrl& url) {
     emit timingLoaded();
 }
 
+void ViewController::setLetters(bool letters) {
+    if (!m_loaded || m_loaded->letters == letters) {
+        return;
+    }
+    const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
+    m_loaded->report = checkTimingText(m_newdat, letters);
+    m_loaded->letters = letters;
+    showStatus(StatusMessage::Kind::Done,
+               letters ? tr("Reading A to H and X as letter mouth shapes; Convert uses them")
+                       : tr("Reading A to H and X as phoneme names again"));
+    emit readingChanged();
+}
+
 void ViewController::reload() {
     if (!m_loadedUrl.isEmpty()) {
         openFile(m_loadedUrl);
@@ -258,7 +271,7 @@ void ViewController::go() {
     picture.setImageNamed(QStringLiteral("happy"));
 
     const int setIndex = sets.currentIndex();
-    m_mapping = buildMapping(setIndex);
+    m_mapping = buildMapping(setIndex, letters());
     const int rateIndex = rates.currentIndex();
     m_fps = rateLine(rateIndex);
     m_fpsheader = m_fps;

@@ -125,11 +125,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
                        "without a final .dat. DIR must exist. Needed for two or more inputs."),
         QStringLiteral("DIR"));
+    const QCommandLineOption letters(
+        QStringLiteral("letters"),
+        QStringLiteral("Read the letter mouth shapes A to H and X by a lip-sync tool's chart (%1) "
+                       "before the phoneme set is looked up; phoneme names stay as they are. "
+                       "Without it, a file of letters gets one warning that says so, and its D "
+                       "and E are the phonemes D and E.")
+            .arg(toQString(letterChartText())));
     const QCommandLineOption jobs(
         {QStringLiteral("j"), QStringLiteral("jobs")},
         QStringLiteral("With -d, convert N files at once (default: one per core)."),
         QStringLiteral("N"));
-    parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet});
+    parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet, letters});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
         QStringLiteral("The timing file; standard input when missing or '-'. With -d or --check, "
@@ -198,6 +205,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         }
     }
     result.request.quiet = parser.isSet(quiet);
+    result.request.letters = parser.isSet(letters);
     if (parser.isSet(check)) {
         if (parser.isSet(output)) {
             return reject(QStringLiteral("--check writes no document, so it takes no -o"));

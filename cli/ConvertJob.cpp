@@ -18,9 +18,9 @@ namespace {
 // Below this a second thread costs more than the checks it would take over.
 constexpr std::size_t checkAlongsideFrom = 4 << 20;
 
-ConversionResult checkOnly(const QByteArray& bytes) {
+ConversionResult checkOnly(const QByteArray& bytes, bool letters) {
     ConversionResult result;
-    TimingChecker checker;
+    TimingChecker checker(letters);
     result.error = decodeToUtf8Chunks(
         bytes, [&](std::string_view text) { checker.feed(text); }, &result.guess);
     result.report = checker.finish();
@@ -40,7 +40,7 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     }
     // A strict run must know the findings before anything is written.
     if (request.checks == Checks::Only || request.checks == Checks::Strict) {
-        ConversionResult checked = checkOnly(in.bytes);
+        ConversionResult checked = checkOnly(in.bytes, request.letters);
         if (checked.error || request.checks == Checks::Only) {
             return {checked, nullptr};
         }
@@ -63,10 +63,10 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     ConversionResult result;
     // Quiet warnings would be thrown away, so they are not looked for.
     const bool checking = !request.quiet;
-    TimingChecker checker;
+    TimingChecker checker(request.letters);
     DocumentWriter writer(
-        request.setIndex, request.rate, [&out](std::string_view chunk) { out.write(chunk); },
-        outputChunkSize);
+        buildMapping(request.setIndex, request.letters), request.rate,
+        [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize);
     // Each decoded chunk is checked while it is converted: on a second thread
     // when it is large (a UTF-8 file arrives as one chunk), so that the checks
     // take no time of their own.
@@ -139,8 +139,11 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
 
 QString describeFinding(const Finding& finding) {
     const std::string hint = findingHint(finding);
+    const QString how = finding.kind == Finding::Kind::LetterMouthShapes
+                            ? QStringLiteral(", with --letters")
+                            : QString();
     return toQString(findingText(finding)) +
-           (hint.empty() ? QString() : QStringLiteral("; ") + toQString(hint));
+           (hint.empty() ? QString() : QStringLiteral("; ") + toQString(hint) + how);
 }
 
 } // namespace mouthkey

@@ -21,7 +21,7 @@ DataLineConverter::DataLineConverter(MappingTable mapping, ChunkSink sink, std::
     m_write = m_buffer.get();
     m_end = m_buffer.get() + bufferSize;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        const std::string& value = m_mapping.values()[i];
+        const std::string_view value = m_mapping.entryOutput(i);
         assert(value.size() <= slotWidth);
         std::memcpy(m_slots[i].bytes, value.data(), value.size());
         m_slots[i].size = static_cast<unsigned char>(value.size());
@@ -96,8 +96,9 @@ void DataLineConverter::convertLines(std::string_view text) {
         auto readable = static_cast<std::size_t>(end - from);
         const Byte* source = from;
         if (size - 1 < 4) {
-            const int index = readable >= 4 ? keyIndexPadded(from, size)
-                                            : MappingTable::keyIndex(std::string_view(
+            // Letters are entries too, so a table that reads them needs no pass of its own.
+            const int index = readable >= 4 ? keyIndexPadded<&detail::KeySlot::entry>(from, size)
+                                            : MappingTable::entryIndex(std::string_view(
                                                   reinterpret_cast<const char*>(from), size));
             // Selects rather than branches: whether a token is a phoneme
             // name follows no pattern a predictor could learn.

@@ -9,9 +9,13 @@ namespace mouthkey {
 
 DocumentWriter::DocumentWriter(int setIndex, const FrameRate& rate, ChunkSink sink,
                                std::size_t bufferSize)
+    : DocumentWriter(buildMapping(setIndex), rate, std::move(sink), bufferSize) {}
+
+DocumentWriter::DocumentWriter(MappingTable mapping, const FrameRate& rate, ChunkSink sink,
+                               std::size_t bufferSize)
     : m_rateLine(rateLine(rate)), m_sink(std::move(sink)),
       m_lines(
-          buildMapping(setIndex), [this](std::string_view chunk) { m_sink(chunk); }, bufferSize) {}
+          std::move(mapping), [this](std::string_view chunk) { m_sink(chunk); }, bufferSize) {}
 
 DocumentWriter::DocumentWriter(int setIndex, int rateIndex, ChunkSink sink, std::size_t bufferSize)
     : DocumentWriter(setIndex, FrameRate(rateIndex), std::move(sink), bufferSize) {}

@@ -49,7 +49,7 @@ int positionX(int setIndex, int phoneme) {
     return positions[choiceRow(setIndex, positions.size())].at(static_cast<std::size_t>(phoneme));
 }
 
-KeyframeTrack KeyframeTrack::fromText(std::string_view text) {
+KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
     KeyframeTrack track;
     std::unordered_map<std::string, std::uint8_t, NameHash, std::equal_to<>> codes;
     bool inOrder = true;
@@ -82,8 +82,9 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text) {
         }
         std::uint8_t code = notAKeyframe;
         if (tokens.size() == 2 && !tokens[1].text.empty()) {
-            code = tokens[1].phoneme >= 0 ? static_cast<std::uint8_t>(tokens[1].phoneme)
-                                          : codeOfName(tokens[1].text);
+            const int phoneme =
+                letters ? MappingTable::letterKeyIndex(tokens[1].text) : tokens[1].phoneme;
+            code = phoneme >= 0 ? static_cast<std::uint8_t>(phoneme) : codeOfName(tokens[1].text);
         }
         if (code >= firstName) {
             ++track.m_withoutPosition;

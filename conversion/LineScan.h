@@ -136,17 +136,19 @@ inline std::uint64_t eventMask(const Byte* p) {
 #endif
 }
 
-// keyIndex for a token that has at least four readable bytes from its start.
+// keyIndex (or, for KeySlot::entry, entryIndex) for a token that has at
+// least four readable bytes from its start.
+template <int detail::KeySlot::*field = &detail::KeySlot::index>
 inline int keyIndexPadded(const Byte* token, std::size_t size) {
     if constexpr (std::endian::native == std::endian::little) {
         std::uint32_t head;
         std::memcpy(&head, token, 4);
         head &= static_cast<std::uint32_t>((std::uint64_t{1} << (8 * size)) - 1);
         const std::uint64_t packed = head | (static_cast<std::uint64_t>(size) << 32);
-        const detail::KeySlot& slot = detail::keySlots[detail::keySlotOf(packed)];
-        return slot.packed == packed ? slot.index : -1;
+        return detail::slotFieldOf<field>(packed);
     } else {
-        return MappingTable::keyIndex(std::string_view(reinterpret_cast<const char*>(token), size));
+        return detail::slotFieldOf<field>(
+            std::string_view(reinterpret_cast<const char*>(token), size));
     }
 }
 

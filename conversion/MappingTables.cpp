@@ -2,13 +2,24 @@
 
 namespace mouthkey {
 
-MappingTable buildMapping(int setIndex) {
+MappingTable buildMapping(int setIndex, bool letters) {
     const PhonemeSet& set = phonemeSets[choiceRow(setIndex, phonemeSets.size())];
     MappingTable::Values values;
     for (std::size_t i = 0; i < phonemeKeys.size(); ++i) {
         values[i].append("\t").append(set.x[i]).append("\t4.00668\t0");
     }
-    return MappingTable(std::move(values));
+    return MappingTable(std::move(values), letters);
+}
+
+std::string letterChartText() {
+    std::string text;
+    for (const LetterShape& shape : letterShapes) {
+        text.append(text.empty() ? "" : ", ")
+            .append(shape.letter)
+            .append(" as ")
+            .append(shape.phoneme);
+    }
+    return text;
 }
 
 std::string_view phonemeSetTitle(int setIndex) {

@@ -24,11 +24,6 @@ char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Letter mouth shapes that are not also phoneme names here ("D" and "E" are).
-bool isLetterMouthShape(std::string_view name) {
-    return name.size() == 1 && std::string_view("ABCFGHX").find(name[0]) != std::string_view::npos;
-}
-
 std::string onLines(const LineSample& lines, const NumberFormat& numbers) {
     if (lines.count == 1) {
         return "on line " + numbers.whole(lines.first[0]);
@@ -53,6 +48,48 @@ bool isKeyframeDocumentTitle(std::string_view line) {
         line.remove_suffix(1);
     }
     return line.starts_with("Adobe After Effects ") && line.ends_with(" Keyframe Data");
+}
+
+// The first lines of two samples of different lines, as one sample of both.
+LineSample mergedSample(const LineSample& a, const LineSample& b) {
+    LineSample merged;
+    std::array<std::uint64_t, 2 * LineSample::kept> first{};
+    const auto aKept = std::min<std::uint64_t>(a.count, LineSample::kept);
+    const auto bKept = std::min<std::uint64_t>(b.count, LineSample::kept);
+    const auto end = std::merge(a.first.begin(), a.first.begin() + aKept, b.first.begin(),
+                                b.first.begin() + bKept, first.begin());
+    std::for_each(first.begin(), end, [&](std::uint64_t line) { merged.add(line); });
+    merged.count = a.count + b.count;
+    return merged;
+}
+
+// "A, B and X", for letters given as "ABX".
+std::string letterList(std::string_view letters) {
+    std::string text;
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        text += (i == 0                    ? ""
+                 : i + 1 == letters.size() ? " and "
+                                           : ", ") +
+                std::string(1, letters[i]);
+    }
+    return text;
+}
+
+// "letter mouth shapes (A, B and X) as phoneme names on 3 lines (2, 3, 4); its
+// D is read as the phoneme D, not as a letter", for the letters used, given as "ABDX".
+std::string letterShapesText(std::string_view used, const std::string& where) {
+    std::string shapes;
+    std::string keys;
+    for (const char letter : used) {
+        (MappingTable::keyIndex(std::string_view(&letter, 1)) < 0 ? shapes : keys) += letter;
+    }
+    std::string text = "letter mouth shapes (" + letterList(shapes) + ") as phoneme names " + where;
+    if (!keys.empty()) {
+        text += "; its " + letterList(keys) + (keys.size() == 1 ? " is" : " are") +
+                " read as the phoneme" + (keys.size() == 1 ? " " : "s ") + letterList(keys) +
+                ", not as " + (keys.size() == 1 ? "a letter" : "letters");
+    }
+    return text;
 }
 
 // A frame written with a minus sign.
@@ -202,8 +239,9 @@ struct TimingChecker::Lines {
     scan::LineReader<Check> reader;
 };
 
-TimingChecker::TimingChecker()
-    : m_lines(std::make_unique<Lines>(Lines{scan::LineReader<Lines::Check>({this})})) {
+TimingChecker::TimingChecker(bool letters)
+    : m_lines(std::make_unique<Lines>(Lines{scan::LineReader<Lines::Check>({this})})),
+      m_letters(letters) {
     m_names.reserve(namesListed); // the name cache points into it
 }
 
@@ -380,8 +418,12 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
 }
 
 LineSample& TimingChecker::linesNaming(std::string_view name) {
-    if (MappingTable::keyIndex(name) >= 0) {
-        return m_knownNameLines;
+    if (const int entry = MappingTable::entryIndex(name); entry >= 0) {
+        const int letter = detail::letterShapeOf(name);
+        if (m_letters || letter < 0) {
+            return m_knownNameLines;
+        }
+        return m_letterLines[static_cast<std::size_t>(letter)];
     }
     const auto known = std::find_if(m_names.begin(), m_names.end(),
                                     [&](const NameTally& t) { return t.name == name; });
@@ -445,9 +487,7 @@ void TimingChecker::check(const TimingLine& line) {
         ++m_frames;
     }
 
-    if (tokens[1].phoneme < 0) {
-        linesNaming(tokens[1].text).add(line.number);
-    }
+    linesNaming(tokens[1].text).add(line.number); // a known name may still be a letter
 }
 
 void TimingChecker::checkHeader(const TimingLine& line) {
@@ -491,7 +531,41 @@ TimingReport TimingChecker::finish() {
     }
     add(Finding::Kind::NulCharacters, m_nul);
     add(Finding::Kind::HeaderLooksLikeKeyframe, header, m_headerText);
-    for (const NameTally& tally : m_names) {
+
+    // Letter-shaped: two letters at least that are no phoneme names here, and
+    // more lines of letters than of phoneme names, so that reading its D and E
+    // as letters is no risk to a file of phoneme names with a few letters in it.
+    std::string lettersUsed;
+    LineSample letterOnlyLines;
+    std::uint64_t letterLines = 0;
+    std::vector<NameTally> names = m_names;
+    for (std::size_t i = 0; i < letterShapes.size(); ++i) {
+        const LineSample& lines = m_letterLines[i];
+        if (lines.count == 0) {
+            continue;
+        }
+        lettersUsed += letterShapes[i].letter;
+        letterLines += lines.count;
+        if (MappingTable::keyIndex(letterShapes[i].letter) < 0) {
+            letterOnlyLines = mergedSample(letterOnlyLines, lines);
+            names.push_back({std::string(letterShapes[i].letter), lines});
+        }
+    }
+    const std::size_t lettersOnlyUsed = names.size() - m_names.size();
+    const bool letterShaped = lettersOnlyUsed >= 2 && letterLines > m_knownNameLines.count;
+    if (letterShaped) {
+        names.resize(m_names.size());
+        findings.push_back({Finding::Kind::LetterMouthShapes,
+                            letterOnlyLines,
+                            std::move(lettersUsed),
+                            Finding::Hint::None,
+                            {}});
+    }
+    // A lone letter is listed where its first line puts it among the names.
+    std::stable_sort(names.begin(), names.end(), [](const NameTally& a, const NameTally& b) {
+        return a.lines.first[0] < b.lines.first[0];
+    });
+    for (const NameTally& tally : names) {
         Finding f{Finding::Kind::UnknownPhoneme,
                   tally.lines,
                   quoted(tally.name),
@@ -500,8 +574,6 @@ TimingReport TimingChecker::finish() {
         if (const auto meant = meantKey(tally.name)) {
             f.hint = meant->hint;
             f.suggestion = meant->key;
-        } else if (isLetterMouthShape(tally.name)) {
-            f.hint = Finding::Hint::LetterMouthShapes;
         }
         findings.push_back(std::move(f));
     }
@@ -523,8 +595,8 @@ TimingReport TimingChecker::finish() {
     return report;
 }
 
-TimingReport checkTimingText(std::string_view text) {
-    TimingChecker checker;
+TimingReport checkTimingText(std::string_view text, bool letters) {
+    TimingChecker checker(letters);
     checker.feed(text);
     return checker.finish();
 }
@@ -538,6 +610,8 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
         return "unknown phoneme " + f.subject + " " + where;
     case Finding::Kind::OtherUnknownPhonemes:
         return "more unknown phoneme names " + where;
+    case Finding::Kind::LetterMouthShapes:
+        return letterShapesText(f.subject, where);
     case Finding::Kind::FrameNotWholeNumber:
         return (f.lines.count == 1
                     ? "frame " + f.subject + " is not a whole number "
@@ -614,6 +688,8 @@ std::string findingHint(const Finding& f) {
         return "only a space separates a frame from its phoneme";
     case Finding::Kind::KeyframeDocument:
         return "convert the timing file it was made from instead";
+    case Finding::Kind::LetterMouthShapes:
+        return "they can be read as letter mouth shapes instead (" + letterChartText() + ")";
     default:
         break;
     }
@@ -621,9 +697,6 @@ std::string findingHint(const Finding& f) {
     case Finding::Hint::DifferentCase:
     case Finding::Hint::SwappedLetters:
         return "did you mean '" + f.suggestion + "'?";
-    case Finding::Hint::LetterMouthShapes:
-        return "it looks like a letter mouth shape; the lip-sync tool can export the standard "
-               "phoneme names instead";
     case Finding::Hint::None:
         break;
     }

@@ -51,12 +51,31 @@ private slots:
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QStringList>("sentences");
         QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("readLetters"); // with one click on the offered action
 
+        const QByteArray letters("h\n1 X\n2 A\n3 E\n");
+        QTest::newRow("letter mouth shapes")
+            << letters
+            << "take.dat \u00B7 3 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
+            << QStringList{"Letter mouth shapes (A and X) as phoneme names on 2 lines (2, 3); its "
+                           "E is read as the phoneme E, not as a letter: pasted unchanged. They "
+                           "can be read as letter mouth shapes instead (A "
+                           "as MBP, B as etc, C as E, D as AI, E as O, F as U, G as FV, H as L, X "
+                           "as rest). Choose File > Read as Letter Mouth Shapes to do so."}
+            << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps); 1 finding to check"
+            << false;
+        QTest::newRow("letter mouth shapes, read as such")
+            << letters
+            << "take.dat \u00B7 3 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
+            << QStringList()
+            << "Copied 3 keyframes from take.dat (Preston Blair, letter mouth shapes, 24 fps)"
+            << true;
         QTest::newRow("clean") << QByteArray("h\n1 rest\n24 MBP\n")
                                << "take.dat \u00B7 2 keyframes \u00B7 frames 1\u201324 \u00B7 "
                                   "0:01.0 at 24 fps"
                                << QStringList()
-                               << "Copied 2 keyframes from take.dat (Preston Blair, 24 fps)";
+                               << "Copied 2 keyframes from take.dat (Preston Blair, 24 fps)"
+                               << false;
         QTest::newRow("unknown names and a bare frame")
             << QByteArray("h\n1 ai\n2 AI\n3 ai\n4\n")
             << "take.dat \u00B7 4 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
@@ -64,7 +83,8 @@ private slots:
                            "mean 'AI'?",
                            "A frame without a phoneme on line 5: pasted without a position."}
             << "Copied 4 keyframes from take.dat (Preston Blair, 24 fps); 2 lines have unknown "
-               "names; 1 more finding to check";
+               "names; 1 more finding to check"
+            << false;
         QTest::newRow("no header") << QByteArray("1 rest\n") << "take.dat \u00B7 0 keyframes"
                                    << QStringList{"The header line '1 rest' looks like a keyframe "
                                                   "(line 1): skipped as the file's header. The "
@@ -73,7 +93,8 @@ private slots:
                                                   "No keyframes after the header line: the "
                                                   "keyframe list will be empty."}
                                    << "Copied 0 keyframes from take.dat (Preston Blair, 24 fps); "
-                                      "the file has no keyframes; 1 more finding to check";
+                                      "the file has no keyframes; 1 more finding to check"
+                                   << false;
     }
 
     void aLoadedFileShowsItsSummaryFindingsAndStatus() {
@@ -81,15 +102,31 @@ private slots:
         QFETCH(QString, summary);
         QFETCH(QStringList, sentences);
         QFETCH(QString, status);
+        QFETCH(bool, readLetters);
 
         AppUnderTest app;
         app.openPath(app.writeFile("take.dat", file));
+        // Offered where the finding is, and only there.
+        QAction* const action = app.window->readLettersAction();
+        QCOMPARE(StatusMessage::of(*app.window->statusBar()).offered() == action,
+                 file.contains(" X\n"));
+        if (readLetters) {
+            action->trigger();
+        }
         QCOMPARE(panelOf(app).summary(), summary);
         QCOMPARE(panelOf(app).sentences(), sentences);
+        if (readLetters) {
+            // The preview reads the names as Convert will.
+            QCOMPARE(previewOf(app).track().withoutPosition(), std::uint64_t{0});
+        }
         app.vc().go();
         QCOMPARE(app.status(), status);
+        QVERIFY(app.vc().mapping() == buildMapping(0, readLetters));
         // Findings make the message a warning, for a status line that can show one.
         QCOMPARE(convertStatus(0, app.vc().loaded(), 0, 0).warning, !sentences.isEmpty());
+        // Another file starts with the names as they are.
+        app.openPath(app.writeFile("other.dat", file));
+        QVERIFY(!action->isChecked() && !app.vc().letters());
     }
 
     void numbersFollowTheLocale_data() {

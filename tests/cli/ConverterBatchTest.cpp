@@ -69,6 +69,15 @@ TEST_F(Batch, writesARateNoTitleWritesIntoEveryDocument) {
     EXPECT_EQ(readFile(out("b.txt")), documentAtRate(readSample(morning), 0, "23.976"));
 }
 
+TEST_F(Batch, readsLettersInEveryFileWithLetters) {
+    const ConverterRun run = runConverter({QStringLiteral("--letters"), QStringLiteral("--set"),
+                                           QStringLiteral("4"), QStringLiteral("-d"), outPath(),
+                                           shot(QStringLiteral("a.dat"), "h\n1 X\n2 G\n3 FV\n")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty());
+    EXPECT_EQ(readFile(out("a.txt")), windowDocument("h\n1 rest\n2 FV\n3 FV\n", 4, 0));
+}
+
 TEST_F(Batch, warnsPerFileAndStrictRefusesOnlyTheFilesWithFindings) {
     const QString odd = shot(QStringLiteral("odd.dat"), "h\n1 ai\n");
     const QStringList inputs{shot(QStringLiteral("a.dat"), readSample(hello)), odd};

@@ -16,6 +16,9 @@ namespace {
 
 const QByteArray oddFile = "h\n1 ai\n2 ai\n3 AI\n";
 const char* const unknownAi = "unknown phoneme 'ai' on 2 lines (2, 3); did you mean 'AI'?\n";
+// Letter mouth shapes, and the same file with each letter's chart name for it.
+const QByteArray letterFile = "h\n1 X\n5 A\n9 D\n12 E\n15 B\n20 MBP\n";
+const QByteArray letterFileNamed = "h\n1 rest\n5 MBP\n9 AI\n12 O\n15 etc\n20 MBP\n";
 
 struct ChecksCase {
     const char* what;
@@ -132,6 +135,38 @@ INSTANTIATE_TEST_SUITE_P(
                                                       "0:00.0 at 24 fps\n") +
                                               named(path, "read as UTF-16 (big-endian): the file "
                                                           "has no byte-order mark\n"));
+                   }},
+        ChecksCase{"a letter-shaped file is one warning, which names --letters",
+                   {},
+                   letterFile,
+                   0,
+                   [](const ConverterRun& run, const QByteArray& document, const QString& path) {
+                       EXPECT_EQ(run.out, document);
+                       EXPECT_EQ(run.err,
+                                 "mouthkey-convert: warning: " +
+                                     named(path, "letter mouth shapes (A, B and X) as phoneme "
+                                                 "names on 3 lines (2, 3, 6); its D and E are "
+                                                 "read as the phonemes D and E, not as letters; "
+                                                 "they can be read as letter mouth shapes instead "
+                                                 "(A as MBP, B as etc, C as E, D as AI, E as O, F "
+                                                 "as U, G as FV, H as L, X as rest), with "
+                                                 "--letters\n"));
+                   }},
+        ChecksCase{"--letters reads each letter as its chart name, with no warning",
+                   {"--letters", "--strict"},
+                   letterFile,
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString&) {
+                       EXPECT_EQ(run.out, windowDocument(letterFileNamed, 0, 0));
+                       EXPECT_EQ(run.err, "");
+                   }},
+        ChecksCase{"--check --letters finds a letter-shaped file clean",
+                   {"--check", "--letters"},
+                   letterFile,
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out, named(path, "6 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                                                      "20 \xC2\xB7 0:00.8 at 24 fps\n"));
                    }},
         ChecksCase{"--check takes no -o",
                    {"--check", "-o", "out.txt"},

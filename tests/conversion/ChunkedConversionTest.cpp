@@ -43,6 +43,8 @@ std::string randomText(std::mt19937& rng) {
                                                  "D",
                                                  "K",
                                                  "\xE2\x84\xAA",
+                                                 "A",
+                                                 "X",
                                                  "ai",
                                                  "Rest",
                                                  "12",
@@ -70,7 +72,7 @@ TEST(ConversionProperties, randomTextsKeepTheRules) {
     std::mt19937 rng(20261208);
     for (int round = 0; round < 4000; ++round) {
         const std::string text = randomText(rng);
-        const MappingTable mapping = buildMapping(round % 7 - 1);
+        const MappingTable mapping = buildMapping(round % 7 - 1, round % 2 == 1);
         const std::string out = convertDataLines(text, mapping);
         SCOPED_TRACE(testing::PrintToString(text));
 

@@ -16,8 +16,9 @@ struct TableCase {
     int setIndex;
     std::string key;
     int x;
+    bool letters = false;
     friend void PrintTo(const TableCase& c, std::ostream* os) {
-        *os << "set " << c.setIndex << " " << c.key;
+        *os << "set " << c.setIndex << " " << c.key << (c.letters ? " with letters" : "");
     }
 };
 
@@ -25,7 +26,7 @@ class MappingValues : public testing::TestWithParam<TableCase> {};
 
 TEST_P(MappingValues, keyMapsToPositionValue) {
     const auto& c = GetParam();
-    const MappingTable table = buildMapping(c.setIndex);
+    const MappingTable table = buildMapping(c.setIndex, c.letters);
     const auto found = table.find(c.key);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(*found, value(c.x));
@@ -35,14 +36,19 @@ TEST_P(MappingValues, keyMapsToPositionValue) {
 // one-digit values, the 0 to 8 step of table 4, and the fallbacks.
 INSTANTIATE_TEST_SUITE_P(
     Tables, MappingValues,
-    testing::Values(TableCase{0, "MBP", 0}, TableCase{0, "AI", -40}, TableCase{0, "etc", 40},
-                    TableCase{0, "K", -40}, TableCase{1, "etc", -40}, TableCase{1, "CH", 40},
-                    TableCase{1, "L", 10}, TableCase{2, "MBP", -40}, TableCase{2, "O", 0},
-                    TableCase{2, "WQ", 0}, TableCase{3, "K", -4}, TableCase{3, "L", 5},
-                    TableCase{3, "U", 41}, TableCase{3, "E", -31}, TableCase{4, "AI", -42},
-                    TableCase{4, "U", 0}, TableCase{4, "WQ", 8}, TableCase{4, "K", 43},
-                    TableCase{5, "AI", -40}, TableCase{-1, "AI", -40}, TableCase{-1, "etc", 40},
-                    TableCase{1000, "FV", -10}));
+    testing::Values(
+        TableCase{0, "MBP", 0}, TableCase{0, "AI", -40}, TableCase{0, "etc", 40},
+        TableCase{0, "K", -40}, TableCase{1, "etc", -40}, TableCase{1, "CH", 40},
+        TableCase{1, "L", 10}, TableCase{2, "MBP", -40}, TableCase{2, "O", 0},
+        TableCase{2, "WQ", 0}, TableCase{3, "K", -4}, TableCase{3, "L", 5}, TableCase{3, "U", 41},
+        TableCase{3, "E", -31}, TableCase{4, "AI", -42}, TableCase{4, "U", 0},
+        TableCase{4, "WQ", 8}, TableCase{4, "K", 43}, TableCase{5, "AI", -40},
+        TableCase{-1, "AI", -40}, TableCase{-1, "etc", 40}, TableCase{1000, "FV", -10},
+        // Letters by their chart, and the phoneme names unchanged beside them.
+        TableCase{0, "A", 0, true}, TableCase{0, "D", -40, true}, TableCase{0, "E", 10, true},
+        TableCase{0, "X", -50, true}, TableCase{4, "B", 15, true}, TableCase{4, "C", -35, true},
+        TableCase{4, "F", 0, true}, TableCase{4, "G", -21, true}, TableCase{4, "H", -28, true},
+        TableCase{4, "TH", 22, true}, TableCase{4, "\xE2\x84\xAA", 43, true}));
 
 TEST(MappingTables, restIsMinusFiftyInEveryTable) {
     for (int index = -2; index <= 6; ++index) {
@@ -79,7 +85,7 @@ TEST(MappingTables, kelvinSignFindsK) {
 TEST(MappingTables, nearMissesHaveNoEntry) {
     const MappingTable table = buildMapping(0);
     for (const char* token : {"ai", "Rest", "MBP ", " MBP", "", "k", "RES", "rests", "AI\t",
-                              "\xE2\x84", "\xE2\x84\xAB", "Etc", "MB", "MBPX"}) {
+                              "\xE2\x84", "\xE2\x84\xAB", "Etc", "MB", "MBPX", "A", "X", "a"}) {
         EXPECT_FALSE(table.find(token).has_value()) << '"' << token << '"';
     }
 }

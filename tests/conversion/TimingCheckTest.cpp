@@ -17,8 +17,8 @@ using namespace mouthkey;
 namespace {
 
 // Every finding as "text; hint", joined by " / ", for a text fed in chunks.
-std::string findingsOf(std::string_view text, std::size_t chunkSize) {
-    TimingChecker checker;
+std::string findingsOf(std::string_view text, std::size_t chunkSize, bool letters = false) {
+    TimingChecker checker(letters);
     for (std::size_t at = 0; at < text.size(); at += chunkSize) {
         checker.feed(text.substr(at, chunkSize));
     }
@@ -34,6 +34,7 @@ struct CheckCase {
     const char* what;
     std::string input;
     std::string findings;
+    bool letters = false; // read as the converter reads them with --letters
     friend void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.what; }
 };
 
@@ -41,10 +42,10 @@ class TimingChecks : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(TimingChecks, findEverythingThatWillNotAnimate) {
     const auto& c = GetParam();
-    EXPECT_EQ(findingsOf(c.input, c.input.size() + 1), c.findings);
+    EXPECT_EQ(findingsOf(c.input, c.input.size() + 1, c.letters), c.findings);
     // Line numbers must not depend on where the chunks are cut.
-    EXPECT_EQ(findingsOf(c.input, 1), c.findings);
-    EXPECT_EQ(findingsOf(c.input, 7), c.findings);
+    EXPECT_EQ(findingsOf(c.input, 1, c.letters), c.findings);
+    EXPECT_EQ(findingsOf(c.input, 7, c.letters), c.findings);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -55,11 +56,21 @@ INSTANTIATE_TEST_SUITE_P(
                   "h\r\n1 ai\r\n\r\n3 AI\v5 ai\xE2\x80\xA8"
                   "7 ai\n9 ai",
                   "unknown phoneme 'ai' on 4 lines (2, 5, 6, \xE2\x80\xA6); did you mean 'AI'?"},
-        CheckCase{"letter mouth shapes", "h\n1 X\n2 B\n",
-                  "unknown phoneme 'X' on line 2; it looks like a letter mouth shape; the lip-sync "
-                  "tool can export the standard phoneme names instead / unknown phoneme 'B' on "
-                  "line 3; it looks like a letter mouth shape; the lip-sync tool can export the "
-                  "standard phoneme names instead"},
+        CheckCase{"letter mouth shapes are one finding, before the unknown names",
+                  "h\n1 X\n2 zz\n3 B\n4 D\n5 X\n6 A\n7 H\n",
+                  "letter mouth shapes (A, B, H and X) as phoneme names on 5 lines (2, 4, 6, "
+                  "\xE2\x80\xA6); its D is read as the phoneme D, not as a letter; they can be "
+                  "read as letter mouth shapes instead (A as MBP, B as etc, C as E, D as AI, E as "
+                  "O, F as U, G as FV, H as L, X as rest) / unknown phoneme 'zz' on line 3"},
+        CheckCase{"one letter alone is an unknown name, in its place",
+                  "h\n1 qq\n2 X\n3 rr\n4 E\n5 X\n",
+                  "unknown phoneme 'qq' on line 2 / unknown phoneme 'X' on 2 lines (3, 6) / "
+                  "unknown phoneme 'rr' on line 4"},
+        CheckCase{"a few letters among more phoneme names are unknown names",
+                  "h\n1 rest\n2 B\n3 X\n4 MBP\n5 E\n6 AI\n7 B\n8 O\n9 U\n",
+                  "unknown phoneme 'B' on 2 lines (3, 8) / unknown phoneme 'X' on line 4"},
+        CheckCase{"with letters, all nine are known", "h\n1 X\n2 B\n3 D\n4 E\n5 ai\n",
+                  "unknown phoneme 'ai' on line 6; did you mean 'AI'?", true},
         CheckCase{"frames not whole, and going backwards",
                   "h\n1 AI\nfive E\n1.5 O\n1052 U\n1040 K\n",
                   "frames that are not whole numbers, such as 'five', on 2 lines (3, 4) / frames "

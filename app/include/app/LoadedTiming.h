@@ -13,7 +13,8 @@ namespace mouthkey {
 struct LoadedTiming {
     QString source; // the file's name
     TimingReport report;
-    QString notice; // how the text was read, where that was a guess; else empty
+    QString notice;       // how the text was read, where that was a guess; else empty
+    bool letters = false; // letter mouth shapes are read by their chart, for the report too
 };
 
 // A status message and whether it warns.

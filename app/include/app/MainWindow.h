@@ -38,6 +38,7 @@ public:
     QAction* openAction() const { return m_open; }
     QAction* reloadAction() const { return m_reload; }
     QAction* convertAction() const { return m_convert; }
+    QAction* readLettersAction() const { return m_readLetters; }
 
     // What Help > About shows: the name, the version and what it is for.
     static QString aboutText();
@@ -58,6 +59,7 @@ private:
     QAction* m_open = nullptr;
     QAction* m_reload = nullptr;
     QAction* m_convert = nullptr;
+    QAction* m_readLetters = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_about = nullptr;
 };

@@ -66,6 +66,8 @@ public:
     const MappingTable& mapping() const { return m_mapping; }
     // The file whose text newdat holds and what the checks found, once one has loaded.
     const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
+    // Whether the loaded text is read with letter mouth shapes; off for each file loaded.
+    bool letters() const { return m_loaded && m_loaded->letters; }
 
     // Fills the pop-ups and shows the start-up label and picture, once the
     // controls are connected and before the window is first shown.
@@ -86,6 +88,9 @@ public slots:
     void go();
     // Reads the loaded file again, exactly as a confirmed Open would.
     void reload();
+    // Reads the loaded text again, with letter mouth shapes read by their
+    // chart or not; Convert then converts it so. Nothing when no file is loaded.
+    void setLetters(bool letters);
 
 signals:
     // A file's text was loaded; reload() reads that file.
@@ -96,6 +101,8 @@ signals:
 signals:
     // A file's text has just replaced newdat.
     void timingLoaded();
+    // The loaded text was read again another way: its report is new.
+    void readingChanged();
 
 private:
     // What the loaded file looked like on disk when it was read.

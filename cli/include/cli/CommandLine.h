@@ -39,7 +39,8 @@ struct ConvertRequest {
     std::optional<QString> input;  // a path, or nothing for standard input
     std::optional<QString> output; // a path, or nothing for standard output
     Checks checks = Checks::Warn;
-    bool quiet = false; // no warnings on standard error
+    bool quiet = false;   // no warnings on standard error
+    bool letters = false; // letter mouth shapes read by their chart, for the checks too
 };
 
 // Several inputs, each converted into its own file in one folder.

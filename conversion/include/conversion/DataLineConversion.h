@@ -17,8 +17,9 @@ namespace mouthkey {
 //
 // Text is UTF-8. Lines end at LF, VT, FF, CR, NEL, LINE SEPARATOR or PARAGRAPH
 // SEPARATOR; empty lines are dropped and the first non-empty line (the header)
-// is skipped. Every space-separated token that names a phoneme becomes its
-// position value; all other bytes pass through untouched, valid UTF-8 or not.
+// is skipped. Every space-separated token that names a phoneme (or, with a
+// table built with letters, a letter mouth shape) becomes its position value;
+// all other bytes pass through untouched, valid UTF-8 or not.
 //
 // Input may arrive in chunks cut anywhere, even inside a separator; only an
 // unfinished line is held back, so memory stays bounded by the longest line.
@@ -52,7 +53,7 @@ private:
     void flush();
 
     MappingTable m_mapping;
-    std::array<ValueSlot, phonemeKeys.size()> m_slots{};
+    std::array<ValueSlot, lookupNames.size()> m_slots{};
     ChunkSink m_sink;
     std::unique_ptr<char[]> m_buffer;
     char* m_write;

@@ -25,6 +25,9 @@ public:
                    std::size_t bufferSize = DataLineConverter::defaultBufferSize);
     DocumentWriter(int setIndex, int rateIndex, ChunkSink sink,
                    std::size_t bufferSize = DataLineConverter::defaultBufferSize);
+    // With a table of its own, such as one that reads letter mouth shapes.
+    DocumentWriter(MappingTable mapping, const FrameRate& rate, ChunkSink sink,
+                   std::size_t bufferSize = DataLineConverter::defaultBufferSize);
     DocumentWriter(const DocumentWriter&) = delete;
     DocumentWriter& operator=(const DocumentWriter&) = delete;
 

@@ -41,7 +41,9 @@ public:
     // Frames are kept in 56 bits; later frames show at the last one.
     static constexpr std::uint64_t maxFrame = (std::uint64_t{1} << 56) - 1;
 
-    static KeyframeTrack fromText(std::string_view text);
+    // With `letters`, letter mouth shapes are read by their chart, as the converter then reads
+    // them.
+    static KeyframeTrack fromText(std::string_view text, bool letters = false);
 
     std::size_t size() const noexcept { return m_keys.size(); }
     bool empty() const noexcept { return m_keys.empty(); }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,7 +45,88 @@ inline constexpr std::array<std::string_view, phonemeSets.size()> phonemeSetTitl
     return titles;
 }();
 
-// Maps the 14 phoneme names to position values ("\tX\t4.00668\t0").
+// Letter mouth shapes as an automatic lip-sync tool writes them, and the
+// phoneme each stands for on its chart. "D" and "E" are also phoneme names
+// here, of other mouths: only a table built with letters reads them so.
+struct LetterShape {
+    std::string_view letter;
+    std::string_view phoneme;
+};
+inline constexpr std::array<LetterShape, 9> letterShapes{{
+    {"A", "MBP"},
+    {"B", "etc"},
+    {"C", "E"},
+    {"D", "AI"},
+    {"E", "O"},
+    {"F", "U"},
+    {"G", "FV"},
+    {"H", "L"},
+    {"X", "rest"},
+}};
+
+namespace detail {
+
+constexpr int indexIn(std::span<const std::string_view> names, std::string_view name) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+constexpr int letterShapeOf(std::string_view name) {
+    for (std::size_t i = 0; i < letterShapes.size(); ++i) {
+        if (letterShapes[i].letter == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+constexpr std::size_t lettersOnly = [] {
+    std::size_t n = 0;
+    for (const LetterShape& shape : letterShapes) {
+        n += indexIn(phonemeKeys, shape.letter) < 0 ? 1 : 0;
+    }
+    return n;
+}();
+
+} // namespace detail
+
+// Every name the lookup tells apart: the phoneme keys, then the letter mouth
+// shapes that are not also keys. A name's place here is its entry.
+inline constexpr std::array<std::string_view, phonemeKeys.size() + detail::lettersOnly>
+    lookupNames = [] {
+        std::array<std::string_view, phonemeKeys.size() + detail::lettersOnly> names{};
+        std::size_t n = 0;
+        for (const std::string_view key : phonemeKeys) {
+            names[n++] = key;
+        }
+        for (const LetterShape& shape : letterShapes) {
+            if (detail::indexIn(phonemeKeys, shape.letter) < 0) {
+                names[n++] = shape.letter;
+            }
+        }
+        return names;
+    }();
+
+// For each entry, the phoneme key it is read as when letters are read by their chart.
+inline constexpr std::array<int, lookupNames.size()> letterReadings = [] {
+    std::array<int, lookupNames.size()> readings{};
+    for (std::size_t i = 0; i < lookupNames.size(); ++i) {
+        const int shape = detail::letterShapeOf(lookupNames[i]);
+        readings[i] = shape < 0
+                          ? static_cast<int>(i)
+                          : detail::indexIn(phonemeKeys,
+                                            letterShapes[static_cast<std::size_t>(shape)].phoneme);
+    }
+    return readings;
+}();
+
+// Maps the 14 phoneme names to position values ("\tX\t4.00668\t0"), and,
+// in a table built with letters, the letter mouth shapes to their chart
+// names' values as well.
 // A tiny fixed table: lookup is a perfect hash over the packed token (see
 // keyIndex), with no allocation and no string hashing, because it runs once
 // per token of every data line.
@@ -55,7 +137,7 @@ public:
     // The position value for a token, or nothing when the token is not a key.
     // The view points into this table, so a temporary table may not be asked.
     std::optional<std::string_view> find(std::string_view token) const& {
-        const int index = keyIndex(token);
+        const int index = m_letters ? letterKeyIndex(token) : keyIndex(token);
         if (index < 0) {
             return std::nullopt;
         }
@@ -66,8 +148,25 @@ public:
     // Index into phonemeKeys, or -1. Also accepts U+212A KELVIN SIGN, which is
     // canonically equivalent to "K" and the only non-ASCII text that equals a key.
     static int keyIndex(std::string_view token) noexcept;
+    // Index into lookupNames, or -1.
+    static int entryIndex(std::string_view token) noexcept;
+    // The key a token is read as with letters read by their chart, or -1.
+    static int letterKeyIndex(std::string_view token) noexcept {
+        const int entry = entryIndex(token);
+        return entry < 0 ? -1 : letterReadings[static_cast<std::size_t>(entry)];
+    }
+
+    // What the converter writes for an entry: its value, or, for a letter
+    // the table does not read, the letter unchanged.
+    std::string_view entryOutput(std::size_t entry) const {
+        if (m_letters) {
+            return m_values[static_cast<std::size_t>(letterReadings[entry])];
+        }
+        return entry < m_values.size() ? std::string_view(m_values[entry]) : lookupNames[entry];
+    }
 
     const Values& values() const noexcept { return m_values; }
+    bool letters() const noexcept { return m_letters; }
 
     friend bool operator==(const MappingTable&, const MappingTable&) = default;
 
@@ -76,15 +175,21 @@ public:
 
 private:
     // Only buildMapping makes tables, so every value is a well-formed position value.
-    explicit MappingTable(Values values) : m_values(std::move(values)) {}
-    friend MappingTable buildMapping(int setIndex);
+    MappingTable(Values values, bool letters) : m_values(std::move(values)), m_letters(letters) {}
+    friend MappingTable buildMapping(int setIndex, bool letters);
 
     Values m_values;
+    bool m_letters;
 };
 
 // An index into phonemeSets gives that set's table; any other index gives the
-// default table, which holds the first set's values.
-MappingTable buildMapping(int setIndex);
+// default table, which holds the first set's values. With `letters`, the
+// letter mouth shapes are read by their chart (so "D" is "AI"), and the
+// phoneme names stay as they are.
+MappingTable buildMapping(int setIndex, bool letters = false);
+
+// The chart as words: "A as MBP, B as etc, ..., X as rest".
+std::string letterChartText();
 
 // The title of the set whose values an index gives.
 std::string_view phonemeSetTitle(int setIndex);
@@ -92,10 +197,10 @@ std::string_view phonemeSetTitle(int setIndex);
 namespace detail {
 
 // Keys are at most four bytes, so a key packs into one integer with its
-// length; a multiplicative hash then places the 14 keys and the KELVIN SIGN
-// in 32 slots without collision (checked at compile time below). Lookup is a
-// multiply, a load and a compare, with no branch on the token's length.
-constexpr std::uint64_t keyHashMultiplier = 0x1027c4d1c386bbc5;
+// length; a multiplicative hash then places the names of lookupNames and the
+// KELVIN SIGN in 32 slots without collision (checked at compile time below).
+// Lookup is a multiply, a load and a compare, with no branch on the token's length.
+constexpr std::uint64_t keyHashMultiplier = 0x43cbd775139e3855;
 constexpr int keyHashBits = 5;
 
 constexpr std::uint64_t packKey(std::string_view t) noexcept {
@@ -112,20 +217,22 @@ constexpr std::size_t keySlotOf(std::uint64_t packed) noexcept {
 
 struct KeySlot {
     std::uint64_t packed = 0; // 0 never matches: a packed key holds its non-zero length
-    int index = -1;
+    int index = -1;           // into phonemeKeys; -1 for a letter that is no key
+    int entry = -1;           // into lookupNames
 };
 
 constexpr std::array<KeySlot, std::size_t{1} << keyHashBits> makeKeySlots() {
     std::array<KeySlot, std::size_t{1} << keyHashBits> table{}; // not "slots": Qt defines that word
-    const auto place = [&table](std::string_view key, int index) {
+    const auto place = [&table](std::string_view key, int entry) {
         KeySlot& slot = table[keySlotOf(packKey(key))];
-        if (slot.index >= 0) {
+        if (slot.entry >= 0) {
             throw "two keys share a hash slot"; // fails constant evaluation
         }
-        slot = {packKey(key), index};
+        const int index = entry < static_cast<int>(phonemeKeys.size()) ? entry : -1;
+        slot = {packKey(key), index, entry};
     };
-    for (std::size_t i = 0; i < phonemeKeys.size(); ++i) {
-        place(phonemeKeys[i], static_cast<int>(i));
+    for (std::size_t i = 0; i < lookupNames.size(); ++i) {
+        place(lookupNames[i], static_cast<int>(i));
     }
     place("\xE2\x84\xAA", 13); // KELVIN SIGN, canonically equivalent to "K"
     return table;
@@ -133,15 +240,27 @@ constexpr std::array<KeySlot, std::size_t{1} << keyHashBits> makeKeySlots() {
 
 inline constexpr auto keySlots = makeKeySlots();
 
-} // namespace detail
+// A field of the slot a packed token falls in, or -1 when the slot holds another name.
+template <int KeySlot::*field> int slotFieldOf(std::uint64_t packed) noexcept {
+    const KeySlot& slot = keySlots[keySlotOf(packed)];
+    return slot.packed == packed ? slot.*field : -1;
+}
 
-inline int MappingTable::keyIndex(std::string_view token) noexcept {
+template <int KeySlot::*field> int slotFieldOf(std::string_view token) noexcept {
     if (token.empty() || token.size() > 4) {
         return -1;
     }
-    const std::uint64_t packed = detail::packKey(token);
-    const detail::KeySlot& slot = detail::keySlots[detail::keySlotOf(packed)];
-    return slot.packed == packed ? slot.index : -1;
+    return slotFieldOf<field>(packKey(token));
+}
+
+} // namespace detail
+
+inline int MappingTable::keyIndex(std::string_view token) noexcept {
+    return detail::slotFieldOf<&detail::KeySlot::index>(token);
+}
+
+inline int MappingTable::entryIndex(std::string_view token) noexcept {
+    return detail::slotFieldOf<&detail::KeySlot::entry>(token);
 }
 
 } // namespace mouthkey

@@ -38,6 +38,7 @@ struct Finding {
         NulCharacters,           // the text holds NUL characters
         UnknownPhoneme,          // subject: the name; hint may say which key was meant
         OtherUnknownPhonemes,    // names beyond the ones listed one by one
+        LetterMouthShapes,       // names are letter mouth shapes; subject: the letters, as "ABDX"
         FrameNotWholeNumber,     // subject: the first such frame
         NegativeFrame,           // subject: the first such frame
         FramesGoBackwards,       // subject: the first pair, as "52 40"
@@ -54,9 +55,8 @@ struct Finding {
     };
     enum class Hint {
         None,
-        DifferentCase,     // suggestion: the key that differs only in case
-        SwappedLetters,    // suggestion: the key with two neighbouring letters swapped back
-        LetterMouthShapes, // the names look like letter mouth shapes (A to H, X)
+        DifferentCase,  // suggestion: the key that differs only in case
+        SwappedLetters, // suggestion: the key with two neighbouring letters swapped back
     };
 
     Kind kind;
@@ -80,19 +80,27 @@ struct TimingReport {
     TimingSummary summary;
     std::vector<Finding> findings; // in a fixed order of kinds; empty for a clean file
 
-    // Data lines whose phoneme name has no entry, whatever the name.
+    // Data lines whose phoneme name has no entry, whatever the name. Letter
+    // mouth shapes in a file of them are not counted: they have their own finding.
     std::uint64_t unknownNameLines() const;
 };
 
 // Checks a timing text fed in chunks cut anywhere, reading it exactly as the
 // converter does. Memory is bounded by the longest line: only counts, the
 // first few line numbers and a few distinct names are kept.
+//
+// Two or more of the letter mouth shapes that are no phoneme names here (A,
+// B, C, F, G, H, X), on more lines than the other phoneme names (D and E
+// count as letters), make the text letter-shaped: they are one finding, not
+// unknown names. Otherwise a letter is an unknown name like any other. With
+// `letters`, the text is read as the converter reads it with letters: all
+// nine letters are known.
 class TimingChecker {
 public:
     // Distinct unknown names reported one by one; the rest are counted together.
     static constexpr std::size_t namesListed = 8;
 
-    TimingChecker();
+    explicit TimingChecker(bool letters = false);
     ~TimingChecker();
     TimingChecker(const TimingChecker&) = delete;
     TimingChecker& operator=(const TimingChecker&) = delete;
@@ -126,7 +134,10 @@ private:
     std::string m_headerText;
     LineSample m_nul;
     std::vector<NameTally> m_names;
-    LineSample m_knownNameLines; // counted only to keep the cache free of branches
+    LineSample m_knownNameLines; // phoneme names other than letters, whichever path counts them
+    bool m_letters;
+    // Lines naming each letter mouth shape, in chart order, unless they are read as letters.
+    std::array<LineSample, letterShapes.size()> m_letterLines;
     // Names of up to eight bytes, as a little-endian word (never 0: names
     // hold no NUL), and where their lines are counted.
     struct NameSlot {
@@ -149,7 +160,7 @@ private:
     std::uint64_t m_lastFrame = 0;
 };
 
-TimingReport checkTimingText(std::string_view text);
+TimingReport checkTimingText(std::string_view text, bool letters = false);
 
 // The key a name was most likely meant to be: equal to it but for case, or
 // but for one swapped pair of neighbouring letters (whatever their case).
