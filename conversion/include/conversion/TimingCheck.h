@@ -126,8 +126,8 @@ private:
     LineSample m_nul;
     std::vector<NameTally> m_names;
     LineSample m_knownNameLines; // counted only to keep the cache free of branches
-    // Names of up to eight bytes, as a little-endian word (never 0: names
-    // hold no NUL), and where their lines are counted.
+    // Names of up to eight bytes, as a word whose lowest byte is the first
+    // (never 0: names hold no NUL), and where their lines are counted.
     struct NameSlot {
         std::uint64_t packed = 0;
         LineSample* lines = nullptr;
