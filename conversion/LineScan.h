@@ -13,7 +13,10 @@
 #include <string>
 #include <string_view>
 
+// SSE2 wherever it exists, as on every x86-64, unless the portable path is
+// asked for. Everywhere else, words of eight bytes.
 #if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+#define MOUTHKEY_SCAN_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -60,18 +63,25 @@ constexpr Word ones = 0x0101010101010101;
 constexpr Word highs = 0x8080808080808080;
 constexpr Word lows = 0x7F7F7F7F7F7F7F7F;
 
-// Eight bytes as a word whose lowest byte is the first, on any machine.
-inline Word loadWord(const Byte* p) {
-    Word x;
+// Bytes as an integer whose lowest byte is the first, on any machine: all
+// the bit logic on words, here and in the checks, counts bytes from the low
+// end. A plain load on little-endian; compilers make the loop one
+// byte-reversed load elsewhere.
+template <class Int> inline Int loadLowFirst(const Byte* p) {
+    Int x;
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(&x, p, sizeof x);
     } else {
         x = 0;
-        for (int i = 7; i >= 0; --i) {
-            x = (x << 8) | p[i];
+        for (std::size_t i = sizeof x; i-- > 0;) {
+            x = static_cast<Int>((x << 8) | p[i]);
         }
     }
     return x;
+}
+
+inline Word loadWord(const Byte* p) {
+    return loadLowFirst<Word>(p);
 }
 
 // High bit of each byte that is below n (n <= 0x80). Exact per byte: the
@@ -96,7 +106,7 @@ constexpr std::size_t blockSize = 64;
 // The bits of a 64-byte block's mask that the i-th step of its scan finds:
 // a compare's result over sixteen bytes where SSE2 exists, else the high
 // bits of eight bytes of a word.
-#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+#ifdef MOUTHKEY_SCAN_SSE2
 inline std::uint64_t blockBits(__m128i marks, int i) {
     return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(marks)))
            << (16 * i);
@@ -114,7 +124,7 @@ constexpr std::uint64_t blockBits(Word marks, int i) {
 // each. SSE2 does sixteen bytes a step where it exists; words of eight
 // bytes everywhere else.
 inline std::uint64_t eventMask(const Byte* p) {
-#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+#ifdef MOUTHKEY_SCAN_SSE2
     std::uint64_t mask = 0;
     for (int i = 0; i < 4; ++i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
@@ -137,19 +147,14 @@ inline std::uint64_t eventMask(const Byte* p) {
 }
 
 // keyIndex (or, for KeySlot::entry, entryIndex) for a token that has at
-// least four readable bytes from its start.
+// least four readable bytes from its start. The key packs as
+// MappingTable::keyIndex packs it, first byte lowest.
 template <int detail::KeySlot::*field = &detail::KeySlot::index>
 inline int keyIndexPadded(const Byte* token, std::size_t size) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint32_t head;
-        std::memcpy(&head, token, 4);
-        head &= static_cast<std::uint32_t>((std::uint64_t{1} << (8 * size)) - 1);
-        const std::uint64_t packed = head | (static_cast<std::uint64_t>(size) << 32);
-        return detail::slotFieldOf<field>(packed);
-    } else {
-        return detail::slotFieldOf<field>(
-            std::string_view(reinterpret_cast<const char*>(token), size));
-    }
+    const auto head = loadLowFirst<std::uint32_t>(token) &
+                      static_cast<std::uint32_t>((std::uint64_t{1} << (8 * size)) - 1);
+    const std::uint64_t packed = head | (static_cast<std::uint64_t>(size) << 32);
+    return detail::slotFieldOf<field>(packed);
 }
 
 inline const Byte* bytes(std::string_view s) {

@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 namespace mouthkey {
@@ -105,8 +104,7 @@ namespace {
 // is parsed on every line, and its length follows no pattern. The bytes from
 // p + size to p + 8 must be readable; they are ignored.
 bool parseEightDigits(const char* p, std::size_t size, std::uint64_t& value) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
+    std::uint64_t w = scan::loadWord(reinterpret_cast<const scan::Byte*>(p));
     const auto shift = static_cast<unsigned>(8 * (8 - size));
     // The digits move to the top bytes and '0's fill the bytes below them.
     w = (w << shift) | (shift ? 0x3030303030303030u >> (64 - shift) : 0);
@@ -130,10 +128,8 @@ bool parseFrame(std::string_view token, std::uint64_t& value, std::size_t readab
     if (token.empty()) {
         return false;
     }
-    if constexpr (std::endian::native == std::endian::little) {
-        if (token.size() <= 8 && readable >= 8) {
-            return parseEightDigits(token.data(), token.size(), value);
-        }
+    if (token.size() <= 8 && readable >= 8) {
+        return parseEightDigits(token.data(), token.size(), value);
     }
     // Nineteen digits always fit; a longer frame saturates.
     constexpr std::size_t safeDigits = 19;
@@ -262,7 +258,7 @@ struct ByteMasks {
 ByteMasks masksOf(const scan::Byte* p) {
     using namespace scan;
     ByteMasks m;
-#if (defined(__SSE2__) || defined(_M_X64)) && !defined(MOUTHKEY_NO_SIMD)
+#ifdef MOUTHKEY_SCAN_SSE2
     const auto byte = [](char c) {
         return _mm_set1_epi8(c);
     };

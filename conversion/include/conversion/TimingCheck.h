@@ -138,8 +138,8 @@ private:
     bool m_letters;
     // Lines naming each letter mouth shape, in chart order, unless they are read as letters.
     std::array<LineSample, letterShapes.size()> m_letterLines;
-    // Names of up to eight bytes, as a little-endian word (never 0: names
-    // hold no NUL), and where their lines are counted.
+    // Names of up to eight bytes, as a word whose lowest byte is the first
+    // (never 0: names hold no NUL), and where their lines are counted.
     struct NameSlot {
         std::uint64_t packed = 0;
         LineSample* lines = nullptr;
