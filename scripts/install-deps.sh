@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Mouthkey needs to build, run and test, and only those that are missing.
 # Usage: scripts/install-deps.sh [build|test]   (default: build)
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 build_pkgs=(
   cmake g++ ninja-build pkg-config
@@ -24,20 +24,4 @@ if [ "${1:-build}" = test ]; then
   wanted+=("${test_pkgs[@]}")
 fi
 
-missing=()
-for p in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing missing packages: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_missing "${wanted[@]}"

@@ -10,23 +10,7 @@ triple=s390x-linux-gnu
 build="$root/build-s390x"
 jobs=${JOBS:-$jobs}
 
-wanted=(cmake ninja-build "g++-$triple" qemu-user libgtest-dev)
-missing=()
-for p in "${wanted[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing missing packages: ${missing[*]}"
-    sudo_cmd=()
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo_cmd=(sudo)
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_missing cmake ninja-build "g++-$triple" qemu-user libgtest-dev
 
 # Naming the system makes CMake cross-compile: nothing built is run at configure time.
 cmake -S "$root/scripts/big-endian" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
