@@ -14,12 +14,9 @@ std::string rateLine(int rateIndex) {
     return rateLine(FrameRate(rateIndex));
 }
 
-FrameRate::FrameRate(int rateIndex)
-    : m_title(frameRateTitle(rateIndex)),
-      m_index(static_cast<int>(choiceRow(rateIndex, frameRateTitles.size()))) {}
+FrameRate::FrameRate(int rateIndex) : m_title(frameRateTitle(rateIndex)) {}
 
-FrameRate::FrameRate(std::string title, int rateIndex)
-    : m_title(std::move(title)), m_index(rateIndex) {}
+FrameRate::FrameRate(std::string title) : m_title(std::move(title)) {}
 
 std::optional<FrameRate> FrameRate::fromText(std::string_view text) {
     const auto isDigits = [](std::string_view s) {
@@ -42,16 +39,13 @@ std::optional<FrameRate> FrameRate::fromText(std::string_view text) {
         return std::nullopt;
     }
 
+    // Every title is written in its shortest form, so a number a title
+    // writes comes out as that title.
     std::string title(whole);
     if (!fraction.empty()) {
         title.append(".").append(fraction);
     }
-    // Every title is written in its shortest form, so this finds each one.
-    const auto found = std::find(frameRateTitles.begin(), frameRateTitles.end(), title);
-    if (found != frameRateTitles.end()) {
-        return FrameRate(static_cast<int>(found - frameRateTitles.begin()));
-    }
-    return FrameRate(std::move(title), -1);
+    return FrameRate(std::move(title));
 }
 
 std::string rateLine(const FrameRate& rate) {

@@ -57,10 +57,9 @@ public:
     friend bool operator==(const FrameRate&, const FrameRate&) = default;
 
 private:
-    FrameRate(std::string title, int rateIndex);
+    explicit FrameRate(std::string title);
 
-    std::string m_title;
-    int m_index; // -1 for a rate no title writes
+    std::string m_title; // the titles differ, so the title tells a row too
 };
 
 // The "Units Per Second" line, repeating the rate's title.
