@@ -26,7 +26,14 @@ QString withCapital(QString text) {
     return text;
 }
 
+// Where the style gives none.
+constexpr int defaultSpacing = 6;
+
 } // namespace
+
+void setCountableSpacing(QBoxLayout& layout) {
+    layout.setSpacing(std::max(layout.spacing(), defaultSpacing));
+}
 
 QString findingSentence(const Finding& finding) {
     QString sentence = withCapital(toQString(findingText(finding, numberFormatOf()))) +
@@ -78,9 +85,7 @@ FindingsPanel::FindingsPanel(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The rows that fit are counted with this spacing, so it must be a number:
-    // a style that spaces each pair of controls its own way leaves it at -1.
-    layout->setSpacing(std::max(layout->spacing(), overviewSpacing));
+    setCountableSpacing(*layout);
     layout->addWidget(m_summary);
     layout->addWidget(m_findings);
     updateSummary();

@@ -17,9 +17,7 @@ TimingOverview::TimingOverview(QWidget* parent)
     setObjectName(QStringLiteral("timingOverview"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The rows that fit are counted with this spacing, so it must be a number:
-    // a style that spaces each pair of controls its own way leaves it at -1.
-    layout->setSpacing(std::max(layout->spacing(), overviewSpacing));
+    setCountableSpacing(*layout);
     layout->addWidget(m_findings);
     layout->addWidget(m_preview, 1);
 }

@@ -5,13 +5,16 @@
 #include <QStringList>
 #include <QWidget>
 
+class QBoxLayout;
 class QLabel;
 class QListWidget;
 
 namespace mouthkey {
 
-// The gap between the overview's parts where the style gives none.
-inline constexpr int overviewSpacing = 6;
+// Gives a layout of the overview a spacing in pixels. The rows that fit are
+// counted with it, and a style that spaces each pair of controls its own way
+// leaves it at -1.
+void setCountableSpacing(QBoxLayout& layout);
 
 // A finding as one sentence of the window: what, where, what will happen,
 // and a hint when there is one.
