@@ -470,12 +470,12 @@ void TimingChecker::check(const TimingLine& line) {
             m_firstFrame = frame;
         } else if (frame < m_lastFrame) {
             if (m_backwards.count == 0) {
-                m_firstBackwards = std::to_string(m_lastFrame) + ' ' + std::to_string(frame);
+                m_firstBackwards = {m_lastFrame, frame};
             }
             m_backwards.add(line.number);
         } else if (frame == m_lastFrame) {
             if (m_shared.count == 0) {
-                m_firstShared = std::to_string(frame);
+                m_firstShared = frame;
             }
             m_shared.add(line.number);
         }
@@ -510,9 +510,10 @@ TimingReport TimingChecker::finish() {
         report.summary.lastFrame = m_lastFrame;
     }
     auto& findings = report.findings;
-    const auto add = [&](Finding::Kind kind, const LineSample& lines, std::string subject = {}) {
+    const auto add = [&](Finding::Kind kind, const LineSample& lines, std::string subject = {},
+                         std::array<std::uint64_t, 2> frames = {}) {
         if (lines.count > 0) {
-            findings.push_back({kind, lines, std::move(subject), Finding::Hint::None, {}});
+            findings.push_back({kind, lines, std::move(subject), Finding::Hint::None, {}, frames});
         }
     };
 
@@ -576,8 +577,8 @@ TimingReport TimingChecker::finish() {
     add(Finding::Kind::OtherUnknownPhonemes, m_otherNames);
     add(Finding::Kind::FrameNotWholeNumber, m_notWhole, m_firstNotWhole);
     add(Finding::Kind::NegativeFrame, m_negative, m_firstNegative);
-    add(Finding::Kind::FramesGoBackwards, m_backwards, m_firstBackwards);
-    add(Finding::Kind::SharedFrame, m_shared, m_firstShared);
+    add(Finding::Kind::FramesGoBackwards, m_backwards, {}, m_firstBackwards);
+    add(Finding::Kind::SharedFrame, m_shared, {}, {m_firstShared, 0});
     add(Finding::Kind::TabInLine, m_tabs);
     add(Finding::Kind::MissingFrame, m_missingFrame);
     add(Finding::Kind::MissingPhoneme, m_missingPhoneme);
@@ -617,17 +618,11 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
         return (f.lines.count == 1 ? "frame " + f.subject + " is negative "
                                    : "negative frames, such as " + f.subject + ", ") +
                where;
-    case Finding::Kind::FramesGoBackwards: {
-        // The two frames are kept as digits, to be written in the caller's format.
-        const std::size_t space = f.subject.find(' ');
-        const std::string_view subject = f.subject;
-        return "frames go backwards (" +
-               numbers.whole(wholeFrame(subject.substr(0, space)).value_or(0)) + " then " +
-               numbers.whole(wholeFrame(subject.substr(space + 1)).value_or(0)) + ") " + where;
-    }
+    case Finding::Kind::FramesGoBackwards:
+        return "frames go backwards (" + numbers.whole(f.frames[0]) + " then " +
+               numbers.whole(f.frames[1]) + ") " + where;
     case Finding::Kind::SharedFrame:
-        return "two keyframes on one frame (" + numbers.whole(wholeFrame(f.subject).value_or(0)) +
-               ") " + where;
+        return "two keyframes on one frame (" + numbers.whole(f.frames[0]) + ") " + where;
     case Finding::Kind::TabInLine:
         return "a tab where a space belongs " + where;
     case Finding::Kind::MissingFrame:

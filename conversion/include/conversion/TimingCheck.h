@@ -41,8 +41,8 @@ struct Finding {
         LetterMouthShapes,       // names are letter mouth shapes; subject: the letters, as "ABDX"
         FrameNotWholeNumber,     // subject: the first such frame
         NegativeFrame,           // subject: the first such frame
-        FramesGoBackwards,       // subject: the first pair, as "52 40"
-        SharedFrame,             // subject: the first frame a keyframe shares with the one before
+        FramesGoBackwards,       // frames: the first pair, as 52 then 40
+        SharedFrame,             // frames: the first frame a keyframe shares with the one before
         TabInLine,               // a tab where a space belongs
         MissingFrame,            // a line holding only a name
         MissingPhoneme,          // a line holding only a frame
@@ -64,6 +64,8 @@ struct Finding {
     std::string subject;
     Hint hint = Hint::None;
     std::string suggestion;
+    // Frames the words name, kept as numbers to be written in the caller's format.
+    std::array<std::uint64_t, 2> frames{};
 
     friend bool operator==(const Finding&, const Finding&) = default;
 };
@@ -151,9 +153,9 @@ private:
     LineSample m_negative;
     std::string m_firstNegative;
     LineSample m_backwards;
-    std::string m_firstBackwards;
+    std::array<std::uint64_t, 2> m_firstBackwards{};
     LineSample m_shared;
-    std::string m_firstShared;
+    std::uint64_t m_firstShared = 0;
     LineSample m_tabs, m_missingFrame, m_missingPhoneme, m_extraSpaces, m_extraTokens;
     std::uint64_t m_frames = 0; // whole-number frames seen, in file order
     std::uint64_t m_firstFrame = 0;
