@@ -23,9 +23,11 @@ char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string onLines(const LineSample& lines, const NumberFormat& numbers) {
+std::string onLines(const LineSample& lines, const NumberFormat& numbers,
+                    std::uint64_t column = 0) {
     if (lines.count == 1) {
-        return "on line " + numbers.whole(lines.first[0]);
+        return "on line " + numbers.whole(lines.first[0]) +
+               (column ? ", column " + numbers.whole(column) : "");
     }
     std::string text = "on " + numbers.whole(lines.count) + " lines (";
     const auto shown = std::min<std::uint64_t>(lines.count, LineSample::kept);
@@ -245,6 +247,16 @@ TimingChecker::~TimingChecker() = default;
 
 void TimingChecker::feed(std::string_view chunk) {
     m_lines->reader.feed(chunk);
+}
+
+void TimingChecker::feedLine(std::uint64_t number, std::string_view frame, std::string_view name) {
+    m_headerSeen = true;
+    m_cueLines = true;
+    const std::array<TimingToken, 2> tokens{{{frame}, {name}}};
+    std::string text;
+    text.reserve(frame.size() + 1 + name.size());
+    text.append(frame).append(" ").append(name);
+    check({number, false, text, tokens});
 }
 
 namespace {
@@ -586,6 +598,8 @@ TimingReport TimingChecker::finish() {
     add(Finding::Kind::ExtraTokens, m_extraTokens);
     if (!m_headerSeen) {
         findings.push_back({Finding::Kind::EmptyFile, {}, {}, Finding::Hint::None, {}});
+    } else if (m_summary.keyframes == 0 && m_cueLines) {
+        findings.push_back({Finding::Kind::NoCues, {}, {}, Finding::Hint::None, {}});
     } else if (m_summary.keyframes == 0) {
         findings.push_back({Finding::Kind::NoKeyframes, {}, {}, Finding::Hint::None, {}});
     }
@@ -599,7 +613,7 @@ TimingReport checkTimingText(std::string_view text, bool letters) {
 }
 
 std::string findingText(const Finding& f, const NumberFormat& numbers) {
-    const std::string where = onLines(f.lines, numbers);
+    const std::string where = onLines(f.lines, numbers, f.column);
     switch (f.kind) {
     case Finding::Kind::NulCharacters:
         return "NUL characters " + where;
@@ -643,6 +657,22 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
         return "no keyframes after the header line";
     case Finding::Kind::EmptyFile:
         return "the file is empty";
+    case Finding::Kind::MalformedText:
+        return f.subject + " " + where;
+    case Finding::Kind::TimeNotANumber:
+        return (f.lines.count == 1 ? "time " + f.subject + " is not a number "
+                                   : "times that are not numbers, such as " + f.subject + ", ") +
+               where;
+    case Finding::Kind::NegativeTime:
+        return (f.lines.count == 1 ? "time " + f.subject + " is negative "
+                                   : "negative times, such as " + f.subject + ", ") +
+               where;
+    case Finding::Kind::CountsDisagree:
+        return f.subject + " " + where;
+    case Finding::Kind::FrameRateDiffers:
+        return "the project is timed at " + f.subject + " fps, not at the chosen rate";
+    case Finding::Kind::NoCues:
+        return "no mouth cues in the file";
     }
     return {};
 }
@@ -663,7 +693,17 @@ std::string_view findingOutcome(Finding::Kind kind) {
         return "pasted without a position";
     case Finding::Kind::NoKeyframes:
     case Finding::Kind::EmptyFile:
+    case Finding::Kind::NoCues:
         return "the keyframe list will be empty";
+    case Finding::Kind::MalformedText:
+        return "not read from there on";
+    case Finding::Kind::TimeNotANumber:
+    case Finding::Kind::NegativeTime:
+        return "left out";
+    case Finding::Kind::CountsDisagree:
+        return "read as the lines are";
+    case Finding::Kind::FrameRateDiffers:
+        return "keys land on the project's frames";
     default:
         return "pasted unchanged";
     }
@@ -681,6 +721,8 @@ std::string findingHint(const Finding& f) {
         return "convert the timing file it was made from instead";
     case Finding::Kind::LetterMouthShapes:
         return "they can be read as letter mouth shapes instead (" + letterChartText() + ")";
+    case Finding::Kind::FrameRateDiffers:
+        return "choose " + f.subject + " fps, or re-time the project in its tool";
     default:
         break;
     }

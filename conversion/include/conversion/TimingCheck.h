@@ -52,6 +52,13 @@ struct Finding {
         KeyframeDocument,        // subject: the header line; the only finding then listed
         NoKeyframes,
         EmptyFile, // not a line, or only line separators
+        // What the readers of other formats find; column set where the format has one.
+        MalformedText,    // subject: what could not be read, as "XML: expected '>'"
+        TimeNotANumber,   // subject: the first such time
+        NegativeTime,     // subject: the first such time
+        CountsDisagree,   // subject: what a count says and what follows it
+        FrameRateDiffers, // subject: the project's rate; frames unused
+        NoCues,           // a file of another format with no mouth cue in it
     };
     enum class Hint {
         None,
@@ -66,6 +73,8 @@ struct Finding {
     std::string suggestion;
     // Frames the words name, kept as numbers to be written in the caller's format.
     std::array<std::uint64_t, 2> frames{};
+    // The column of the first line's place, counted from 1; 0 where there is none.
+    std::uint64_t column = 0;
 
     friend bool operator==(const Finding&, const Finding&) = default;
 };
@@ -108,6 +117,10 @@ public:
     TimingChecker& operator=(const TimingChecker&) = delete;
 
     void feed(std::string_view chunk);
+    // A data line already cut into its frame and name, as the readers of
+    // other formats give their cues; such a text has no header. Not to be
+    // mixed with feed().
+    void feedLine(std::uint64_t number, std::string_view frame, std::string_view name);
     // Call once, at the end.
     TimingReport finish();
 
@@ -130,6 +143,7 @@ private:
     std::unique_ptr<Lines> m_lines;
     TimingSummary m_summary;
     bool m_headerSeen = false;
+    bool m_cueLines = false; // fed line by line, by feedLine
     // A header worth a finding: one that looks like a keyframe, or a keyframe document's.
     std::optional<std::uint64_t> m_headerLine;
     Finding::Kind m_headerKind = Finding::Kind::HeaderLooksLikeKeyframe;

@@ -1,0 +1,122 @@
+#include "conversion/Take.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mouthkey {
+
+namespace {
+
+struct FormatNames {
+    TimingFormat format;
+    std::string_view name;
+    std::string_view title;
+};
+
+constexpr std::array<FormatNames, timingFormats.size()> formatNames{{
+    {TimingFormat::Dat, "dat", "Moho switch data"},
+    {TimingFormat::RhubarbTsv, "tsv", "Rhubarb TSV"},
+    {TimingFormat::RhubarbXml, "xml", "Rhubarb XML"},
+    {TimingFormat::RhubarbJson, "json", "Rhubarb JSON"},
+    {TimingFormat::PapagayoPgo, "pgo", "Papagayo-NG project"},
+    {TimingFormat::PapagayoPg2, "pg2", "Papagayo-NG JSON project"},
+}};
+
+const FormatNames& namesOf(TimingFormat format) {
+    for (const FormatNames& names : formatNames) {
+        if (names.format == format) {
+            return names;
+        }
+    }
+    return formatNames[0];
+}
+
+// 1 + floor(t * fps), saturating for times no frame counter reaches.
+std::uint64_t frameAt(double seconds, double framesPerSecond) {
+    const double frames = std::floor(seconds * framesPerSecond);
+    constexpr double last = 9.0e18;
+    return frames >= last ? static_cast<std::uint64_t>(last)
+                          : 1 + static_cast<std::uint64_t>(std::max(frames, 0.0));
+}
+
+} // namespace
+
+std::string_view formatName(TimingFormat format) {
+    return namesOf(format).name;
+}
+
+std::string_view formatTitle(TimingFormat format) {
+    return namesOf(format).title;
+}
+
+std::optional<TimingFormat> formatNamed(std::string_view name) {
+    for (const FormatNames& names : formatNames) {
+        if (names.name == name) {
+            return names.format;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond) {
+    std::vector<Cue> cues;
+    cues.reserve(timed.size());
+    std::uint64_t last = 0; // frames count from 1, so no cue is ever dropped as on it
+    for (std::size_t i = 0; i < timed.size(); ++i) {
+        std::uint64_t frame = frameAt(timed[i].seconds, framesPerSecond);
+        const bool closing = i + 1 == timed.size();
+        if (frame == last) {
+            if (!closing) {
+                continue; // the first cue on a frame wins
+            }
+            ++frame; // the end of the take always gets its frame
+        }
+        cues.push_back({frame, timed[i].name, timed[i].place});
+        last = frame;
+    }
+    return cues;
+}
+
+std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerSecond) {
+    if (take.timedInSeconds()) {
+        return cuesAt(take.timed, framesPerSecond);
+    }
+    return take.voices[voice < take.voices.size() ? voice : 0].cues;
+}
+
+std::string datText(std::span<const Cue> cues) {
+    std::string text = "MohoSwitch1\n";
+    for (const Cue& cue : cues) {
+        text.append(std::to_string(cue.frame)).append(" ").append(cue.name).append("\n");
+    }
+    return text;
+}
+
+TimingReport checkCues(const Take& take, std::span<const Cue> cues, const FrameRate& rate) {
+    TimingChecker checker(take.letters);
+    for (const Cue& cue : cues) {
+        checker.feedLine(cue.place.line, std::to_string(cue.frame), cue.name);
+    }
+    TimingReport checked = checker.finish();
+    TimingReport report;
+    report.summary = checked.summary;
+    report.findings = take.findings;
+    if (take.framesPerSecond &&
+        std::abs(*take.framesPerSecond - framesPerSecond(rate)) > 1e-9 * *take.framesPerSecond) {
+        report.findings.push_back({Finding::Kind::FrameRateDiffers,
+                                   {},
+                                   take.framesPerSecondText,
+                                   Finding::Hint::None,
+                                   {},
+                                   {}});
+    }
+    // A reader's finding already names what went wrong with an empty take.
+    for (Finding& finding : checked.findings) {
+        if (finding.kind != Finding::Kind::NoCues || take.findings.empty()) {
+            report.findings.push_back(std::move(finding));
+        }
+    }
+    return report;
+}
+
+} // namespace mouthkey
