@@ -658,6 +658,7 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
     case Finding::Kind::EmptyFile:
         return "the file is empty";
     case Finding::Kind::MalformedText:
+    case Finding::Kind::UnreadableLine:
         return f.subject + " " + where;
     case Finding::Kind::TimeNotANumber:
         return (f.lines.count == 1 ? "time " + f.subject + " is not a number "
@@ -699,6 +700,7 @@ std::string_view findingOutcome(Finding::Kind kind) {
         return "not read from there on";
     case Finding::Kind::TimeNotANumber:
     case Finding::Kind::NegativeTime:
+    case Finding::Kind::UnreadableLine:
         return "left out";
     case Finding::Kind::CountsDisagree:
         return "read as the lines are";

@@ -53,7 +53,8 @@ struct Finding {
         NoKeyframes,
         EmptyFile, // not a line, or only line separators
         // What the readers of other formats find; column set where the format has one.
-        MalformedText,    // subject: what could not be read, as "XML: expected '>'"
+        MalformedText,    // subject: what stopped the reading, as "XML: expected '>'"
+        UnreadableLine,   // subject: what is wrong with the first such line; those are left out
         TimeNotANumber,   // subject: the first such time
         NegativeTime,     // subject: the first such time
         CountsDisagree,   // subject: what a count says and what follows it
