@@ -229,4 +229,49 @@ template <class Events> void forEachBlock(const Byte* begin, const Byte* end, Ev
     }
 }
 
+// Where 64 bytes are spaces, LFs, CRs, anything but a printable ASCII
+// character, and decimal digits: one bit per byte, the first byte lowest.
+struct ByteMasks {
+    std::uint64_t space = 0, lf = 0, cr = 0, special = 0, digit = 0;
+};
+
+inline ByteMasks masksOf(const Byte* p) {
+    ByteMasks m;
+#ifdef MOUTHKEY_SCAN_SSE2
+    const auto byte = [](char c) {
+        return _mm_set1_epi8(c);
+    };
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        // Signed compares: the bytes from 0x80 up are below 0x21.
+        const __m128i printable =
+            _mm_and_si128(_mm_cmpgt_epi8(v, byte(0x20)), _mm_cmplt_epi8(v, byte(0x7F)));
+        m.space |= blockBits(_mm_cmpeq_epi8(v, byte(' ')), i);
+        m.lf |= blockBits(_mm_cmpeq_epi8(v, byte('\n')), i);
+        m.cr |= blockBits(_mm_cmpeq_epi8(v, byte('\r')), i);
+        m.special |= blockBits(_mm_xor_si128(printable, _mm_set1_epi8(-1)), i);
+        m.digit |= blockBits(
+            _mm_and_si128(_mm_cmpgt_epi8(v, byte('0' - 1)), _mm_cmplt_epi8(v, byte('9' + 1))), i);
+    }
+#else
+    for (int i = 0; i < 8; ++i) {
+        const Word x = loadWord(p + 8 * i);
+        m.space |= blockBits(bytesEqual(x, ' '), i);
+        m.lf |= blockBits(bytesEqual(x, '\n'), i);
+        m.cr |= blockBits(bytesEqual(x, '\r'), i);
+        m.special |= blockBits(bytesBelow(x, 0x21) | (highs & ~bytesBelow(x, 0x7F)), i);
+        m.digit |= blockBits(bytesBelow(x, '9' + 1) & ~bytesBelow(x, '0'), i);
+    }
+#endif
+    return m;
+}
+
+// Bit i set where an odd number of bits of x are set at or below i.
+constexpr std::uint64_t prefixParity(std::uint64_t x) {
+    for (unsigned shift = 1; shift < 64; shift *= 2) {
+        x ^= x << shift;
+    }
+    return x;
+}
+
 } // namespace mouthkey::scan

@@ -224,10 +224,68 @@ std::uint64_t TimingReport::unknownNameLines() const {
     return lines;
 }
 
+// The checker's state, and the rules it applies line by line.
+struct TimingChecker::Impl {
+    struct NameTally {
+        std::string name;
+        LineSample lines;
+    };
+
+    struct Lines;
+
+    explicit Impl(bool letters);
+    ~Impl();
+    void feed(std::string_view chunk);
+    void feedLine(std::uint64_t number, std::string_view frame, std::string_view name);
+    TimingReport finish();
+
+    const unsigned char* takeLines(const unsigned char* p, const unsigned char* end,
+                                   std::uint64_t& lines);
+    // Where the lines naming `name` are counted.
+    LineSample& linesNaming(std::string_view name);
+    void check(const TimingLine& line);
+    void checkHeader(const TimingLine& line);
+
+    std::unique_ptr<Lines> m_lines;
+    TimingSummary m_summary;
+    bool m_headerSeen = false;
+    bool m_cueLines = false; // fed line by line, by feedLine
+    // A header worth a finding: one that looks like a keyframe, or a keyframe document's.
+    std::optional<std::uint64_t> m_headerLine;
+    Finding::Kind m_headerKind = Finding::Kind::HeaderLooksLikeKeyframe;
+    std::string m_headerText;
+    LineSample m_nul;
+    std::vector<NameTally> m_names;
+    LineSample m_knownNameLines; // phoneme names other than letters, whichever path counts them
+    bool m_letters;
+    // Lines naming each letter mouth shape, in chart order, unless they are read as letters.
+    std::array<LineSample, letterShapes.size()> m_letterLines;
+    // Names of up to eight bytes, as a word whose lowest byte is the first
+    // (never 0: names hold no NUL), and where their lines are counted.
+    struct NameSlot {
+        std::uint64_t packed = 0;
+        LineSample* lines = nullptr;
+    };
+    std::array<NameSlot, 512> m_nameSlots{}; // 256 sets of two
+    LineSample m_otherNames;
+    LineSample m_notWhole;
+    std::string m_firstNotWhole;
+    LineSample m_negative;
+    std::string m_firstNegative;
+    LineSample m_backwards;
+    std::array<std::uint64_t, 2> m_firstBackwards{};
+    LineSample m_shared;
+    std::uint64_t m_firstShared = 0;
+    LineSample m_tabs, m_missingFrame, m_missingPhoneme, m_extraSpaces, m_extraTokens;
+    std::uint64_t m_frames = 0; // whole-number frames seen, in file order
+    std::uint64_t m_firstFrame = 0;
+    std::uint64_t m_lastFrame = 0;
+};
+
 // The line reader with the checks inlined into it: they run on every line.
-struct TimingChecker::Lines {
+struct TimingChecker::Impl::Lines {
     struct Check {
-        TimingChecker* checker;
+        Impl* checker;
         void operator()(const TimingLine& line) const { checker->check(line); }
         const scan::Byte* takeLines(const scan::Byte* p, const scan::Byte* end,
                                     std::uint64_t& lines) const {
@@ -237,19 +295,36 @@ struct TimingChecker::Lines {
     scan::LineReader<Check> reader;
 };
 
-TimingChecker::TimingChecker(bool letters)
+TimingChecker::TimingChecker(bool letters) : m_impl(std::make_unique<Impl>(letters)) {}
+
+TimingChecker::~TimingChecker() = default;
+
+void TimingChecker::feed(std::string_view chunk) {
+    m_impl->feed(chunk);
+}
+
+void TimingChecker::feedLine(std::uint64_t number, std::string_view frame, std::string_view name) {
+    m_impl->feedLine(number, frame, name);
+}
+
+TimingReport TimingChecker::finish() {
+    return m_impl->finish();
+}
+
+TimingChecker::Impl::Impl(bool letters)
     : m_lines(std::make_unique<Lines>(Lines{scan::LineReader<Lines::Check>({this})})),
       m_letters(letters) {
     m_names.reserve(namesListed); // the name cache points into it
 }
 
-TimingChecker::~TimingChecker() = default;
+TimingChecker::Impl::~Impl() = default;
 
-void TimingChecker::feed(std::string_view chunk) {
+void TimingChecker::Impl::feed(std::string_view chunk) {
     m_lines->reader.feed(chunk);
 }
 
-void TimingChecker::feedLine(std::uint64_t number, std::string_view frame, std::string_view name) {
+void TimingChecker::Impl::feedLine(std::uint64_t number, std::string_view frame,
+                                   std::string_view name) {
     m_headerSeen = true;
     m_cueLines = true;
     const std::array<TimingToken, 2> tokens{{{frame}, {name}}};
@@ -259,64 +334,14 @@ void TimingChecker::feedLine(std::uint64_t number, std::string_view frame, std::
     check({number, false, text, tokens});
 }
 
-namespace {
-
-// Where 64 bytes are spaces, LFs, CRs, anything but a printable ASCII
-// character, and decimal digits: one bit per byte, the first byte lowest.
-struct ByteMasks {
-    std::uint64_t space = 0, lf = 0, cr = 0, special = 0, digit = 0;
-};
-
-ByteMasks masksOf(const scan::Byte* p) {
-    using namespace scan;
-    ByteMasks m;
-#ifdef MOUTHKEY_SCAN_SSE2
-    const auto byte = [](char c) {
-        return _mm_set1_epi8(c);
-    };
-    for (int i = 0; i < 4; ++i) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        // Signed compares: the bytes from 0x80 up are below 0x21.
-        const __m128i printable =
-            _mm_and_si128(_mm_cmpgt_epi8(v, byte(0x20)), _mm_cmplt_epi8(v, byte(0x7F)));
-        m.space |= blockBits(_mm_cmpeq_epi8(v, byte(' ')), i);
-        m.lf |= blockBits(_mm_cmpeq_epi8(v, byte('\n')), i);
-        m.cr |= blockBits(_mm_cmpeq_epi8(v, byte('\r')), i);
-        m.special |= blockBits(_mm_xor_si128(printable, _mm_set1_epi8(-1)), i);
-        m.digit |= blockBits(
-            _mm_and_si128(_mm_cmpgt_epi8(v, byte('0' - 1)), _mm_cmplt_epi8(v, byte('9' + 1))), i);
-    }
-#else
-    for (int i = 0; i < 8; ++i) {
-        const Word x = loadWord(p + 8 * i);
-        m.space |= blockBits(bytesEqual(x, ' '), i);
-        m.lf |= blockBits(bytesEqual(x, '\n'), i);
-        m.cr |= blockBits(bytesEqual(x, '\r'), i);
-        m.special |= blockBits(bytesBelow(x, 0x21) | (highs & ~bytesBelow(x, 0x7F)), i);
-        m.digit |= blockBits(bytesBelow(x, '9' + 1) & ~bytesBelow(x, '0'), i);
-    }
-#endif
-    return m;
-}
-
-// Bit i set where an odd number of bits of x are set at or below i.
-constexpr std::uint64_t prefixParity(std::uint64_t x) {
-    for (unsigned shift = 1; shift < 64; shift *= 2) {
-        x ^= x << shift;
-    }
-    return x;
-}
-
-} // namespace
-
 // The usual data line, "FRAME NAME" with a whole frame no smaller than the
 // last one, taken 64 bytes at a time: the masks of a block tell at once
 // whether all its lines have that shape, and where their spaces and ends
 // are, so the lines need no cutting and the blocks no waiting on the lines.
 // Anything else, and the last bytes of a text, go the long way through
 // check(); the line numbers count on from here either way.
-const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte* end,
-                                           std::uint64_t& lines) {
+const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan::Byte* end,
+                                                 std::uint64_t& lines) {
     using scan::Byte;
     // Locals, not members: the stores through a slot would force reloads.
     std::uint64_t count = lines;
@@ -337,13 +362,13 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
     constexpr std::size_t block = 64;
     // A frame or a name is read eight bytes at a time, up to eight past the block.
     for (const Byte* b = p; static_cast<std::size_t>(end - b) >= block + 8; b += block) {
-        const ByteMasks m = masksOf(b);
+        const scan::ByteMasks m = scan::masksOf(b);
         const std::uint64_t lfAfter = b[block] == '\n' ? 1 : 0;
         // The first byte of each separator: a CR before an LF, or an LF alone.
         const std::uint64_t term =
             (m.cr & ((m.lf >> 1) | (lfAfter << 63))) | (m.lf & ~((m.cr << 1) | crBefore));
         // Between a space and the end of its line, inclusive of the space.
-        const std::uint64_t name = prefixParity(m.space | term) ^ inName;
+        const std::uint64_t name = scan::prefixParity(m.space | term) ^ inName;
         const std::uint64_t lineStarts = (m.lf << 1) | startsLine;
         const std::uint64_t bad =
             (m.special & ~(m.space | m.lf | m.cr)) |    // tabs, NULs, other separators
@@ -425,7 +450,7 @@ const scan::Byte* TimingChecker::takeLines(const scan::Byte* p, const scan::Byte
     return lineStart;
 }
 
-LineSample& TimingChecker::linesNaming(std::string_view name) {
+LineSample& TimingChecker::Impl::linesNaming(std::string_view name) {
     if (const int entry = MappingTable::entryIndex(name); entry >= 0) {
         const int letter = detail::letterShapeOf(name);
         if (m_letters || letter < 0) {
@@ -444,7 +469,7 @@ LineSample& TimingChecker::linesNaming(std::string_view name) {
     return m_otherNames;
 }
 
-void TimingChecker::check(const TimingLine& line) {
+void TimingChecker::Impl::check(const TimingLine& line) {
     if (line.text.find('\0') != std::string_view::npos) {
         m_nul.add(line.number);
     }
@@ -498,7 +523,7 @@ void TimingChecker::check(const TimingLine& line) {
     linesNaming(tokens[1].text).add(line.number); // a known name may still be a letter
 }
 
-void TimingChecker::checkHeader(const TimingLine& line) {
+void TimingChecker::Impl::checkHeader(const TimingLine& line) {
     m_headerSeen = true;
     // A header that reads as a keyframe most likely is one: the file has none.
     const auto& tokens = line.tokens;
@@ -513,7 +538,7 @@ void TimingChecker::checkHeader(const TimingLine& line) {
     m_headerText = quoted(line.text);
 }
 
-TimingReport TimingChecker::finish() {
+TimingReport TimingChecker::Impl::finish() {
     m_lines->reader.finish();
     TimingReport report;
     report.summary = m_summary;

@@ -126,55 +126,8 @@ public:
     TimingReport finish();
 
 private:
-    struct NameTally {
-        std::string name;
-        LineSample lines;
-    };
-
-    struct Lines;
-    friend struct Lines;
-
-    const unsigned char* takeLines(const unsigned char* p, const unsigned char* end,
-                                   std::uint64_t& lines);
-    // Where the lines naming `name` are counted.
-    LineSample& linesNaming(std::string_view name);
-    void check(const TimingLine& line);
-    void checkHeader(const TimingLine& line);
-
-    std::unique_ptr<Lines> m_lines;
-    TimingSummary m_summary;
-    bool m_headerSeen = false;
-    bool m_cueLines = false; // fed line by line, by feedLine
-    // A header worth a finding: one that looks like a keyframe, or a keyframe document's.
-    std::optional<std::uint64_t> m_headerLine;
-    Finding::Kind m_headerKind = Finding::Kind::HeaderLooksLikeKeyframe;
-    std::string m_headerText;
-    LineSample m_nul;
-    std::vector<NameTally> m_names;
-    LineSample m_knownNameLines; // phoneme names other than letters, whichever path counts them
-    bool m_letters;
-    // Lines naming each letter mouth shape, in chart order, unless they are read as letters.
-    std::array<LineSample, letterShapes.size()> m_letterLines;
-    // Names of up to eight bytes, as a word whose lowest byte is the first
-    // (never 0: names hold no NUL), and where their lines are counted.
-    struct NameSlot {
-        std::uint64_t packed = 0;
-        LineSample* lines = nullptr;
-    };
-    std::array<NameSlot, 512> m_nameSlots{}; // 256 sets of two
-    LineSample m_otherNames;
-    LineSample m_notWhole;
-    std::string m_firstNotWhole;
-    LineSample m_negative;
-    std::string m_firstNegative;
-    LineSample m_backwards;
-    std::array<std::uint64_t, 2> m_firstBackwards{};
-    LineSample m_shared;
-    std::uint64_t m_firstShared = 0;
-    LineSample m_tabs, m_missingFrame, m_missingPhoneme, m_extraSpaces, m_extraTokens;
-    std::uint64_t m_frames = 0; // whole-number frames seen, in file order
-    std::uint64_t m_firstFrame = 0;
-    std::uint64_t m_lastFrame = 0;
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 TimingReport checkTimingText(std::string_view text, bool letters = false);
