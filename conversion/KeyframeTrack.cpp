@@ -74,17 +74,18 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
         if (line.header) {
             return;
         }
-        const auto& tokens = line.tokens;
-        const auto frame = wholeFrame(tokens[0].text);
+        const auto key = keyLine(line);
+        // A line that is no keyframe still shows, marked, where its frame is whole.
+        const auto frame = key ? std::optional(key->frame) : wholeFrame(line.tokens[0].text);
         if (!frame) {
             ++track.m_offTrack; // nowhere to place it on a timeline
             return;
         }
         std::uint8_t code = notAKeyframe;
-        if (tokens.size() == 2 && !tokens[1].text.empty()) {
-            const int phoneme =
-                letters ? MappingTable::letterKeyIndex(tokens[1].text) : tokens[1].phoneme;
-            code = phoneme >= 0 ? static_cast<std::uint8_t>(phoneme) : codeOfName(tokens[1].text);
+        if (key) {
+            const TimingToken& name = *key->name;
+            const int phoneme = letters ? MappingTable::letterKeyIndex(name.text) : name.phoneme;
+            code = phoneme >= 0 ? static_cast<std::uint8_t>(phoneme) : codeOfName(name.text);
         }
         if (code >= firstName) {
             ++track.m_withoutPosition;

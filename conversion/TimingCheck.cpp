@@ -156,6 +156,17 @@ std::string NumberFormat::whole(std::uint64_t n) const {
     return digits;
 }
 
+std::optional<KeyLine> keyLine(const TimingLine& line) {
+    const auto& tokens = line.tokens;
+    std::uint64_t frame = 0;
+    // The frame opens the line, so the line's bytes may be read past it.
+    if (tokens.size() != 2 || tokens[1].text.empty() ||
+        !parseFrame(tokens[0].text, frame, line.text.size())) {
+        return std::nullopt;
+    }
+    return KeyLine{frame, &tokens[1]};
+}
+
 std::optional<std::uint64_t> wholeFrame(std::string_view token) {
     std::uint64_t value = 0;
     return parseFrame(token, value) ? std::optional(value) : std::nullopt;
@@ -479,30 +490,9 @@ void TimingChecker::Impl::check(const TimingLine& line) {
     }
     ++m_summary.keyframes;
     const auto& tokens = line.tokens;
-    if (tokens.size() != 2 || tokens[0].text.empty() || tokens[1].text.empty()) {
-        if (line.text.find('\t') != std::string_view::npos) {
-            m_tabs.add(line.number);
-        } else if (tokens.size() == 1) {
-            const bool frame = wholeFrame(tokens[0].text) || isNegativeFrame(tokens[0].text);
-            (frame ? m_missingPhoneme : m_missingFrame).add(line.number);
-        } else if (std::any_of(tokens.begin(), tokens.end(),
-                               [](const TimingToken& t) { return t.text.empty(); })) {
-            m_extraSpaces.add(line.number);
-        } else {
-            m_extraTokens.add(line.number);
-        }
-        return;
-    }
-
-    std::uint64_t frame = 0;
-    if (!parseFrame(tokens[0].text, frame, line.text.size())) { // the frame opens the line
-        const bool negative = isNegativeFrame(tokens[0].text);
-        LineSample& lines = negative ? m_negative : m_notWhole;
-        if (lines.count == 0) {
-            (negative ? m_firstNegative : m_firstNotWhole) = quoted(tokens[0].text);
-        }
-        lines.add(line.number);
-    } else {
+    const std::optional<KeyLine> key = keyLine(line);
+    if (key) {
+        const std::uint64_t frame = key->frame;
         if (m_frames == 0) {
             m_firstFrame = frame;
         } else if (frame < m_lastFrame) {
@@ -518,6 +508,28 @@ void TimingChecker::Impl::check(const TimingLine& line) {
         }
         m_lastFrame = frame;
         ++m_frames;
+    } else if (tokens.size() != 2 || tokens[0].text.empty() || tokens[1].text.empty()) {
+        // Why the line is no keyframe: its shape.
+        if (line.text.find('\t') != std::string_view::npos) {
+            m_tabs.add(line.number);
+        } else if (tokens.size() == 1) {
+            const bool frame = wholeFrame(tokens[0].text) || isNegativeFrame(tokens[0].text);
+            (frame ? m_missingPhoneme : m_missingFrame).add(line.number);
+        } else if (std::any_of(tokens.begin(), tokens.end(),
+                               [](const TimingToken& t) { return t.text.empty(); })) {
+            m_extraSpaces.add(line.number);
+        } else {
+            m_extraTokens.add(line.number);
+        }
+        return;
+    } else {
+        // Or its frame.
+        const bool negative = isNegativeFrame(tokens[0].text);
+        LineSample& lines = negative ? m_negative : m_notWhole;
+        if (lines.count == 0) {
+            (negative ? m_firstNegative : m_firstNotWhole) = quoted(tokens[0].text);
+        }
+        lines.add(line.number);
     }
 
     linesNaming(tokens[1].text).add(line.number); // a known name may still be a letter
@@ -526,8 +538,7 @@ void TimingChecker::Impl::check(const TimingLine& line) {
 void TimingChecker::Impl::checkHeader(const TimingLine& line) {
     m_headerSeen = true;
     // A header that reads as a keyframe most likely is one: the file has none.
-    const auto& tokens = line.tokens;
-    if (tokens.size() == 2 && wholeFrame(tokens[0].text) && !tokens[1].text.empty()) {
+    if (keyLine(line)) {
         m_headerKind = Finding::Kind::HeaderLooksLikeKeyframe;
     } else if (isKeyframeDocumentTitle(line.text)) {
         m_headerKind = Finding::Kind::KeyframeDocument;

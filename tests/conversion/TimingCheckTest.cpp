@@ -203,6 +203,19 @@ void expectSameWholeAndCut(std::string_view text, std::mt19937_64& rng) {
         ASSERT_EQ(whole.summary.firstFrame, cut.summary.firstFrame);
         ASSERT_EQ(whole.summary.lastFrame, cut.summary.lastFrame);
     }
+    // Nor on the bulk reading's own idea of a keyframe line: the one rule,
+    // applied line by line, finds the same frames.
+    std::optional<std::uint64_t> first, last;
+    TimingReader byRule([&](const TimingLine& line) {
+        if (const auto key = line.header ? std::nullopt : keyLine(line)) {
+            first = first.value_or(key->frame);
+            last = key->frame;
+        }
+    });
+    byRule.feed(text);
+    byRule.finish();
+    ASSERT_EQ(whole.summary.firstFrame, first) << testing::PrintToString(text);
+    ASSERT_EQ(whole.summary.lastFrame, last) << testing::PrintToString(text);
 }
 
 TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {

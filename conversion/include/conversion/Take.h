@@ -27,6 +27,12 @@ inline constexpr std::array<TimingFormat, 6> timingFormats{
     TimingFormat::RhubarbJson, TimingFormat::PapagayoPgo, TimingFormat::PapagayoPg2,
 };
 
+// The file name extensions timing files come with, in the order the Open
+// dialog lists them.
+inline constexpr std::array<std::string_view, 7> timingFileExtensions{
+    "dat", "tsv", "txt", "xml", "json", "pgo", "pg2",
+};
+
 // The name --from takes: "dat", "tsv", "xml", "json", "pgo", "pg2".
 std::string_view formatName(TimingFormat format);
 std::optional<TimingFormat> formatNamed(std::string_view name);

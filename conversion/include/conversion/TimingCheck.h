@@ -147,6 +147,16 @@ std::optional<MeantKey> meantKey(std::string_view name,
 // characters as '?' so that it never moves a terminal's cursor, between quotes.
 std::string shownText(std::string_view text, std::size_t maxBytes, std::string_view quote = {});
 
+// A data line that is a keyframe as its author meant one: a whole-number
+// frame, one space, a name. The one statement of that rule: the checks, the
+// header check and the preview's track read lines by it, and the fast block
+// readers are held to it by the property test and the fuzzer.
+struct KeyLine {
+    std::uint64_t frame = 0;
+    const TimingToken* name = nullptr;
+};
+std::optional<KeyLine> keyLine(const TimingLine& line);
+
 // A whole-number frame: decimal digits only. Longer numbers than a frame
 // counter needs saturate rather than wrap.
 std::optional<std::uint64_t> wholeFrame(std::string_view token);
