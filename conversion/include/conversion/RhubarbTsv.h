@@ -1,0 +1,50 @@
+#pragma once
+
+#include "conversion/Take.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mouthkey {
+
+// The take of a TSV file of letter mouth shapes: one "SECONDS<TAB>SHAPE" cue
+// a line, the last line closing the take. Lines end at LF or CR LF; empty
+// lines are skipped but counted. A line it cannot read is left out with a
+// finding, and the rest read.
+Take readRhubarbTsv(std::string_view text);
+
+// What the readers of the lip-sync tool's files share.
+namespace rhubarb {
+
+// A time as the tool writes it ("0.05", "12.40"), correctly rounded, so that
+// "0.29" is 29 / 100.0. Nothing for what is not a finite decimal number.
+std::optional<double> secondsIn(std::string_view text);
+
+// Whether a mouth shape's name fits a .dat line: no spaces, tabs or line
+// separators, which would cut it into other tokens or lines.
+bool fitsDatLine(std::string_view name);
+
+// A reader's findings, one per kind, at every line it occurs on, with the
+// subject and column of the first.
+class ReaderFindings {
+public:
+    void add(Finding::Kind kind, CuePlace place, std::string_view subject);
+    // A time as read: nothing with a finding (quoting `written`) where it is
+    // no number or negative.
+    std::optional<double> time(std::optional<double> seconds, std::string_view written,
+                               CuePlace place);
+    // A mouth shape as read: false, with a finding, where it is empty or
+    // does not fit a .dat line.
+    bool name(std::string_view name, CuePlace place);
+    // In the order of kinds.
+    std::vector<Finding> take() const;
+
+private:
+    std::vector<Finding> m_findings;
+};
+
+} // namespace rhubarb
+
+} // namespace mouthkey
