@@ -1,5 +1,8 @@
 #include "app/DialogFileChooser.h"
 
+#include "conversion/Take.h"
+#include "textinput/Utf8Text.h"
+
 #include <QFileDialog>
 
 namespace mouthkey {
@@ -8,7 +11,12 @@ FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& fold
     QFileDialog dialog(parent, QStringLiteral("Choose .dat File"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QFileDialog::tr("Timing files (*.dat)"));
+    QStringList patterns;
+    for (const std::string_view extension : timingFileExtensions) {
+        patterns << QStringLiteral("*.") + toQString(extension);
+    }
+    dialog.setNameFilters({QFileDialog::tr("Timing files (%1)").arg(patterns.join(u' ')),
+                           QFileDialog::tr("All files (*)")});
     // A read-only model: no new folders, no renaming or deleting from here.
     dialog.setOption(QFileDialog::ReadOnly, true);
     if (!folder.isEmpty()) {

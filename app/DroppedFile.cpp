@@ -1,5 +1,7 @@
 #include "app/DroppedFile.h"
 
+#include "textinput/TakeReading.h"
+
 #include <QFileInfo>
 #include <QMimeData>
 
@@ -14,7 +16,7 @@ std::optional<QUrl> droppedDatFile(const QMimeData* mime) {
         return std::nullopt;
     }
     const QFileInfo info(urls.front().toLocalFile());
-    if (info.suffix().compare(QLatin1String("dat"), Qt::CaseInsensitive) != 0) {
+    if (!isTimingFileExtension(info.suffix())) {
         return std::nullopt;
     }
     return urls.front();

@@ -9,6 +9,26 @@
 
 namespace mouthkey {
 
+QString readingNotice(const LoadedTiming& loaded) {
+    if (!loaded.take) {
+        return {};
+    }
+    const Take& take = *loaded.take;
+    QString text = toQString(formatTitle(loaded.format));
+    if (take.timedInSeconds()) {
+        return text + QStringLiteral(", timed in seconds: its frames follow the frame rate");
+    }
+    if (!take.framesPerSecondText.empty()) {
+        text += QStringLiteral(" at %1 fps").arg(toQString(take.framesPerSecondText));
+    }
+    if (take.voices.size() > 1) {
+        text += QStringLiteral(", voice '%1' (%2 of %3)")
+                    .arg(toQString(take.voices[loaded.voice].name))
+                    .arg(localeNumber(loaded.voice + 1), localeNumber(take.voices.size()));
+    }
+    return text;
+}
+
 ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
                              int setIndex, int rateIndex) {
     const QString choices =

@@ -84,7 +84,8 @@ void MainWindow::buildActions() {
     m_open->setObjectName(QStringLiteral("openAction"));
     m_open->setIconText(tr("&Open…"));
     m_open->setShortcuts(QKeySequence::Open);
-    m_open->setToolTip(withShortcut(tr("Choose a .dat timing file"), m_open->shortcut()));
+    m_open->setToolTip(
+        withShortcut(tr("Choose a timing file or a lip-sync project"), m_open->shortcut()));
     connect(m_open, &QAction::triggered, m_controller, &ViewController::Opendat);
 
     m_reload = new QAction(tr("&Reload"), this);
@@ -109,7 +110,9 @@ void MainWindow::buildActions() {
     connect(m_controller, &ViewController::timingLoaded, m_readLetters, [this] {
         const QSignalBlocker quiet(m_readLetters);
         m_readLetters->setChecked(m_controller->letters());
-        m_readLetters->setEnabled(true);
+        // A format that only knows letters is always read so.
+        const auto& take = m_controller->loaded()->take;
+        m_readLetters->setEnabled(!take || !take->letters);
     });
 
     m_convert = new QAction(tr("&Convert and Copy"), this);
@@ -157,6 +160,13 @@ void MainWindow::buildForm() {
     auto* psetCaption = new QLabel(tr("&Phoneme set:"), central);
     psetCaption->setBuddy(pset);
 
+    // Only a project of several voices shows this row.
+    auto* voices = new QComboBox(central);
+    voices->setObjectName(QStringLiteral("voices"));
+    voices->setAccessibleName(tr("Voice"));
+    auto* voicesCaption = new QLabel(tr("&Voice:"), central);
+    voicesCaption->setBuddy(voices);
+
     auto* frames = new QComboBox(central);
     frames->setAccessibleName(tr("Frame rate"));
     frames->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -184,6 +194,22 @@ void MainWindow::buildForm() {
     form->addRow(tr("Timing file:"), fileRow);
     form->addRow(psetCaption, pset);
     form->addRow(fpstext, framesRow);
+    form->addRow(voicesCaption, voices);
+    form->setRowVisible(voices, false);
+    connect(m_controller, &ViewController::timingLoaded, voices, [this, form, voices] {
+        const QSignalBlocker quiet(voices);
+        voices->clear();
+        const auto& loaded = *m_controller->loaded();
+        if (loaded.take) {
+            for (const TakeVoice& voice : loaded.take->voices) {
+                voices->addItem(toQString(voice.name));
+            }
+            voices->setCurrentIndex(static_cast<int>(loaded.voice));
+        }
+        form->setRowVisible(voices, voices->count() > 1);
+    });
+    connect(voices, &QComboBox::currentIndexChanged, m_controller, &ViewController::setVoice);
+    connect(frames, &QComboBox::currentIndexChanged, m_controller, &ViewController::setRateIndex);
 
     // The form keeps together at the top, as wide as it needs and no wider
     // than reads well; the picture sits beside it.
@@ -206,8 +232,9 @@ void MainWindow::buildForm() {
     setTabOrder(openButton, pset);
     setTabOrder(pset, frames);
     setTabOrder(frames, convertButton);
+    setTabOrder(convertButton, voices);
     // The findings come between, where they are shown; Tab passes them by while they are hidden.
-    setTabOrder(convertButton, overview->findings()->findingsView());
+    setTabOrder(voices, overview->findings()->findingsView());
     setTabOrder(overview->findings()->findingsView(), overview->preview());
 
     m_controller->setFrames(frames);
@@ -226,7 +253,7 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QCo
     connect(pset, &QComboBox::currentIndexChanged, overview, &TimingOverview::setSetIndex);
     connect(frames, &QComboBox::currentIndexChanged, overview, &TimingOverview::setRateIndex);
     const auto show = [this, overview] {
-        overview->showTiming(*m_controller->loaded(), m_controller->newdat());
+        overview->showTiming(*m_controller->loaded());
     };
     connect(m_controller, &ViewController::timingLoaded, overview, show);
     connect(m_controller, &ViewController::readingChanged, overview, show);

@@ -3,7 +3,6 @@
 #include "app/FindingsPanel.h"
 #include "app/LoadedTiming.h"
 #include "app/TimelinePreview.h"
-#include "conversion/KeyframeTrack.h"
 
 #include <QResizeEvent>
 #include <QVBoxLayout>
@@ -22,9 +21,9 @@ TimingOverview::TimingOverview(QWidget* parent)
     layout->addWidget(m_preview, 1);
 }
 
-void TimingOverview::showTiming(const LoadedTiming& loaded, std::string_view text) {
+void TimingOverview::showTiming(const LoadedTiming& loaded) {
     m_findings->showReport(loaded.source, loaded.report, loaded.notice);
-    m_preview->setTrack(KeyframeTrack::fromText(text, loaded.letters));
+    m_preview->setTrack(loaded.track);
 }
 
 void TimingOverview::setSetIndex(int setIndex) {

@@ -7,6 +7,7 @@
 #include "conversion/KeyframeDocument.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/FileBytes.h"
+#include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
 
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
@@ -84,7 +84,9 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
     : QObject(parent), m_chooser(std::move(chooser)), m_output(std::move(diagnostics)),
       m_fps(rateLine(0)), m_newdat("new dat"), m_headertop(mouthkey::headertop),
       m_headerbottom(mouthkey::headerbottom), m_footer(mouthkey::footer),
-      m_mapping(buildMapping(-1)) {}
+      m_mapping(buildMapping(-1)), m_watch(new LoadedFileWatch(this)) {
+    connect(m_watch, &LoadedFileWatch::changedOnDisk, this, &ViewController::showChangeOnDisk);
+}
 
 ViewController::~ViewController() = default;
 
@@ -163,38 +165,91 @@ void ViewController::openFile(const QUrl& url) {
         return;
     }
 
+    const auto format = detectFormat(decoded.text, info.fileName());
+    if (!format) {
+        reportOpenFailure(unknownFormatError(), path);
+        return;
+    }
+    std::optional<Take> take = readTake(*format, decoded.text);
+
     // Only now, with the text safely in hand, does the window claim the new file.
-    m_newdat = std::move(decoded.text);
-    m_loaded = LoadedTiming{info.fileName(), checkTimingText(m_newdat),
-                            encodingGuessNotice(decoded.guess)};
+    m_loaded.emplace();
+    m_loaded->source = info.fileName();
+    m_loaded->notice = encodingGuessNotice(decoded.guess);
+    m_loaded->format = *format;
+    if (take) {
+        m_loaded->letters = take->letters;
+        m_loaded->take = std::make_shared<const Take>(std::move(*take));
+        std::string().swap(decoded.text);
+    } else {
+        m_newdat = std::move(decoded.text);
+    }
+    readLoaded(m_frames ? m_frames->currentIndex() : 0);
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
     label.setToolTip(
         ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
-    showStatus(StatusMessage::Kind::Done,
-               m_loaded->notice.isEmpty()
-                   ? QStringLiteral("Loaded %1").arg(info.fileName())
-                   : QStringLiteral("Loaded %1; %2").arg(info.fileName(), m_loaded->notice));
+    QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
+    for (const QString& note : {readingNotice(*m_loaded), m_loaded->notice}) {
+        if (!note.isEmpty()) {
+            loadedText += QStringLiteral("; ") + note;
+        }
+    }
+    showStatus(StatusMessage::Kind::Done, loadedText);
 
     m_loadedUrl = url;
     m_loadedPath = info.absoluteFilePath();
-    m_loadedStamp = stampOf(m_loadedPath);
-    watchLoadedFile();
+    m_watch->watch(m_loadedPath);
     emit fileLoaded(url);
     emit timingLoaded();
 }
 
+void ViewController::readLoaded(int rateIndex) {
+    LoadedTiming& loaded = *m_loaded;
+    if (loaded.take) {
+        const FrameRate rate(rateIndex);
+        const std::vector<Cue> cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
+        m_newdat = datText(cues);
+        loaded.report = checkCues(*loaded.take, cues, rate);
+    } else {
+        loaded.report = checkTimingText(m_newdat, loaded.letters);
+    }
+    loaded.track = KeyframeTrack::fromText(m_newdat, loaded.letters);
+}
+
 void ViewController::setLetters(bool letters) {
-    if (!m_loaded || m_loaded->letters == letters) {
+    if (!m_loaded || m_loaded->letters == letters || (m_loaded->take && m_loaded->take->letters)) {
         return;
     }
     const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
-    m_loaded->report = checkTimingText(m_newdat, letters);
     m_loaded->letters = letters;
+    readLoaded(m_frames ? m_frames->currentIndex() : 0);
     showStatus(StatusMessage::Kind::Done,
                letters ? tr("Reading A to H and X as letter mouth shapes; Convert uses them")
                        : tr("Reading A to H and X as phoneme names again"));
+    emit readingChanged();
+}
+
+void ViewController::setRateIndex(int rateIndex) {
+    if (!m_loaded || !m_loaded->take) {
+        return; // a .dat text's frames are what it says, at any rate
+    }
+    readLoaded(rateIndex);
+    emit readingChanged();
+}
+
+void ViewController::setVoice(int voice) {
+    if (!m_loaded || !m_loaded->take || voice < 0 ||
+        static_cast<std::size_t>(voice) >= m_loaded->take->voices.size() ||
+        static_cast<std::size_t>(voice) == m_loaded->voice) {
+        return;
+    }
+    m_loaded->voice = static_cast<std::size_t>(voice);
+    readLoaded(m_frames ? m_frames->currentIndex() : 0);
+    showStatus(StatusMessage::Kind::Done,
+               tr("Reading voice '%1'; Convert uses it")
+                   .arg(toQString(m_loaded->take->voices[m_loaded->voice].name)));
     emit readingChanged();
 }
 
@@ -208,49 +263,14 @@ QString ViewController::chooserFolder() const {
     return m_loadedPath.isEmpty() ? QString() : QFileInfo(m_loadedPath).absolutePath();
 }
 
-ViewController::FileStamp ViewController::stampOf(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return {};
-    }
-    return {true, info.size(), info.lastModified()};
-}
-
-void ViewController::watchLoadedFile() {
-    if (m_watcher == nullptr) {
-        m_watcher = new QFileSystemWatcher(this);
-        connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
-                &ViewController::checkLoadedFile);
-        // The folder too: a save that writes a new file and renames it over
-        // the old one ends the watch on the file itself.
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-                &ViewController::checkLoadedFile);
-    }
-    for (const QStringList& watched : {m_watcher->files(), m_watcher->directories()}) {
-        if (!watched.isEmpty()) {
-            m_watcher->removePaths(watched);
-        }
-    }
-    m_watcher->addPath(m_loadedPath);
-    m_watcher->addPath(QFileInfo(m_loadedPath).absolutePath());
-}
-
-void ViewController::checkLoadedFile() {
-    const FileStamp now = stampOf(m_loadedPath);
-    if (now.exists && !m_watcher->files().contains(m_loadedPath)) {
-        m_watcher->addPath(m_loadedPath);
-    }
-    if (now == m_loadedStamp) {
-        return; // something else in the folder changed
-    }
-    m_loadedStamp = now;
+void ViewController::showChangeOnDisk(bool stillExists) {
     // Only said, never acted on: the user decides when to read it again.
     // The news comes first, so that it shows however narrow the window.
     showStatus(StatusMessage::Kind::Notice,
-               now.exists ? tr("The loaded file has changed on disk; Convert still uses the "
-                               "text read before")
-                          : tr("The loaded file is no longer on disk; Convert still uses the "
-                               "text read before"));
+               stillExists ? tr("The loaded file has changed on disk; Convert still uses the "
+                                "text read before")
+                           : tr("The loaded file is no longer on disk; Convert still uses the "
+                                "text read before"));
     emit loadedFileChangedOnDisk();
 }
 

@@ -1,6 +1,7 @@
 #include "cli/BatchPlan.h"
 
 #include "cli/SameFile.h"
+#include "textinput/TakeReading.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,8 +29,9 @@ BatchPlan refuse(ExitCode code, QString why) {
 
 QString outputNameFor(const QString& input) {
     QString name = QFileInfo(input).fileName();
-    if (name.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive)) {
-        name.chop(4);
+    const QString suffix = QFileInfo(name).suffix();
+    if (suffix.size() < name.size() - 1 && isTimingFileExtension(suffix)) {
+        name.chop(suffix.size() + 1);
     }
     return name.isEmpty() ? QString() : name + QLatin1String(".txt");
 }

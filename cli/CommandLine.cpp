@@ -51,7 +51,26 @@ QString examplesText() {
         "  mouthkey-convert -d keys shots/*.dat\n"
         "  find shots -name '*.dat' -print0 | xargs -0 -r mouthkey-convert -d keys\n"
         "  mouthkey-convert --check shots/*.dat\n"
+        "  mouthkey-convert --fps 25 take1.tsv -o take1.txt\n"
+        "  mouthkey-convert --voice Bob scene4.pgo -o bob.txt\n"
         "With -d, a file that fails is named and skipped; the others are still converted.\n"
+        "\nFormats, told by each file's text (the extension only breaks ties):\n"
+        "  dat   Moho switch data: a header line, then FRAME NAME lines\n"
+        "          MohoSwitch1\n"
+        "          1 rest\n"
+        "          5 MBP\n"
+        "  tsv   Rhubarb TSV: SECONDS<TAB>SHAPE lines, the last one the end of the take\n"
+        "          0.00\tX\n"
+        "          0.21\tB\n"
+        "  xml   Rhubarb XML:\n"
+        "          <mouthCue start=\"0.21\" end=\"0.35\">B</mouthCue>\n"
+        "  json  Rhubarb JSON:\n"
+        "          {\"mouthCues\": [{\"start\": 0.21, \"end\": 0.35, \"value\": \"B\"}]}\n"
+        "  pgo   a Papagayo-NG project: \"lipsync version 1\", then its voices\n"
+        "  pg2   a Papagayo-NG JSON project: {\"version\": 2, \"fps\": 24, \"voices\": [...]}\n"
+        "A cue at t seconds lands on frame 1 + floor(t * RATE); Rhubarb's letters A to H\n"
+        "and X are always read by the chart of --letters. A project's frames are\n"
+        "counted from 0 and come out as its own .dat export writes them.\n"
         "\nExit status, when converting (to standard output, -o or -d), with or without\n"
         "--strict:\n"
         "  0  every document was written\n"
@@ -72,7 +91,7 @@ QString examplesText() {
 
 QString usageLine() {
     return QStringLiteral(
-        "Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
+        "Usage: mouthkey-convert [--set SET] [--fps RATE] [--from FORMAT] [-o FILE] [INPUT]\n"
         "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...\n"
         "       mouthkey-convert --check [--fps RATE] [INPUT...]");
 }
@@ -123,7 +142,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
-                       "without a final .dat. DIR must exist. Needed for two or more inputs."),
+                       "without a final .dat, .tsv, .txt, .xml, .json, .pgo or .pg2. DIR must "
+                       "exist. Needed for two or more inputs."),
         QStringLiteral("DIR"));
     const QCommandLineOption letters(
         QStringLiteral("letters"),
@@ -132,15 +152,26 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "Without it, a file of letters gets one warning that says so, and its D "
                        "and E are the phonemes D and E.")
             .arg(toQString(letterChartText())));
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("Read every INPUT as FORMAT: dat, tsv, xml, json, pgo or pg2. Without it "
+                       "each file's format is told by its text (see Formats below)."),
+        QStringLiteral("FORMAT"));
+    const QCommandLineOption voice(
+        QStringLiteral("voice"),
+        QStringLiteral("Of a project with several voices, convert VOICE, by name or by index "
+                       "from 1 (default: the first)."),
+        QStringLiteral("VOICE"));
     const QCommandLineOption jobs(
         {QStringLiteral("j"), QStringLiteral("jobs")},
         QStringLiteral("With -d, convert N files at once (default: one per core)."),
         QStringLiteral("N"));
-    parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet, letters});
+    parser.addOptions(
+        {set, fps, output, outputDir, jobs, list, check, strict, quiet, letters, from, voice});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
-        QStringLiteral("The timing file; standard input when missing or '-'. With -d or --check, "
-                       "one or more files."),
+        QStringLiteral("The timing file, in any format below; standard input when missing or "
+                       "'-'. With -d or --check, one or more files."),
         QStringLiteral("[INPUT...]"));
 
     if (!parser.parse(arguments)) {
@@ -181,6 +212,19 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                           .arg(rateText));
     }
     result.request.rate = *rate;
+
+    if (parser.isSet(from)) {
+        const QString name = parser.value(from);
+        result.request.from = formatNamed(name.toLower().toStdString());
+        if (!result.request.from) {
+            return reject(QStringLiteral("unknown format '%1' for --from (dat, tsv, xml, json, "
+                                         "pgo or pg2)")
+                              .arg(name));
+        }
+    }
+    if (parser.isSet(voice)) {
+        result.request.voice = parser.value(voice);
+    }
 
     if (parser.isSet(jobs)) {
         bool isNumber = false;

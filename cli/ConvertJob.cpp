@@ -3,12 +3,14 @@
 #include "cli/DocumentOutput.h"
 #include "conversion/DocumentWriter.h"
 #include "textinput/FileBytes.h"
+#include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
 
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace mouthkey {
@@ -18,78 +20,31 @@ namespace {
 // Below this a second thread costs more than the checks it would take over.
 constexpr std::size_t checkAlongsideFrom = 4 << 20;
 
-ConversionResult checkOnly(const QByteArray& bytes, bool letters) {
+// Where a .dat text comes from: its bytes decoded in chunks, or a text
+// already decoded to tell its format.
+using TextSource = std::function<std::optional<IoError>(const ChunkSink&, EncodingGuess*)>;
+
+ConversionResult checkOnly(const TextSource& source, bool letters) {
     ConversionResult result;
     TimingChecker checker(letters);
-    result.error = decodeToUtf8Chunks(
-        bytes, [&](std::string_view text) { checker.feed(text); }, &result.guess);
+    result.error = source([&](std::string_view text) { checker.feed(text); }, &result.guess);
     result.report = checker.finish();
     return result;
 }
 
-} // namespace
-
-StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
-    using Checks = ConvertRequest::Checks;
-    // The whole input is read before the output is touched, so converting a
-    // file onto itself is safe.
-    const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
-                                       : readStandardInput();
-    if (in.error) {
-        return {{in.error, {}, false}, nullptr};
-    }
-    // A strict run must know the findings before anything is written.
-    if (request.checks == Checks::Only || request.checks == Checks::Strict) {
-        ConversionResult checked = checkOnly(in.bytes, request.letters);
-        if (checked.error || request.checks == Checks::Only) {
-            return {checked, nullptr};
-        }
-        if (!checked.report.findings.empty()) {
-            checked.refused = true;
-            return {checked, nullptr};
-        }
-    }
-
+// Opens the output and writes a document into it through `write`, which
+// returns what the conversion found; a staged output is handed back unplaced.
+StagedConversion writeStaged(
+    const ConvertRequest& request, const SharedSync* sharedSync, ConversionResult result,
+    const std::function<std::optional<IoError>(DocumentOutput&, ConversionResult&)>& write) {
     auto output = std::make_unique<DocumentOutput>(request.output, sharedSync);
     DocumentOutput& out = *output;
     if (auto error = out.open()) {
-        return {{error, {}, false}, nullptr};
-    }
-    // Large chunks keep the number of write calls small on big files. A small
-    // file's document, a few times its size, fits a smaller buffer: clearing
-    // 1 MiB for each of hundreds of small files costs more than converting them.
-    const std::size_t outputChunkSize =
-        std::clamp<std::size_t>(4 * static_cast<std::size_t>(in.bytes.size()), 64 << 10, 1 << 20);
-    ConversionResult result;
-    // Quiet warnings would be thrown away, so they are not looked for.
-    const bool checking = !request.quiet;
-    TimingChecker checker(request.letters);
-    DocumentWriter writer(
-        buildMapping(request.setIndex, request.letters), request.rate,
-        [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize);
-    // Each decoded chunk is checked while it is converted: on a second thread
-    // when it is large (a UTF-8 file arrives as one chunk), so that the checks
-    // take no time of their own.
-    const auto convert = [&](std::string_view text) {
-        if (!checking || text.size() < checkAlongsideFrom) {
-            if (checking) {
-                checker.feed(text);
-            }
-            writer.feed(text);
-            return;
-        }
-        const std::unique_ptr<QThread> checks(QThread::create([&] { checker.feed(text); }));
-        checks->start();
-        writer.feed(text);
-        checks->wait();
-    };
-    result.error = decodeToUtf8Chunks(in.bytes, convert, &result.guess);
-    if (result.error) {
+        result.error = error;
         return {result, nullptr};
     }
-    writer.finish();
-    if (checking) {
-        result.report = checker.finish();
+    if ((result.error = write(out, result))) {
+        return {result, nullptr};
     }
     result.error = out.commit();
     if (result.error || !out.awaitsPlace()) {
@@ -98,8 +53,164 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     return {result, std::move(output)};
 }
 
+// Large chunks keep the number of write calls small on big files. A small
+// file's document, a few times its size, fits a smaller buffer: clearing 1 MiB
+// for each of hundreds of small files costs more than converting them.
+std::size_t outputChunkSize(qsizetype inputSize) {
+    return std::clamp<std::size_t>(4 * static_cast<std::size_t>(inputSize), 64 << 10, 1 << 20);
+}
+
+StagedConversion stageDat(const ConvertRequest& request, const SharedSync* sharedSync,
+                          const TextSource& source, qsizetype inputSize) {
+    using Checks = ConvertRequest::Checks;
+    // A strict run must know the findings before anything is written.
+    if (request.checks == Checks::Only || request.checks == Checks::Strict) {
+        ConversionResult checked = checkOnly(source, request.letters);
+        if (checked.error || request.checks == Checks::Only) {
+            return {checked, nullptr};
+        }
+        if (!checked.report.findings.empty()) {
+            checked.refused = true;
+            return {checked, nullptr};
+        }
+    }
+    return writeStaged(request, sharedSync, {}, [&](DocumentOutput& out, ConversionResult& result) {
+        // Quiet warnings would be thrown away, so they are not looked for.
+        const bool checking = !request.quiet;
+        TimingChecker checker(request.letters);
+        DocumentWriter writer(
+            buildMapping(request.setIndex, request.letters), request.rate,
+            [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize(inputSize));
+        // Each decoded chunk is checked while it is converted: on a second
+        // thread when it is large (a UTF-8 file arrives as one chunk), so that
+        // the checks take no time of their own.
+        const auto convert = [&](std::string_view text) {
+            if (!checking || text.size() < checkAlongsideFrom) {
+                if (checking) {
+                    checker.feed(text);
+                }
+                writer.feed(text);
+                return;
+            }
+            const std::unique_ptr<QThread> checks(QThread::create([&] { checker.feed(text); }));
+            checks->start();
+            writer.feed(text);
+            checks->wait();
+        };
+        if (auto error = source(convert, &result.guess)) {
+            return error;
+        }
+        writer.finish();
+        if (checking) {
+            result.report = checker.finish();
+        }
+        return std::optional<IoError>();
+    });
+}
+
+// A text in another format: read whole, its cues taken at the request's rate
+// and converted as their .dat text.
+StagedConversion stageTake(const ConvertRequest& request, const SharedSync* sharedSync,
+                           const QByteArray& bytes) {
+    using Checks = ConvertRequest::Checks;
+    DecodedText decoded = decodeToUtf8(bytes);
+    ConversionResult result;
+    result.guess = decoded.guess;
+    if (decoded.error) {
+        result.error = decoded.error;
+        return {result, nullptr};
+    }
+    const auto format =
+        request.from ? request.from : detectFormat(decoded.text, request.input.value_or(QString()));
+    if (!format) {
+        result.error = unknownFormatError();
+        return {result, nullptr};
+    }
+    result.format = *format;
+    const std::optional<Take> take = readTake(*format, decoded.text);
+    if (!take) {
+        const EncodingGuess guess = decoded.guess;
+        const std::string text = std::move(decoded.text);
+        return stageDat(
+            request, sharedSync,
+            [&](const ChunkSink& sink, EncodingGuess* guessed) {
+                *guessed = guess;
+                if (!text.empty()) {
+                    sink(text);
+                }
+                return std::optional<IoError>();
+            },
+            bytes.size());
+    }
+    const VoiceChoice voice = chooseVoice(*take, request.voice);
+    if (voice.error) {
+        result.error = voice.error;
+        return {result, nullptr};
+    }
+    for (const TakeVoice& v : take->voices) {
+        result.voices << toQString(v.name);
+    }
+    result.voice = voice.index;
+    const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
+    result.report = checkCues(*take, cues, request.rate);
+    if (request.checks == Checks::Only) {
+        return {result, nullptr};
+    }
+    if (request.checks == Checks::Strict && !result.report.findings.empty()) {
+        result.refused = true;
+        return {result, nullptr};
+    }
+    const std::string dat = datText(cues);
+    return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult&) {
+        DocumentWriter writer(
+            buildMapping(request.setIndex, take->letters || request.letters), request.rate,
+            [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize(bytes.size()));
+        writer.feed(dat);
+        writer.finish();
+        return std::optional<IoError>();
+    });
+}
+
+} // namespace
+
+StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
+    // The whole input is read before the output is touched, so converting a
+    // file onto itself is safe.
+    const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
+                                       : readStandardInput();
+    if (in.error) {
+        ConversionResult failed;
+        failed.error = in.error;
+        return {failed, nullptr};
+    }
+    // A .dat text streams from its bytes, as ever; only a text that may be
+    // another format is held whole to be told.
+    const bool dat =
+        request.from ? *request.from == TimingFormat::Dat : !mayBeOtherThanDat(textStart(in.bytes));
+    if (!dat) {
+        return stageTake(request, sharedSync, in.bytes);
+    }
+    return stageDat(
+        request, sharedSync,
+        [&](const ChunkSink& sink, EncodingGuess* guess) {
+            return decodeToUtf8Chunks(in.bytes, sink, guess);
+        },
+        in.bytes.size());
+}
+
 ConversionResult runConversion(const ConvertRequest& request) {
     return stageConversion(request, nullptr).result;
+}
+
+QString readingText(const ConversionResult& result) {
+    QString text = toQString(formatTitle(result.format));
+    if (result.voices.size() > 1) {
+        text += QStringLiteral(", voice '%1' (%2 of %3)")
+                    .arg(result.voices[static_cast<qsizetype>(result.voice)])
+                    .arg(result.voice + 1)
+                    .arg(result.voices.size());
+    }
+    return text;
 }
 
 QString inputName(const ConvertRequest& request) {
@@ -122,6 +233,10 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
         if (result.guess != EncodingGuess::None) {
             lines << QStringLiteral("note: ") + name + QStringLiteral(": ") +
                          encodingGuessNotice(result.guess);
+        }
+        if (result.voices.size() > 1 && !request.voice) {
+            lines << QStringLiteral("note: %1: read as %2; --voice chooses another")
+                         .arg(name, readingText(result));
         }
         for (const Finding& finding : findings) {
             lines << QStringLiteral("warning: ") + name + QStringLiteral(": ") +

@@ -75,6 +75,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
         QString text = name + QStringLiteral(": ") +
                        toQString(summaryText(result.report.summary, request.rate)) +
                        QLatin1Char('\n');
+        text += name + QStringLiteral(": read as ") + readingText(result) + QLatin1Char('\n');
         if (result.guess != EncodingGuess::None) {
             text +=
                 name + QStringLiteral(": ") + encodingGuessNotice(result.guess) + QLatin1Char('\n');

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the decoding-and-conversion fuzzer with clang in build-fuzz/ and runs
-# it, starting from the samples/ corpus and fuzz/seeds/ (files the samples lack:
-# UTF-16 without a mark, slips the checks name, a keyframe document). Skips,
+# Builds the fuzzers with clang in build-fuzz/ (decoding and conversion, and one
+# per reader of another format) and runs each for its share of the time, starting
+# from the samples/ corpus and fuzz/seeds/ (files the samples lack: UTF-16
+# without a mark, slips the checks name, a keyframe document, broken takes). Skips,
 # and says so, where clang or its fuzzer runtime is missing (Debian: clang,
 # libclang-rt-14-dev; the test set-up in scripts/install-deps.sh installs both).
-# Usage: fuzz/run.sh [SECONDS]   (default 60)
+# Usage: fuzz/run.sh [SECONDS]   (default 60, shared among the fuzzers)
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
 seconds=${1:-60}
@@ -31,11 +32,21 @@ if [ ! -f "$root/build-fuzz/CMakeCache.txt" ]; then
 fi
 cmake --build "$root/build-fuzz" --parallel "$jobs"
 
-# New inputs go to build-fuzz/corpus, and a failing input to build-fuzz/;
+# New inputs go to build-fuzz/corpus/NAME, and a failing input to build-fuzz/;
 # samples/ and fuzz/seeds/ are only read.
-corpus="$root/build-fuzz/corpus"
-mkdir -p "$corpus"
-echo "== Fuzzing decoding and conversion for $seconds s"
-"$root/build-fuzz/decode_convert_fuzzer" -max_total_time="$seconds" -max_len=8192 \
-    -dict="$root/fuzz/timing.dict" -artifact_prefix="$root/build-fuzz/" -print_final_stats=1 \
-    "$corpus" "$root/samples" "$root/fuzz/seeds"
+fuzzers=("$root"/build-fuzz/*_fuzzer)
+share=$((seconds / ${#fuzzers[@]}))
+[ "$share" -ge 1 ] || share=1
+for fuzzer in "${fuzzers[@]}"; do
+    name=$(basename "$fuzzer")
+    corpus="$root/build-fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    dict=()
+    if [ "$name" = decode_convert_fuzzer ]; then
+        dict=(-dict="$root/fuzz/timing.dict")
+    fi
+    echo "== Fuzzing with $name for $share s"
+    "$fuzzer" -max_total_time="$share" -max_len=8192 "${dict[@]}" \
+        -artifact_prefix="$root/build-fuzz/$name-" -print_final_stats=1 \
+        "$corpus" "$root/samples" "$root/fuzz/seeds"
+done

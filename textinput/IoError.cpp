@@ -10,6 +10,14 @@ QString IoError::describe(const std::optional<QString>& name) const {
     case Kind::Unwritable:
         return name ? QStringLiteral("cannot write '%1': %2").arg(*name, reason)
                     : QStringLiteral("cannot write to standard output: %1").arg(reason);
+    case Kind::UnknownFormat:
+        return name ? QStringLiteral("'%1' is not a timing file Mouthkey reads (%2)")
+                          .arg(*name, reason)
+                    : QStringLiteral("standard input is not a timing file Mouthkey reads (%1)")
+                          .arg(reason);
+    case Kind::NoSuchVoice:
+        return name ? QStringLiteral("'%1' has %2").arg(*name, reason)
+                    : QStringLiteral("standard input has %1").arg(reason);
     case Kind::Unreadable:
         break;
     }

@@ -15,6 +15,7 @@ using namespace mouthkey::test;
 namespace {
 
 const QByteArray oddFile = "h\n1 ai\n2 ai\n3 AI\n";
+const char* const readAsDat = "read as Moho switch data\n";
 const char* const unknownAi = "unknown phoneme 'ai' on 2 lines (2, 3); did you mean 'AI'?\n";
 // Letter mouth shapes, and the same file with each letter's chart name for it.
 const QByteArray letterFile = "h\n1 X\n5 A\n9 D\n12 E\n15 B\n20 MBP\n";
@@ -92,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, named(path, "3 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
                                                       "3 \xC2\xB7 0:00.1 at 24 fps\n") +
-                                              named(path, unknownAi));
+                                              named(path, readAsDat) + named(path, unknownAi));
                        EXPECT_EQ(run.err, "");
                    }},
         ChecksCase{"--check passes a clean file",
@@ -110,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, named(path, "2 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
-                                                      "2,398 \xC2\xB7 1:40.0 at 23.976 fps\n"));
+                                                      "2,398 \xC2\xB7 1:40.0 at 23.976 fps\n") +
+                                              named(path, readAsDat));
                    }},
         ChecksCase{"UTF-16 without a mark is read as such, with a note that --strict lets pass",
                    {"--strict"},
@@ -133,6 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, named(path, "1 keyframe \xC2\xB7 frame 1 \xC2\xB7 "
                                                       "0:00.0 at 24 fps\n") +
+                                              named(path, readAsDat) +
                                               named(path, "read as UTF-16 (big-endian): the file "
                                                           "has no byte-order mark\n"));
                    }},
@@ -166,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, named(path, "6 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
-                                                      "20 \xC2\xB7 0:00.8 at 24 fps\n"));
+                                                      "20 \xC2\xB7 0:00.8 at 24 fps\n") +
+                                              named(path, readAsDat));
                    }},
         ChecksCase{"--check takes no -o",
                    {"--check", "-o", "out.txt"},

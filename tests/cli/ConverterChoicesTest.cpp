@@ -156,6 +156,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"other.dat"},
                   "mouthkey-convert: only one INPUT may be given, not '" MOUTHKEY_SAMPLES_DIR
                   "/every-phoneme.dat', 'other.dat'"},
+        UsageCase{"unknown format",
+                  {"--from", "mp3"},
+                  "mouthkey-convert: unknown format 'mp3' for --from (dat, tsv, xml, json, pgo or "
+                  "pg2)"},
         UsageCase{"standard input checked twice",
                   {"--check", "-", "-"},
                   "mouthkey-convert: standard input ('-') can be checked only once"}));
@@ -187,9 +191,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         InfoCase{"--list", {"Phoneme sets", "Frame rates", "any number from 1 to 1000"}},
         InfoCase{"--help",
-                 {"Usage: mouthkey-convert [--set SET] [--fps RATE] [-o FILE] [INPUT]\n", "--set",
-                  "--fps", "-o, --output", "--list", "--version", "INPUT", "xargs -0 -r ",
-                  "Exit status", "With --check, as for cmp:\n", "any number from 1 to 1000"}},
+                 {"Usage: mouthkey-convert [--set SET] [--fps RATE] [--from FORMAT] [-o FILE] "
+                  "[INPUT]\n",
+                  "--set", "--fps", "-o, --output", "--list", "--version", "INPUT", "xargs -0 -r ",
+                  "Exit status", "With --check, as for cmp:\n", "any number from 1 to 1000",
+                  "--from <FORMAT>", "--voice <VOICE>", "\n  tsv   ", "\n  pg2   "}},
         InfoCase{"-h", {"Usage: mouthkey-convert"}},
         InfoCase{"--version", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}},
         InfoCase{"-v", {"mouthkey-convert " MOUTHKEY_VERSION "\n"}}));

@@ -138,6 +138,13 @@ INSTANTIATE_TEST_SUITE_P(
                     [] {
                         return QByteArray();
                     }},
+        // Told by its text, whatever its name: seconds re-timed at 24 fps, letters by their chart.
+        ContentCase{
+            "seconds and letters, in UTF-16 with BOM",
+            [] { return encoded(QStringConverter::Utf16LE, "0.00\tX\n0.50\tA\n1.00\tX\n"); },
+            [] {
+                return QByteArray("MohoSwitch1\n1 rest\n13 MBP\n25 rest\n");
+            }},
         ContentCase{"10 MB single data line", tenMegabyteLine, tenMegabyteLine},
         ContentCase{"10 MB header line alone", [] { return QByteArray(10'000'000, 'h'); },
                     [] {
@@ -235,6 +242,12 @@ INSTANTIATE_TEST_SUITE_P(
             "UTF-16 cut in the middle of a character",
             [](const QTemporaryDir& d) { return fileWith(d, QByteArray("\xFF\xFEh\0\n", 5)); },
             "'%1' is not valid UTF-16 text"},
+        BadInputCase{"a JSON document of no timing format",
+                     [](const QTemporaryDir& d) { return fileWith(d, "{\"frames\": [1, 5]}\n"); },
+                     "'%1' is not a timing file Mouthkey reads (it looks like an XML or JSON "
+                     "document, but not one of Moho switch data, Rhubarb TSV, Rhubarb XML, Rhubarb "
+                     "JSON, Papagayo-NG project, Papagayo-NG JSON project; read it with --from to "
+                     "say which it is)"},
         BadInputCase{"UTF-16 with a lone surrogate",
                      [](const QTemporaryDir& d) {
                          return fileWith(d, QByteArray("\xFE\xFF\0h\0\n\xD8\x00\0A", 10));

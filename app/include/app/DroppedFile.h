@@ -8,7 +8,7 @@ class QMimeData;
 
 namespace mouthkey {
 
-// The one local .dat file that a drag carries, or nothing when it carries
+// The one local timing file (by its extension) that a drag carries, or nothing when it carries
 // anything else (several files, a folder's contents, text, remote links).
 std::optional<QUrl> droppedDatFile(const QMimeData* mime);
 

@@ -1,21 +1,38 @@
 #pragma once
 
+#include "conversion/KeyframeTrack.h"
+#include "conversion/Take.h"
 #include "conversion/TimingCheck.h"
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace mouthkey {
 
-// What the window knows about the text it has loaded: where it came from and
-// what the checks found in it.
+// What the window knows about the take it has loaded, read once and kept
+// together: where it came from, what the checks found in it and its track.
 struct LoadedTiming {
     QString source; // the file's name
     TimingReport report;
     QString notice;       // how the text was read, where that was a guess; else empty
     bool letters = false; // letter mouth shapes are read by their chart, for the report too
+    TimingFormat format = TimingFormat::Dat;
+    // For any format but .dat: what its reader made of it, from which the
+    // cues are taken again at each rate and for each voice.
+    std::shared_ptr<const Take> take;
+    std::size_t voice = 0;
+    KeyframeTrack track;
+
+    // A take timed in seconds, whose frames follow the rate.
+    bool timedInSeconds() const { return take && take->timedInSeconds(); }
 };
+
+// "Rhubarb TSV, re-timed at each rate" or "Papagayo-NG project at 24 fps,
+// voice 'Bob' (2 of 3)": how a take in another format than .dat was read;
+// empty for .dat.
+QString readingNotice(const LoadedTiming& loaded);
 
 // A status message and whether it warns.
 struct ConvertMessage {

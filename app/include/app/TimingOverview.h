@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <string_view>
-
 namespace mouthkey {
 
 class FindingsPanel;
@@ -17,8 +15,8 @@ class TimingOverview : public QWidget {
 public:
     explicit TimingOverview(QWidget* parent = nullptr);
 
-    // Shows a text just loaded; reads it once, to build the preview's track.
-    void showTiming(const LoadedTiming& loaded, std::string_view text);
+    // Shows a take just loaded, or read again another way.
+    void showTiming(const LoadedTiming& loaded);
 
     FindingsPanel* findings() const { return m_findings; }
     TimelinePreview* preview() const { return m_preview; }

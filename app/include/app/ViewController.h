@@ -3,19 +3,17 @@
 #include "app/DiagnosticOutput.h"
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
+#include "app/LoadedFileWatch.h"
 #include "app/LoadedTiming.h"
 #include "app/StatusMessage.h"
 #include "conversion/MappingTables.h"
 
 #include <QComboBox>
-#include <QDateTime>
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <QStatusBar>
 #include <QUrl>
-
-class QFileSystemWatcher;
 
 #include <iosfwd>
 #include <memory>
@@ -66,7 +64,8 @@ public:
     const MappingTable& mapping() const { return m_mapping; }
     // The file whose text newdat holds and what the checks found, once one has loaded.
     const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
-    // Whether the loaded text is read with letter mouth shapes; off for each file loaded.
+    // Whether the loaded text is read with letter mouth shapes: off for each
+    // .dat file loaded, always on for a format that only knows letters.
     bool letters() const { return m_loaded && m_loaded->letters; }
 
     // Fills the pop-ups and shows the start-up label and picture, once the
@@ -89,8 +88,14 @@ public slots:
     // Reads the loaded file again, exactly as a confirmed Open would.
     void reload();
     // Reads the loaded text again, with letter mouth shapes read by their
-    // chart or not; Convert then converts it so. Nothing when no file is loaded.
+    // chart or not; Convert then converts it so. Nothing when no file is
+    // loaded, or when its format only knows letters.
     void setLetters(bool letters);
+    // Takes the cues of a take timed in seconds again at a pop-up row's rate,
+    // and checks a project's rate against it.
+    void setRateIndex(int rateIndex);
+    // Reads another voice of a project, by its index in the project.
+    void setVoice(int voice);
 
 signals:
     // A file's text was loaded; reload() reads that file.
@@ -105,20 +110,13 @@ signals:
     void readingChanged();
 
 private:
-    // What the loaded file looked like on disk when it was read.
-    struct FileStamp {
-        bool exists = false;
-        qint64 size = 0;
-        QDateTime modified;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static FileStamp stampOf(const QString& path);
-
     void writeLine(std::string_view line);
     void reportOpenFailure(const IoError& error, const QString& path);
     void showStatus(StatusMessage::Kind kind, const QString& message);
-    void watchLoadedFile();
-    void checkLoadedFile();
+    // The loaded take's text, report and track for the current choices:
+    // newdat is the .dat text of a take's cues.
+    void readLoaded(int rateIndex);
+    void showChangeOnDisk(bool stillExists);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -141,8 +139,7 @@ private:
 
     QUrl m_loadedUrl;
     QString m_loadedPath;
-    FileStamp m_loadedStamp;
-    QFileSystemWatcher* m_watcher = nullptr;
+    LoadedFileWatch* m_watch;
     std::optional<LoadedTiming> m_loaded;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/KeyframeDocument.h"
+#include "conversion/Take.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,8 +40,10 @@ struct ConvertRequest {
     std::optional<QString> input;  // a path, or nothing for standard input
     std::optional<QString> output; // a path, or nothing for standard output
     Checks checks = Checks::Warn;
-    bool quiet = false;   // no warnings on standard error
-    bool letters = false; // letter mouth shapes read by their chart, for the checks too
+    bool quiet = false;               // no warnings on standard error
+    bool letters = false;             // letter mouth shapes read by their chart, for the checks too
+    std::optional<TimingFormat> from; // the input's format; told by its text when missing
+    std::optional<QString> voice;     // a project's voice, by name or index from 1
 };
 
 // Several inputs, each converted into its own file in one folder.

@@ -22,7 +22,15 @@ struct ConversionResult {
     bool refused = false;
     // How the input was read, where that was a guess: said, but never a finding.
     EncodingGuess guess = EncodingGuess::None;
+    // The format it was read as, and for a project its voices and the one read.
+    TimingFormat format = TimingFormat::Dat;
+    QStringList voices;
+    std::size_t voice = 0;
 };
+
+// "Rhubarb TSV", or for a project of several voices "Papagayo-NG project,
+// voice 'Bob' (2 of 3)".
+QString readingText(const ConversionResult& result);
 
 // Reads the request's input, checks it and, unless it only checks, converts
 // it and writes the document. Nothing partial is left behind: standard output

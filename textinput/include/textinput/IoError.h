@@ -14,6 +14,12 @@ struct IoError {
         Unreadable,  // the source could not be read
         Undecodable, // its bytes are not valid text in the encoding they announce
         Unwritable,  // the destination could not be written
+        // Its text looks like a document of some kind that no reader takes;
+        // the reason lists the formats tried.
+        UnknownFormat,
+        // A project without the voice asked for; the reason is that voice
+        // and the project's voices.
+        NoSuchVoice,
     };
 
     Kind kind = Kind::Unreadable;
