@@ -1,6 +1,7 @@
 #include "textinput/RhubarbDocuments.h"
 
 #include "TakeText.h"
+#include "TestSupport.h"
 #include "conversion/DocumentWriter.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
@@ -144,6 +145,21 @@ TEST(RhubarbDocuments, theSoundFileComesFromTheMetadata) {
     const ToolTake tool{{0, 5}, {'X', 'D'}, 20};
     EXPECT_EQ(readRhubarbXml(xmlOf(tool)).soundFile, "/takes/see you.wav");
     EXPECT_EQ(readRhubarbJson(jsonOf(tool)).soundFile, "/takes/see you.wav");
+}
+
+TEST(RhubarbDocuments, theSamplesAreOneTake) {
+    const auto text = [](const char* name) {
+        return test::readSample(name).toStdString();
+    };
+    const Take tsv = readRhubarbTsv(text("see-you-soon.tsv"));
+    ASSERT_EQ(test::takeText(tsv).find('|'), std::string::npos) << test::takeText(tsv);
+    const std::string dat = datText(takeCues(tsv, 0, 24));
+    EXPECT_EQ(dat, "MohoSwitch1\n1 X\n4 B\n6 C\n10 B\n11 F\n15 B\n18 F\n21 B\n23 X\n29 X\n");
+    for (const Take& take :
+         {readRhubarbXml(text("see-you-soon.xml")), readRhubarbJson(text("see-you-soon.json"))}) {
+        EXPECT_TRUE(take.findings.empty()) << test::takeText(take);
+        EXPECT_EQ(datText(takeCues(take, 0, 24)), dat);
+    }
 }
 
 struct DocumentCase {

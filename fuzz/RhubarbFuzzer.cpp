@@ -1,0 +1,118 @@
+// Fuzzes a reader of the lip-sync tool's files, built once per format with
+// MOUTHKEY_FUZZ_FORMAT 0 (TSV), 1 (XML) or 2 (JSON): the bytes as text, then
+// the cues at a rate, their .dat text and the checks, with the invariants
+// every take must keep.
+#include "conversion/DocumentWriter.h"
+#include "conversion/KeyframeDocument.h"
+#include "conversion/MappingTables.h"
+#include "conversion/RhubarbTsv.h"
+#include "conversion/Take.h"
+#include "conversion/TimingCheck.h"
+#include "textinput/RhubarbDocuments.h"
+
+#include <QByteArrayView>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace mouthkey;
+
+namespace {
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+Take readTake(std::string_view text) {
+#if MOUTHKEY_FUZZ_FORMAT == 0
+    return readRhubarbTsv(text);
+#elif MOUTHKEY_FUZZ_FORMAT == 1
+    return readRhubarbXml(text);
+#else
+    return readRhubarbJson(text);
+#endif
+}
+
+constexpr bool closedAtLastCue = MOUTHKEY_FUZZ_FORMAT != 0;
+
+FrameRate rateFor(std::size_t size) {
+    constexpr const char* others[] = {"23.976", "48", "1", "1000", "7.5"};
+    const std::size_t choice = size % (frameRateTitles.size() + std::size(others));
+    return choice < frameRateTitles.size()
+               ? FrameRate(static_cast<int>(choice))
+               : *FrameRate::fromText(others[choice - frameRateTitles.size()]);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view raw(reinterpret_cast<const char*>(data), size);
+    // Text arrives as UTF-8 from the decoder.
+    if (!QByteArrayView(raw).isValidUtf8()) {
+        return 0;
+    }
+    // Any of the separators a reader may count a line at.
+    const std::uint64_t lines =
+        1 + static_cast<std::uint64_t>(std::count(raw.begin(), raw.end(), '\n') +
+                                       std::count(raw.begin(), raw.end(), '\r'));
+    const Take take = readTake(raw);
+    check(take.timedInSeconds() && take.letters, "a take of seconds-timed letters");
+    for (const TimedCue& cue : take.timed) {
+        check(std::isfinite(cue.seconds) && cue.seconds >= 0, "a time no frame can hold");
+        check(!cue.name.empty() && rhubarb::fitsDatLine(cue.name), "a name no .dat line can hold");
+        check(cue.place.line >= 1 && cue.place.line <= lines && cue.place.column >= 1,
+              "a cue placed outside the text");
+    }
+    if (closedAtLastCue && !take.timed.empty()) {
+        check(take.timed.size() >= 2 && take.timed.back().name == "X" &&
+                  take.timed.back().place == take.timed[take.timed.size() - 2].place,
+              "no closing X at the last cue");
+    }
+    for (const Finding& f : take.findings) {
+        check(f.lines.count >= 1, "a finding on no line");
+        for (std::uint64_t i = 0; i < std::min<std::uint64_t>(f.lines.count, LineSample::kept);
+             ++i) {
+            check(f.lines.first[i] >= 1 && f.lines.first[i] <= lines, "a finding outside the text");
+        }
+        const std::string words = findingText(f) + std::string(findingOutcome(f.kind));
+        check(QByteArrayView(words).isValidUtf8() &&
+                  std::none_of(words.begin(), words.end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x20; }),
+              "a finding's words are not one line of text");
+    }
+
+    const FrameRate rate = rateFor(size);
+    const std::vector<Cue> cues = takeCues(take, 0, framesPerSecond(rate));
+    check(cues.size() <= take.timed.size(), "more cues than timed cues");
+    for (std::size_t i = 0; i < cues.size(); ++i) {
+        check(cues[i].frame >= 1, "a frame before the first");
+        check(i == 0 || cues[i].frame != cues[i - 1].frame, "two cues on one frame");
+    }
+    if (!take.timed.empty()) {
+        check(!cues.empty() && cues.back().name == take.timed.back().name &&
+                  cues.back().place == take.timed.back().place,
+              "the closing cue is not last");
+    }
+
+    const std::string dat = datText(cues);
+    check(static_cast<std::size_t>(std::count(dat.begin(), dat.end(), '\n')) == cues.size() + 1,
+          "the .dat text has other lines than its cues");
+    DocumentWriter writer(buildMapping(static_cast<int>(size % 5), true), rate,
+                          [](std::string_view) {});
+    writer.feed(dat);
+    writer.finish();
+    check(writer.keyframeCount() == cues.size(), "the document has other keyframes than cues");
+    const TimingReport report = checkCues(take, cues, rate);
+    check(report.summary.keyframes == cues.size(), "the checks count other keyframes than cues");
+    check(report.findings.size() >= take.findings.size() &&
+              std::equal(take.findings.begin(), take.findings.end(), report.findings.begin()),
+          "the checks lost the reader's findings");
+    return 0;
+}
