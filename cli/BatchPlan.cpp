@@ -82,10 +82,17 @@ BatchPlan planBatch(const BatchRequest& request) {
     if (existingOutputs.isEmpty()) {
         return plan;
     }
-    for (const QString& input : request.inputs) {
+    for (qsizetype i = 0; i < request.inputs.size(); ++i) {
+        const QString& input = request.inputs[i];
         const auto identity = fileIdentity(input);
         const auto output =
             identity ? existingOutputs.constFind(*identity) : existingOutputs.cend();
+        if (output != existingOutputs.cend() && *output == i) {
+            // A file in DIR with its output's name, such as DIR/take.txt.
+            return refuse(ExitCode::UsageError,
+                          QStringLiteral("'%1' would be its own output in '%2'")
+                              .arg(input, request.outputDir));
+        }
         if (output != existingOutputs.cend()) {
             return refuse(ExitCode::UsageError,
                           QStringLiteral("writing '%1' for '%2' would replace the input '%3'")

@@ -132,7 +132,7 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<bool>("remote");
         QTest::newRow("two files") << QStringList{"a.dat", "b.dat"} << false;
-        QTest::newRow("not a .dat file") << QStringList{"notes.txt"} << false;
+        QTest::newRow("not a timing file") << QStringList{"notes.pdf"} << false;
         QTest::newRow("no extension") << QStringList{"dat"} << false;
         QTest::newRow("remote file") << QStringList{"take.dat"} << true;
     }

@@ -191,14 +191,13 @@ INSTANTIATE_TEST_SUITE_P(
                     2,
                     "mouthkey-convert: '%1/shots/x.dat' and '%1/shots/b/x.DAT' would both be "
                     "written to '%1/out/x.txt'"},
-        RefusalCase{"an output that is another input",
+        RefusalCase{"an input that would be its own output",
                     [](Batch& t) {
-                        return QStringList{QStringLiteral("-d"), t.outPath(), t.out("kept.txt"),
-                                           t.shot(QStringLiteral("kept.dat"), readSample(hello))};
+                        return QStringList{QStringLiteral("-d"), t.outPath(),
+                                           t.shot(QStringLiteral("new.dat"), readSample(hello)),
+                                           t.out("kept.txt")};
                     },
-                    2,
-                    "mouthkey-convert: writing '%1/out/kept.txt' for '%1/shots/kept.dat' would "
-                    "replace the input '%1/out/kept.txt'"},
+                    2, "mouthkey-convert: '%1/out/kept.txt' would be its own output in '%1/out'"},
         RefusalCase{"an output that is a hard link to an input",
                     [](Batch& t) {
                         const QString input = t.shot(QStringLiteral("kept.dat"), {});

@@ -100,9 +100,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--check"},
                    "h\n1 AI\n",
                    0,
-                   [](const ConverterRun& run, const QByteArray&, const QString&) {
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_TRUE(run.out.endsWith(": 1 keyframe \xC2\xB7 frame 1 \xC2\xB7 "
-                                                    "0:00.0 at 24 fps\n"))
+                                                    "0:00.0 at 24 fps\n" +
+                                                    named(path, readAsDat)))
                            << run.out.toStdString();
                    }},
         ChecksCase{"--check gives the duration at a rate no title writes",
