@@ -87,7 +87,8 @@ BatchPlan planBatch(const BatchRequest& request) {
         const auto identity = fileIdentity(input);
         const auto output =
             identity ? existingOutputs.constFind(*identity) : existingOutputs.cend();
-        if (output != existingOutputs.cend() && *output == i) {
+        if (output != existingOutputs.cend() && *output == i &&
+            QFileInfo(input).absoluteFilePath() == QFileInfo(plan.outputs[i]).absoluteFilePath()) {
             // A file in DIR with its output's name, such as DIR/take.txt.
             return refuse(ExitCode::UsageError,
                           QStringLiteral("'%1' would be its own output in '%2'")

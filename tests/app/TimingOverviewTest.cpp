@@ -3,9 +3,11 @@
 #include "app/FindingsPanel.h"
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
+#include "conversion/DataLineConversion.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -261,6 +263,53 @@ private slots:
         QCOMPARE(app.vc().fpsheader(), std::string());
         QVERIFY(app.vc().mapping() == buildMapping(-1));
         QCOMPARE(app.takeOutput(), urlLine(app.pathOf("take.dat")));
+    }
+
+    // Told by its text, not its name; its letters are always letters.
+    void aTakeOfSecondsIsReTimedAtEachRate() {
+        AppUnderTest app;
+        app.openPath(app.writeFile("take.txt", "0.00\tX\n0.50\tA\n1.00\tX\n"));
+        QCOMPARE(app.status(), QStringLiteral("Loaded take.txt; Rhubarb TSV, timed in seconds: "
+                                              "its frames follow the frame rate"));
+        QCOMPARE(panelOf(app).summary(),
+                 QStringLiteral("take.txt \u00B7 3 keyframes \u00B7 frames 1\u201325 \u00B7 "
+                                "0:01.0 at 24 fps"));
+        QVERIFY(!app.window->readLettersAction()->isEnabled());
+
+        app.vc().frames()->setCurrentIndex(5); // 12 fps
+        QCOMPARE(panelOf(app).summary(),
+                 QStringLiteral("take.txt \u00B7 3 keyframes \u00B7 frames 1\u201313 \u00B7 "
+                                "0:01.1 at 12 fps"));
+        QCOMPARE(previewOf(app).track().lastFrame(), std::uint64_t{13});
+        app.vc().go();
+        QCOMPARE(app.vc().newdatout(),
+                 convertDataLines("h\n1 rest\n7 MBP\n13 rest\n", buildMapping(0)));
+    }
+
+    void aProjectOfSeveralVoicesOffersThem() {
+        AppUnderTest app;
+        app.openPath(test::samplePath("two-voices.pgo"));
+        auto* voices = app.window->findChild<QComboBox*>(QStringLiteral("voices"));
+        QVERIFY(voices->isVisibleTo(app.window.get()));
+        QCOMPARE(voices->count(), 2);
+        QVERIFY(app.status().endsWith(QStringLiteral("Papagayo-NG project at 24 fps, voice 'Ann' "
+                                                     "(1 of 2)")));
+
+        voices->setCurrentIndex(1);
+        app.vc().go();
+        QCOMPARE(app.vc().newdatout(),
+                 convertDataLines(test::readSample("two-voices-bob.dat").toStdString(),
+                                  buildMapping(0)));
+        QVERIFY(panelOf(app).sentences().isEmpty());
+        app.vc().frames()->setCurrentIndex(2); // 30 fps
+        QCOMPARE(panelOf(app).sentences(),
+                 QStringList{"The project is timed at 24 fps, not at the chosen rate: keys land "
+                             "on the project's frames. Choose 24 fps, or re-time the project in "
+                             "its tool."});
+
+        // A file of one voice hides the row again.
+        app.openPath(app.writeFile("take.dat", "h\n1 AI\n"));
+        QVERIFY(!voices->isVisibleTo(app.window.get()));
     }
 
     void emptyAndSingleKeyframeFilesHaveTheirOwnPictures() {
