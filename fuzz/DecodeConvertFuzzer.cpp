@@ -6,7 +6,6 @@
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 #include "conversion/TimingCheck.h"
-#include "conversion/TimingReader.h"
 #include "textinput/DecodedDocument.h"
 #include "textinput/TextDecoding.h"
 
@@ -116,16 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(report.summary.keyframes ==
               static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n')),
           "the checks count other keyframes than the converter writes");
-    std::optional<std::uint64_t> first, last;
-    TimingReader byRule([&](const TimingLine& line) {
-        if (const auto key = line.header ? std::nullopt : keyLine(line)) {
-            first = first.value_or(key->frame);
-            last = key->frame;
-        }
-    });
-    byRule.feed(text);
-    byRule.finish();
-    check(report.summary.firstFrame == first && report.summary.lastFrame == last,
+    const reference::FrameRange byRule = reference::keyFramesByRule(text);
+    check(report.summary.firstFrame == byRule.first && report.summary.lastFrame == byRule.last,
           "the checks' bulk reading disagrees with the keyframe-line rule");
     // The words quote the file: they must stay one line of valid text.
     for (const Finding& f : report.findings) {

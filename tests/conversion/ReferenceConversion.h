@@ -5,10 +5,12 @@
 // fuzzer.
 #include "conversion/DataLineConversion.h"
 #include "conversion/MappingTables.h"
+#include "conversion/TimingCheck.h"
 #include "conversion/TimingReader.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -220,6 +222,25 @@ inline ReaderResult readInChunks(const std::string& text, const MappingTable& ma
     }
     reader.finish();
     return result;
+}
+
+// The first and last frames of the lines the one keyframe-line rule takes,
+// read line by line, for the bulk readers to be held to.
+struct FrameRange {
+    std::optional<std::uint64_t> first, last;
+};
+
+inline FrameRange keyFramesByRule(std::string_view text) {
+    FrameRange range;
+    TimingReader reader([&](const TimingLine& line) {
+        if (const auto key = line.header ? std::nullopt : keyLine(line)) {
+            range.first = range.first.value_or(key->frame);
+            range.last = key->frame;
+        }
+    });
+    reader.feed(text);
+    reader.finish();
+    return range;
 }
 
 } // namespace mouthkey::reference

@@ -3,6 +3,8 @@
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 
+#include "ReferenceConversion.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -205,17 +207,9 @@ void expectSameWholeAndCut(std::string_view text, std::mt19937_64& rng) {
     }
     // Nor on the bulk reading's own idea of a keyframe line: the one rule,
     // applied line by line, finds the same frames.
-    std::optional<std::uint64_t> first, last;
-    TimingReader byRule([&](const TimingLine& line) {
-        if (const auto key = line.header ? std::nullopt : keyLine(line)) {
-            first = first.value_or(key->frame);
-            last = key->frame;
-        }
-    });
-    byRule.feed(text);
-    byRule.finish();
-    ASSERT_EQ(whole.summary.firstFrame, first) << testing::PrintToString(text);
-    ASSERT_EQ(whole.summary.lastFrame, last) << testing::PrintToString(text);
+    const reference::FrameRange byRule = reference::keyFramesByRule(text);
+    ASSERT_EQ(whole.summary.firstFrame, byRule.first) << testing::PrintToString(text);
+    ASSERT_EQ(whole.summary.lastFrame, byRule.last) << testing::PrintToString(text);
 }
 
 TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {
