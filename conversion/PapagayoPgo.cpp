@@ -20,12 +20,20 @@ std::string_view trimmed(std::string_view s) {
     return s.substr(first, s.find_last_not_of(spaces) - first + 1);
 }
 
-std::vector<std::string_view> fields(std::string_view s) {
-    std::vector<std::string_view> out;
-    for (std::size_t at = s.find_first_not_of(spaces); at != std::string_view::npos;
+// The first few whitespace-separated fields of a line, as the tool splits
+// it; those after them it never reads.
+struct Fields {
+    std::array<std::string_view, 4> part;
+    std::size_t size = 0;
+};
+
+Fields fields(std::string_view s) {
+    Fields out;
+    for (std::size_t at = s.find_first_not_of(spaces);
+         at != std::string_view::npos && out.size < out.part.size();
          at = s.find_first_not_of(spaces, at)) {
         const std::size_t end = std::min(s.find_first_of(spaces, at), s.size());
-        out.push_back(s.substr(at, end - at));
+        out.part[out.size++] = s.substr(at, end - at);
         at = end;
     }
     return out;
@@ -78,8 +86,8 @@ private:
     void phonemeLine(const CuePlace& place, std::string_view content);
     std::optional<std::int64_t> number(const CuePlace& place, std::string_view text,
                                        std::string_view what, bool frame);
-    void unreadable(const CuePlace& place, std::string subject) {
-        findings.add(Finding::Kind::UnreadableLine, place, [&] { return std::move(subject); });
+    template <class Subject> void unreadable(const CuePlace& place, Subject&& subject) {
+        findings.add(Finding::Kind::UnreadableLine, place, subject);
     }
     void checkCount(const Declared& declared, std::size_t found, std::string_view whose,
                     std::string_view item);
@@ -139,7 +147,9 @@ void PgoReader::line(std::uint64_t number, std::string_view text) {
         phonemeLine(place, content);
         break;
     default:
-        unreadable(place, "line " + quoted(trimmed(text)) + " is not indented as a project line");
+        unreadable(place, [&] {
+            return "line " + quoted(trimmed(text)) + " is not indented as a project line";
+        });
     }
 }
 
@@ -174,7 +184,7 @@ void PgoReader::headerDone(std::uint64_t lastLine) {
         const std::string name(names[at - 3]);
         if (m_bodySeen || std::any_of(m_headerAt.begin() + at, m_headerAt.end(),
                                       [](bool seen) { return seen; })) {
-            unreadable({at, 0}, "the " + name + " line is empty");
+            unreadable({at, 0}, [&] { return "the " + name + " line is empty"; });
         } else {
             findings.add(Finding::Kind::MalformedText, {lastLine, 0},
                          [&] { return "the project ends before its " + name; });
@@ -187,12 +197,15 @@ std::optional<std::int64_t> PgoReader::number(const CuePlace& place, std::string
                                               std::string_view what, bool frame) {
     const auto n = wholeNumber(text);
     if (!n) {
-        unreadable(place, std::string(what) + " " + quoted(text) + " is not a whole number");
+        unreadable(place, [&] {
+            return std::string(what) + " " + quoted(text) + " is not a whole number";
+        });
     } else if (*n < 0) {
         if (frame) {
             findings.add(Finding::Kind::NegativeTime, place, [&] { return quoted(text); });
         } else {
-            unreadable(place, std::string(what) + " " + quoted(text) + " is negative");
+            unreadable(place,
+                       [&] { return std::string(what) + " " + quoted(text) + " is negative"; });
             return std::nullopt;
         }
     }
@@ -223,7 +236,8 @@ void PgoReader::voiceLine(const CuePlace& place, std::string_view content) {
 
 void PgoReader::phraseLine(const CuePlace& place, std::string_view content) {
     if (project.voices.empty()) {
-        unreadable(place, "phrase line " + quoted(content) + " comes before any voice");
+        unreadable(place,
+                   [&] { return "phrase line " + quoted(content) + " comes before any voice"; });
         return;
     }
     std::vector<PapagayoPhrase>& phrases = project.voices.back().phrases;
@@ -253,28 +267,31 @@ void PgoReader::phraseLine(const CuePlace& place, std::string_view content) {
 
 void PgoReader::wordLine(const CuePlace& place, std::string_view content) {
     if (!m_phraseOpen) {
-        unreadable(place, "word line " + quoted(content) + " comes before any phrase");
+        unreadable(place,
+                   [&] { return "word line " + quoted(content) + " comes before any phrase"; });
         return;
     }
-    const std::vector<std::string_view> parts = fields(content);
-    if (parts.size() < 4) {
-        unreadable(place, "word line " + quoted(content) +
-                              " lacks the word, its start, end or phoneme count");
+    const Fields parts = fields(content);
+    if (parts.size < 4) {
+        unreadable(place, [&] {
+            return "word line " + quoted(content) +
+                   " lacks the word, its start, end or phoneme count";
+        });
     }
     PapagayoWord word;
     word.place = place;
     Declared declared{std::nullopt, place};
-    if (!parts.empty()) {
-        word.text = std::string(parts[0]);
+    if (parts.size > 0) {
+        word.text = std::string(parts.part[0]);
     }
-    if (parts.size() > 1) {
-        word.startFrame = number(place, parts[1], "the word's start", true).value_or(0);
+    if (parts.size > 1) {
+        word.startFrame = number(place, parts.part[1], "the word's start", true).value_or(0);
     }
-    if (parts.size() > 2) {
-        word.endFrame = number(place, parts[2], "the word's end", true).value_or(0);
+    if (parts.size > 2) {
+        word.endFrame = number(place, parts.part[2], "the word's end", true).value_or(0);
     }
-    if (parts.size() > 3) {
-        declared.count = number(place, parts[3], "the phoneme count", false);
+    if (parts.size > 3) {
+        declared.count = number(place, parts.part[3], "the phoneme count", false);
     }
     project.voices.back().phrases.back().words.push_back(std::move(word));
     m_phonemeCounts.push_back(declared);
@@ -283,17 +300,20 @@ void PgoReader::wordLine(const CuePlace& place, std::string_view content) {
 
 void PgoReader::phonemeLine(const CuePlace& place, std::string_view content) {
     if (!m_wordOpen) {
-        unreadable(place, "phoneme line " + quoted(content) + " comes before any word");
+        unreadable(place,
+                   [&] { return "phoneme line " + quoted(content) + " comes before any word"; });
         return;
     }
-    const std::vector<std::string_view> parts = fields(content);
-    if (parts.size() < 2) {
-        unreadable(place, "phoneme line " + quoted(content) + " lacks a frame or a phoneme");
+    const Fields parts = fields(content);
+    if (parts.size < 2) {
+        unreadable(place, [&] {
+            return "phoneme line " + quoted(content) + " lacks a frame or a phoneme";
+        });
         return;
     }
-    if (const auto frame = number(place, parts[0], "the phoneme's frame", true)) {
+    if (const auto frame = number(place, parts.part[0], "the phoneme's frame", true)) {
         project.voices.back().phrases.back().words.back().phonemes.push_back(
-            {*frame, std::string(parts[1]), place});
+            {*frame, std::string(parts.part[1]), place});
     }
 }
 

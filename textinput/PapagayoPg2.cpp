@@ -241,9 +241,9 @@ public:
     ReaderFindings findings;
 
 private:
-    PapagayoVoice voice(const QJsonObject& o, const VoiceAt* at);
-    PapagayoPhrase phrase(const QJsonObject& o, const PhraseAt* at, const CuePlace& outer);
-    PapagayoWord word(const QJsonObject& o, const WordAt* at, const CuePlace& outer);
+    PapagayoVoice voice(const QJsonObject& o, const VoiceAt* at, const CuePlace& place);
+    PapagayoPhrase phrase(const QJsonObject& o, const PhraseAt* at, const CuePlace& place);
+    PapagayoWord word(const QJsonObject& o, const WordAt* at, const CuePlace& place);
     std::optional<std::int64_t> frame(const QJsonObject& o, const char* key, const CuePlace& place,
                                       std::string_view what);
     // The objects of an array, each with its place; other entries are findings.
@@ -311,15 +311,16 @@ PapagayoProject Pg2Reader::read(const QJsonObject& root) {
     if (fps.isDouble()) {
         project.framesPerSecond = fps.toDouble();
         project.framesPerSecondText = std::string(m_at.fpsText);
+    } else if (fps.isUndefined()) {
+        findings.add(Finding::Kind::UnreadableLine, rootPlace,
+                     [] { return std::string("the project has no frame rate ('fps')"); });
     } else {
-        findings.add(Finding::Kind::UnreadableLine,
-                     fps.isUndefined() ? rootPlace : m_lines.at(m_at.fps),
+        findings.add(Finding::Kind::UnreadableLine, m_lines.at(m_at.fps),
                      [&] { return "the frame rate " + jsonText(fps) + " is not a number"; });
     }
     objects(root.value(QLatin1StringView("voices")), &m_at.voices, rootPlace, "voice",
             [&](const QJsonObject& o, const VoiceAt* at, const CuePlace& place) {
-                project.voices.push_back(voice(o, at));
-                project.voices.back().place = place;
+                project.voices.push_back(voice(o, at, place));
             });
     const QJsonValue count = root.value(QLatin1StringView("num_voices"));
     if (count.isDouble() && count.toDouble() != static_cast<double>(project.voices.size())) {
@@ -331,11 +332,11 @@ PapagayoProject Pg2Reader::read(const QJsonObject& root) {
     return project;
 }
 
-PapagayoVoice Pg2Reader::voice(const QJsonObject& o, const VoiceAt* at) {
+PapagayoVoice Pg2Reader::voice(const QJsonObject& o, const VoiceAt* at, const CuePlace& place) {
     PapagayoVoice voice;
+    voice.place = place;
     voice.name = o.value(QLatin1StringView("name")).toString().toStdString();
     voice.text = o.value(QLatin1StringView("text")).toString().toStdString();
-    const CuePlace place = m_lines.at(at ? at->offset : m_at.offset);
     objects(o.value(QLatin1StringView("phrases")), at ? &at->phrases : nullptr, place, "phrase",
             [&](const QJsonObject& p, const PhraseAt* pAt, const CuePlace& pPlace) {
                 voice.phrases.push_back(phrase(p, pAt, pPlace));
