@@ -59,10 +59,6 @@ std::optional<std::int64_t> wholeNumber(std::string_view s) {
     return negative ? -magnitude : magnitude;
 }
 
-std::string quoted(std::string_view s) {
-    return shownText(s, 40, "'");
-}
-
 // A count of what a level declares, and where.
 struct Declared {
     std::optional<std::int64_t> count;
@@ -148,7 +144,7 @@ void PgoReader::line(std::uint64_t number, std::string_view text) {
         break;
     default:
         unreadable(place, [&] {
-            return "line " + quoted(trimmed(text)) + " is not indented as a project line";
+            return "line " + quotedText(trimmed(text)) + " is not indented as a project line";
         });
     }
 }
@@ -198,14 +194,14 @@ std::optional<std::int64_t> PgoReader::number(const CuePlace& place, std::string
     const auto n = wholeNumber(text);
     if (!n) {
         unreadable(place, [&] {
-            return std::string(what) + " " + quoted(text) + " is not a whole number";
+            return std::string(what) + " " + quotedText(text) + " is not a whole number";
         });
     } else if (*n < 0) {
         if (frame) {
-            findings.add(Finding::Kind::NegativeTime, place, [&] { return quoted(text); });
+            findings.add(Finding::Kind::NegativeTime, place, [&] { return quotedText(text); });
         } else {
             unreadable(place,
-                       [&] { return std::string(what) + " " + quoted(text) + " is negative"; });
+                       [&] { return std::string(what) + " " + quotedText(text) + " is negative"; });
             return std::nullopt;
         }
     }
@@ -236,8 +232,9 @@ void PgoReader::voiceLine(const CuePlace& place, std::string_view content) {
 
 void PgoReader::phraseLine(const CuePlace& place, std::string_view content) {
     if (project.voices.empty()) {
-        unreadable(place,
-                   [&] { return "phrase line " + quoted(content) + " comes before any voice"; });
+        unreadable(place, [&] {
+            return "phrase line " + quotedText(content) + " comes before any voice";
+        });
         return;
     }
     std::vector<PapagayoPhrase>& phrases = project.voices.back().phrases;
@@ -268,13 +265,13 @@ void PgoReader::phraseLine(const CuePlace& place, std::string_view content) {
 void PgoReader::wordLine(const CuePlace& place, std::string_view content) {
     if (!m_phraseOpen) {
         unreadable(place,
-                   [&] { return "word line " + quoted(content) + " comes before any phrase"; });
+                   [&] { return "word line " + quotedText(content) + " comes before any phrase"; });
         return;
     }
     const Fields parts = fields(content);
     if (parts.size < 4) {
         unreadable(place, [&] {
-            return "word line " + quoted(content) +
+            return "word line " + quotedText(content) +
                    " lacks the word, its start, end or phoneme count";
         });
     }
@@ -300,14 +297,15 @@ void PgoReader::wordLine(const CuePlace& place, std::string_view content) {
 
 void PgoReader::phonemeLine(const CuePlace& place, std::string_view content) {
     if (!m_wordOpen) {
-        unreadable(place,
-                   [&] { return "phoneme line " + quoted(content) + " comes before any word"; });
+        unreadable(place, [&] {
+            return "phoneme line " + quotedText(content) + " comes before any word";
+        });
         return;
     }
     const Fields parts = fields(content);
     if (parts.size < 2) {
         unreadable(place, [&] {
-            return "phoneme line " + quoted(content) + " lacks a frame or a phoneme";
+            return "phoneme line " + quotedText(content) + " lacks a frame or a phoneme";
         });
         return;
     }
@@ -336,14 +334,14 @@ void PgoReader::finish(std::uint64_t lineCount) {
     std::size_t phrases = 0, words = 0;
     for (std::size_t v = 0; v < project.voices.size(); ++v) {
         const PapagayoVoice& voice = project.voices[v];
-        checkCount(m_phraseCounts[v], voice.phrases.size(), "voice " + quoted(voice.name),
+        checkCount(m_phraseCounts[v], voice.phrases.size(), "voice " + quotedText(voice.name),
                    "phrase");
         for (const PapagayoPhrase& phrase : voice.phrases) {
             checkCount(m_wordCounts[phrases++], phrase.words.size(),
-                       "phrase " + quoted(phrase.text), "word");
+                       "phrase " + quotedText(phrase.text), "word");
             for (const PapagayoWord& word : phrase.words) {
                 checkCount(m_phonemeCounts[words++], word.phonemes.size(),
-                           "word " + quoted(word.text), "phoneme");
+                           "word " + quotedText(word.text), "phoneme");
             }
         }
     }

@@ -80,11 +80,6 @@ Take papagayoTake(const PapagayoProject& project, std::vector<Finding> findings)
     return take;
 }
 
-bool ReaderFindings::has(Finding::Kind kind) const {
-    return std::any_of(m_findings.begin(), m_findings.end(),
-                       [kind](const Finding& f) { return f.kind == kind; });
-}
-
 std::string countsDisagreeText(std::string_view whose, std::int64_t declared, std::size_t found,
                                std::string_view item) {
     const std::string items = std::string(item) + (declared == 1 ? "" : "s");

@@ -10,10 +10,6 @@ namespace rhubarb {
 
 namespace {
 
-std::string quoted(std::string_view text) {
-    return shownText(text, 40, "'");
-}
-
 // Characters, not bytes, as an editor counts a column.
 std::uint64_t charactersIn(std::string_view text) {
     return static_cast<std::uint64_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -44,46 +40,28 @@ bool fitsDatLine(std::string_view name) {
     return true;
 }
 
-void ReaderFindings::add(Finding::Kind kind, CuePlace place, std::string_view subject) {
-    auto finding = std::find_if(m_findings.begin(), m_findings.end(),
-                                [kind](const Finding& f) { return f.kind == kind; });
-    if (finding == m_findings.end()) {
-        finding = m_findings.insert(
-            m_findings.end(),
-            {kind, {}, std::string(subject), Finding::Hint::None, {}, {}, place.column});
-    }
-    finding->lines.add(place.line);
-}
-
-std::optional<double> ReaderFindings::time(std::optional<double> seconds, std::string_view written,
-                                           CuePlace place) {
+std::optional<double> readTime(ReaderFindings& findings, std::optional<double> seconds,
+                               std::string_view written, CuePlace place) {
     if (!seconds) {
-        add(Finding::Kind::TimeNotANumber, place, quoted(written));
+        findings.add(Finding::Kind::TimeNotANumber, place, quotedText(written));
     } else if (*seconds < 0) {
-        add(Finding::Kind::NegativeTime, place, quoted(written));
+        findings.add(Finding::Kind::NegativeTime, place, quotedText(written));
         return std::nullopt;
     }
     return seconds;
 }
 
-bool ReaderFindings::name(std::string_view name, CuePlace place) {
+bool readShape(ReaderFindings& findings, std::string_view name, CuePlace place) {
     if (name.empty()) {
-        add(Finding::Kind::UnreadableLine, place, "a mouth cue without a shape");
+        findings.add(Finding::Kind::UnreadableLine, place, "a mouth cue without a shape");
         return false;
     }
     if (!fitsDatLine(name)) {
-        add(Finding::Kind::UnreadableLine, place,
-            "mouth shape " + quoted(name) + " holds spaces or line breaks");
+        findings.add(Finding::Kind::UnreadableLine, place,
+                     "mouth shape " + quotedText(name) + " holds spaces or line breaks");
         return false;
     }
     return true;
-}
-
-std::vector<Finding> ReaderFindings::take() const {
-    std::vector<Finding> findings = m_findings;
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.kind < b.kind; });
-    return findings;
 }
 
 } // namespace rhubarb
@@ -91,7 +69,7 @@ std::vector<Finding> ReaderFindings::take() const {
 Take readRhubarbTsv(std::string_view text) {
     Take take;
     take.letters = true;
-    rhubarb::ReaderFindings findings;
+    ReaderFindings findings;
     std::uint64_t number = 0;
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
@@ -111,14 +89,16 @@ Take readRhubarbTsv(std::string_view text) {
                                              ? 0
                                              : 1 + rhubarb::charactersIn(line.substr(0, extra));
             findings.add(Finding::Kind::UnreadableLine, {number, column},
-                         rhubarb::quoted(line) + " is not a time and a mouth shape between a tab");
+                         quotedText(line) +
+                             " is not a time and a mouth shape between a tab");
             continue;
         }
         const std::string_view time = line.substr(0, tab);
         const std::string_view shape = line.substr(tab + 1);
         const CuePlace shapePlace{number, 2 + rhubarb::charactersIn(time)};
-        const auto seconds = findings.time(rhubarb::secondsIn(time), time, {number, 1});
-        if (seconds && findings.name(shape, shapePlace)) {
+        const auto seconds =
+            rhubarb::readTime(findings, rhubarb::secondsIn(time), time, {number, 1});
+        if (seconds && rhubarb::readShape(findings, shape, shapePlace)) {
             take.timed.push_back({*seconds, std::string(shape), shapePlace});
         }
     }

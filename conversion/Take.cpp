@@ -58,6 +58,17 @@ std::optional<TimingFormat> formatNamed(std::string_view name) {
     return std::nullopt;
 }
 
+bool ReaderFindings::has(Finding::Kind kind) const {
+    return std::any_of(m_findings.begin(), m_findings.end(),
+                       [kind](const Finding& f) { return f.kind == kind; });
+}
+
+std::vector<Finding> ReaderFindings::take() {
+    std::stable_sort(m_findings.begin(), m_findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.kind < b.kind; });
+    return std::move(m_findings);
+}
+
 std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond) {
     std::vector<Cue> cues;
     cues.reserve(timed.size());

@@ -37,11 +37,6 @@ std::string onLines(const LineSample& lines, const NumberFormat& numbers,
     return text + (lines.count > shown ? ", \xE2\x80\xA6)" : ")");
 }
 
-// A quoted excerpt of input text, short enough for one line of a message.
-std::string quoted(std::string_view text) {
-    return shownText(text, 40, "'");
-}
-
 // A keyframe document's first line, whatever its version: "Adobe After
 // Effects 8.0 Keyframe Data".
 bool isKeyframeDocumentTitle(std::string_view line) {
@@ -165,6 +160,10 @@ std::optional<KeyLine> keyLine(const TimingLine& line) {
         return std::nullopt;
     }
     return KeyLine{frame, &tokens[1]};
+}
+
+std::string quotedText(std::string_view text) {
+    return shownText(text, 40, "'");
 }
 
 std::optional<std::uint64_t> wholeFrame(std::string_view token) {
@@ -527,7 +526,7 @@ void TimingChecker::Impl::check(const TimingLine& line) {
         const bool negative = isNegativeFrame(tokens[0].text);
         LineSample& lines = negative ? m_negative : m_notWhole;
         if (lines.count == 0) {
-            (negative ? m_firstNegative : m_firstNotWhole) = quoted(tokens[0].text);
+            (negative ? m_firstNegative : m_firstNotWhole) = quotedText(tokens[0].text);
         }
         lines.add(line.number);
     }
@@ -546,7 +545,7 @@ void TimingChecker::Impl::checkHeader(const TimingLine& line) {
         return;
     }
     m_headerLine = line.number;
-    m_headerText = quoted(line.text);
+    m_headerText = quotedText(line.text);
 }
 
 TimingReport TimingChecker::Impl::finish() {
@@ -613,7 +612,7 @@ TimingReport TimingChecker::Impl::finish() {
     for (const NameTally& tally : names) {
         Finding f{Finding::Kind::UnknownPhoneme,
                   tally.lines,
-                  quoted(tally.name),
+                  quotedText(tally.name),
                   Finding::Hint::None,
                   {}};
         if (const auto meant = meantKey(tally.name)) {

@@ -1,6 +1,6 @@
 #include "textinput/PapagayoPg2.h"
 
-#include "conversion/TimingReader.h"
+#include "conversion/TextPlaces.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -19,46 +19,6 @@
 namespace mouthkey {
 
 namespace {
-
-// Line and column of a byte offset, the lines numbered as the checks number them.
-class LinePlaces {
-public:
-    explicit LinePlaces(std::string_view text) : m_text(text) {
-        const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
-        TimingReader reader([&](const TimingLine& line) {
-            const auto at = reinterpret_cast<std::uintptr_t>(line.text.data());
-            // The last line, without a separator, may come from the reader's own copy.
-            const std::size_t offset = at >= begin && at - begin <= text.size()
-                                           ? at - begin
-                                           : text.size() - line.text.size();
-            m_starts.push_back({offset, line.number});
-        });
-        reader.feed(text);
-        reader.finish();
-    }
-
-    CuePlace at(std::size_t offset) const {
-        offset = std::min(offset, m_text.size());
-        const auto after =
-            std::upper_bound(m_starts.begin(), m_starts.end(), offset,
-                             [](std::size_t o, const Start& start) { return o < start.offset; });
-        const Start start = after == m_starts.begin() ? Start{0, 1} : *(after - 1);
-        const std::string_view before = m_text.substr(start.offset, offset - start.offset);
-        // Columns count characters: every byte but UTF-8's continuation bytes.
-        const auto chars = std::count_if(before.begin(), before.end(), [](char c) {
-            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        });
-        return {start.line, 1 + static_cast<std::uint64_t>(chars)};
-    }
-
-private:
-    struct Start {
-        std::size_t offset;
-        std::uint64_t line;
-    };
-    std::string_view m_text;
-    std::vector<Start> m_starts;
-};
 
 // Where each part of the project begins, found by a scan of text the parser
 // has taken: entries follow the parser's arrays index for index, and a key
@@ -212,14 +172,10 @@ ProjectAt scanProject(std::string_view t) {
     return project;
 }
 
-std::string quoted(std::string_view s) {
-    return shownText(s, 40, "'");
-}
-
 std::string jsonText(const QJsonValue& v) {
     switch (v.type()) {
     case QJsonValue::String:
-        return quoted(v.toString().toStdString());
+        return quotedText(v.toString().toStdString());
     case QJsonValue::Double:
         return QByteArray::number(v.toDouble(), 'g', QLocale::FloatingPointShortest).toStdString();
     case QJsonValue::Bool:
@@ -254,7 +210,7 @@ private:
     static std::size_t offsetOf(std::size_t offset) { return offset; }
     template <class At> static std::size_t offsetOf(const At& at) { return at.offset; }
 
-    LinePlaces m_lines;
+    TextPlaces m_lines;
     ProjectAt m_at;
 };
 
@@ -383,7 +339,7 @@ PapagayoProject readPapagayoPg2Project(std::string_view text, std::vector<Findin
         const std::size_t offset =
             error.error != QJsonParseError::NoError ? static_cast<std::size_t>(error.offset) : 0;
         ReaderFindings malformed;
-        malformed.add(Finding::Kind::MalformedText, LinePlaces(text).at(offset), [&] {
+        malformed.add(Finding::Kind::MalformedText, TextPlaces(text).at(offset), [&] {
             return "JSON: " + (error.error != QJsonParseError::NoError
                                    ? error.errorString().toStdString()
                                    : std::string("the project is not an object"));

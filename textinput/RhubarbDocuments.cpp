@@ -1,5 +1,7 @@
 #include "textinput/RhubarbDocuments.h"
 
+#include "conversion/TextPlaces.h"
+
 #include "conversion/RhubarbTsv.h"
 #include "textinput/Utf8Text.h"
 
@@ -15,10 +17,12 @@ namespace mouthkey {
 
 namespace {
 
-using rhubarb::ReaderFindings;
-
-std::string quoted(QStringView text) {
-    return shownText(text.toString().toStdString(), 40, "'");
+// Qt words its parsers' errors as sentences; a finding goes on after them.
+std::string parserMessage(QString text) {
+    if (text.endsWith(QLatin1Char('.'))) {
+        text.chop(1);
+    }
+    return text.toStdString();
 }
 
 // A cue's start or end as the file gives it.
@@ -50,9 +54,10 @@ public:
         if (!complete || !name) {
             return;
         }
-        const auto startSeconds = m_findings.time(start.seconds, start.written, place);
-        const auto endSeconds = m_findings.time(end.seconds, end.written, place);
-        if (startSeconds && endSeconds && m_findings.name(*name, place)) {
+        const auto startSeconds =
+            rhubarb::readTime(m_findings, start.seconds, start.written, place);
+        const auto endSeconds = rhubarb::readTime(m_findings, end.seconds, end.written, place);
+        if (startSeconds && endSeconds && rhubarb::readShape(m_findings, *name, place)) {
             m_take.timed.push_back({*startSeconds, std::string(*name), place});
             m_end = {*endSeconds, "X", place};
         }
@@ -122,7 +127,8 @@ Take readRhubarbXml(std::string_view text) {
         const QStringView name = xml.name();
         if (depth == 1 && name != u"rhubarbResult") {
             findings.add(Finding::Kind::MalformedText, tagPlace(xml, source),
-                         "XML: the root element is " + quoted(name) + ", not 'rhubarbResult'");
+                         "XML: the root element is " + quotedText(name.toString().toStdString()) +
+                             ", not 'rhubarbResult'");
             wrongRoot = true;
         } else if (depth == 2) {
             section = name == u"metadata"    ? Section::Metadata
@@ -148,32 +154,13 @@ Take readRhubarbXml(std::string_view text) {
         findings.add(Finding::Kind::MalformedText,
                      {static_cast<std::uint64_t>(std::max<qint64>(xml.lineNumber(), 1)),
                       static_cast<std::uint64_t>(std::max<qint64>(xml.columnNumber(), 1))},
-                     "XML: " + xml.errorString().toStdString());
+                     "XML: " + parserMessage(xml.errorString()));
     }
     cues.close();
     return take;
 }
 
 namespace {
-
-// The places of ascending byte offsets into a UTF-8 text; columns count characters.
-std::vector<CuePlace> placesAt(std::string_view text, std::span<const std::size_t> offsets) {
-    std::vector<CuePlace> places;
-    places.reserve(offsets.size());
-    CuePlace place{1, 1};
-    std::size_t at = 0;
-    for (const std::size_t offset : offsets) {
-        for (; at < offset && at < text.size(); ++at) {
-            if (text[at] == '\n') {
-                place = {place.line + 1, 1};
-            } else if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) {
-                ++place.column;
-            }
-        }
-        places.push_back(place);
-    }
-    return places;
-}
 
 // Where each element of the root's "mouthCues" array begins. QJsonDocument
 // keeps no positions, so this scans the text, which the parser has already
@@ -264,7 +251,7 @@ Take readRhubarbJson(std::string_view text) {
         QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())), &error);
     if (error.error != QJsonParseError::NoError) {
         const std::size_t offset = static_cast<std::size_t>(std::max(error.offset, 0));
-        findings.add(Finding::Kind::MalformedText, placesAt(text, std::span(&offset, 1)).front(),
+        findings.add(Finding::Kind::MalformedText, TextPlaces(text).at(offset),
                      "JSON: " + error.errorString().toStdString());
         cues.close();
         return take;
@@ -273,7 +260,7 @@ Take readRhubarbJson(std::string_view text) {
     const QJsonValue list = root.value(QLatin1StringView("mouthCues"));
     if (!document.isObject() || !list.isArray()) {
         const std::size_t offset = std::min(text.find_first_not_of(" \t\r\n"), text.size());
-        findings.add(Finding::Kind::MalformedText, placesAt(text, std::span(&offset, 1)).front(),
+        findings.add(Finding::Kind::MalformedText, TextPlaces(text).at(offset),
                      "JSON: not an object with a \"mouthCues\" list");
         cues.close();
         return take;
@@ -284,7 +271,11 @@ Take readRhubarbJson(std::string_view text) {
                          .toString()
                          .toStdString();
     const std::vector<std::size_t> offsets = cueOffsets(text);
-    const std::vector<CuePlace> places = placesAt(text, offsets);
+    const TextPlaces textPlaces(text);
+    std::vector<CuePlace> places;
+    for (const std::size_t offset : offsets) {
+        places.push_back(textPlaces.at(offset));
+    }
     const QJsonArray array = list.toArray();
     for (qsizetype i = 0; i < array.size(); ++i) {
         const CuePlace place = places.empty() ? CuePlace{1, 1}

@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "    7,\n"
                         "    {\"text\": \"AI\", \"frame\": 5}"),
                 {"1 rest\n6 AI\n10 rest\n"},
-                {{K::TimeNotANumber, 5, 5}, {K::UnreadableLine, 6, 5}}},
+                {{K::UnreadableLine, 6, 5}, {K::TimeNotANumber, 5, 5}}},
         Pg2Case{"NegativeFrame",
                 project("    {\"text\": \"E\", \"frame\": -4}, {\"text\": \"AI\", \"frame\": 5}"),
                 {"1 rest\n6 AI\n10 rest\n"},

@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "A 0.1 2:3, X 0.2 2:3"},
         DocumentCase{"no cues", "<rhubarbResult><mouthCues/></rhubarbResult>", ""},
         DocumentCase{"cut short: the cues before are kept", cuesXml + "<mouthCue start=",
-                     "X 0 1:27, D 0.05 1:73, X 0.29 1:73 | XML: Premature end of document. on "
+                     "X 0 1:27, D 0.05 1:73, X 0.29 1:73 | XML: Premature end of document on "
                      "line 1, column 134"},
         DocumentCase{
             "another root", "<?xml version=\"1.0\"?>\n<result><mouthCue/></result>",

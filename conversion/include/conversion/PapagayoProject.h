@@ -69,29 +69,6 @@ std::vector<Cue> papagayoExportCues(const PapagayoVoice& voice);
 // without cues when it has none), with the reader's findings.
 Take papagayoTake(const PapagayoProject& project, std::vector<Finding> findings);
 
-// A reader's findings, one per kind in the order first met; a kind met again
-// only adds its line, as the subject names the first.
-class ReaderFindings {
-public:
-    template <class Subject>
-    void add(Finding::Kind kind, const CuePlace& place, Subject&& subject) {
-        for (Finding& f : m_findings) {
-            if (f.kind == kind) {
-                f.lines.add(place.line);
-                return;
-            }
-        }
-        Finding f{kind, {}, std::string(subject()), Finding::Hint::None, {}, {}, place.column};
-        f.lines.add(place.line);
-        m_findings.push_back(std::move(f));
-    }
-    bool has(Finding::Kind kind) const;
-    std::vector<Finding> take() { return std::move(m_findings); }
-
-private:
-    std::vector<Finding> m_findings;
-};
-
 // "the project declares 2 voices, 1 follows", with `whose` as "voice 'Bob'".
 std::string countsDisagreeText(std::string_view whose, std::int64_t declared, std::size_t found,
                                std::string_view item);

@@ -28,22 +28,13 @@ bool fitsDatLine(std::string_view name);
 
 // A reader's findings, one per kind, at every line it occurs on, with the
 // subject and column of the first.
-class ReaderFindings {
-public:
-    void add(Finding::Kind kind, CuePlace place, std::string_view subject);
-    // A time as read: nothing with a finding (quoting `written`) where it is
-    // no number or negative.
-    std::optional<double> time(std::optional<double> seconds, std::string_view written,
-                               CuePlace place);
-    // A mouth shape as read: false, with a finding, where it is empty or
-    // does not fit a .dat line.
-    bool name(std::string_view name, CuePlace place);
-    // In the order of kinds.
-    std::vector<Finding> take() const;
-
-private:
-    std::vector<Finding> m_findings;
-};
+// A time as read: nothing, with a finding quoting `written`, where it is no
+// number or negative.
+std::optional<double> readTime(ReaderFindings& findings, std::optional<double> seconds,
+                               std::string_view written, CuePlace place);
+// A mouth shape as read: false, with a finding, where it is empty or does
+// not fit a .dat line.
+bool readShape(ReaderFindings& findings, std::string_view name, CuePlace place);
 
 } // namespace rhubarb
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace mouthkey {
@@ -90,6 +91,36 @@ struct Take {
     std::vector<Finding> findings;
 
     bool timedInSeconds() const noexcept { return voices.empty(); }
+};
+
+// What a reader finds, one finding per kind in the order of kinds, as the
+// checks give theirs: a kind met again only adds its line, as the subject
+// (text, or a function that makes it, called only for the first) names the first.
+class ReaderFindings {
+public:
+    template <class Subject>
+    void add(Finding::Kind kind, const CuePlace& place, Subject&& subject) {
+        for (Finding& f : m_findings) {
+            if (f.kind == kind) {
+                f.lines.add(place.line);
+                return;
+            }
+        }
+        std::string text;
+        if constexpr (std::is_invocable_v<Subject>) {
+            text = std::string(subject());
+        } else {
+            text = std::string(subject);
+        }
+        Finding f{kind, {}, std::move(text), Finding::Hint::None, {}, {}, place.column};
+        f.lines.add(place.line);
+        m_findings.push_back(std::move(f));
+    }
+    bool has(Finding::Kind kind) const;
+    std::vector<Finding> take();
+
+private:
+    std::vector<Finding> m_findings;
 };
 
 // The cues of seconds-timed cues at a rate: a cue at t seconds lands on frame

@@ -157,6 +157,10 @@ struct KeyLine {
 };
 std::optional<KeyLine> keyLine(const TimingLine& line);
 
+// An excerpt of input text as findings quote it: short enough for one line,
+// between single quotes.
+std::string quotedText(std::string_view text);
+
 // A whole-number frame: decimal digits only. Longer numbers than a frame
 // counter needs saturate rather than wrap.
 std::optional<std::uint64_t> wholeFrame(std::string_view token);
