@@ -9,6 +9,17 @@
 
 namespace mouthkey {
 
+void readAgain(LoadedTiming& loaded, std::string& newdat, const FrameRate& rate) {
+    if (loaded.take) {
+        const std::vector<Cue> cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
+        newdat = datText(cues);
+        loaded.report = checkCues(*loaded.take, cues, rate);
+    } else {
+        loaded.report = checkTimingText(newdat, loaded.letters);
+    }
+    loaded.track = KeyframeTrack::fromText(newdat, loaded.letters);
+}
+
 QString readingNotice(const LoadedTiming& loaded) {
     if (!loaded.take) {
         return {};

@@ -206,16 +206,7 @@ void ViewController::openFile(const QUrl& url) {
 }
 
 void ViewController::readLoaded(int rateIndex) {
-    LoadedTiming& loaded = *m_loaded;
-    if (loaded.take) {
-        const FrameRate rate(rateIndex);
-        const std::vector<Cue> cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
-        m_newdat = datText(cues);
-        loaded.report = checkCues(*loaded.take, cues, rate);
-    } else {
-        loaded.report = checkTimingText(m_newdat, loaded.letters);
-    }
-    loaded.track = KeyframeTrack::fromText(m_newdat, loaded.letters);
+    readAgain(*m_loaded, m_newdat, FrameRate(rateIndex));
 }
 
 void ViewController::setLetters(bool letters) {
@@ -323,7 +314,10 @@ void ViewController::go() {
     document = {};
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 
-    const auto keyframes = std::count(m_newdatout.begin(), m_newdatout.end(), '\n');
+    // The checks count the lines the converter writes, so the loaded take
+    // already knows; nothing loaded converts to none.
+    const auto keyframes =
+        m_loaded ? static_cast<qsizetype>(m_loaded->report.summary.keyframes) : 0;
     const ConvertMessage message = convertStatus(keyframes, m_loaded, setIndex, rateIndex);
     showStatus(message.warning ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
                message.text);

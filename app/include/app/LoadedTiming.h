@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace mouthkey {
 
@@ -28,6 +29,11 @@ struct LoadedTiming {
     // A take timed in seconds, whose frames follow the rate.
     bool timedInSeconds() const { return take && take->timedInSeconds(); }
 };
+
+// Reads the loaded take for the current choices: a take's cues at `rate`,
+// into `newdat` as their .dat text, which the converter then converts; a .dat
+// text as it stands in `newdat`. Its report and track follow.
+void readAgain(LoadedTiming& loaded, std::string& newdat, const FrameRate& rate);
 
 // "Rhubarb TSV, re-timed at each rate" or "Papagayo-NG project at 24 fps,
 // voice 'Bob' (2 of 3)": how a take in another format than .dat was read;
