@@ -8,6 +8,7 @@
 #include "conversion/RhubarbTsv.h"
 #include "conversion/Take.h"
 #include "conversion/TimingCheck.h"
+#include "conversion/TimingReader.h"
 #include "textinput/RhubarbDocuments.h"
 
 #include <QByteArrayView>
@@ -58,10 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!QByteArrayView(raw).isValidUtf8()) {
         return 0;
     }
-    // Any of the separators a reader may count a line at.
-    const std::uint64_t lines =
+    // Any of the separators a reader may count a line at: the checks' own,
+    // or a lone CR, as XML counts lines.
+    TimingReader counter([](const TimingLine&) {});
+    counter.feed(raw);
+    counter.finish();
+    const std::uint64_t lines = std::max<std::uint64_t>(
+        counter.lineCount(),
         1 + static_cast<std::uint64_t>(std::count(raw.begin(), raw.end(), '\n') +
-                                       std::count(raw.begin(), raw.end(), '\r'));
+                                       std::count(raw.begin(), raw.end(), '\r')));
     const Take take = readTake(raw);
     check(take.timedInSeconds() && take.letters, "a take of seconds-timed letters");
     for (const TimedCue& cue : take.timed) {
