@@ -1,5 +1,7 @@
 #include "conversion/RhubarbTsv.h"
 
+#include "conversion/TimingReader.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -70,18 +72,10 @@ Take readRhubarbTsv(std::string_view text) {
     Take take;
     take.letters = true;
     ReaderFindings findings;
-    std::uint64_t number = 0;
-    while (!text.empty()) {
-        const std::size_t lf = text.find('\n');
-        std::string_view line = text.substr(0, lf);
-        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-        ++number;
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
-        if (line.empty()) {
-            continue;
-        }
+    // Lines are cut and numbered as the checks cut and number them.
+    TimingReader reader([&](const TimingLine& read) {
+        const std::uint64_t number = read.number;
+        const std::string_view line = read.text;
         const std::size_t tab = line.find('\t');
         const std::size_t extra = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
         if (tab == std::string_view::npos || extra != std::string_view::npos) {
@@ -89,9 +83,8 @@ Take readRhubarbTsv(std::string_view text) {
                                              ? 0
                                              : 1 + rhubarb::charactersIn(line.substr(0, extra));
             findings.add(Finding::Kind::UnreadableLine, {number, column},
-                         quotedText(line) +
-                             " is not a time and a mouth shape between a tab");
-            continue;
+                         quotedText(line) + " is not a time and a mouth shape between a tab");
+            return;
         }
         const std::string_view time = line.substr(0, tab);
         const std::string_view shape = line.substr(tab + 1);
@@ -101,7 +94,9 @@ Take readRhubarbTsv(std::string_view text) {
         if (seconds && rhubarb::readShape(findings, shape, shapePlace)) {
             take.timed.push_back({*seconds, std::string(shape), shapePlace});
         }
-    }
+    });
+    reader.feed(text);
+    reader.finish();
     take.findings = findings.take();
     return take;
 }

@@ -45,9 +45,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "time '-0.05' is negative on line 1, column 1"},
         TsvCase{"three fields, at the second tab", "0.05\tA\tB\n",
                 " | '0.05?A?B' is not a time and a mouth shape between a tab on line 1, column 7"},
+        // Lines end where the checks end them, a lone CR too.
         TsvCase{"a shape that no .dat line can hold, and none",
                 "0.05\tA B\n0.10\t\n0.15\tA\rB\n0.20\tX\n",
-                "X 0.2 4:6 | mouth shape 'A B' holds spaces or line breaks on 3 lines (1, 2, 3)"},
+                "A 0.15 3:6, X 0.2 5:6 | mouth shape 'A B' holds spaces or line breaks on 3 lines "
+                "(1, 2, 4)"},
         TsvCase{"nothing", "", ""}));
 
 } // namespace
