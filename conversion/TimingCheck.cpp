@@ -709,6 +709,14 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
         return "the project is timed at " + f.subject + " fps, not at the chosen rate";
     case Finding::Kind::NoCues:
         return "no mouth cues in the file";
+    case Finding::Kind::NoDrawing:
+        return (f.lines.count == 1
+                    ? "no drawing in the mouth chart for " + f.subject + " "
+                    : "names the mouth chart has no drawing for, such as " + f.subject + ", ") +
+               where;
+    case Finding::Kind::BeforeFrameZero:
+        return "keys shifted before frame 0 (the first at frame " + numbers.whole(f.frames[0]) +
+               ") " + where;
     }
     return {};
 }
@@ -736,6 +744,8 @@ std::string_view findingOutcome(Finding::Kind kind) {
     case Finding::Kind::TimeNotANumber:
     case Finding::Kind::NegativeTime:
     case Finding::Kind::UnreadableLine:
+    case Finding::Kind::NoDrawing:
+    case Finding::Kind::BeforeFrameZero:
         return "left out";
     case Finding::Kind::CountsDisagree:
         return "read as the lines are";

@@ -60,6 +60,9 @@ struct Finding {
         CountsDisagree,   // subject: what a count says and what follows it
         FrameRateDiffers, // subject: the project's rate; frames unused
         NoCues,           // a file of another format with no mouth cue in it
+        // What writing a target leaves out.
+        NoDrawing,       // subject: the first name the mouth chart has no drawing for
+        BeforeFrameZero, // frames: the first such key's frame, as written
     };
     enum class Hint {
         None,

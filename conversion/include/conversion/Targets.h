@@ -1,0 +1,127 @@
+#pragma once
+
+#include "conversion/ChunkSink.h"
+#include "conversion/KeyframeDocument.h"
+#include "conversion/Take.h"
+#include "conversion/TimingCheck.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mouthkey {
+
+// What a keyframe document animates.
+enum class Target {
+    Position,      // a strip of drawings slid sideways, as the phoneme set places them
+    TimeRemap,     // the layer's Time Remap, on a precomp of one drawing a frame
+    SliderControl, // a Slider Control effect holding the drawing's number
+};
+
+inline constexpr std::array<Target, 3> targets{Target::Position, Target::TimeRemap,
+                                               Target::SliderControl};
+
+// The name --target takes: "position", "time-remap", "slider".
+std::string_view targetName(Target target);
+std::optional<Target> targetNamed(std::string_view name);
+// As the window and messages name it: "Position", "Time Remap", "Slider Control".
+std::string_view targetTitle(Target target);
+
+// Which drawing of the mouth precomp shows which names: drawing i (from 0,
+// the precomp's frame order) shows the names of row i.
+class MouthChart {
+public:
+    explicit MouthChart(std::vector<std::vector<std::string>> drawings);
+
+    // A phoneme set's chart: its distinct X values in ascending order are
+    // drawings 0, 1, 2, ..., left to right on the strip; a name shows the
+    // drawing of its X value.
+    static MouthChart ofSet(int setIndex);
+
+    // The drawing that shows a name: the first row listing it. With
+    // `letters`, a letter mouth shape not listed shows its chart name's drawing.
+    std::optional<std::size_t> drawingOf(std::string_view name, bool letters = false) const;
+
+    const std::vector<std::vector<std::string>>& drawings() const noexcept { return m_drawings; }
+
+    // As a chart file writes it: one drawing a line, its names between
+    // spaces, after a comment that says what the file is.
+    std::string text() const;
+
+    friend bool operator==(const MouthChart&, const MouthChart&) = default;
+
+private:
+    std::vector<std::vector<std::string>> m_drawings;
+};
+
+// A chart file: one drawing per line, in the precomp's frame order, each
+// line the names it shows between spaces (or tabs); '#' starts a comment.
+// Lines holding only a comment or nothing are no drawing. Findings, in the
+// checks' shapes, for what cannot be a chart (no drawing at all, a name
+// listed twice); no chart when there is no drawing.
+struct ChartReading {
+    std::optional<MouthChart> chart;
+    std::vector<Finding> findings;
+};
+ChartReading readMouthChart(std::string_view text);
+
+// The file a timing file's folder may hold to give its chart.
+inline constexpr std::string_view mouthChartFileName = "mouth-chart.txt";
+
+// What a document is written for.
+struct TargetChoices {
+    Target target = Target::Position;
+    int setIndex = 0;
+    FrameRate rate;
+    bool letters = false;     // letter mouth shapes read by their chart
+    std::optional<bool> hold; // nothing: the target's default
+    std::int64_t offset = 0;  // added to every whole-number frame
+    // The chart for Time Remap and Slider Control; nothing: the set's.
+    std::optional<MouthChart> chart;
+
+    // Hold steps: on by default for Time Remap and Slider Control, off for Position.
+    bool holds() const noexcept { return hold.value_or(target != Target::Position); }
+    // Position with no new option: the document the converter has always
+    // written, by its streaming text path.
+    bool plainPosition() const noexcept {
+        return target == Target::Position && !holds() && offset == 0;
+    }
+    // The chart in use: the one given, or the set's.
+    MouthChart chartInUse() const;
+};
+
+// What writing a target's document found and did.
+struct TargetResult {
+    std::uint64_t keyframes = 0;   // key lines written, hold steps included
+    std::vector<Finding> findings; // keys left out: names without a drawing, frames before 0
+};
+
+// One output target: cues and choices in, a document streamed out, in the
+// shape of After Effects' own copied keyframe text ("Adobe After Effects 8.0
+// Keyframe Data", the rate, the source block, the property, its keys, the end).
+//
+// Position writes each cue as the converter writes its .dat line, so that
+// unknown names pass through as ever; with an offset or hold steps it works
+// from the cues. Time Remap writes, for each cue, the time in seconds that
+// lands inside its drawing's frame of the precomp ((drawing + 0.5) / fps);
+// Slider Control writes the drawing's number. Both leave out a cue whose
+// name has no drawing, with a finding that says so.
+//
+// Hold steps: before each key whose drawing (for Position, whose value)
+// differs from the key before it, and which lies at least two frames after
+// it, a key one frame earlier repeats the earlier value. The offset is added
+// to every frame; a key that would fall before frame 0 is left out, with a
+// finding.
+TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices& choices,
+                                 const ChunkSink& sink);
+
+// The cues of a .dat text: one per line the keyframe-line rule takes, at
+// that line. Other lines have no cue (the checks name them).
+std::vector<Cue> datCues(std::string_view text);
+
+} // namespace mouthkey
