@@ -170,7 +170,7 @@ StagedConversion stageDatCues(const ConvertRequest& request, const SharedSync* s
                               ConversionResult result, const std::string& text,
                               const std::optional<MouthChart>& chart) {
     result.report = checkTimingText(text, request.letters);
-    const std::vector<Cue> cues = datCues(text);
+    const std::vector<Cue> cues = datCues(text, &result.report.findings);
     return stageCues(request, sharedSync, std::move(result), cues,
                      targetChoices(request, request.letters, chart));
 }

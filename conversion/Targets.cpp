@@ -349,18 +349,30 @@ TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices&
     return result;
 }
 
-std::vector<Cue> datCues(std::string_view text) {
+std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings) {
     std::vector<Cue> cues;
-    TimingReader reader([&cues](const TimingLine& line) {
+    LineSample others;
+    TimingReader reader([&](const TimingLine& line) {
         if (line.header) {
             return;
         }
         if (const auto key = keyLine(line)) {
             cues.push_back({key->frame, std::string(key->name->text), {line.number, 0}});
+        } else {
+            others.add(line.number);
         }
     });
     reader.feed(text);
     reader.finish();
+    if (findings && others.count > 0) {
+        findings->push_back(
+            {Finding::Kind::UnreadableLine,
+             others,
+             others.count == 1 ? "a line that is not FRAME NAME" : "lines that are not FRAME NAME",
+             Finding::Hint::None,
+             {},
+             {}});
+    }
     return cues;
 }
 

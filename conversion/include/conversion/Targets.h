@@ -126,7 +126,9 @@ TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices&
 
 // The cues of a .dat text: one per line the keyframe-line rule takes, at
 // that line. Other lines have no cue (the checks name them).
-std::vector<Cue> datCues(std::string_view text);
+// Data lines of other shapes have no place in a document written from cues:
+// with `findings`, one finding naming them as left out is added to it.
+std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings = nullptr);
 
 // A key's value as After Effects writes it: up to six significant digits,
 // never an exponent, no trailing zeros ("0.0208333", "0.0625", "3").
