@@ -7,6 +7,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 namespace mouthkey {
 
@@ -53,6 +54,11 @@ QString examplesText() {
         "  mouthkey-convert --check shots/*.dat\n"
         "  mouthkey-convert --fps 25 take1.tsv -o take1.txt\n"
         "  mouthkey-convert --voice Bob scene4.pgo -o bob.txt\n"
+        "  mouthkey-convert --target time-remap take1.dat -o take1-remap.txt\n"
+        "  mouthkey-convert --target slider --chart mouths.txt --no-hold take1.tsv\n"
+        "  mouthkey-convert --print-chart --set PowerHouse > shots/mouth-chart.txt\n"
+        "  mouthkey-convert --offset -12 take1.dat -o take1.txt\n"
+        "  mouthkey-convert --hold take1.dat -o take1.txt\n"
         "With -d, a file that fails is named and skipped; the others are still converted.\n"
         "\nFormats, told by each file's text (the extension only breaks ties):\n"
         "  dat   Moho switch data: a header line, then FRAME NAME lines\n"
@@ -71,6 +77,20 @@ QString examplesText() {
         "A cue at t seconds lands on frame 1 + floor(t * RATE); Rhubarb's letters A to H\n"
         "and X are always read by the chart of --letters. A project's frames are\n"
         "counted from 0 and come out as its own .dat export writes them.\n"
+        "\nTargets, what the document animates:\n"
+        "  position    the layer's Position, a strip of drawings slid by the set's values\n"
+        "  time-remap  the Time Remap of a precomp holding one drawing a frame, in the\n"
+        "              chart's order; each key lands inside its drawing's frame\n"
+        "  slider      a Slider Control (\"Slider Control\", \"Slider\") holding the drawing's\n"
+        "              number, for an expression on the precomp's Time Remap such as\n"
+        "                framesToTime(effect(\"Slider Control\")(\"Slider\"))\n"
+        "A mouth chart file lists one drawing a line, from drawing 0, each line the names\n"
+        "it shows; '#' starts a comment:\n"
+        "          # my mouths\n"
+        "          rest X\n"
+        "          AI D\n"
+        "          MBP A\n"
+        "A name not listed is left out, with a warning. --print-chart writes the set's own.\n"
         "\nExit status, when converting (to standard output, -o or -d), with or without\n"
         "--strict:\n"
         "  0  every document was written\n"
@@ -92,8 +112,24 @@ QString examplesText() {
 QString usageLine() {
     return QStringLiteral(
         "Usage: mouthkey-convert [--set SET] [--fps RATE] [--from FORMAT] [-o FILE] [INPUT]\n"
+        "       mouthkey-convert --target TARGET [--chart FILE] [--hold | --no-hold] [--offset N]\n"
+        "                        [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
         "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...\n"
-        "       mouthkey-convert --check [--fps RATE] [INPUT...]");
+        "       mouthkey-convert --check [--fps RATE] [INPUT...]\n"
+        "       mouthkey-convert --print-chart [--set SET]");
+}
+
+TargetChoices targetChoices(const ConvertRequest& request, bool letters,
+                            std::optional<MouthChart> chart) {
+    TargetChoices choices;
+    choices.target = request.target;
+    choices.setIndex = request.setIndex;
+    choices.rate = request.rate;
+    choices.letters = letters;
+    choices.hold = request.hold;
+    choices.offset = request.offset;
+    choices.chart = std::move(chart);
+    return choices;
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -166,8 +202,36 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         {QStringLiteral("j"), QStringLiteral("jobs")},
         QStringLiteral("With -d, convert N files at once (default: one per core)."),
         QStringLiteral("N"));
-    parser.addOptions(
-        {set, fps, output, outputDir, jobs, list, check, strict, quiet, letters, from, voice});
+    const QCommandLineOption target(
+        QStringLiteral("target"),
+        QStringLiteral("What the document animates: position (default), time-remap or slider (see "
+                       "Targets below)."),
+        QStringLiteral("TARGET"));
+    const QCommandLineOption chart(
+        QStringLiteral("chart"),
+        QStringLiteral("For time-remap and slider, the mouth chart FILE that says which drawing "
+                       "shows which names. Without it, a %1 beside the INPUT is used, or else "
+                       "the set's own chart.")
+            .arg(toQString(mouthChartFileName)),
+        QStringLiteral("FILE"));
+    const QCommandLineOption printChart(
+        QStringLiteral("print-chart"),
+        QStringLiteral("Write the --set's mouth chart, in the chart file format, to standard "
+                       "output, and convert nothing."));
+    const QCommandLineOption hold(
+        QStringLiteral("hold"),
+        QStringLiteral("Before each key that changes the drawing two frames or more after the "
+                       "key before, repeat that key one frame earlier, so that each drawing is "
+                       "held (default for time-remap and slider)."));
+    const QCommandLineOption noHold(QStringLiteral("no-hold"),
+                                    QStringLiteral("Write no hold steps (default for position)."));
+    const QCommandLineOption offset(
+        QStringLiteral("offset"),
+        QStringLiteral("Add N, a whole number that may be negative, to every frame; a key that "
+                       "would fall before frame 0 is left out, with a warning."),
+        QStringLiteral("N"));
+    parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet, letters, from,
+                       voice, target, chart, printChart, hold, noHold, offset});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
         QStringLiteral("The timing file, in any format below; standard input when missing or "
@@ -203,6 +267,44 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return reject(QStringLiteral("unknown phoneme set '%1' for --set").arg(setName));
     }
     result.request.setIndex = *setIndex;
+    if (parser.isSet(printChart)) {
+        return {CommandLine::Action::PrintChart, result.request, {}};
+    }
+    if (parser.isSet(target)) {
+        const QString name = parser.value(target);
+        const auto named = targetNamed(name.toLower().toStdString());
+        if (!named) {
+            return reject(QStringLiteral("unknown target '%1' for --target (position, time-remap "
+                                         "or slider)")
+                              .arg(name));
+        }
+        result.request.target = *named;
+    }
+    if (parser.isSet(chart)) {
+        if (result.request.target == Target::Position) {
+            return reject(QStringLiteral("--chart is for --target time-remap or slider; "
+                                         "position uses no chart"));
+        }
+        result.request.chart = parser.value(chart);
+    }
+    if (parser.isSet(hold) && parser.isSet(noHold)) {
+        return reject(QStringLiteral("--hold and --no-hold cannot be used together"));
+    }
+    if (parser.isSet(hold) || parser.isSet(noHold)) {
+        result.request.hold = parser.isSet(hold);
+    }
+    if (parser.isSet(offset)) {
+        const QString value = parser.value(offset);
+        static const QRegularExpression whole(QStringLiteral("\\A[+-]?[0-9]+\\z"));
+        bool isNumber = false;
+        const qlonglong frames = value.toLongLong(&isNumber);
+        if (!whole.match(value).hasMatch() || !isNumber) {
+            return reject(QStringLiteral("invalid offset '%1' for --offset (a whole number of "
+                                         "frames, such as 12 or -12)")
+                              .arg(value));
+        }
+        result.request.offset = frames;
+    }
 
     const QString rateText = parser.value(fps);
     const auto rate = findFrameRate(rateText);

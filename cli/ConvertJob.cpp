@@ -2,7 +2,9 @@
 
 #include "cli/DocumentOutput.h"
 #include "conversion/DocumentWriter.h"
+#include "conversion/Targets.h"
 #include "textinput/FileBytes.h"
+#include "textinput/MouthChartFile.h"
 #include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
@@ -108,13 +110,78 @@ StagedConversion stageDat(const ConvertRequest& request, const SharedSync* share
     });
 }
 
+// The chart a Time Remap or Slider Control document is drawn by: the file
+// --chart names, or else a mouth chart file beside the input; nothing for
+// the set's own.
+std::optional<MouthChart> loadChart(const ConvertRequest& request, ConversionResult& result) {
+    std::optional<QString> path = request.chart;
+    if (!path && request.input) {
+        path = mouthChartBeside(*request.input);
+        result.chartBeside = path.has_value();
+    }
+    if (!path) {
+        return std::nullopt;
+    }
+    result.chartFile = path;
+    ChartFile file = readMouthChartFile(*path, SourceKinds::FilesAndPipes);
+    if (file.error) {
+        result.error = file.error;
+        result.chartFailed = true;
+        return std::nullopt;
+    }
+    result.chartFindings = std::move(file.findings);
+    return std::move(file.chart);
+}
+
+// Cues written as a target's document, with what writing it leaves out
+// joining the checks' findings.
+StagedConversion stageCues(const ConvertRequest& request, const SharedSync* sharedSync,
+                           ConversionResult result, std::span<const Cue> cues,
+                           const TargetChoices& choices) {
+    using Checks = ConvertRequest::Checks;
+    const auto addFindings = [](ConversionResult& to, TargetResult written) {
+        auto& findings = to.report.findings;
+        findings.insert(findings.end(), std::make_move_iterator(written.findings.begin()),
+                        std::make_move_iterator(written.findings.end()));
+    };
+    // A strict run must know the findings before anything is written.
+    if (request.checks == Checks::Only || request.checks == Checks::Strict) {
+        addFindings(result, writeTargetDocument(cues, choices, [](std::string_view) {}));
+        if (request.checks == Checks::Only) {
+            return {result, nullptr};
+        }
+        if (!result.report.findings.empty() || !result.chartFindings.empty()) {
+            result.refused = true;
+            return {result, nullptr};
+        }
+    }
+    return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult& r) {
+        TargetResult written = writeTargetDocument(
+            cues, choices, [&out](std::string_view chunk) { out.write(chunk); });
+        if (request.checks == Checks::Warn) {
+            addFindings(r, std::move(written));
+        }
+        return std::optional<IoError>();
+    });
+}
+
+// A .dat text for a target the fast path does not write: its cues, checked as ever.
+StagedConversion stageDatCues(const ConvertRequest& request, const SharedSync* sharedSync,
+                              ConversionResult result, const std::string& text,
+                              const std::optional<MouthChart>& chart) {
+    result.report = checkTimingText(text, request.letters);
+    const std::vector<Cue> cues = datCues(text);
+    return stageCues(request, sharedSync, std::move(result), cues,
+                     targetChoices(request, request.letters, chart));
+}
+
 // A text in another format: read whole, its cues taken at the request's rate
-// and converted as their .dat text.
+// and converted as their .dat text, or written as the target's document.
 StagedConversion stageTake(const ConvertRequest& request, const SharedSync* sharedSync,
-                           const QByteArray& bytes) {
+                           const QByteArray& bytes, ConversionResult result,
+                           const std::optional<MouthChart>& chart, bool plain) {
     using Checks = ConvertRequest::Checks;
     DecodedText decoded = decodeToUtf8(bytes);
-    ConversionResult result;
     result.guess = decoded.guess;
     if (decoded.error) {
         result.error = decoded.error;
@@ -128,6 +195,9 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     }
     result.format = *format;
     const std::optional<Take> take = readTake(*format, decoded.text);
+    if (!take && !plain) {
+        return stageDatCues(request, sharedSync, std::move(result), decoded.text, chart);
+    }
     if (!take) {
         const EncodingGuess guess = decoded.guess;
         const std::string text = std::move(decoded.text);
@@ -160,6 +230,10 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
         result.refused = true;
         return {result, nullptr};
     }
+    if (!plain) {
+        return stageCues(request, sharedSync, std::move(result), cues,
+                         targetChoices(request, take->letters || request.letters, chart));
+    }
     const std::string dat = datText(cues);
     return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult&) {
         DocumentWriter writer(
@@ -187,8 +261,27 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     // another format is held whole to be told.
     const bool dat =
         request.from ? *request.from == TimingFormat::Dat : !mayBeOtherThanDat(textStart(in.bytes));
+    // Any new choice takes the cues; none keeps the .dat text's streaming path.
+    const bool plain = targetChoices(request, request.letters).plainPosition();
+    ConversionResult seed;
+    std::optional<MouthChart> chart;
+    if (request.target != Target::Position) {
+        chart = loadChart(request, seed);
+        if (seed.error) {
+            return {seed, nullptr};
+        }
+    }
     if (!dat) {
-        return stageTake(request, sharedSync, in.bytes);
+        return stageTake(request, sharedSync, in.bytes, std::move(seed), chart, plain);
+    }
+    if (!plain) {
+        DecodedText decoded = decodeToUtf8(in.bytes);
+        seed.guess = decoded.guess;
+        if (decoded.error) {
+            seed.error = decoded.error;
+            return {seed, nullptr};
+        }
+        return stageDatCues(request, sharedSync, std::move(seed), decoded.text, chart);
     }
     return stageDat(
         request, sharedSync,
@@ -222,13 +315,19 @@ QString describeFailure(const IoError& error, const ConvertRequest& request) {
     return error.describe(error.kind == IoError::Kind::Unwritable ? request.output : request.input);
 }
 
+QString describeFailure(const ConversionResult& result, const ConvertRequest& request) {
+    return result.chartFailed ? result.error->describe(result.chartFile)
+                              : describeFailure(*result.error, request);
+}
+
 QStringList messageLines(const ConversionResult& result, const ConvertRequest& request) {
     if (result.error) {
-        return {describeFailure(*result.error, request)};
+        return {describeFailure(result, request)};
     }
     QStringList lines;
     const QString name = inputName(request);
     const auto& findings = result.report.findings;
+    const std::size_t problems = findings.size() + result.chartFindings.size();
     if (!request.quiet) {
         if (result.guess != EncodingGuess::None) {
             lines << QStringLiteral("note: ") + name + QStringLiteral(": ") +
@@ -238,6 +337,15 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
             lines << QStringLiteral("note: %1: read as %2; --voice chooses another")
                          .arg(name, readingText(result));
         }
+        if (result.chartBeside) {
+            lines << QStringLiteral("note: %1: drawings as the mouth chart '%2' beside it lists "
+                                    "them; --chart chooses another")
+                         .arg(name, *result.chartFile);
+        }
+        for (const Finding& finding : result.chartFindings) {
+            lines << QStringLiteral("warning: '%1': ").arg(*result.chartFile) +
+                         describeFinding(finding);
+        }
         for (const Finding& finding : findings) {
             lines << QStringLiteral("warning: ") + name + QStringLiteral(": ") +
                          describeFinding(finding);
@@ -245,9 +353,8 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
     }
     if (result.refused) {
         lines << QStringLiteral("%1 was not converted: its checks found %2 (--strict)")
-                     .arg(name, findings.size() == 1
-                                    ? QStringLiteral("1 problem")
-                                    : QStringLiteral("%1 problems").arg(findings.size()));
+                     .arg(name, problems == 1 ? QStringLiteral("1 problem")
+                                              : QStringLiteral("%1 problems").arg(problems));
     }
     return lines;
 }

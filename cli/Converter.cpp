@@ -67,7 +67,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
         request.input = input;
         const ConversionResult result = runConversion(request);
         if (result.error) {
-            printError(describeFailure(*result.error, request));
+            printError(describeFailure(result, request));
             status = CheckExitCode::Trouble;
             continue;
         }
@@ -80,6 +80,14 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
             text +=
                 name + QStringLiteral(": ") + encodingGuessNotice(result.guess) + QLatin1Char('\n');
         }
+        if (result.chartFile) {
+            text += name + QStringLiteral(": drawings as the mouth chart '%1' lists them\n")
+                               .arg(*result.chartFile);
+        }
+        for (const Finding& finding : result.chartFindings) {
+            text += QStringLiteral("'%1': ").arg(*result.chartFile) + describeFinding(finding) +
+                    QLatin1Char('\n');
+        }
         for (const Finding& finding : result.report.findings) {
             text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
         }
@@ -87,7 +95,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
             // Nothing more would reach the reader.
             return static_cast<int>(CheckExitCode::Trouble);
         }
-        if (!result.report.findings.empty()) {
+        if (!result.report.findings.empty() || !result.chartFindings.empty()) {
             status = std::max(status, CheckExitCode::Findings);
         }
     }
@@ -121,6 +129,8 @@ int runConverter(const QStringList& arguments) {
                                 QCoreApplication::applicationVersion() + QLatin1Char('\n'));
     case CommandLine::Action::ListChoices:
         return printInformation(choicesText());
+    case CommandLine::Action::PrintChart:
+        return printInformation(toQString(MouthChart::ofSet(command.request.setIndex).text()));
     case CommandLine::Action::Check:
         return checkFiles(command.request, command.checkInputs);
     case CommandLine::Action::ConvertToFolder: {

@@ -717,6 +717,8 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
     case Finding::Kind::BeforeFrameZero:
         return "keys shifted before frame 0 (the first at frame " + numbers.whole(f.frames[0]) +
                ") " + where;
+    case Finding::Kind::EmptyChart:
+        return "the mouth chart lists no drawing";
     }
     return {};
 }
@@ -751,6 +753,8 @@ std::string_view findingOutcome(Finding::Kind kind) {
         return "read as the lines are";
     case Finding::Kind::FrameRateDiffers:
         return "keys land on the project's frames";
+    case Finding::Kind::EmptyChart:
+        return "the chart is not used";
     default:
         return "pasted unchanged";
     }

@@ -2,10 +2,12 @@
 
 #include "conversion/KeyframeDocument.h"
 #include "conversion/Take.h"
+#include "conversion/Targets.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -44,7 +46,17 @@ struct ConvertRequest {
     bool letters = false;             // letter mouth shapes read by their chart, for the checks too
     std::optional<TimingFormat> from; // the input's format; told by its text when missing
     std::optional<QString> voice;     // a project's voice, by name or index from 1
+    Target target = Target::Position; // what the document animates
+    // The mouth chart file for Time Remap and Slider Control; without it, a
+    // mouth-chart.txt beside the input, or the set's chart.
+    std::optional<QString> chart;
+    std::optional<bool> hold; // hold steps; nothing: the target's default
+    std::int64_t offset = 0;  // added to every frame
 };
+
+// The target choices of a request, letters read as `letters` says.
+TargetChoices targetChoices(const ConvertRequest& request, bool letters,
+                            std::optional<MouthChart> chart = std::nullopt);
 
 // Several inputs, each converted into its own file in one folder.
 struct BatchRequest {
@@ -61,6 +73,7 @@ struct CommandLine {
         ShowHelp,
         ShowVersion,
         ListChoices,
+        PrintChart, // the chosen set's chart, in the chart file format
         Reject
     };
 

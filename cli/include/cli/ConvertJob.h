@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace mouthkey {
 
@@ -26,6 +27,14 @@ struct ConversionResult {
     TimingFormat format = TimingFormat::Dat;
     QStringList voices;
     std::size_t voice = 0;
+    // The mouth chart file a Time Remap or Slider Control document was drawn
+    // by, and whether it was found beside the input rather than given.
+    std::optional<QString> chartFile;
+    bool chartBeside = false;
+    // What reading that chart found: warnings about the chart, not the input.
+    std::vector<Finding> chartFindings;
+    // The error is about the chart file, not the input.
+    bool chartFailed = false;
 };
 
 // "Rhubarb TSV", or for a project of several voices "Papagayo-NG project,
@@ -56,6 +65,8 @@ QString inputName(const ConvertRequest& request);
 // One line naming the file the error is about (the request's input, or its
 // output for a write error) and the cause.
 QString describeFailure(const IoError& error, const ConvertRequest& request);
+// The same for a result's error, which may be about its chart file.
+QString describeFailure(const ConversionResult& result, const ConvertRequest& request);
 
 // A finding as one line after the input's name: "unknown phoneme 'ai' on 3
 // lines (4, 40, 41); did you mean 'AI'?".

@@ -43,8 +43,12 @@ public:
     // drawing of its X value.
     static MouthChart ofSet(int setIndex);
 
-    // The drawing that shows a name: the first row listing it. With
-    // `letters`, a letter mouth shape not listed shows its chart name's drawing.
+    // The drawing that shows a name: the first row listing it; a name the
+    // converter reads as a key (the KELVIN SIGN as "K", with `letters` a
+    // letter mouth shape as its chart name) shows that key's drawing when the
+    // name itself is not listed. With `letters`, D and E, which are phoneme
+    // names too, show their chart names' drawings (AI, O) first, as the
+    // converter reads them.
     std::optional<std::size_t> drawingOf(std::string_view name, bool letters = false) const;
 
     const std::vector<std::vector<std::string>>& drawings() const noexcept { return m_drawings; }
@@ -62,8 +66,8 @@ private:
 // A chart file: one drawing per line, in the precomp's frame order, each
 // line the names it shows between spaces (or tabs); '#' starts a comment.
 // Lines holding only a comment or nothing are no drawing. Findings, in the
-// checks' shapes, for what cannot be a chart (no drawing at all, a name
-// listed twice); no chart when there is no drawing.
+// checks' shapes, for what cannot be a chart: a name listed again (the first
+// listing counts), or no drawing at all, which gives no chart.
 struct ChartReading {
     std::optional<MouthChart> chart;
     std::vector<Finding> findings;
@@ -123,5 +127,9 @@ TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices&
 // The cues of a .dat text: one per line the keyframe-line rule takes, at
 // that line. Other lines have no cue (the checks name them).
 std::vector<Cue> datCues(std::string_view text);
+
+// A key's value as After Effects writes it: up to six significant digits,
+// never an exponent, no trailing zeros ("0.0208333", "0.0625", "3").
+std::string keyNumberText(double value);
 
 } // namespace mouthkey

@@ -63,6 +63,7 @@ struct Finding {
         // What writing a target leaves out.
         NoDrawing,       // subject: the first name the mouth chart has no drawing for
         BeforeFrameZero, // frames: the first such key's frame, as written
+        EmptyChart,      // a mouth chart that lists no drawing
     };
     enum class Hint {
         None,
