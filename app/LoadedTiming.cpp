@@ -48,8 +48,9 @@ ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTimi
             .arg(toQString(phonemeSetTitle(setIndex)),
                  loaded && loaded->letters ? QStringLiteral(", letter mouth shapes") : QString(),
                  toQString(frameRateTitle(rateIndex)),
-                 target == Target::Position ? QString()
-                                            : QStringLiteral(", ") + toQString(targetTitle(target)));
+                 target == Target::Position
+                     ? QString()
+                     : QStringLiteral(", ") + toQString(targetTitle(target)));
     if (!loaded) {
         // The empty document still goes on the clipboard, but never unannounced.
         return {

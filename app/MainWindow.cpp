@@ -295,9 +295,10 @@ void MainWindow::buildForm() {
     });
     connect(voices, &QComboBox::currentIndexChanged, m_controller, &ViewController::setVoice);
     connect(frames, &QComboBox::currentIndexChanged, m_controller, &ViewController::setRateIndex);
-    connect(target, &QComboBox::currentIndexChanged, m_controller,
-            &ViewController::setTargetIndex);
-    const auto followChart = [this, chart] { showChart(*chart, *m_controller); };
+    connect(target, &QComboBox::currentIndexChanged, m_controller, &ViewController::setTargetIndex);
+    const auto followChart = [this, chart] {
+        showChart(*chart, *m_controller);
+    };
     connect(m_controller, &ViewController::chartChanged, chart, followChart);
     connect(pset, &QComboBox::currentIndexChanged, chart, followChart);
 

@@ -334,9 +334,9 @@ void TimelinePreview::drawScale(QPainter& painter, const QRectF& plot) const {
         for (const auto& [position, name] : m_axisNames) {
             if (above - yOf(position) >= room) {
                 above = yOf(position);
-                marks.append({position,
-                              fontMetrics().elidedText(name, Qt::ElideRight,
-                                                       static_cast<int>(plot.left()) - 5)});
+                marks.append(
+                    {position, fontMetrics().elidedText(name, Qt::ElideRight,
+                                                        static_cast<int>(plot.left()) - 5)});
             }
         }
     } else {

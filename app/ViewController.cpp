@@ -8,6 +8,7 @@
 #include "conversion/KeyframeDocument.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/FileBytes.h"
+#include "textinput/MouthChartFile.h"
 #include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
@@ -66,30 +67,27 @@ std::vector<DiagnosticLine> echoOf(const QByteArray& document,
     return lines;
 }
 
-// A chart file read whole; when it cannot be used, why, in words naming it.
-struct ChartFileReading {
+// A chart file's reading in the window's words: its chart, or why there is
+// none; and what it found that still gives one, such as a name listed again.
+struct ChartWords {
     std::optional<MouthChart> chart;
-    QString error;
+    QString problem;
 };
 
-ChartFileReading readChartFile(const QString& path) {
+ChartWords readChart(const QString& path) {
     const QString name = QFileInfo(path).fileName();
-    const FileBytes read = readFileBytes(path, SourceKinds::RegularFilesOnly);
-    if (read.error) {
-        return {{}, read.error->describe(name)};
+    ChartFile file = readMouthChartFile(path);
+    if (file.error) {
+        return {{}, file.error->describe(name)};
     }
-    const DecodedText decoded = decodeToUtf8(read.bytes);
-    if (decoded.error) {
-        return {{}, decoded.error->describe(name)};
+    QStringList found;
+    for (const Finding& finding : file.findings) {
+        found << toQString(findingText(finding, numberFormatOf()));
     }
-    ChartReading reading = readMouthChart(decoded.text);
-    // A name listed twice still makes a chart, but not the one its author meant.
-    if (!reading.findings.empty()) {
-        return {{},
-                QStringLiteral("'%1' is not a mouth chart Mouthkey can use: %2")
-                    .arg(name, toQString(findingText(reading.findings.front(), numberFormatOf())))};
-    }
-    return {std::move(reading.chart), {}};
+    return {std::move(file.chart), found.isEmpty()
+                                       ? QString()
+                                       : QStringLiteral("in '%1', %2 (the first listing counts)")
+                                             .arg(name, found.join(QStringLiteral("; ")))};
 }
 
 // The clipboard takes ownership. Its own function, so that what a platform
@@ -217,15 +215,14 @@ void ViewController::openFile(const QUrl& url) {
     label.setToolTip(
         ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
-    const ChartNote chart = useFolderChart(info.absolutePath());
+    const ChartNote chart = useFolderChart(info.absoluteFilePath());
     QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
     for (const QString& note : {readingNotice(*m_loaded), m_loaded->notice, chart.text}) {
         if (!note.isEmpty()) {
             loadedText += QStringLiteral("; ") + note;
         }
     }
-    showStatus(chart.problem ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
-               loadedText);
+    showStatus(chart.problem ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done, loadedText);
 
     m_loadedUrl = url;
     m_loadedPath = info.absoluteFilePath();
@@ -313,39 +310,42 @@ MouthChart ViewController::chartInUse() const {
     return m_chart ? m_chart->chart : MouthChart::ofSet(m_pset ? m_pset->currentIndex() : 0);
 }
 
-ViewController::ChartNote ViewController::useFolderChart(const QString& folder) {
-    const QString path = QDir(folder).absoluteFilePath(toQString(mouthChartFileName));
-    const bool present = QFileInfo::exists(path);
+ViewController::ChartNote ViewController::useFolderChart(const QString& timingFile) {
+    const std::optional<QString> beside = mouthChartBeside(timingFile);
     if (m_chart && m_chart->chosen) {
-        if (present && QFileInfo(path) != QFileInfo(m_chart->path)) {
+        if (beside && QFileInfo(*beside) != QFileInfo(m_chart->path)) {
             return {tr("the chosen mouth chart %1 is used, not the %2 beside it")
                         .arg(QFileInfo(m_chart->path).fileName(), toQString(mouthChartFileName)),
                     false};
         }
         return {};
     }
-    if (!present) {
+    if (!beside) {
         if (m_chart) {
             m_chart.reset();
             emit chartChanged();
         }
         return {};
     }
-    ChartFileReading reading = readChartFile(path);
+    ChartWords reading = readChart(*beside);
     if (!reading.chart) {
-        // The chart read from this same file before stays, as a chosen one would;
-        // another folder's never speaks for this one.
-        if (m_chart && QFileInfo(m_chart->path) != QFileInfo(path)) {
+        // The chart read from this same file before stays, as a chosen one
+        // would; another folder's never speaks for this one.
+        if (m_chart && QFileInfo(m_chart->path) != QFileInfo(*beside)) {
             m_chart.reset();
             emit chartChanged();
         }
-        return {reading.error + (m_chart ? tr("; the chart read from it before stays in use")
-                                         : tr("; the phoneme set's own chart is used")),
+        return {reading.problem + (m_chart ? tr("; the chart read from it before stays in use")
+                                           : tr("; the phoneme set's own chart is used")),
                 true};
     }
-    m_chart = ChartFile{std::move(*reading.chart), path, false};
+    m_chart = ReadChart{std::move(*reading.chart), QFileInfo(*beside).absoluteFilePath(), false};
     emit chartChanged();
-    return {tr("using the mouth chart in %1").arg(toQString(mouthChartFileName)), false};
+    QString text = tr("using the mouth chart in %1").arg(toQString(mouthChartFileName));
+    if (!reading.problem.isEmpty()) {
+        text += QStringLiteral("; ") + reading.problem;
+    }
+    return {text, !reading.problem.isEmpty()};
 }
 
 void ViewController::chooseChart() {
@@ -356,15 +356,19 @@ void ViewController::chooseChart() {
         return; // nothing asked for, nothing changed
     }
     const QString path = choice.url.toLocalFile();
-    ChartFileReading reading = readChartFile(path);
+    ChartWords reading = readChart(path);
     if (!reading.chart) {
         showStatus(StatusMessage::Kind::Failure,
-                   withCapital(reading.error) + tr("; the chart in use is unchanged"));
+                   withCapital(reading.problem) + tr("; the chart in use is unchanged"));
         return;
     }
-    m_chart = ChartFile{std::move(*reading.chart), QFileInfo(path).absoluteFilePath(), true};
-    showStatus(StatusMessage::Kind::Done,
-               tr("Using the mouth chart in %1").arg(QFileInfo(path).fileName()));
+    m_chart = ReadChart{std::move(*reading.chart), QFileInfo(path).absoluteFilePath(), true};
+    QString text = tr("Using the mouth chart in %1").arg(QFileInfo(path).fileName());
+    if (!reading.problem.isEmpty()) {
+        text += QStringLiteral("; ") + reading.problem;
+    }
+    showStatus(reading.problem.isEmpty() ? StatusMessage::Kind::Done : StatusMessage::Kind::Notice,
+               text);
     emit chartChanged();
 }
 
@@ -374,8 +378,7 @@ void ViewController::forgetChart() {
     }
     m_chart.reset();
     emit chartChanged();
-    const ChartNote note = m_loadedPath.isEmpty() ? ChartNote{}
-                                                  : useFolderChart(QFileInfo(m_loadedPath).absolutePath());
+    const ChartNote note = m_loadedPath.isEmpty() ? ChartNote{} : useFolderChart(m_loadedPath);
     showStatus(note.problem ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
                tr("The chosen mouth chart is no longer used; ") +
                    (note.text.isEmpty() ? tr("the phoneme set's own chart is used") : note.text));
@@ -443,8 +446,7 @@ void ViewController::go() {
     qsizetype keyframes = m_loaded ? static_cast<qsizetype>(m_loaded->report.summary.keyframes) : 0;
     if (choices.plainPosition()) {
         m_newdatout = convertDataLines(m_newdat, m_mapping);
-        assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout,
-                         m_footer);
+        assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
         // The echo of the pieces shares the document's bytes.
         lines = echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
     } else {

@@ -153,12 +153,12 @@ private:
     // newdat is the .dat text of a take's cues.
     void readLoaded(int rateIndex);
     void showChangeOnDisk(bool stillExists);
-    // Looks for the chart of a folder unless one was chosen, and says what it found.
+    // Looks for the chart beside a timing file unless one was chosen, and says what it found.
     struct ChartNote {
         QString text; // empty when there is nothing to say
         bool problem = false;
     };
-    ChartNote useFolderChart(const QString& folder);
+    ChartNote useFolderChart(const QString& timingFile);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -187,12 +187,12 @@ private:
     LoadedFileWatch* m_watch;
     std::optional<LoadedTiming> m_loaded;
 
-    struct ChartFile {
+    struct ReadChart {
         MouthChart chart;
         QString path;
         bool chosen = false; // with chooseChart(), not found beside a file
     };
-    std::optional<ChartFile> m_chart;
+    std::optional<ReadChart> m_chart;
     std::vector<Finding> m_written;
 };
 
