@@ -83,10 +83,13 @@ void showChart(ElidedLabel& label, const ViewController& controller) {
     label.setText(MainWindow::tr("Chart (%1): %2").arg(from, drawings.join(u" \u00B7 ")));
     QString tip = path.isEmpty() ? from : QDir::toNativeSeparators(path);
     tip += QLatin1Char('\n') + drawings.join(u'\n');
-    if (controller.choices().target == Target::Position) {
+    // Greyed while the target uses none, so that it never seems to matter then.
+    const bool used = controller.choices().target != Target::Position;
+    if (!used) {
         tip += QLatin1Char('\n') + MainWindow::tr("Position uses no chart: it pastes each "
                                                   "phoneme's place on the strip.");
     }
+    label.setEnabled(used);
     label.setToolTip(ElidedLabel::wrappingToolTip(tip));
 }
 
@@ -222,10 +225,10 @@ void MainWindow::buildForm() {
     for (const Target t : targets) {
         target->addItem(toQString(targetTitle(t)));
     }
-    auto* targetCaption = new QLabel(tr("Paste &onto:"), central);
+    auto* targetCaption = new QLabel(tr("Paste o&nto:"), central);
     targetCaption->setBuddy(target);
 
-    auto* hold = new QCheckBox(tr("&Hold each mouth until the next"), central);
+    auto* hold = new QCheckBox(tr("Hold each &mouth until the next"), central);
     hold->setObjectName(QStringLiteral("hold"));
     hold->setToolTip(tr("Before each change of mouth, a key repeats the mouth before it, so "
                         "that the change is a cut, not a blend"));
@@ -264,7 +267,6 @@ void MainWindow::buildForm() {
 
     auto* targetRow = new QHBoxLayout;
     targetRow->addWidget(target);
-    targetRow->addWidget(hold);
     targetRow->addStretch(1);
 
     auto* shiftRow = new QHBoxLayout;
@@ -279,6 +281,7 @@ void MainWindow::buildForm() {
     form->addRow(voicesCaption, voices);
     form->setRowVisible(voices, false);
     form->addRow(targetCaption, targetRow);
+    form->addRow(QString(), hold);
     form->addRow(shiftCaption, shiftRow);
     form->addRow(chart);
     connect(m_controller, &ViewController::timingLoaded, voices, [this, form, voices] {
