@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -87,5 +88,66 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"a number is a rate, never an index", {"--fps", "1"}, Action::Convert, 0, "1"},
         ParseCase{"a set index out of range", {"--set", "5"}, Action::Reject},
         ParseCase{"a set title with extra space", {"--set", "Full Set "}, Action::Reject}));
+
+struct TargetCase {
+    const char* what;
+    std::vector<const char*> args;
+    Target target;
+    std::optional<bool> hold;
+    std::int64_t offset;
+    std::optional<const char*> chart = std::nullopt;
+    friend void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class ParseTargetOptions : public testing::TestWithParam<TargetCase> {};
+
+TEST_P(ParseTargetOptions, readsWhatWasAsked) {
+    const auto& c = GetParam();
+    QStringList arguments{QStringLiteral("mouthkey-convert")};
+    for (const char* a : c.args) {
+        arguments << QString::fromUtf8(a);
+    }
+    const CommandLine parsed = parseCommandLine(arguments);
+    ASSERT_EQ(parsed.action, Action::Convert) << parsed.message.toStdString();
+    EXPECT_EQ(parsed.request.target, c.target);
+    EXPECT_EQ(parsed.request.hold, c.hold);
+    EXPECT_EQ(parsed.request.offset, c.offset);
+    EXPECT_EQ(parsed.request.chart,
+              c.chart ? std::optional(QString::fromUtf8(*c.chart)) : std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, ParseTargetOptions,
+    testing::Values(TargetCase{"defaults", {}, Target::Position, std::nullopt, 0},
+                    TargetCase{"a negative offset after its option",
+                               {"--offset", "-12"},
+                               Target::Position,
+                               std::nullopt,
+                               -12},
+                    TargetCase{"a signed offset joined to its option",
+                               {"--offset=+7", "--hold"},
+                               Target::Position,
+                               true,
+                               7},
+                    TargetCase{"a target in any case, with a chart",
+                               {"--target", "TIME-REMAP", "--chart", "m.txt", "--no-hold"},
+                               Target::TimeRemap,
+                               false,
+                               0,
+                               "m.txt"},
+                    TargetCase{"the largest offset",
+                               {"--target=slider", "--offset", "9223372036854775807"},
+                               Target::SliderControl,
+                               std::nullopt,
+                               INT64_MAX}));
+
+TEST(ParseTargetOptions, printChartReadsTheSetAndWinsOverTheRest) {
+    const CommandLine parsed =
+        parseCommandLine({QStringLiteral("mouthkey-convert"), QStringLiteral("--print-chart"),
+                          QStringLiteral("--set"), QStringLiteral("PowerHouse"),
+                          QStringLiteral("--hold"), QStringLiteral("--no-hold")});
+    EXPECT_EQ(parsed.action, Action::PrintChart);
+    EXPECT_EQ(parsed.request.setIndex, 1);
+}
 
 } // namespace

@@ -78,6 +78,20 @@ TEST_F(Batch, readsLettersInEveryFileWithLetters) {
     EXPECT_EQ(readFile(out("a.txt")), windowDocument("h\n1 rest\n2 FV\n3 FV\n", 4, 0));
 }
 
+// Each input's drawings come from the chart in its own folder, or the set's.
+TEST_F(Batch, drawsEachInputByTheChartBesideIt) {
+    const QByteArray take = "h\n1 rest\n2 E\n";
+    const QString a = shot(QStringLiteral("one/a.dat"), take);
+    const QString b = shot(QStringLiteral("two/b.dat"), take);
+    shot(QStringLiteral("one/mouth-chart.txt"), "E\nrest\n");
+    const ConverterRun run =
+        runConverter({QStringLiteral("--target"), QStringLiteral("slider"), QStringLiteral("-q"),
+                      QStringLiteral("-d"), outPath(), a, b});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(readFile(out("a.txt")).endsWith("\t1\t1\t\n\t2\t0\t\n\nEnd of Keyframe Data"));
+    EXPECT_TRUE(readFile(out("b.txt")).endsWith("\t1\t0\t\n\t2\t2\t\n\nEnd of Keyframe Data"));
+}
+
 TEST_F(Batch, warnsPerFileAndStrictRefusesOnlyTheFilesWithFindings) {
     const QString odd = shot(QStringLiteral("odd.dat"), "h\n1 ai\n");
     const QStringList inputs{shot(QStringLiteral("a.dat"), readSample(hello)), odd};

@@ -3,6 +3,7 @@
 #include "ConverterProcess.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -85,6 +86,58 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const ConverterRun& run, const QByteArray& document, const QString&) {
                        EXPECT_EQ(run.out, document);
                        EXPECT_EQ(run.err, "");
+                   }},
+        ChecksCase{"--target time-remap writes Time Remap, warning of a name without a drawing",
+                   {"--target", "time-remap"},
+                   "h\n1 rest\n5 Foo\n9 AI\n",
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_TRUE(run.out.startsWith("Adobe After Effects 8.0 Keyframe Data\n"));
+                       EXPECT_TRUE(run.out.endsWith("\tComp Pixel Aspect Ratio\t1\n\nTime "
+                                                    "Remap\n\tFrame\tseconds\t\n\t1\t0.0208333\t"
+                                                    "\n\t8\t0.0208333\t\n\t9\t0.0625\t\n\nEnd "
+                                                    "of Keyframe Data"))
+                           << run.out.toStdString();
+                       EXPECT_TRUE(run.err.contains(
+                           "mouthkey-convert: warning: " +
+                           named(path, "no drawing in the mouth chart for 'Foo' on line 3\n")))
+                           << run.err.toStdString();
+                   }},
+        ChecksCase{"--strict refuses keys an offset moves before frame 0",
+                   {"--target", "slider", "--offset", "-2", "--strict"},
+                   "h\n1 AI\n5 E\n",
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out, "");
+                       EXPECT_EQ(run.err, "mouthkey-convert: warning: " +
+                                              named(path, "keys shifted before frame 0 (the first "
+                                                          "at frame 1) on line 2\n") +
+                                              "mouthkey-convert: '" + path.toUtf8() +
+                                              "' was not converted: its checks found 1 problem "
+                                              "(--strict)\n");
+                   }},
+        ChecksCase{"--check lists what a target leaves out",
+                   {"--check", "--target=slider", "--offset=-2"},
+                   "h\n1 AI\n5 E\n",
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_TRUE(run.out.endsWith(named(
+                           path, "keys shifted before frame 0 (the first at frame 1) on line 2\n")))
+                           << run.out.toStdString();
+                   }},
+        ChecksCase{"--hold and --offset move Position's keys as its own lines would",
+                   {"--hold", "--offset", "2"},
+                   "h\n1 rest\n5 AI\n6 Foo\n",
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString&) {
+                       EXPECT_EQ(run.out, windowDocument("h\n3 rest\n6 rest\n7 AI\n8 Foo\n", 0, 0));
+                   }},
+        ChecksCase{"--no-hold and --target position are the plain document",
+                   {"--no-hold", "--target", "Position", "--offset", "0"},
+                   oddFile,
+                   0,
+                   [](const ConverterRun& run, const QByteArray& document, const QString&) {
+                       EXPECT_EQ(run.out, document);
                    }},
         ChecksCase{"--check prints the summary and the findings",
                    {"--check"},
@@ -238,6 +291,48 @@ INSTANTIATE_TEST_SUITE_P(
                                 false,
                                 2},
                     SeveralCase{"with -d", {oddFile.constData(), clean}, true, 1}));
+
+// A chart beside the input, one given, and one that cannot be read.
+TEST(ContentChecks, aMouthChartFileChoosesTheDrawings) {
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("take1.dat"));
+    const QString beside = dir.filePath(QStringLiteral("mouth-chart.txt"));
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    ASSERT_TRUE(writeFile(in, "h\n1 rest\n2 AI\n"));
+    ASSERT_TRUE(writeFile(beside, "# two drawings\nAI\nrest E rest\n"));
+    ASSERT_TRUE(writeFile(other, "  # nothing\n"));
+    const QString slider = QStringLiteral("--target=slider");
+    const QByteArray keys = "\tFrame\t\t\n\t1\t1\t\n\t2\t0\t\n\nEnd of Keyframe Data";
+
+    ConverterRun run = runConverter({slider, in});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.endsWith(keys)) << run.out.toStdString();
+    EXPECT_EQ(run.err.toStdString(), "mouthkey-convert: note: '" + in.toStdString() +
+                                         "': drawings as the mouth chart '" + beside.toStdString() +
+                                         "' beside it lists them; --chart chooses another\n"
+                                         "mouthkey-convert: warning: '" +
+                                         beside.toStdString() +
+                                         "': 'rest' is listed for an earlier drawing on line 3\n");
+
+    // The set's own chart, printed, gives the document no chart gives.
+    const ConverterRun printed = runConverter({QStringLiteral("--print-chart")});
+    EXPECT_EQ(printed.exitCode, 0);
+    EXPECT_TRUE(printed.out.startsWith("# ")) << printed.out.toStdString();
+    EXPECT_TRUE(printed.out.endsWith("\nrest\nAI TH CH D K\nE\nL\nFV\nMBP\nO\nU\nWQ\netc\n"));
+    ASSERT_TRUE(writeFile(other, printed.out));
+    ASSERT_TRUE(QFile::remove(beside));
+    const ConverterRun setChart = runConverter({slider, in});
+    EXPECT_TRUE(setChart.err.isEmpty());
+    EXPECT_EQ(runConverter({slider, QStringLiteral("--chart"), other, in}).out, setChart.out);
+    EXPECT_TRUE(setChart.out.endsWith("\t1\t0\t\n\t2\t1\t\n\nEnd of Keyframe Data"));
+
+    ASSERT_TRUE(writeFile(other, "# no drawing\n"));
+    run = runConverter({slider, QStringLiteral("--chart"), other, in});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err.toStdString(), "mouthkey-convert: cannot read '" + other.toStdString() +
+                                         "': the mouth chart lists no drawing\n");
+}
 
 TEST(ContentChecks, strictLeavesAnExistingOutputAsItWas) {
     QTemporaryDir dir;
