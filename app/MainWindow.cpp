@@ -222,9 +222,6 @@ void MainWindow::buildForm() {
     auto* target = new QComboBox(central);
     target->setObjectName(QStringLiteral("target"));
     target->setAccessibleName(tr("Paste onto"));
-    for (const Target t : targets) {
-        target->addItem(toQString(targetTitle(t)));
-    }
     auto* targetCaption = new QLabel(tr("Paste o&nto:"), central);
     targetCaption->setBuddy(target);
 

@@ -120,6 +120,7 @@ void ViewController::viewDidLoad() {
     QComboBox& sets = require(m_pset, "pset");
     QLabel& label = require(m_fileselect, "fileselect");
     ImageView& picture = require(m_Picture, "Picture");
+    QComboBox& target = require(m_target, "target");
 
     rates.clear();
     for (const std::string_view title : frameRateTitles) {
@@ -128,6 +129,10 @@ void ViewController::viewDidLoad() {
     sets.clear();
     for (const std::string_view title : phonemeSetTitles) {
         sets.addItem(toQString(title));
+    }
+    target.clear();
+    for (const Target t : targets) {
+        target.addItem(toQString(targetTitle(t)));
     }
     label.setText(noFile);
     picture.setImageNamed(QStringLiteral("rest"));
