@@ -7,16 +7,14 @@
 
 namespace mouthkey {
 
-FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& folder) {
-    QFileDialog dialog(parent, QStringLiteral("Choose .dat File"));
+namespace {
+
+FileChoice chooseOne(QWidget* parent, const QString& title, const QString& folder,
+                     const QStringList& filters) {
+    QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    QStringList patterns;
-    for (const std::string_view extension : timingFileExtensions) {
-        patterns << QStringLiteral("*.") + toQString(extension);
-    }
-    dialog.setNameFilters({QFileDialog::tr("Timing files (%1)").arg(patterns.join(u' ')),
-                           QFileDialog::tr("All files (*)")});
+    dialog.setNameFilters(filters);
     // A read-only model: no new folders, no renaming or deleting from here.
     dialog.setOption(QFileDialog::ReadOnly, true);
     if (!folder.isEmpty()) {
@@ -31,6 +29,23 @@ FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& fold
         return {FileChoice::Outcome::Other, {}};
     }
     return {FileChoice::Outcome::Confirmed, urls.front()};
+}
+
+} // namespace
+
+FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& folder) {
+    QStringList patterns;
+    for (const std::string_view extension : timingFileExtensions) {
+        patterns << QStringLiteral("*.") + toQString(extension);
+    }
+    return chooseOne(parent, QStringLiteral("Choose .dat File"), folder,
+                     {QFileDialog::tr("Timing files (%1)").arg(patterns.join(u' ')),
+                      QFileDialog::tr("All files (*)")});
+}
+
+FileChoice DialogFileChooser::chooseChartFile(QWidget* parent, const QString& folder) {
+    return chooseOne(parent, QFileDialog::tr("Choose Mouth Chart"), folder,
+                     {QFileDialog::tr("Mouth charts (*.txt)"), QFileDialog::tr("All files (*)")});
 }
 
 } // namespace mouthkey

@@ -11,9 +11,9 @@ namespace mouthkey {
 
 void readAgain(LoadedTiming& loaded, std::string& newdat, const FrameRate& rate) {
     if (loaded.take) {
-        const std::vector<Cue> cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
-        newdat = datText(cues);
-        loaded.report = checkCues(*loaded.take, cues, rate);
+        loaded.cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
+        newdat = datText(loaded.cues);
+        loaded.report = checkCues(*loaded.take, loaded.cues, rate);
     } else {
         loaded.report = checkTimingText(newdat, loaded.letters);
     }
@@ -41,12 +41,16 @@ QString readingNotice(const LoadedTiming& loaded) {
 }
 
 ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
-                             int setIndex, int rateIndex) {
+                             int setIndex, int rateIndex, Target target,
+                             std::span<const Finding> written) {
     const QString choices =
-        QStringLiteral("(%1%2, %3 fps)")
+        QStringLiteral("(%1%2, %3 fps%4)")
             .arg(toQString(phonemeSetTitle(setIndex)),
                  loaded && loaded->letters ? QStringLiteral(", letter mouth shapes") : QString(),
-                 toQString(frameRateTitle(rateIndex)));
+                 toQString(frameRateTitle(rateIndex)),
+                 target == Target::Position
+                     ? QString()
+                     : QStringLiteral(", ") + toQString(targetTitle(target)));
     if (!loaded) {
         // The empty document still goes on the clipboard, but never unannounced.
         return {
@@ -61,7 +65,8 @@ ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTimi
                  loaded->source, choices);
     const TimingReport& report = loaded->report;
     QStringList found;
-    qsizetype others = 0;
+    // What the document left out is checked like what the file holds.
+    auto others = static_cast<qsizetype>(written.size());
     for (const Finding& f : report.findings) {
         if (f.kind == Finding::Kind::NoKeyframes) {
             found << QStringLiteral("the file has no keyframes");

@@ -12,6 +12,7 @@
 #include "textinput/Utf8Text.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -23,6 +24,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -58,6 +60,37 @@ QUrl fileUrlOf(const QString& argument) {
         return url; // a remote one is refused when opened, as a dropped one would be
     }
     return QUrl::fromLocalFile(QDir::cleanPath(QDir::current().absoluteFilePath(argument)));
+}
+
+// The chart in use on one line, "0 rest · 1 AI TH CH D K · ...", and whole
+// in its tool tip, one drawing a line.
+void showChart(ElidedLabel& label, const ViewController& controller) {
+    QStringList drawings;
+    const MouthChart chart = controller.chartInUse();
+    const auto& rows = chart.drawings();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        QStringList names;
+        for (const std::string& name : rows[i]) {
+            names << toQString(name);
+        }
+        drawings << QStringLiteral("%1 %2").arg(localeNumber(i), names.join(u' '));
+    }
+    const QString path = controller.chartPath();
+    const QString from =
+        path.isEmpty() ? MainWindow::tr("%1's own chart")
+                             .arg(toQString(phonemeSetTitle(controller.pset()->currentIndex())))
+                       : QFileInfo(path).fileName();
+    label.setText(MainWindow::tr("Chart (%1): %2").arg(from, drawings.join(u" \u00B7 ")));
+    QString tip = path.isEmpty() ? from : QDir::toNativeSeparators(path);
+    tip += QLatin1Char('\n') + drawings.join(u'\n');
+    // Greyed while the target uses none, so that it never seems to matter then.
+    const bool used = controller.choices().target != Target::Position;
+    if (!used) {
+        tip += QLatin1Char('\n') + MainWindow::tr("Position uses no chart: it pastes each "
+                                                  "phoneme's place on the strip.");
+    }
+    label.setEnabled(used);
+    label.setToolTip(ElidedLabel::wrappingToolTip(tip));
 }
 
 } // namespace
@@ -114,6 +147,19 @@ void MainWindow::buildActions() {
         const auto& take = m_controller->loaded()->take;
         m_readLetters->setEnabled(!take || !take->letters);
     });
+
+    m_chooseChart = new QAction(tr("Mouth &Chart…"), this);
+    m_chooseChart->setObjectName(QStringLiteral("chooseChartAction"));
+    m_chooseChart->setToolTip(tr("Choose the file that says which drawing shows which mouth, for "
+                                 "Time Remap and Slider Control"));
+    connect(m_chooseChart, &QAction::triggered, m_controller, &ViewController::chooseChart);
+
+    m_forgetChart = new QAction(tr("&Forget Chosen Mouth Chart"), this);
+    m_forgetChart->setObjectName(QStringLiteral("forgetChartAction"));
+    m_forgetChart->setEnabled(false);
+    connect(m_forgetChart, &QAction::triggered, m_controller, &ViewController::forgetChart);
+    connect(m_controller, &ViewController::chartChanged, m_forgetChart,
+            [this] { m_forgetChart->setEnabled(m_controller->chartChosen()); });
 
     m_convert = new QAction(tr("&Convert and Copy"), this);
     m_convert->setObjectName(QStringLiteral("convertAction"));
@@ -173,6 +219,33 @@ void MainWindow::buildForm() {
     auto* fpstext = new QLabel(tr("Frame &rate (fps):"), central);
     fpstext->setBuddy(frames);
 
+    auto* target = new QComboBox(central);
+    target->setObjectName(QStringLiteral("target"));
+    target->setAccessibleName(tr("Paste onto"));
+    auto* targetCaption = new QLabel(tr("Paste o&nto:"), central);
+    targetCaption->setBuddy(target);
+
+    auto* hold = new QCheckBox(tr("Hold each &mouth until the next"), central);
+    hold->setObjectName(QStringLiteral("hold"));
+    hold->setToolTip(tr("Before each change of mouth, a key repeats the mouth before it, so "
+                        "that the change is a cut, not a blend"));
+
+    auto* shift = new QSpinBox(central);
+    shift->setObjectName(QStringLiteral("shift"));
+    shift->setAccessibleName(tr("Shift keys by frames"));
+    shift->setRange(-999999, 999999);
+    shift->setSuffix(tr(" frames"));
+    connect(shift, &QSpinBox::valueChanged, shift, [shift](int frames) {
+        shift->setSuffix(frames == 1 || frames == -1 ? tr(" frame") : tr(" frames"));
+    });
+    auto* shiftCaption = new QLabel(tr("&Shift keys by:"), central);
+    shiftCaption->setBuddy(shift);
+
+    // What Time Remap and Slider Control are written with, as short as it goes.
+    auto* chart = new ElidedLabel(Qt::ElideRight, central);
+    chart->setObjectName(QStringLiteral("chart"));
+    chart->setAccessibleName(tr("Mouth chart"));
+
     QPushButton* convertButton = buttonFor(m_convert, central);
     convertButton->setObjectName(QStringLiteral("convertButton"));
     convertButton->setAccessibleName(tr("Convert and copy keyframes"));
@@ -189,6 +262,14 @@ void MainWindow::buildForm() {
     framesRow->addStretch(1);
     framesRow->addWidget(convertButton);
 
+    auto* targetRow = new QHBoxLayout;
+    targetRow->addWidget(target);
+    targetRow->addStretch(1);
+
+    auto* shiftRow = new QHBoxLayout;
+    shiftRow->addWidget(shift);
+    shiftRow->addStretch(1);
+
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     form->addRow(tr("Timing file:"), fileRow);
@@ -196,6 +277,10 @@ void MainWindow::buildForm() {
     form->addRow(fpstext, framesRow);
     form->addRow(voicesCaption, voices);
     form->setRowVisible(voices, false);
+    form->addRow(targetCaption, targetRow);
+    form->addRow(QString(), hold);
+    form->addRow(shiftCaption, shiftRow);
+    form->addRow(chart);
     connect(m_controller, &ViewController::timingLoaded, voices, [this, form, voices] {
         const QSignalBlocker quiet(voices);
         voices->clear();
@@ -210,6 +295,12 @@ void MainWindow::buildForm() {
     });
     connect(voices, &QComboBox::currentIndexChanged, m_controller, &ViewController::setVoice);
     connect(frames, &QComboBox::currentIndexChanged, m_controller, &ViewController::setRateIndex);
+    connect(target, &QComboBox::currentIndexChanged, m_controller, &ViewController::setTargetIndex);
+    const auto followChart = [this, chart] {
+        showChart(*chart, *m_controller);
+    };
+    connect(m_controller, &ViewController::chartChanged, chart, followChart);
+    connect(pset, &QComboBox::currentIndexChanged, chart, followChart);
 
     // The form keeps together at the top, as wide as it needs and no wider
     // than reads well; the picture sits beside it.
@@ -233,8 +324,11 @@ void MainWindow::buildForm() {
     setTabOrder(pset, frames);
     setTabOrder(frames, convertButton);
     setTabOrder(convertButton, voices);
+    setTabOrder(voices, target);
+    setTabOrder(target, hold);
+    setTabOrder(hold, shift);
     // The findings come between, where they are shown; Tab passes them by while they are hidden.
-    setTabOrder(voices, overview->findings()->findingsView());
+    setTabOrder(shift, overview->findings()->findingsView());
     setTabOrder(overview->findings()->findingsView(), overview->preview());
 
     m_controller->setFrames(frames);
@@ -243,6 +337,16 @@ void MainWindow::buildForm() {
     m_controller->setFileselect(fileselect);
     m_controller->setPicture(picture);
     m_controller->setStatusline(statusBar());
+    m_controller->setTarget(target);
+    m_controller->setHold(hold);
+    m_controller->setShift(shift);
+    // The preview's axis names drawings where the target pastes them.
+    connect(m_controller, &ViewController::chartChanged, overview, [this, overview] {
+        const bool drawings = m_controller->choices().target != Target::Position;
+        overview->preview()->setChart(drawings ? std::optional(m_controller->chartInUse())
+                                               : std::nullopt);
+    });
+    followChart();
 }
 
 // The summary, findings and preview of the loaded file, below the form in
@@ -257,6 +361,17 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QCo
     };
     connect(m_controller, &ViewController::timingLoaded, overview, show);
     connect(m_controller, &ViewController::readingChanged, overview, show);
+    // What the last document left out is listed after what the file holds.
+    connect(m_controller, &ViewController::converted, overview, [this, overview] {
+        const auto& loaded = m_controller->loaded();
+        if (!loaded) {
+            return;
+        }
+        TimingReport report = loaded->report;
+        const auto& written = m_controller->writtenFindings();
+        report.findings.insert(report.findings.end(), written.begin(), written.end());
+        overview->findings()->showReport(loaded->source, report, loaded->notice);
+    });
     // Beside the findings, for the one that it answers.
     overview->findings()->findingsView()->addAction(m_readLetters);
     // Only a load changes the title: after a cancelled or failed Open, the
@@ -291,6 +406,8 @@ void MainWindow::buildMenu() {
     file->addAction(m_convert);
     file->addSeparator();
     file->addAction(m_readLetters);
+    file->addAction(m_chooseChart);
+    file->addAction(m_forgetChart);
     file->addSeparator();
     file->addAction(m_quit);
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace mouthkey {
 
@@ -94,9 +95,44 @@ void TimelinePreview::setSetIndex(int setIndex) {
         return;
     }
     m_setIndex = setIndex;
+    nameHeights();
     m_linesValid = false;
     update();
     emit previewChanged();
+}
+
+void TimelinePreview::setChart(std::optional<MouthChart> chart) {
+    if (chart == m_chart) {
+        return;
+    }
+    m_chart = std::move(chart);
+    nameHeights();
+    m_linesValid = false; // the plot's left edge moves with the names' width
+    update();
+    emit previewChanged();
+}
+
+// Each height the set places a key at is named by the first name of the
+// drawing the chart gives that key; keys of one height that the chart gives
+// different drawings share the name, "AI/E".
+void TimelinePreview::nameHeights() {
+    m_axisNames.clear();
+    if (!m_chart) {
+        return;
+    }
+    std::map<int, QStringList> names;
+    for (std::size_t key = 0; key < phonemeKeys.size(); ++key) {
+        if (const auto drawing = m_chart->drawingOf(phonemeKeys[key])) {
+            QStringList& at = names[positionX(m_setIndex, static_cast<int>(key))];
+            const QString name = toQString(m_chart->drawings()[*drawing].front());
+            if (!at.contains(name)) {
+                at << name;
+            }
+        }
+    }
+    for (const auto& [x, at] : names) {
+        m_axisNames.append({x, at.join(u'/')});
+    }
 }
 
 void TimelinePreview::setRateIndex(int rateIndex) {
@@ -110,7 +146,10 @@ void TimelinePreview::setRateIndex(int rateIndex) {
 
 QRectF TimelinePreview::plotRect() const {
     const QFontMetrics metrics = fontMetrics();
-    const int left = metrics.horizontalAdvance(QStringLiteral("-50")) + 10;
+    // Room for the axis's names, which are cut to a few letters when longer.
+    const int left = (m_chart ? metrics.horizontalAdvance(QStringLiteral("MBP/et"))
+                              : metrics.horizontalAdvance(QStringLiteral("-50"))) +
+                     10;
     const int bottom = metrics.height() + 8;
     // A row for the legend above the marks, when there are any.
     const int top = markLane + 6 + (m_track.withoutPosition() > 0 ? metrics.height() : 0);
@@ -177,9 +216,16 @@ QString TimelinePreview::describe(std::size_t index) const {
     }
     text += QStringLiteral(" \u00B7 ");
     switch (k.name) {
-    case KeyframeTrack::Name::Phoneme:
-        return text + toQString(phonemeKeys[static_cast<std::size_t>(k.phoneme)]) +
-               tr(" \u00B7 X %1").arg(positionX(m_setIndex, k.phoneme));
+    case KeyframeTrack::Name::Phoneme: {
+        const std::string_view key = phonemeKeys[static_cast<std::size_t>(k.phoneme)];
+        if (m_chart) {
+            const auto drawing = m_chart->drawingOf(key);
+            return text + toQString(key) +
+                   (drawing ? tr(" \u00B7 drawing %1").arg(localeNumber(*drawing))
+                            : tr(" \u00B7 no drawing: left out"));
+        }
+        return text + toQString(key) + tr(" \u00B7 X %1").arg(positionX(m_setIndex, k.phoneme));
+    }
     case KeyframeTrack::Name::Unknown:
         return text +
                (k.text.empty() ? tr("an unknown name")
@@ -278,6 +324,35 @@ void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
     }
 }
 
+// Grid and scale: the rest position and the middle of the range, or with a
+// chart the drawings' names, as many as fit without overlapping.
+void TimelinePreview::drawScale(QPainter& painter, const QRectF& plot) const {
+    QVector<std::pair<int, QString>> marks;
+    if (m_chart) {
+        const double room = fontMetrics().height();
+        double above = plot.bottom() + room;
+        for (const auto& [position, name] : m_axisNames) {
+            if (above - yOf(position) >= room) {
+                above = yOf(position);
+                marks.append(
+                    {position, fontMetrics().elidedText(name, Qt::ElideRight,
+                                                        static_cast<int>(plot.left()) - 5)});
+            }
+        }
+    } else {
+        marks = {{-50, QStringLiteral("-50")}, {0, QStringLiteral("0")}};
+    }
+    painter.setPen(QPen(palette().color(QPalette::Midlight), 1, Qt::DotLine));
+    for (const auto& mark : marks) {
+        painter.drawLine(QLineF(plot.left(), yOf(mark.first), plot.right(), yOf(mark.first)));
+    }
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    for (const auto& [position, name] : marks) {
+        painter.drawText(QRectF(0, yOf(position) - 10, plot.left() - 5, 20),
+                         Qt::AlignRight | Qt::AlignVCenter, name);
+    }
+}
+
 void TimelinePreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
@@ -299,16 +374,8 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
     }
     const QRectF plot = plotRect();
 
-    // Grid and scale: the rest position and the middle of the range.
-    painter.setPen(QPen(palette().color(QPalette::Midlight), 1, Qt::DotLine));
-    for (const int position : {-50, 0}) {
-        painter.drawLine(QLineF(plot.left(), yOf(position), plot.right(), yOf(position)));
-    }
+    drawScale(painter, plot);
     painter.setPen(palette().color(QPalette::PlaceholderText));
-    for (const int position : {-50, 0}) {
-        painter.drawText(QRectF(0, yOf(position) - 10, plot.left() - 5, 20),
-                         Qt::AlignRight | Qt::AlignVCenter, QString::number(position));
-    }
     painter.drawLine(QLineF(plot.left(), plot.bottom(), plot.right(), plot.bottom()));
     drawRuler(painter, plot);
 

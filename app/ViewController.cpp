@@ -3,10 +3,12 @@
 #include "app/BusyCursor.h"
 #include "app/ElidedLabel.h"
 #include "app/ImageView.h"
+#include "app/LocaleNumbers.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/FileBytes.h"
+#include "textinput/MouthChartFile.h"
 #include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
@@ -65,6 +67,29 @@ std::vector<DiagnosticLine> echoOf(const QByteArray& document,
     return lines;
 }
 
+// A chart file's reading in the window's words: its chart, or why there is
+// none; and what it found that still gives one, such as a name listed again.
+struct ChartWords {
+    std::optional<MouthChart> chart;
+    QString problem;
+};
+
+ChartWords readChart(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    ChartFile file = readMouthChartFile(path);
+    if (file.error) {
+        return {{}, file.error->describe(name)};
+    }
+    QStringList found;
+    for (const Finding& finding : file.findings) {
+        found << toQString(findingText(finding, numberFormatOf()));
+    }
+    return {std::move(file.chart), found.isEmpty()
+                                       ? QString()
+                                       : QStringLiteral("in '%1', %2 (the first listing counts)")
+                                             .arg(name, found.join(QStringLiteral("; ")))};
+}
+
 // The clipboard takes ownership. Its own function, so that what a platform
 // keeps of it past exit can be told apart from our own leaks.
 QMimeData* clipboardData(const QByteArray& document) {
@@ -95,6 +120,7 @@ void ViewController::viewDidLoad() {
     QComboBox& sets = require(m_pset, "pset");
     QLabel& label = require(m_fileselect, "fileselect");
     ImageView& picture = require(m_Picture, "Picture");
+    QComboBox& target = require(m_target, "target");
 
     rates.clear();
     for (const std::string_view title : frameRateTitles) {
@@ -103,6 +129,10 @@ void ViewController::viewDidLoad() {
     sets.clear();
     for (const std::string_view title : phonemeSetTitles) {
         sets.addItem(toQString(title));
+    }
+    target.clear();
+    for (const Target t : targets) {
+        target.addItem(toQString(targetTitle(t)));
     }
     label.setText(noFile);
     picture.setImageNamed(QStringLiteral("rest"));
@@ -190,13 +220,14 @@ void ViewController::openFile(const QUrl& url) {
     label.setToolTip(
         ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
+    const ChartNote chart = useFolderChart(info.absoluteFilePath());
     QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
-    for (const QString& note : {readingNotice(*m_loaded), m_loaded->notice}) {
+    for (const QString& note : {readingNotice(*m_loaded), m_loaded->notice, chart.text}) {
         if (!note.isEmpty()) {
             loadedText += QStringLiteral("; ") + note;
         }
     }
-    showStatus(StatusMessage::Kind::Done, loadedText);
+    showStatus(chart.problem ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done, loadedText);
 
     m_loadedUrl = url;
     m_loadedPath = info.absoluteFilePath();
@@ -244,6 +275,120 @@ void ViewController::setVoice(int voice) {
     emit readingChanged();
 }
 
+void ViewController::setTargetIndex(int targetIndex) {
+    if (m_hold) {
+        // The target's default, as the choices give it with no hold asked for.
+        TargetChoices choices;
+        choices.target = targets[static_cast<std::size_t>(
+            std::clamp(targetIndex, 0, static_cast<int>(targets.size()) - 1))];
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+// GCC 12 warns that value_or may read an empty optional<bool>'s payload; it never does.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+        m_hold->setChecked(choices.holds());
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+    }
+    emit chartChanged();
+}
+
+TargetChoices ViewController::choices() const {
+    TargetChoices choices;
+    const int targetIndex = require(m_target, "target").currentIndex();
+    choices.target = targetIndex >= 0 && static_cast<std::size_t>(targetIndex) < targets.size()
+                         ? targets[static_cast<std::size_t>(targetIndex)]
+                         : Target::Position;
+    choices.setIndex = require(m_pset, "pset").currentIndex();
+    choices.rate = FrameRate(require(m_frames, "frames").currentIndex());
+    choices.letters = letters();
+    choices.hold = require(m_hold, "hold").isChecked();
+    choices.offset = require(m_shift, "shift").value();
+    if (m_chart) {
+        choices.chart = m_chart->chart;
+    }
+    return choices;
+}
+
+MouthChart ViewController::chartInUse() const {
+    return m_chart ? m_chart->chart : MouthChart::ofSet(m_pset ? m_pset->currentIndex() : 0);
+}
+
+ViewController::ChartNote ViewController::useFolderChart(const QString& timingFile) {
+    const std::optional<QString> beside = mouthChartBeside(timingFile);
+    if (m_chart && m_chart->chosen) {
+        if (beside && QFileInfo(*beside) != QFileInfo(m_chart->path)) {
+            return {tr("the chosen mouth chart %1 is used, not the %2 beside it")
+                        .arg(QFileInfo(m_chart->path).fileName(), toQString(mouthChartFileName)),
+                    false};
+        }
+        return {};
+    }
+    if (!beside) {
+        if (m_chart) {
+            m_chart.reset();
+            emit chartChanged();
+        }
+        return {};
+    }
+    ChartWords reading = readChart(*beside);
+    if (!reading.chart) {
+        // The chart read from this same file before stays, as a chosen one
+        // would; another folder's never speaks for this one.
+        if (m_chart && QFileInfo(m_chart->path) != QFileInfo(*beside)) {
+            m_chart.reset();
+            emit chartChanged();
+        }
+        return {reading.problem + (m_chart ? tr("; the chart read from it before stays in use")
+                                           : tr("; the phoneme set's own chart is used")),
+                true};
+    }
+    m_chart = ReadChart{std::move(*reading.chart), QFileInfo(*beside).absoluteFilePath(), false};
+    emit chartChanged();
+    QString text = tr("using the mouth chart in %1").arg(toQString(mouthChartFileName));
+    if (!reading.problem.isEmpty()) {
+        text += QStringLiteral("; ") + reading.problem;
+    }
+    return {text, !reading.problem.isEmpty()};
+}
+
+void ViewController::chooseChart() {
+    QWidget* parent = m_fileselect ? m_fileselect->window() : nullptr;
+    const QString folder = m_chart ? QFileInfo(m_chart->path).absolutePath() : chooserFolder();
+    const FileChoice choice = m_chooser->chooseChartFile(parent, folder);
+    if (choice.outcome != FileChoice::Outcome::Confirmed) {
+        return; // nothing asked for, nothing changed
+    }
+    const QString path = choice.url.toLocalFile();
+    ChartWords reading = readChart(path);
+    if (!reading.chart) {
+        showStatus(StatusMessage::Kind::Failure,
+                   withCapital(reading.problem) + tr("; the chart in use is unchanged"));
+        return;
+    }
+    m_chart = ReadChart{std::move(*reading.chart), QFileInfo(path).absoluteFilePath(), true};
+    QString text = tr("Using the mouth chart in %1").arg(QFileInfo(path).fileName());
+    if (!reading.problem.isEmpty()) {
+        text += QStringLiteral("; ") + reading.problem;
+    }
+    showStatus(reading.problem.isEmpty() ? StatusMessage::Kind::Done : StatusMessage::Kind::Notice,
+               text);
+    emit chartChanged();
+}
+
+void ViewController::forgetChart() {
+    if (!chartChosen()) {
+        return;
+    }
+    m_chart.reset();
+    emit chartChanged();
+    const ChartNote note = m_loadedPath.isEmpty() ? ChartNote{} : useFolderChart(m_loadedPath);
+    showStatus(note.problem ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
+               tr("The chosen mouth chart is no longer used; ") +
+                   (note.text.isEmpty() ? tr("the phoneme set's own chart is used") : note.text));
+}
+
 void ViewController::reload() {
     if (!m_loadedUrl.isEmpty()) {
         openFile(m_loadedUrl);
@@ -277,6 +422,7 @@ void ViewController::go() {
     QComboBox& sets = require(m_pset, "pset");
     QComboBox& rates = require(m_frames, "frames");
     require(m_statusline, "statusline");
+    const TargetChoices choices = this->choices();
 
     const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
     picture.setImageNamed(QStringLiteral("happy"));
@@ -290,23 +436,40 @@ void ViewController::go() {
     // At scale each document is twice the file: let the last one go before
     // the next is built, rather than holding both.
     std::string().swap(m_newdatout);
+    m_written.clear();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard->ownsClipboard()) {
         clipboard->clear();
     }
 
-    m_newdatout = convertDataLines(m_newdat, m_mapping);
-
     // The document goes straight into the bytes the clipboard keeps: UTF-8,
     // which is what a paste asks for, rather than a UTF-16 copy twice its size.
     QByteArray document;
-    assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
+    std::vector<DiagnosticLine> lines;
+    // The checks count the lines the converter writes, so the loaded take
+    // already knows; nothing loaded converts to none.
+    qsizetype keyframes = m_loaded ? static_cast<qsizetype>(m_loaded->report.summary.keyframes) : 0;
+    if (choices.plainPosition()) {
+        m_newdatout = convertDataLines(m_newdat, m_mapping);
+        assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
+        // The echo of the pieces shares the document's bytes.
+        lines = echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
+    } else {
+        // A take's cues keep the places they were read at, for the findings.
+        const bool fromTake = m_loaded && m_loaded->take;
+        const std::vector<Cue> textCues = fromTake ? std::vector<Cue>() : datCues(m_newdat);
+        TargetResult result = writeTargetDocument(
+            fromTake ? std::span<const Cue>(m_loaded->cues) : std::span<const Cue>(textCues),
+            choices, [&document](std::string_view chunk) {
+                document.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
+            });
+        lines.push_back({document, 0, document.size()});
+        keyframes = static_cast<qsizetype>(result.keyframes);
+        m_written = std::move(result.findings);
+    }
 
-    // The echo of the pieces (after the empty line that opens it) shares the
-    // document's bytes, and goes out as one batch, so that it is written or
-    // dropped whole.
-    std::vector<DiagnosticLine> lines =
-        echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
+    // The echo, after the empty line that opens it, goes out as one batch,
+    // so that it is written or dropped whole.
     lines.insert(lines.begin(), DiagnosticLine{});
     m_output->writeLines(std::move(lines));
 
@@ -314,13 +477,11 @@ void ViewController::go() {
     document = {};
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 
-    // The checks count the lines the converter writes, so the loaded take
-    // already knows; nothing loaded converts to none.
-    const auto keyframes =
-        m_loaded ? static_cast<qsizetype>(m_loaded->report.summary.keyframes) : 0;
-    const ConvertMessage message = convertStatus(keyframes, m_loaded, setIndex, rateIndex);
+    const ConvertMessage message =
+        convertStatus(keyframes, m_loaded, setIndex, rateIndex, choices.target, m_written);
     showStatus(message.warning ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
                message.text);
+    emit converted();
 }
 
 void ViewController::writeLine(std::string_view line) {

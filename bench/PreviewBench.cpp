@@ -85,6 +85,7 @@ void BM_paintMillionKeyframes(benchmark::State& state) {
 class NoChooser final : public FileChooser {
 public:
     FileChoice chooseDatFile(QWidget*, const QString&) override { return {}; }
+    FileChoice chooseChartFile(QWidget*, const QString&) override { return {}; }
 };
 
 // The whole load as the window does it: read, decode, check, build the

@@ -20,13 +20,23 @@
 
 namespace mouthkey::testing {
 
-// Answers in place of the file dialog, from a queue the test fills.
+// Answers in place of the file dialogs, from a queue the test fills.
 class ScriptedChooser final : public FileChooser {
 public:
     std::deque<FileChoice> answers;
     int asked = 0;
+    int chartsAsked = 0;
     FileChoice chooseDatFile(QWidget*, const QString&) override {
         ++asked;
+        return next();
+    }
+    FileChoice chooseChartFile(QWidget*, const QString&) override {
+        ++chartsAsked;
+        return next();
+    }
+
+private:
+    FileChoice next() {
         if (answers.empty()) {
             return {FileChoice::Outcome::Cancelled, {}};
         }

@@ -1,6 +1,8 @@
 #include "AppTestSupport.h"
 
+#include "app/FindingsPanel.h"
 #include "conversion/MappingTables.h"
+#include "conversion/Targets.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -119,6 +121,78 @@ private slots:
         QCOMPARE(app.vc().fpsheader(), rateLine.toStdString());
         QCOMPARE(app.vc().newdatout(), keyframes.toStdString());
         QCOMPARE(app.vc().newdat(), file.toStdString());
+    }
+
+    void otherChoicesCopyTheirTargetsDocument_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<bool>("hold"); // after the target has set its default
+        QTest::addColumn<int>("shift");
+        // The .dat text whose cues the document is of, and with letters or not.
+        QTest::addColumn<QByteArray>("cues");
+        QTest::addColumn<bool>("letters");
+        QTest::addColumn<QString>("status");
+
+        const QByteArray take("h\n1 rest\n5 MBP\n9 zz\n");
+        QTest::newRow("Time Remap, held")
+            << "take.dat" << take << 1 << true << 0 << take << false
+            << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps, Time Remap); 1 line has "
+               "an unknown name; 1 more finding to check";
+        QTest::newRow("Slider Control, not held, shifted back past frame 0")
+            << "take.dat" << take << 2 << false << -3 << take << false
+            << "Copied 1 keyframe from take.dat (Preston Blair, 24 fps, Slider Control); 1 line "
+               "has an unknown name; 2 more findings to check";
+        QTest::newRow("Position, shifted")
+            << "take.dat" << take << 0 << false << 2 << take << false
+            << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps); 1 line has an unknown "
+               "name";
+        QTest::newRow("a take's own cues, letters")
+            << "take.txt" << QByteArray("0.00\tX\n0.50\tA\n1.00\tX\n") << 1 << true << 0
+            << QByteArray("h\n1 X\n13 A\n25 X\n") << true
+            << "Copied 5 keyframes from take.txt (Preston Blair, letter mouth shapes, 24 fps, "
+               "Time Remap)";
+    }
+
+    // The document is the one the core writes for the same cues and choices,
+    // echoed as the plain one is; the findings panel lists what it left out.
+    void otherChoicesCopyTheirTargetsDocument() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, file);
+        QFETCH(int, target);
+        QFETCH(bool, hold);
+        QFETCH(int, shift);
+        QFETCH(QByteArray, cues);
+        QFETCH(bool, letters);
+        QFETCH(QString, status);
+
+        AppUnderTest app;
+        app.openPath(app.writeFile(name, file));
+        app.takeOutput();
+        app.vc().target()->setCurrentIndex(target);
+        app.vc().hold()->setChecked(hold);
+        app.vc().shift()->setValue(shift);
+        app.vc().go();
+
+        TargetChoices choices;
+        choices.target = targets[static_cast<std::size_t>(target)];
+        choices.letters = letters;
+        choices.hold = hold;
+        choices.offset = shift;
+        std::string document;
+        const TargetResult expected =
+            writeTargetDocument(datCues(cues.toStdString()), choices,
+                                [&document](std::string_view chunk) { document += chunk; });
+        QVERIFY(document.starts_with(top));
+        QCOMPARE(clipboardText(), document);
+        QCOMPARE(app.takeOutput(), "\n" + document + "\n");
+        QCOMPARE(app.status(), status);
+        QCOMPARE(app.vc().writtenFindings().size(), expected.findings.size());
+        const auto* panel = app.window->findChild<FindingsPanel*>();
+        QCOMPARE(panel->sentences().size(),
+                 qsizetype(app.vc().loaded()->report.findings.size() + expected.findings.size()));
+        QCOMPARE(app.vc().newdatout(), std::string());
+        QCOMPARE(app.vc().fpsheader(), std::string("\tUnits Per Second\t24"));
     }
 
     void convertBeforeAnyOpenGivesAnEmptyKeyframeSection() {

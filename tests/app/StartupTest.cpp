@@ -2,9 +2,11 @@
 
 #include "conversion/MappingTables.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <cstdlib>
 
@@ -29,6 +31,9 @@ struct LooseControls {
     QLabel fileselect;
     ImageView picture;
     QStatusBar statusline;
+    QComboBox target;
+    QCheckBox hold;
+    QSpinBox shift;
 
     void connectAllBut(ViewController& vc, const QString& missing) {
         if (missing != QLatin1String("frames")) {
@@ -48,6 +53,15 @@ struct LooseControls {
         }
         if (missing != QLatin1String("statusline")) {
             vc.setStatusline(&statusline);
+        }
+        if (missing != QLatin1String("target")) {
+            vc.setTarget(&target);
+        }
+        if (missing != QLatin1String("hold")) {
+            vc.setHold(&hold);
+        }
+        if (missing != QLatin1String("shift")) {
+            vc.setShift(&shift);
         }
     }
 };
@@ -156,6 +170,10 @@ private slots:
                                          << "pset";
         QTest::newRow("go without statusline") << "go"
                                                << "statusline";
+        QTest::newRow("viewDidLoad without target") << "viewDidLoad"
+                                                    << "target";
+        QTest::newRow("go without shift") << "go"
+                                          << "shift";
     }
 
     // The fatal stop ends the process, so each case runs in a child process

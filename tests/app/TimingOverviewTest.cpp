@@ -1,15 +1,17 @@
 #include "AppTestSupport.h"
 
+#include "app/ElidedLabel.h"
 #include "app/FindingsPanel.h"
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 #include "conversion/DataLineConversion.h"
+#include "conversion/Targets.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QListWidget>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -212,9 +214,9 @@ private slots:
             QCOMPARE(wholeRows() == list->count(), size.height() == 1000);
         }
 
-        auto* convert = app.window->findChild<QPushButton*>("convertButton");
-        convert->setFocus();
-        QTest::keyClick(convert, Qt::Key_Tab);
+        // They come after the form's last control.
+        app.vc().shift()->setFocus();
+        QTest::keyClick(app.vc().shift(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list);
         QTest::keyClick(list, Qt::Key_End);
         QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
@@ -310,6 +312,82 @@ private slots:
         // A file of one voice hides the row again.
         app.openPath(app.writeFile("take.dat", "h\n1 AI\n"));
         QVERIFY(!voices->isVisibleTo(app.window.get()));
+    }
+
+    // A folder's chart is used for its files, and a chosen one for every file
+    // until it is let go; one that cannot be read changes nothing.
+    void aChartBesideTheFileIsUsed() {
+        AppUnderTest app;
+        app.window->resize(640, 480);
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        QVERIFY(QDir(app.dir.path()).mkpath(QStringLiteral("rig")));
+        QVERIFY(QDir(app.dir.path()).mkpath(QStringLiteral("other")));
+        const QByteArray chartText("# the rig's drawings\nrest\nMBP\nAI E O etc\n");
+        app.writeFile(QStringLiteral("rig/mouth-chart.txt"), chartText);
+        const QByteArray file("h\n0 rest\n24 O\n48 L\n");
+        const QString take = app.writeFile(QStringLiteral("rig/take.dat"), file);
+        auto* chartLine = app.window->findChild<ElidedLabel*>(QStringLiteral("chart"));
+        QVERIFY(chartLine->text().startsWith(QStringLiteral("Chart (Preston Blair's own chart): "
+                                                            "0 rest \u00B7 1 AI TH CH D K")));
+        QSignalSpy chartChanged(&app.vc(), &ViewController::chartChanged);
+
+        app.openPath(take);
+        QCOMPARE(app.status(), QStringLiteral("Loaded take.dat; using the mouth chart in "
+                                              "mouth-chart.txt"));
+        QCOMPARE(chartChanged.count(), 1);
+        QCOMPARE(chartLine->text(), QStringLiteral("Chart (mouth-chart.txt): 0 rest \u00B7 1 MBP "
+                                                   "\u00B7 2 AI E O etc"));
+
+        // The preview names its heights by drawing where the target pastes drawings.
+        TimelinePreview& preview = previewOf(app);
+        QVERIFY(preview.axisNames().isEmpty());
+        app.vc().target()->setCurrentIndex(1);
+        QCOMPARE(preview.axisNames().front(), std::pair(-50, QStringLiteral("rest")));
+        QCOMPARE(preview.describeAt(preview.xOfFrame(30)),
+                 QStringLiteral("Frame 24 (0:01.0) \u00B7 O \u00B7 drawing 2"));
+        QCOMPARE(preview.describeAt(preview.xOfFrame(48) + 1),
+                 QStringLiteral("Frame 48 (0:02.0) \u00B7 L \u00B7 no drawing: left out"));
+
+        app.vc().go();
+        TargetChoices choices;
+        choices.target = Target::TimeRemap;
+        choices.chart = readMouthChart(chartText.toStdString()).chart;
+        std::string document;
+        writeTargetDocument(datCues(file.toStdString()), choices,
+                            [&document](std::string_view chunk) { document += chunk; });
+        QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), document);
+        QVERIFY(app.status().endsWith(QStringLiteral("Time Remap); 1 finding to check")));
+
+        const auto chooseChart = [&app](const QString& name, const QByteArray& text) {
+            app.chooser->answers.push_back(
+                {FileChoice::Outcome::Confirmed, QUrl::fromLocalFile(app.writeFile(name, text))});
+            app.window->chooseChartAction()->trigger();
+        };
+        const QString inUse = chartLine->text();
+        chooseChart(QStringLiteral("bad.txt"), "# no drawing here\n");
+        QCOMPARE(app.statusMessage().kind(), StatusMessage::Kind::Failure);
+        QCOMPARE(app.status(), QStringLiteral("Cannot read 'bad.txt': the mouth chart lists no "
+                                              "drawing; the chart in use is unchanged"));
+        QCOMPARE(chartLine->text(), inUse);
+        QVERIFY(!app.window->forgetChartAction()->isEnabled());
+
+        chooseChart(QStringLiteral("chosen.txt"), "rest\nAI E O\n");
+        QCOMPARE(app.status(), QStringLiteral("Using the mouth chart in chosen.txt"));
+        QVERIFY(chartLine->text().startsWith(QStringLiteral("Chart (chosen.txt): 0 rest")));
+        app.openPath(take);
+        QCOMPARE(app.status(), QStringLiteral("Loaded take.dat; the chosen mouth chart chosen.txt "
+                                              "is used, not the mouth-chart.txt beside it"));
+        app.window->forgetChartAction()->trigger();
+        QCOMPARE(app.status(), QStringLiteral("The chosen mouth chart is no longer used; using "
+                                              "the mouth chart in mouth-chart.txt"));
+        QCOMPARE(chartLine->text(), inUse);
+
+        // A folder without a chart gives its files the set's.
+        app.openPath(app.writeFile(QStringLiteral("other/take.dat"), file));
+        QCOMPARE(app.status(), QStringLiteral("Loaded take.dat"));
+        QVERIFY(chartLine->text().startsWith(QStringLiteral("Chart (Preston Blair's own chart)")));
+        QCOMPARE(app.chooser->chartsAsked, 2);
     }
 
     void emptyAndSingleKeyframeFilesHaveTheirOwnPictures() {

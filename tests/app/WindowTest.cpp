@@ -5,10 +5,13 @@
 #include "app/WrappingLabel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTimer>
 
 using namespace mouthkey;
@@ -83,15 +86,50 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
         auto* open = app.window->findChild<QPushButton*>("openButton");
         open->setFocus();
-        // The preview comes last, for its keys; the findings list, hidden here
-        // with no file loaded, is passed by.
-        const QList<QWidget*> order = {app.vc().pset(), app.vc().frames(),
+        // The preview comes last, for its keys; the voices and the findings
+        // list, hidden here with no file loaded, are passed by.
+        const QList<QWidget*> order = {app.vc().pset(),
+                                       app.vc().frames(),
                                        app.window->findChild<QPushButton*>("convertButton"),
-                                       app.window->findChild<TimelinePreview*>(), open};
+                                       app.vc().target(),
+                                       app.vc().hold(),
+                                       app.vc().shift(),
+                                       app.window->findChild<TimelinePreview*>(),
+                                       open};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
+    }
+
+    // Each target brings its own default; what the user then sets stays until the next change.
+    void theHoldBoxFollowsTheTarget() {
+        AppUnderTest app;
+        QCheckBox* hold = app.vc().hold();
+        QComboBox* target = app.vc().target();
+        QCOMPARE(target->currentText(), QStringLiteral("Position"));
+        QVERIFY(!hold->isChecked());
+        QVERIFY(app.vc().choices().plainPosition());
+        QSignalSpy toggled(hold, &QCheckBox::toggled);
+
+        target->setCurrentIndex(1);
+        QCOMPARE(target->currentText(), QStringLiteral("Time Remap"));
+        QVERIFY(hold->isChecked());
+        hold->click();
+        QVERIFY(!app.vc().choices().holds());
+        target->setCurrentIndex(2);
+        QCOMPARE(target->currentText(), QStringLiteral("Slider Control"));
+        QVERIFY(hold->isChecked());
+        target->setCurrentIndex(0);
+        QVERIFY(!hold->isChecked());
+        QCOMPARE(toggled.count(), 4);
+
+        hold->click();
+        QVERIFY(!app.vc().choices().plainPosition());
+        hold->click();
+        app.vc().shift()->setValue(-1);
+        QCOMPARE(app.vc().choices().offset, -1);
+        QVERIFY(!app.vc().choices().plainPosition());
     }
 
     void droppedFileLoadsLikeAConfirmedOpen_data() {

@@ -4,10 +4,11 @@
 
 namespace mouthkey {
 
-// The real chooser: a modal QFileDialog for one existing .dat file.
+// The real chooser: a modal QFileDialog for one existing file.
 class DialogFileChooser final : public FileChooser {
 public:
     FileChoice chooseDatFile(QWidget* parent, const QString& folder) override;
+    FileChoice chooseChartFile(QWidget* parent, const QString& folder) override;
 };
 
 } // namespace mouthkey

@@ -19,14 +19,17 @@ struct FileChoice {
     QUrl url; // set when Confirmed
 };
 
-// Asks the user for one existing .dat file. The window only ever talks to
-// this interface, so tests can answer in place of a real dialog.
+// Asks the user for one existing file: a timing file, or a mouth chart. The
+// window only ever talks to this interface, so tests can answer in place of a
+// real dialog.
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
     // Modal: returns once the user has answered. It starts in `folder`, or
     // where the platform likes when that is empty.
     virtual FileChoice chooseDatFile(QWidget* parent, const QString& folder) = 0;
+    // The same, for a mouth chart file.
+    virtual FileChoice chooseChartFile(QWidget* parent, const QString& folder) = 0;
 };
 
 } // namespace mouthkey

@@ -2,13 +2,16 @@
 
 #include "conversion/KeyframeTrack.h"
 #include "conversion/Take.h"
+#include "conversion/Targets.h"
 #include "conversion/TimingCheck.h"
 
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace mouthkey {
 
@@ -24,6 +27,8 @@ struct LoadedTiming {
     // cues are taken again at each rate and for each voice.
     std::shared_ptr<const Take> take;
     std::size_t voice = 0;
+    // A take's cues for the current choices, at the places they were read from.
+    std::vector<Cue> cues;
     KeyframeTrack track;
 
     // A take timed in seconds, whose frames follow the rate.
@@ -47,8 +52,10 @@ struct ConvertMessage {
 };
 
 // What the window says after a conversion: how many keyframes were copied,
-// from where and with which choices, and what the checks found.
+// from where and with which choices, and what the checks found, and writing
+// the document for its target.
 ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
-                             int setIndex, int rateIndex);
+                             int setIndex, int rateIndex, Target target = Target::Position,
+                             std::span<const Finding> written = {});
 
 } // namespace mouthkey

@@ -39,6 +39,8 @@ public:
     QAction* reloadAction() const { return m_reload; }
     QAction* convertAction() const { return m_convert; }
     QAction* readLettersAction() const { return m_readLetters; }
+    QAction* chooseChartAction() const { return m_chooseChart; }
+    QAction* forgetChartAction() const { return m_forgetChart; }
 
     // What Help > About shows: the name, the version and what it is for.
     static QString aboutText();
@@ -60,6 +62,8 @@ private:
     QAction* m_reload = nullptr;
     QAction* m_convert = nullptr;
     QAction* m_readLetters = nullptr;
+    QAction* m_chooseChart = nullptr;
+    QAction* m_forgetChart = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_about = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/KeyframeTrack.h"
+#include "conversion/Targets.h"
 
 #include <QLineF>
 #include <QPointF>
@@ -9,12 +10,14 @@
 #include <QWidget>
 
 #include <optional>
+#include <utility>
 
 namespace mouthkey {
 
 // A strip that draws each keyframe's mouth position (the X value of the
 // chosen set) over the frames as a step line, with the keyframes that get no
-// position marked. It draws one entry per pixel column, whatever the number
+// position marked. With a mouth chart, the heights are named by the drawings
+// the chart gives their mouths. It draws one entry per pixel column, whatever the number
 // of keyframes, and redraws from its track alone: it never converts.
 class TimelinePreview : public QWidget {
     Q_OBJECT
@@ -25,6 +28,10 @@ public:
     const KeyframeTrack& track() const { return m_track; }
     int setIndex() const { return m_setIndex; }
     int rateIndex() const { return m_rateIndex; }
+    // The chart whose drawings name the heights; none: they are X values.
+    void setChart(std::optional<MouthChart> chart);
+    // The names the vertical axis gives its heights, from the bottom up.
+    const QVector<std::pair<int, QString>>& axisNames() const { return m_axisNames; }
 
     // The frames shown, [from, to), and where a frame is drawn.
     std::uint64_t viewFrom() const { return m_from; }
@@ -60,11 +67,15 @@ private:
     void showCursor(std::optional<double> x, QPoint tipAt);
     void rebuildLines();
     void drawRuler(class QPainter& painter, const QRectF& plot) const;
+    void drawScale(class QPainter& painter, const QRectF& plot) const;
+    void nameHeights();
 
     KeyframeTrack m_track;
     bool m_hasTrack = false;
     int m_setIndex = 0;
     int m_rateIndex = 0;
+    std::optional<MouthChart> m_chart;
+    QVector<std::pair<int, QString>> m_axisNames; // a height and its drawings' names
     std::uint64_t m_from = 0, m_to = 1;
 
     // Drawn lines, made again only when the track, the set or the size changes.

@@ -7,11 +7,14 @@
 #include "app/LoadedTiming.h"
 #include "app/StatusMessage.h"
 #include "conversion/MappingTables.h"
+#include "conversion/Targets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -20,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mouthkey {
 
@@ -52,10 +56,19 @@ public:
     void setPicture(ImageView* control) { m_Picture = control; }
     QStatusBar* statusline() const { return m_statusline; }
     void setStatusline(QStatusBar* control) { m_statusline = control; }
+    // What the document animates, in the order of `targets`.
+    QComboBox* target() const { return m_target; }
+    void setTarget(QComboBox* control) { m_target = control; }
+    QCheckBox* hold() const { return m_hold; }
+    void setHold(QCheckBox* control) { m_hold = control; }
+    QSpinBox* shift() const { return m_shift; }
+    void setShift(QSpinBox* control) { m_shift = control; }
 
     // State.
     const std::string& fps() const { return m_fps; }
     const std::string& newdat() const { return m_newdat; }
+    // The converted keyframe lines of a plain Position document; empty when
+    // the last document was written for other choices.
     const std::string& newdatout() const { return m_newdatout; }
     std::string_view headertop() const { return m_headertop; }
     const std::string& fpsheader() const { return m_fpsheader; }
@@ -67,6 +80,18 @@ public:
     // Whether the loaded text is read with letter mouth shapes: off for each
     // .dat file loaded, always on for a format that only knows letters.
     bool letters() const { return m_loaded && m_loaded->letters; }
+
+    // What Convert writes the document for, as the controls stand now.
+    TargetChoices choices() const;
+    // The chart Time Remap and Slider Control are written with: one chosen
+    // with chooseChart(), or else the loaded file's folder's mouth-chart.txt,
+    // or else the phoneme set's own.
+    MouthChart chartInUse() const;
+    // The file that chart was read from; empty for the set's own.
+    QString chartPath() const { return m_chart ? m_chart->path : QString(); }
+    bool chartChosen() const { return m_chart && m_chart->chosen; }
+    // What writing the last document left out; empty for a plain Position one.
+    const std::vector<Finding>& writtenFindings() const { return m_written; }
 
     // Fills the pop-ups and shows the start-up label and picture, once the
     // controls are connected and before the window is first shown.
@@ -96,6 +121,13 @@ public slots:
     void setRateIndex(int rateIndex);
     // Reads another voice of a project, by its index in the project.
     void setVoice(int voice);
+    // A target pop-up row was chosen: the hold box takes that target's default.
+    void setTargetIndex(int targetIndex);
+    // Asks for a mouth chart file and, if it reads as one, uses it for every
+    // file from now on, whatever chart their folders hold.
+    void chooseChart();
+    // Lets the chosen chart go: the loaded file's folder's, or the set's, is used again.
+    void forgetChart();
 
 signals:
     // A file's text was loaded; reload() reads that file.
@@ -108,6 +140,10 @@ signals:
     void timingLoaded();
     // The loaded text was read again another way: its report is new.
     void readingChanged();
+    // The chart in use, or whether the target uses one, may have changed.
+    void chartChanged();
+    // A document was copied; writtenFindings() says what it left out.
+    void converted();
 
 private:
     void writeLine(std::string_view line);
@@ -117,6 +153,12 @@ private:
     // newdat is the .dat text of a take's cues.
     void readLoaded(int rateIndex);
     void showChangeOnDisk(bool stillExists);
+    // Looks for the chart beside a timing file unless one was chosen, and says what it found.
+    struct ChartNote {
+        QString text; // empty when there is nothing to say
+        bool problem = false;
+    };
+    ChartNote useFolderChart(const QString& timingFile);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -127,6 +169,9 @@ private:
     QPointer<QLabel> m_fileselect;
     QPointer<ImageView> m_Picture;
     QPointer<QStatusBar> m_statusline;
+    QPointer<QComboBox> m_target;
+    QPointer<QCheckBox> m_hold;
+    QPointer<QSpinBox> m_shift;
 
     std::string m_fps;
     std::string m_newdat;
@@ -141,6 +186,14 @@ private:
     QString m_loadedPath;
     LoadedFileWatch* m_watch;
     std::optional<LoadedTiming> m_loaded;
+
+    struct ReadChart {
+        MouthChart chart;
+        QString path;
+        bool chosen = false; // with chooseChart(), not found beside a file
+    };
+    std::optional<ReadChart> m_chart;
+    std::vector<Finding> m_written;
 };
 
 } // namespace mouthkey
