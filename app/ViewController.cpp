@@ -277,19 +277,9 @@ void ViewController::setVoice(int voice) {
 
 void ViewController::setTargetIndex(int targetIndex) {
     if (m_hold) {
-        // The target's default, as the choices give it with no hold asked for.
-        TargetChoices choices;
-        choices.target = targets[static_cast<std::size_t>(
-            std::clamp(targetIndex, 0, static_cast<int>(targets.size()) - 1))];
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-// GCC 12 warns that value_or may read an empty optional<bool>'s payload; it never does.
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-        m_hold->setChecked(choices.holds());
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+        // Each target starts with its own default; the user may then change it.
+        m_hold->setChecked(holdsByDefault(targets[static_cast<std::size_t>(
+            std::clamp(targetIndex, 0, static_cast<int>(targets.size()) - 1))]));
     }
     emit chartChanged();
 }
@@ -457,7 +447,9 @@ void ViewController::go() {
     } else {
         // A take's cues keep the places they were read at, for the findings.
         const bool fromTake = m_loaded && m_loaded->take;
-        const std::vector<Cue> textCues = fromTake ? std::vector<Cue>() : datCues(m_newdat);
+        std::vector<Finding> leftOut;
+        const std::vector<Cue> textCues =
+            fromTake ? std::vector<Cue>() : datCues(m_newdat, &leftOut);
         TargetResult result = writeTargetDocument(
             fromTake ? std::span<const Cue>(m_loaded->cues) : std::span<const Cue>(textCues),
             choices, [&document](std::string_view chunk) {
@@ -465,7 +457,8 @@ void ViewController::go() {
             });
         lines.push_back({document, 0, document.size()});
         keyframes = static_cast<qsizetype>(result.keyframes);
-        m_written = std::move(result.findings);
+        m_written = std::move(leftOut);
+        m_written.insert(m_written.end(), result.findings.begin(), result.findings.end());
     }
 
     // The echo, after the empty line that opens it, goes out as one batch,

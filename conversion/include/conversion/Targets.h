@@ -77,6 +77,11 @@ ChartReading readMouthChart(std::string_view text);
 // The file a timing file's folder may hold to give its chart.
 inline constexpr std::string_view mouthChartFileName = "mouth-chart.txt";
 
+// Hold steps are on by default for Time Remap and Slider Control, off for Position.
+constexpr bool holdsByDefault(Target target) noexcept {
+    return target != Target::Position;
+}
+
 // What a document is written for.
 struct TargetChoices {
     Target target = Target::Position;
@@ -89,7 +94,7 @@ struct TargetChoices {
     std::optional<MouthChart> chart;
 
     // Hold steps: on by default for Time Remap and Slider Control, off for Position.
-    bool holds() const noexcept { return hold.value_or(target != Target::Position); }
+    bool holds() const noexcept { return hold ? *hold : holdsByDefault(target); }
     // Position with no new option: the document the converter has always
     // written, by its streaming text path.
     bool plainPosition() const noexcept {
