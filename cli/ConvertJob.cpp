@@ -135,18 +135,49 @@ std::optional<MouthChart> loadChart(const ConvertRequest& request, ConversionRes
 
 // Cues written as a target's document, with what writing it leaves out
 // joining the checks' findings.
+// Hands a text's cues, in file order, to a writer; the data lines of other
+// shapes go to the sample.
+using CueFeed = std::function<void(TargetWriter&, LineSample& others)>;
+
+// The document of a target the fast path does not write, from cues: with
+// `checks`, the text's own checks run beside the writing, on a second thread
+// when the text is large, and their report leads the findings.
 StagedConversion stageCues(const ConvertRequest& request, const SharedSync* sharedSync,
-                           ConversionResult result, std::span<const Cue> cues,
-                           const TargetChoices& choices) {
+                           ConversionResult result, const TargetChoices& choices,
+                           const CueFeed& feed, const std::function<TimingReport()>& checks,
+                           std::size_t textSize) {
     using Checks = ConvertRequest::Checks;
-    const auto addFindings = [](ConversionResult& to, TargetResult written) {
+    // Writes the document to the sink while the checks run, and gathers
+    // every finding in the report.
+    const auto write = [&](const ChunkSink& sink, ConversionResult& to) {
+        TimingReport checked;
+        std::unique_ptr<QThread> alongside;
+        if (checks && textSize >= checkAlongsideFrom) {
+            alongside.reset(QThread::create([&] { checked = checks(); }));
+            alongside->start();
+        } else if (checks) {
+            checked = checks();
+        }
+        TargetWriter writer(choices, sink);
+        LineSample others;
+        feed(writer, others);
+        TargetResult written = writer.finish();
+        if (alongside) {
+            alongside->wait();
+        }
+        if (checks) {
+            to.report = std::move(checked);
+        }
         auto& findings = to.report.findings;
+        if (others.count > 0) {
+            findings.push_back(linesLeftOut(others));
+        }
         findings.insert(findings.end(), std::make_move_iterator(written.findings.begin()),
                         std::make_move_iterator(written.findings.end()));
     };
     // A strict run must know the findings before anything is written.
     if (request.checks == Checks::Only || request.checks == Checks::Strict) {
-        addFindings(result, writeTargetDocument(cues, choices, [](std::string_view) {}));
+        write([](std::string_view) {}, result);
         if (request.checks == Checks::Only) {
             return {result, nullptr};
         }
@@ -156,23 +187,29 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
         }
     }
     return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult& r) {
-        TargetResult written = writeTargetDocument(
-            cues, choices, [&out](std::string_view chunk) { out.write(chunk); });
-        if (request.checks == Checks::Warn) {
-            addFindings(r, std::move(written));
+        ConversionResult written = r;
+        write([&out](std::string_view chunk) { out.write(chunk); }, written);
+        // Quiet warnings would be thrown away; a strict run has its findings.
+        if (request.checks == Checks::Warn && !request.quiet) {
+            r.report = std::move(written.report);
         }
         return std::optional<IoError>();
     });
 }
 
-// A .dat text for a target the fast path does not write: its cues, checked as ever.
+// A .dat text for a target the fast path does not write: its cues read as
+// they come, checked as ever.
 StagedConversion stageDatCues(const ConvertRequest& request, const SharedSync* sharedSync,
-                              ConversionResult result, const std::string& text,
+                              ConversionResult result, std::string_view text,
                               const std::optional<MouthChart>& chart) {
-    result.report = checkTimingText(text, request.letters);
-    const std::vector<Cue> cues = datCues(text, &result.report.findings);
-    return stageCues(request, sharedSync, std::move(result), cues,
-                     targetChoices(request, request.letters, chart));
+    const bool checking = !request.quiet || request.checks != ConvertRequest::Checks::Warn;
+    return stageCues(
+        request, sharedSync, std::move(result), targetChoices(request, request.letters, chart),
+        [&](TargetWriter& writer, LineSample& others) { writer.feedDat(text, others); },
+        checking
+            ? std::function<TimingReport()>([&] { return checkTimingText(text, request.letters); })
+            : std::function<TimingReport()>(),
+        text.size());
 }
 
 // A text in another format: read whole, its cues taken at the request's rate
@@ -223,6 +260,17 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     result.voice = voice.index;
     const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
     result.report = checkCues(*take, cues, request.rate);
+    if (!plain) {
+        return stageCues(
+            request, sharedSync, std::move(result),
+            targetChoices(request, take->letters || request.letters, chart),
+            [&](TargetWriter& writer, LineSample&) {
+                for (const Cue& cue : cues) {
+                    writer.feed(cue);
+                }
+            },
+            {}, cues.size());
+    }
     if (request.checks == Checks::Only) {
         return {result, nullptr};
     }
@@ -230,10 +278,7 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
         result.refused = true;
         return {result, nullptr};
     }
-    if (!plain) {
-        return stageCues(request, sharedSync, std::move(result), cues,
-                         targetChoices(request, take->letters || request.letters, chart));
-    }
+
     const std::string dat = datText(cues);
     return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult&) {
         DocumentWriter writer(
@@ -275,13 +320,30 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
         return stageTake(request, sharedSync, in.bytes, std::move(seed), chart, plain);
     }
     if (!plain) {
-        DecodedText decoded = decodeToUtf8(in.bytes);
-        seed.guess = decoded.guess;
-        if (decoded.error) {
-            seed.error = decoded.error;
+        // A UTF-8 file's text is its bytes, handed out whole: read in place.
+        // Another encoding's chunks are gathered.
+        std::string gathered;
+        std::string_view text;
+        const QByteArrayView raw(in.bytes);
+        seed.error = decodeToUtf8Chunks(
+            in.bytes,
+            [&](std::string_view chunk) {
+                const bool inPlace = gathered.empty() && text.empty() &&
+                                     chunk.data() >= raw.data() &&
+                                     chunk.data() + chunk.size() <= raw.data() + raw.size();
+                if (inPlace) {
+                    text = chunk;
+                    return;
+                }
+                gathered.append(text).append(chunk);
+                text = {};
+            },
+            &seed.guess);
+        if (seed.error) {
             return {seed, nullptr};
         }
-        return stageDatCues(request, sharedSync, std::move(seed), decoded.text, chart);
+        return stageDatCues(request, sharedSync, std::move(seed),
+                            gathered.empty() ? text : std::string_view(gathered), chart);
     }
     return stageDat(
         request, sharedSync,

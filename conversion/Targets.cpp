@@ -5,11 +5,15 @@
 #include "conversion/PopupChoice.h"
 #include "conversion/TimingReader.h"
 
+#include "LineScan.h"
+
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 
 namespace mouthkey {
@@ -106,42 +110,71 @@ class DrawingTarget final : public DocumentTarget {
 public:
     DrawingTarget(const TargetChoices& choices, const ChunkSink& sink)
         : m_sink(sink), m_rate(choices.rate), m_fps(framesPerSecond(choices.rate)),
-          m_timeRemap(choices.target == Target::TimeRemap) {}
+          m_timeRemap(choices.target == Target::TimeRemap),
+          m_buffer(std::make_unique<char[]>(bufferSize)), m_at(m_buffer.get()) {}
 
     void head() override {
-        m_text = sourceHead(m_rate);
-        m_text.append(m_timeRemap ? "Time Remap\n\tFrame\tseconds\t\n"
-                                  : "Effects\tSlider Control #1\tSlider #2\n\tFrame\t\t\n");
+        write(sourceHead(m_rate));
+        write(m_timeRemap ? "Time Remap\n\tFrame\tseconds\t\n"
+                          : "Effects\tSlider Control #1\tSlider #2\n\tFrame\t\t\n");
     }
     void key(const Key& key) override {
-        const double value = m_timeRemap ? (static_cast<double>(key.drawing) + 0.5) / m_fps
-                                         : static_cast<double>(key.drawing);
-        m_text.append("\t").append(std::to_string(key.frame)).append("\t");
-        m_text.append(keyNumberText(value)).append("\t\n");
-        ++m_keyframes;
-        if (m_text.size() >= flushAt) {
+        // A drawing's value is the same in every key: written once.
+        while (m_values.size() <= key.drawing) {
+            const auto drawing = static_cast<double>(m_values.size());
+            m_values.push_back(keyNumberText(m_timeRemap ? (drawing + 0.5) / m_fps : drawing) +
+                               "\t\n");
+        }
+        const std::string& value = m_values[key.drawing];
+        // A tab, the frame (twenty digits at most), a tab, the value and the line's end.
+        if (room() < 22 + value.size()) {
             flush();
         }
+        *m_at++ = '\t';
+        m_at = std::to_chars(m_at, m_at + 20, key.frame).ptr;
+        *m_at++ = '\t';
+        std::memcpy(m_at, value.data(), value.size());
+        m_at += value.size();
+        ++m_keyframes;
     }
     void tail() override {
-        m_text.append("\nEnd of Keyframe Data");
+        write("\nEnd of Keyframe Data");
         flush();
     }
     std::uint64_t keyframes() const override { return m_keyframes; }
 
 private:
-    static constexpr std::size_t flushAt = 64 * 1024;
+    static constexpr std::size_t bufferSize = 256 * 1024;
 
+    std::size_t room() const {
+        return bufferSize - static_cast<std::size_t>(m_at - m_buffer.get());
+    }
+    void write(std::string_view text) {
+        while (!text.empty()) {
+            if (room() == 0) {
+                flush();
+            }
+            const std::size_t part = std::min(room(), text.size());
+            std::memcpy(m_at, text.data(), part);
+            m_at += part;
+            text.remove_prefix(part);
+        }
+    }
     void flush() {
-        m_sink(m_text);
-        m_text.clear();
+        if (m_at != m_buffer.get()) {
+            m_sink(
+                std::string_view(m_buffer.get(), static_cast<std::size_t>(m_at - m_buffer.get())));
+            m_at = m_buffer.get();
+        }
     }
 
     const ChunkSink& m_sink;
     FrameRate m_rate;
     double m_fps;
     bool m_timeRemap;
-    std::string m_text;
+    std::vector<std::string> m_values; // each drawing's value and the line's end
+    std::unique_ptr<char[]> m_buffer;
+    char* m_at;
     std::uint64_t m_keyframes = 0;
 };
 
@@ -283,95 +316,304 @@ MouthChart TargetChoices::chartInUse() const {
     return chart ? *chart : MouthChart::ofSet(setIndex);
 }
 
-TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices& choices,
-                                 const ChunkSink& sink) {
-    const bool drawings = choices.target != Target::Position;
-    const MouthChart chart = drawings ? choices.chartInUse() : MouthChart({});
-    const MappingTable mapping = buildMapping(choices.setIndex, choices.letters);
-    std::unique_ptr<DocumentTarget> target;
-    if (drawings) {
-        target = std::make_unique<DrawingTarget>(choices, sink);
-    } else {
-        target = std::make_unique<PositionTarget>(choices, sink);
+struct TargetWriter::Impl {
+    Impl(const TargetChoices& choices, ChunkSink sink)
+        : choices(choices), sink(std::move(sink)), drawings(choices.target != Target::Position),
+          chart(drawings ? choices.chartInUse() : MouthChart({})),
+          mapping(buildMapping(choices.setIndex, choices.letters)), holds(choices.holds()) {
+        if (drawings) {
+            target = std::make_unique<DrawingTarget>(choices, this->sink);
+        } else {
+            target = std::make_unique<PositionTarget>(choices, this->sink);
+        }
+        target->head();
     }
 
-    ReaderFindings findings;
-    std::optional<std::uint64_t> firstBeforeZero;
-    const bool holds = choices.holds();
-    // The key before, and what it shows: a drawing's number, or for Position
-    // the name's value (a name the set does not know is its own value).
-    std::optional<Key> before;
-    std::string beforeValue;
-    std::string value;
+    // The drawing of a name, looked up once per distinct name: a take names
+    // a handful of mouths, thousands of times each.
+    std::optional<std::size_t> drawingOf(std::string_view name) {
+        // Names of up to eight bytes, the usual ones, as one word in a small
+        // table; others by their hash.
+        std::uint64_t packed = 0;
+        if (name.size() - 1 < 8) {
+            std::memcpy(&packed, name.data(), name.size());
+            NameSlot& slot = nameSlots[(packed * 0x9E3779B97F4A7C15u) >> 58];
+            if (slot.packed == packed) {
+                return slot.drawing;
+            }
+            slot = {packed, lookUp(name)};
+            return slot.drawing;
+        }
+        return lookUp(name);
+    }
 
-    target->head();
-    for (const Cue& cue : cues) {
-        Key key{0, cue.name, 0};
+    std::optional<std::size_t> lookUp(std::string_view name) {
+        if (const auto known = drawingsOfNames.find(name); known != drawingsOfNames.end()) {
+            return known->second;
+        }
+        const auto drawing = chart.drawingOf(name, choices.letters);
+        if (drawingsOfNames.size() < 4096) {
+            drawingsOfNames.emplace(std::string(name), drawing);
+        }
+        return drawing;
+    }
+
+    void feed(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
+        Key key{0, name, 0};
         if (drawings) {
-            const auto drawing = chart.drawingOf(cue.name, choices.letters);
+            const auto drawing = drawingOf(name);
             if (!drawing) {
-                findings.add(Finding::Kind::NoDrawing, cue.place,
-                             [&] { return quotedText(cue.name); });
-                continue;
+                findings.add(Finding::Kind::NoDrawing, place, [&] { return quotedText(name); });
+                return;
             }
             key.drawing = *drawing;
-            value = std::to_string(*drawing);
-        } else {
-            value = mapping.find(cue.name).value_or(cue.name);
         }
-        const auto frame = shiftedFrame(cue.frame, choices.offset);
+        const auto frame = shiftedFrame(cueFrame, choices.offset);
         if (!frame) {
-            findings.add(Finding::Kind::BeforeFrameZero, cue.place, "");
-            firstBeforeZero = firstBeforeZero.value_or(cue.frame);
-            continue;
+            findings.add(Finding::Kind::BeforeFrameZero, place, "");
+            firstBeforeZero = firstBeforeZero.value_or(cueFrame);
+            return;
         }
         key.frame = *frame;
-        if (holds && before && value != beforeValue && key.frame >= before->frame &&
-            key.frame - before->frame >= 2) {
-            Key step = *before;
-            step.frame = key.frame - 1;
+        // What the key shows: a drawing's number, or for Position the name's
+        // value (a name the set does not know is its own value).
+        const std::string_view value =
+            drawings ? std::string_view() : mapping.find(name).value_or(name);
+        const bool differs = drawings ? key.drawing != before.drawing : value != beforeValue;
+        if (holds && any && differs && key.frame >= before.frame && key.frame - before.frame >= 2) {
+            Key step{key.frame - 1, beforeName, before.drawing};
             target->key(step);
         }
         target->key(key);
-        before = key;
-        beforeValue = value;
-    }
-    target->tail();
-
-    TargetResult result;
-    result.keyframes = target->keyframes();
-    result.findings = findings.take();
-    for (Finding& f : result.findings) {
-        if (f.kind == Finding::Kind::BeforeFrameZero) {
-            f.frames[0] = *firstBeforeZero;
+        before = {key.frame, {}, key.drawing};
+        any = true;
+        if (holds && !drawings) {
+            beforeName.assign(name);
+            beforeValue.assign(value);
         }
     }
-    return result;
+
+    TargetResult finish() {
+        target->tail();
+        TargetResult result;
+        result.keyframes = target->keyframes();
+        result.findings = findings.take();
+        for (Finding& f : result.findings) {
+            if (f.kind == Finding::Kind::BeforeFrameZero) {
+                f.frames[0] = *firstBeforeZero;
+            }
+        }
+        return result;
+    }
+
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+
+    TargetChoices choices;
+    ChunkSink sink;
+    bool drawings;
+    MouthChart chart;
+    MappingTable mapping;
+    bool holds;
+    std::unique_ptr<DocumentTarget> target;
+    std::unordered_map<std::string, std::optional<std::size_t>, NameHash, std::equal_to<>>
+        drawingsOfNames;
+    struct NameSlot {
+        std::uint64_t packed = 0; // never a name's: names are not empty
+        std::optional<std::size_t> drawing;
+    };
+    std::array<NameSlot, 64> nameSlots{};
+    ReaderFindings findings;
+    std::optional<std::uint64_t> firstBeforeZero;
+    // The key before, for the hold steps.
+    bool any = false;
+    Key before;
+    std::string beforeName;
+    std::string beforeValue;
+};
+
+TargetWriter::TargetWriter(const TargetChoices& choices, ChunkSink sink)
+    : m_impl(std::make_unique<Impl>(choices, std::move(sink))) {}
+
+TargetWriter::~TargetWriter() = default;
+
+void TargetWriter::feed(std::uint64_t frame, std::string_view name, const CuePlace& place) {
+    m_impl->feed(frame, name, place);
+}
+
+TargetResult TargetWriter::finish() {
+    return m_impl->finish();
+}
+
+TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices& choices,
+                                 const ChunkSink& sink) {
+    TargetWriter writer(choices, sink);
+    for (const Cue& cue : cues) {
+        writer.feed(cue);
+    }
+    return writer.finish();
+}
+
+namespace {
+
+// Whether a text ends a line anywhere but at LF or CR LF: at VT, FF, a CR
+// alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
+// Whether a line ends at p otherwise than at LF or CR LF.
+bool endsLineOtherwiseAt(const scan::Byte* p, const scan::Byte* end) {
+    const scan::Byte c = *p;
+    return c == 0x0B || c == 0x0C || (c == 0x0D && (p + 1 == end || p[1] != '\n')) ||
+           (c == 0xC2 && p + 1 < end && p[1] == 0x85) ||
+           (c == 0xE2 && p + 2 < end && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9));
+}
+
+// Whether a text ends a line anywhere but at LF or CR LF: at VT, FF, a CR
+// alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
+bool endsLinesOtherwise(std::string_view text) {
+    const auto* p = reinterpret_cast<const scan::Byte*>(text.data());
+    const auto* const end = p + text.size();
+    // Eight bytes at a time past words with none of VT, FF, CR or a byte
+    // from 0x80 up: almost every word of a text.
+    while (end - p >= 8) {
+        const scan::Word x = scan::loadWord(p);
+        if (((scan::bytesBelow(x, '\r' + 1) & ~scan::bytesBelow(x, '\n' + 1)) |
+             (x & scan::highs)) == 0) {
+            p += 8;
+            continue;
+        }
+        for (const auto* const word = p + 8; p < word; ++p) {
+            if (endsLineOtherwiseAt(p, end)) {
+                return true;
+            }
+        }
+    }
+    for (; p < end; ++p) {
+        if (endsLineOtherwiseAt(p, end)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+namespace {
+
+// Hands each cue of a .dat text to `each`, as readDatCues says.
+template <class Each> void forEachDatCue(std::string_view text, Each&& each, LineSample& others) {
+    if (endsLinesOtherwise(text)) {
+        TimingReader reader([&](const TimingLine& line) {
+            if (line.header) {
+                return;
+            }
+            if (const auto key = keyLine(line)) {
+                each(key->frame, key->name->text, CuePlace{line.number, 0});
+            } else {
+                others.add(line.number);
+            }
+        });
+        reader.feed(text);
+        reader.finish();
+        return;
+    }
+    // Only LF and CR LF end lines here, and only spaces cut tokens: the rule
+    // is a whole frame, one space, and a name without one. Each line is read
+    // once, byte by byte, as lines are a few bytes long.
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const auto nextLine = [&](const char* from) {
+        const auto* lf =
+            static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+        return lf ? lf + 1 : end;
+    };
+    std::uint64_t number = 0;
+    bool header = false;
+    while (p < end) {
+        ++number;
+        if (*p == '\n' || (*p == '\r' && p + 1 < end && p[1] == '\n')) {
+            p += *p == '\n' ? 1 : 2; // an empty line
+            continue;
+        }
+        if (!header) {
+            header = true;
+            p = nextLine(p);
+            continue;
+        }
+        // As wholeFrame reads a frame: nineteen digits always fit, and a
+        // longer frame saturates.
+        const char* q = p;
+        std::uint64_t frame = 0;
+        for (unsigned digit;
+             q < end && (digit = static_cast<unsigned>(static_cast<unsigned char>(*q)) - 48u) <= 9;
+             ++q) {
+            frame = q - p < 19 ? frame * 10 + digit : std::numeric_limits<std::uint64_t>::max();
+        }
+        bool key = q > p && q < end && *q == ' ';
+        const char* name = q + 1;
+        const char* r = name;
+        if (key) {
+            while (r < end && *r != '\n' && *r != ' ') {
+                ++r;
+            }
+            key = r == end || *r == '\n';
+        }
+        const char* nameEnd = r;
+        if (key && nameEnd > name && nameEnd[-1] == '\r' && nameEnd < end) {
+            --nameEnd; // the CR of a CR LF
+        }
+        if (key && nameEnd > name) {
+            each(frame, std::string_view(name, static_cast<std::size_t>(nameEnd - name)),
+                 CuePlace{number, 0});
+            p = r == end ? end : r + 1;
+        } else {
+            others.add(number);
+            p = nextLine(p);
+        }
+    }
+}
+
+} // namespace
+
+void readDatCues(std::string_view text,
+                 const std::function<void(std::uint64_t frame, std::string_view name,
+                                          const CuePlace& place)>& each,
+                 LineSample& others) {
+    forEachDatCue(text, each, others);
+}
+
+void TargetWriter::feedDat(std::string_view text, LineSample& others) {
+    Impl& impl = *m_impl;
+    forEachDatCue(
+        text,
+        [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place) {
+            impl.feed(frame, name, place);
+        },
+        others);
+}
+
+Finding linesLeftOut(const LineSample& lines) {
+    return {Finding::Kind::UnreadableLine,
+            lines,
+            lines.count == 1 ? "a line that is not FRAME NAME" : "lines that are not FRAME NAME",
+            Finding::Hint::None,
+            {},
+            {}};
 }
 
 std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings) {
     std::vector<Cue> cues;
     LineSample others;
-    TimingReader reader([&](const TimingLine& line) {
-        if (line.header) {
-            return;
-        }
-        if (const auto key = keyLine(line)) {
-            cues.push_back({key->frame, std::string(key->name->text), {line.number, 0}});
-        } else {
-            others.add(line.number);
-        }
-    });
-    reader.feed(text);
-    reader.finish();
+    readDatCues(
+        text,
+        [&](std::uint64_t frame, std::string_view name, const CuePlace& place) {
+            cues.push_back({frame, std::string(name), place});
+        },
+        others);
     if (findings && others.count > 0) {
-        findings->push_back(
-            {Finding::Kind::UnreadableLine,
-             others,
-             others.count == 1 ? "a line that is not FRAME NAME" : "lines that are not FRAME NAME",
-             Finding::Hint::None,
-             {},
-             {}});
+        findings->push_back(linesLeftOut(others));
     }
     return cues;
 }

@@ -5,6 +5,7 @@
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "conversion/Targets.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/DecodedDocument.h"
 #include "textinput/TextDecoding.h"
@@ -118,6 +119,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const reference::FrameRange byRule = reference::keyFramesByRule(text);
     check(report.summary.firstFrame == byRule.first && report.summary.lastFrame == byRule.last,
           "the checks' bulk reading disagrees with the keyframe-line rule");
+    std::vector<std::string> cues;
+    for (const Cue& cue : datCues(text)) {
+        cues.push_back(std::to_string(cue.frame) + " " + cue.name + "@" +
+                       std::to_string(cue.place.line));
+    }
+    check(cues == reference::keyLinesByRule(text),
+          "the quick cue reader disagrees with the keyframe-line rule");
     // The words quote the file: they must stay one line of valid text.
     for (const Finding& f : report.findings) {
         const std::string words =

@@ -243,4 +243,19 @@ inline FrameRange keyFramesByRule(std::string_view text) {
     return range;
 }
 
+// Each line the rule takes as "frame name@line", read line by line, for the
+// quick cue reader to be held to.
+inline std::vector<std::string> keyLinesByRule(std::string_view text) {
+    std::vector<std::string> keys;
+    TimingReader reader([&](const TimingLine& line) {
+        if (const auto key = line.header ? std::nullopt : keyLine(line)) {
+            keys.push_back(std::to_string(key->frame) + " " + std::string(key->name->text) + "@" +
+                           std::to_string(line.number));
+        }
+    });
+    reader.feed(text);
+    reader.finish();
+    return keys;
+}
+
 } // namespace mouthkey::reference

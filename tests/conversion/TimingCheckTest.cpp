@@ -2,6 +2,7 @@
 
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
+#include "conversion/Targets.h"
 
 #include "ReferenceConversion.h"
 
@@ -210,6 +211,13 @@ void expectSameWholeAndCut(std::string_view text, std::mt19937_64& rng) {
     const reference::FrameRange byRule = reference::keyFramesByRule(text);
     ASSERT_EQ(whole.summary.firstFrame, byRule.first) << testing::PrintToString(text);
     ASSERT_EQ(whole.summary.lastFrame, byRule.last) << testing::PrintToString(text);
+    // And the quick reader of cues takes the same lines, at the same numbers.
+    std::vector<std::string> cues;
+    for (const Cue& cue : datCues(text)) {
+        cues.push_back(std::to_string(cue.frame) + " " + cue.name + "@" +
+                       std::to_string(cue.place.line));
+    }
+    ASSERT_EQ(cues, reference::keyLinesByRule(text)) << testing::PrintToString(text);
 }
 
 TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {

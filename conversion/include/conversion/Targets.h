@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -129,14 +131,45 @@ struct TargetResult {
 TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices& choices,
                                  const ChunkSink& sink);
 
+// writeTargetDocument one cue at a time, for cues read as a text streams by,
+// so that no list of them is ever held.
+class TargetWriter {
+public:
+    TargetWriter(const TargetChoices& choices, ChunkSink sink);
+    ~TargetWriter();
+    TargetWriter(const TargetWriter&) = delete;
+    TargetWriter& operator=(const TargetWriter&) = delete;
+
+    // Cues in file order; the name is only read during the call.
+    void feed(std::uint64_t frame, std::string_view name, const CuePlace& place);
+    void feed(const Cue& cue) { feed(cue.frame, cue.name, cue.place); }
+    // Every cue of a .dat text, as readDatCues reads them.
+    void feedDat(std::string_view text, LineSample& others);
+    // Writes the tail; call it once, at the end.
+    TargetResult finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
 // The cues of a .dat text: one per line the keyframe-line rule takes, at
-// that line. Other lines have no cue (the checks name them).
-// Data lines of other shapes have no place in a document written from cues:
-// with `findings`, one finding naming them as left out is added to it.
+// that line. Data lines of other shapes have no place in a document written
+// from cues: with `findings`, one finding naming them as left out is added.
 std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings = nullptr);
 
-// A key's value as After Effects writes it: up to six significant digits,
-// never an exponent, no trailing zeros ("0.0208333", "0.0625", "3").
+// The same, each cue handed on as it is read (its name valid during the
+// call); the data lines of other shapes go to `others`. A text whose lines
+// end only at LF or CR LF, as files almost always do, is cut by a quick
+// reader of its own, which the property test and the fuzzer hold to the rule.
+void readDatCues(std::string_view text,
+                 const std::function<void(std::uint64_t frame, std::string_view name,
+                                          const CuePlace& place)>& each,
+                 LineSample& others);
+
+// The finding for data lines a document from cues leaves out.
+Finding linesLeftOut(const LineSample& lines);
+
 std::string keyNumberText(double value);
 
 } // namespace mouthkey
