@@ -110,8 +110,8 @@ class DrawingTarget final : public DocumentTarget {
 public:
     DrawingTarget(const TargetChoices& choices, const ChunkSink& sink)
         : m_sink(sink), m_rate(choices.rate), m_fps(framesPerSecond(choices.rate)),
-          m_timeRemap(choices.target == Target::TimeRemap),
-          m_buffer(std::make_unique<char[]>(bufferSize)), m_at(m_buffer.get()) {}
+          m_timeRemap(choices.target == Target::TimeRemap), m_buffer(new char[bufferSize]),
+          m_at(m_buffer.get()) {} // not cleared: written first
 
     void head() override {
         write(sourceHead(m_rate));
@@ -144,7 +144,8 @@ public:
     std::uint64_t keyframes() const override { return m_keyframes; }
 
 private:
-    static constexpr std::size_t bufferSize = 256 * 1024;
+    // Below where allocators map fresh pages, so that a short take costs little.
+    static constexpr std::size_t bufferSize = 64 * 1024;
 
     std::size_t room() const {
         return bufferSize - static_cast<std::size_t>(m_at - m_buffer.get());
