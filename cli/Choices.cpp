@@ -4,6 +4,7 @@
 
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "conversion/Targets.h"
 
 #include <string_view>
 
@@ -35,7 +36,14 @@ QString choicesText() {
     for (const auto title : frameRateTitles) {
         text += QLatin1Char(' ') + toQString(title);
     }
-    return text + QLatin1Char('\n');
+    text += QStringLiteral("\nTargets (--target):\n");
+    for (const Target target : targets) {
+        // Padded as the help's own list of targets is.
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(toQString(targetName(target)), -10)
+                    .arg(toQString(targetTitle(target)));
+    }
+    return text;
 }
 
 } // namespace mouthkey

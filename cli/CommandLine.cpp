@@ -162,8 +162,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "written; it may not be the INPUT itself. Without it, or with '-', the "
                        "document goes to standard output."),
         QStringLiteral("FILE"));
-    const QCommandLineOption list(QStringLiteral("list"),
-                                  QStringLiteral("List the phoneme sets and frame rates."));
+    const QCommandLineOption list(
+        QStringLiteral("list"), QStringLiteral("List the phoneme sets, frame rates and targets."));
     const QCommandLineOption strict(
         QStringLiteral("strict"),
         QStringLiteral("Treat every warning about the timing file as an error: write nothing and "

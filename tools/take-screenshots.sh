@@ -15,13 +15,21 @@ trap 'kill $xserver 2>/dev/null; rm -rf "$runtime"' EXIT
 for _ in $(seq 50); do [ -s "$runtime/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$runtime/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime"
 
-# shoot SAMPLE OUT.png X,Y: open SAMPLE from the command line, convert, hover
-# over the preview at X,Y, grab. The window keeps the size it opens at.
+# shoot SAMPLE OUT.png X,Y [TARGET-ROW]: open SAMPLE from the command line,
+# pick the Paste onto row if given (from 0, Position), convert, hover over the
+# preview at X,Y, grab. The window keeps the size it opens at.
 shoot() {
     "$app" "$1" >/dev/null &
     local pid=$! win
     win="$(xdotool search --sync --onlyvisible --pid "$pid" --name 'Mouthkey$' | head -1)"
     sleep 1.5
+    # Alt+N is the pop-up's mnemonic, so focus reaches it wherever it was;
+    # Down then steps through its rows without opening the list.
+    if [ -n "${4:-}" ]; then
+        xdotool windowfocus --sync "$win" key --clearmodifiers alt+n
+        for _ in $(seq "$4"); do xdotool key --clearmodifiers Down; done
+        sleep 0.5
+    fi
     xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+Return
     sleep 1
     xdotool mousemove --window "$win" "${3%,*}" "${3#*,}"
@@ -33,4 +41,5 @@ shoot() {
 
 shoot "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot.png" 300,300
 shoot "$root/samples/hand-edited-take.dat" "$root/docs/screenshot-findings.png" 70,330
-echo "saved docs/screenshot.png and docs/screenshot-findings.png"
+shoot "$root/samples/see-you-soon.tsv" "$root/docs/screenshot-time-remap.png" 300,300 1
+echo "saved docs/screenshot.png, docs/screenshot-findings.png and docs/screenshot-time-remap.png"

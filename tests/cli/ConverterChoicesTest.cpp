@@ -4,8 +4,10 @@
 
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "conversion/Targets.h"
 #include "textinput/Utf8Text.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -88,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(FromOneToAThousand, FrameRateNumber,
                                          // A title written another way is that title.
                                          NumberRateCase{"29.970", "29.97"}));
 
-// Every title of both lists appears in the text.
+// Every title of the three lists appears in the text, a target by its name and title.
 void expectAllChoicesListed(const QByteArray& text) {
     for (std::size_t i = 0; i < phonemeSetTitles.size(); ++i) {
         EXPECT_TRUE(text.contains(
@@ -97,6 +99,13 @@ void expectAllChoicesListed(const QByteArray& text) {
     }
     for (const auto title : frameRateTitles) {
         EXPECT_TRUE(text.contains(" " + toQString(title).toUtf8())) << title;
+    }
+    for (const Target target : targets) {
+        const QRegularExpression line(
+            QStringLiteral("\n  %1 +%2\n")
+                .arg(QRegularExpression::escape(toQString(targetName(target))),
+                     toQString(targetTitle(target))));
+        EXPECT_TRUE(line.match(QString::fromUtf8(text)).hasMatch()) << targetName(target);
     }
 }
 
@@ -212,7 +221,9 @@ TEST_P(InformationalOption, printsToStandardOutputAndConvertsNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Options, InformationalOption,
     testing::Values(
-        InfoCase{"--list", {"Phoneme sets", "Frame rates", "any number from 1 to 1000"}},
+        InfoCase{"--list",
+                 {"Phoneme sets", "Frame rates", "any number from 1 to 1000",
+                  "\nTargets (--target):\n  position    Position\n"}},
         InfoCase{"--help",
                  {"Usage: mouthkey-convert [--set SET] [--fps RATE] [--from FORMAT] [-o FILE] "
                   "[INPUT]\n",

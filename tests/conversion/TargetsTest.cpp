@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <ostream>
 #include <random>
+#include <sstream>
 #include <string>
 
 using namespace mouthkey;
@@ -129,6 +131,57 @@ INSTANTIATE_TEST_SUITE_P(
                    choose(Target::TimeRemap, {}, 0, false, 0, *FrameRate::fromText("1000")),
                    "\t1\t0.0005\t\n"},
         TargetCase{"no cues", "MohoSwitch1\n", timeRemap(), ""}));
+
+// At any rate, with charts of up to 1500 drawings, where a rate rounded to a
+// whole number would land keys in the next drawing's frame.
+TEST(TimeRemapDocument, everyKeyLandsInsideItsDrawingsFrameAtEveryRate) {
+    std::vector<FrameRate> rates;
+    for (int i = 0; i < static_cast<int>(frameRateTitles.size()); ++i) {
+        rates.emplace_back(i);
+    }
+    for (const char* typed : {"23.976", "48", "1", "1000"}) {
+        rates.push_back(*FrameRate::fromText(typed));
+    }
+    std::mt19937 rng(20261210);
+    for (const FrameRate& rate : rates) {
+        double fps = 0;
+        std::from_chars(rate.title().data(), rate.title().data() + rate.title().size(), fps);
+        for (int round = 0; round < 8; ++round) {
+            std::vector<std::vector<std::string>> drawings(1 + rng() % 1500);
+            for (std::size_t d = 0; d < drawings.size(); ++d) {
+                for (auto n = 1 + rng() % 3; n > 0; --n) {
+                    drawings[d].push_back("m" + std::to_string(d) + "_" + std::to_string(n));
+                }
+            }
+            std::vector<Cue> cues(1 + rng() % 30);
+            for (Cue& cue : cues) {
+                const auto& names = drawings[rng() % drawings.size()];
+                cue = {1 + rng() % 100000, names[rng() % names.size()], {}};
+            }
+            TargetChoices choices = choose(Target::TimeRemap, false, 0, false, 0, rate);
+            choices.chart = MouthChart(drawings);
+            std::string document;
+            writeTargetDocument(cues, choices,
+                                [&document](std::string_view chunk) { document.append(chunk); });
+
+            const std::string_view head = "\tFrame\tseconds\t\n";
+            const std::size_t at = document.find(head);
+            ASSERT_NE(at, std::string::npos);
+            std::istringstream keys(document.substr(at + head.size()));
+            for (const Cue& cue : cues) {
+                std::uint64_t frame = 0;
+                double value = -1;
+                ASSERT_TRUE(keys >> frame >> value) << rate.title();
+                const auto drawing = static_cast<double>(*choices.chart->drawingOf(cue.name));
+                EXPECT_EQ(frame, cue.frame);
+                EXPECT_LT(drawing / fps, value) << rate.title() << " " << cue.name;
+                EXPECT_LT(value, (drawing + 1) / fps) << rate.title() << " " << cue.name;
+            }
+            std::string rest;
+            EXPECT_TRUE(keys >> rest && rest == "End") << rate.title();
+        }
+    }
+}
 
 class SliderDocument : public testing::TestWithParam<TargetCase> {};
 

@@ -18,8 +18,8 @@ std::optional<int> findPhonemeSet(QStringView name);
 // because "8" is both a title and an index.
 std::optional<FrameRate> findFrameRate(QStringView text);
 
-// The valid choices for both options, one per line, as the converter lists
-// them for --list and after a usage error.
+// The valid choices for --set, --fps and --target, as the converter lists
+// them for --list and at the end of --help.
 QString choicesText();
 
 } // namespace mouthkey
