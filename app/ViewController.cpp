@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace mouthkey {
@@ -445,20 +446,28 @@ void ViewController::go() {
         // The echo of the pieces shares the document's bytes.
         lines = echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
     } else {
-        // A take's cues keep the places they were read at, for the findings.
-        const bool fromTake = m_loaded && m_loaded->take;
-        std::vector<Finding> leftOut;
-        const std::vector<Cue> textCues =
-            fromTake ? std::vector<Cue>() : datCues(m_newdat, &leftOut);
-        TargetResult result = writeTargetDocument(
-            fromTake ? std::span<const Cue>(m_loaded->cues) : std::span<const Cue>(textCues),
-            choices, [&document](std::string_view chunk) {
-                document.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
-            });
+        // A take's cues keep the places they were read at, for the findings;
+        // a .dat text's are read as they are written.
+        TargetWriter writer(choices, [&document](std::string_view chunk) {
+            document.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
+        });
+        LineSample others;
+        if (m_loaded && m_loaded->take) {
+            for (const Cue& cue : m_loaded->cues) {
+                writer.feed(cue);
+            }
+        } else {
+            writer.feedDat(m_newdat, others);
+        }
+        TargetResult result = writer.finish();
         lines.push_back({document, 0, document.size()});
         keyframes = static_cast<qsizetype>(result.keyframes);
-        m_written = std::move(leftOut);
-        m_written.insert(m_written.end(), result.findings.begin(), result.findings.end());
+        m_written.clear();
+        if (others.count > 0) {
+            m_written.push_back(linesLeftOut(others));
+        }
+        m_written.insert(m_written.end(), std::make_move_iterator(result.findings.begin()),
+                         std::make_move_iterator(result.findings.end()));
     }
 
     // The echo, after the empty line that opens it, goes out as one batch,
