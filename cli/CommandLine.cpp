@@ -37,6 +37,17 @@ QString asClause(QString text) {
     return text;
 }
 
+// "dat, tsv or pg2": every name a choice's table gives, as a usage error lists them.
+template <class Choices, class NameOf> QString orList(const Choices& choices, NameOf nameOf) {
+    QStringList names;
+    for (const auto choice : choices) {
+        names << toQString(nameOf(choice));
+    }
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last
+                           : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 QString quotedList(const QStringList& items) {
     QStringList quoted;
     for (const QString& item : items) {
@@ -274,9 +285,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         const QString name = parser.value(target);
         const auto named = targetNamed(name.toLower().toStdString());
         if (!named) {
-            return reject(QStringLiteral("unknown target '%1' for --target (position, time-remap "
-                                         "or slider)")
-                              .arg(name));
+            return reject(QStringLiteral("unknown target '%1' for --target (%2)")
+                              .arg(name, orList(targets, targetName)));
         }
         result.request.target = *named;
     }
@@ -319,9 +329,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         const QString name = parser.value(from);
         result.request.from = formatNamed(name.toLower().toStdString());
         if (!result.request.from) {
-            return reject(QStringLiteral("unknown format '%1' for --from (dat, tsv, xml, json, "
-                                         "pgo or pg2)")
-                              .arg(name));
+            return reject(QStringLiteral("unknown format '%1' for --from (%2)")
+                              .arg(name, orList(timingFormats, formatName)));
         }
     }
     if (parser.isSet(voice)) {
