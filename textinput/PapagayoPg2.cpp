@@ -1,6 +1,7 @@
 #include "textinput/PapagayoPg2.h"
 
 #include "conversion/TextPlaces.h"
+#include "textinput/JsonReading.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -332,23 +333,15 @@ PapagayoWord Pg2Reader::word(const QJsonObject& o, const WordAt* at, const CuePl
 } // namespace
 
 PapagayoProject readPapagayoPg2Project(std::string_view text, std::vector<Finding>& findings) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        const std::size_t offset =
-            error.error != QJsonParseError::NoError ? static_cast<std::size_t>(error.offset) : 0;
-        ReaderFindings malformed;
-        malformed.add(Finding::Kind::MalformedText, TextPlaces(text).at(offset), [&] {
-            return "JSON: " + (error.error != QJsonParseError::NoError
-                                   ? error.errorString().toStdString()
-                                   : std::string("the project is not an object"));
-        });
+    ReaderFindings malformed;
+    const std::optional<QJsonObject> root =
+        jsonRootObject(text, malformed, "the project is not an object");
+    if (!root) {
         findings = malformed.take();
         return {};
     }
     Pg2Reader reader(text);
-    PapagayoProject project = reader.read(document.object());
+    PapagayoProject project = reader.read(*root);
     findings = reader.findings.take();
     return project;
 }

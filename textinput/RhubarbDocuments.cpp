@@ -1,6 +1,7 @@
 #include "textinput/RhubarbDocuments.h"
 
 #include "conversion/TextPlaces.h"
+#include "textinput/JsonReading.h"
 
 #include "conversion/RhubarbTsv.h"
 #include "textinput/Utf8Text.h"
@@ -246,25 +247,19 @@ Take readRhubarbJson(std::string_view text) {
     take.letters = true;
     ReaderFindings findings;
     CueList cues(take, findings);
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())), &error);
-    if (error.error != QJsonParseError::NoError) {
-        const std::size_t offset = static_cast<std::size_t>(std::max(error.offset, 0));
-        findings.add(Finding::Kind::MalformedText, TextPlaces(text).at(offset),
-                     "JSON: " + error.errorString().toStdString());
-        cues.close();
-        return take;
-    }
-    const QJsonObject root = document.object();
-    const QJsonValue list = root.value(QLatin1StringView("mouthCues"));
-    if (!document.isObject() || !list.isArray()) {
+    constexpr std::string_view notCues = "not an object with a \"mouthCues\" list";
+    const std::optional<QJsonObject> object = jsonRootObject(text, findings, notCues);
+    const QJsonValue list = object ? object->value(QLatin1StringView("mouthCues")) : QJsonValue();
+    if (object && !list.isArray()) {
         const std::size_t offset = std::min(text.find_first_not_of(" \t\r\n"), text.size());
         findings.add(Finding::Kind::MalformedText, TextPlaces(text).at(offset),
-                     "JSON: not an object with a \"mouthCues\" list");
+                     "JSON: " + std::string(notCues));
+    }
+    if (!object || !list.isArray()) {
         cues.close();
         return take;
     }
+    const QJsonObject& root = *object;
     take.soundFile = root.value(QLatin1StringView("metadata"))
                          .toObject()
                          .value(QLatin1StringView("soundFile"))
