@@ -20,6 +20,16 @@
 #include <emmintrin.h>
 #endif
 
+// Keeps a rare path out of a loop that runs once a line, and puts the
+// common one into it.
+#if defined(__GNUC__)
+#define MOUTHKEY_COLD [[gnu::cold, gnu::noinline]]
+#define MOUTHKEY_INLINE [[gnu::always_inline]] inline
+#else
+#define MOUTHKEY_COLD
+#define MOUTHKEY_INLINE inline
+#endif
+
 namespace mouthkey::scan {
 
 // Which line separator a byte may start; most bytes start none.

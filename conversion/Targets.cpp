@@ -8,6 +8,7 @@
 #include "LineScan.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -71,6 +72,10 @@ struct Key {
     std::uint64_t frame = 0;
     std::string_view name;
     std::size_t drawing = 0; // for the targets that show drawings
+    // The frame's decimal digits when the caller has them, sixteen at most,
+    // with sixteen bytes readable from their start; else the frame is
+    // written out.
+    std::string_view digits;
 };
 
 // One output target: a head, one line a key, a tail. The hold steps, the
@@ -110,31 +115,40 @@ class DrawingTarget final : public DocumentTarget {
 public:
     DrawingTarget(const TargetChoices& choices, const ChunkSink& sink)
         : m_sink(sink), m_rate(choices.rate), m_fps(framesPerSecond(choices.rate)),
-          m_timeRemap(choices.target == Target::TimeRemap), m_buffer(new char[bufferSize]),
-          m_at(m_buffer.get()) {} // not cleared: written first
+          m_timeRemap(choices.target == Target::TimeRemap), m_buffer(new char[firstBufferSize]),
+          m_size(firstBufferSize), m_at(m_buffer.get()) {} // not cleared: written first
 
     void head() override {
         write(sourceHead(m_rate));
         write(m_timeRemap ? "Time Remap\n\tFrame\tseconds\t\n"
                           : "Effects\tSlider Control #1\tSlider #2\n\tFrame\t\t\n");
     }
-    void key(const Key& key) override {
-        // A drawing's value is the same in every key: written once.
-        while (m_values.size() <= key.drawing) {
-            const auto drawing = static_cast<double>(m_values.size());
-            m_values.push_back(keyNumberText(m_timeRemap ? (drawing + 0.5) / m_fps : drawing) +
-                               "\t\n");
+    void key(const Key& key) override { put(key.frame, key.drawing, key.digits); }
+    // The same, for callers that know the type, so that the loop over a
+    // text's cues writes each key in place.
+    MOUTHKEY_INLINE void put(std::uint64_t frame, std::size_t drawing, std::string_view digits) {
+        if (drawing >= m_values.size()) {
+            addValues(drawing);
         }
-        const std::string& value = m_values[key.drawing];
-        // A tab, the frame (twenty digits at most), a tab, the value and the line's end.
-        if (room() < 22 + value.size()) {
+        // A tab, the frame (twenty digits at most, or a slot of sixteen), a
+        // tab and the value's slot.
+        if (room() < 22 + sizeof(Value::text)) {
             flush();
         }
-        *m_at++ = '\t';
-        m_at = std::to_chars(m_at, m_at + 20, key.frame).ptr;
-        *m_at++ = '\t';
-        std::memcpy(m_at, value.data(), value.size());
-        m_at += value.size();
+        const Value& value = m_values[drawing];
+        const std::size_t size = value.size;
+        // Written through a local: stores of chars may alias any member.
+        char* at = m_at;
+        *at++ = '\t';
+        if (!digits.empty()) {
+            std::memcpy(at, digits.data(), 16);
+            at += digits.size();
+        } else {
+            at = std::to_chars(at, at + 20, frame).ptr;
+        }
+        *at++ = '\t';
+        std::memcpy(at, value.text.data(), sizeof(Value::text));
+        m_at = at + size;
         ++m_keyframes;
     }
     void tail() override {
@@ -144,12 +158,13 @@ public:
     std::uint64_t keyframes() const override { return m_keyframes; }
 
 private:
-    // Below where allocators map fresh pages, so that a short take costs little.
-    static constexpr std::size_t bufferSize = 64 * 1024;
+    // Below where allocators map fresh pages, so that a short take costs
+    // little; a long one goes on in chunks sixteen times the size, for fewer
+    // writes.
+    static constexpr std::size_t firstBufferSize = 64 * 1024;
+    static constexpr std::size_t bufferSize = 1024 * 1024;
 
-    std::size_t room() const {
-        return bufferSize - static_cast<std::size_t>(m_at - m_buffer.get());
-    }
+    std::size_t room() const { return m_size - static_cast<std::size_t>(m_at - m_buffer.get()); }
     void write(std::string_view text) {
         while (!text.empty()) {
             if (room() == 0) {
@@ -161,10 +176,27 @@ private:
             text.remove_prefix(part);
         }
     }
-    void flush() {
+    // A drawing's value is the same in every key: written once, into a slot
+    // copied whole, which is quicker than copying its length.
+    MOUTHKEY_COLD void addValues(std::size_t upTo) {
+        while (m_values.size() <= upTo) {
+            const auto drawing = static_cast<double>(m_values.size());
+            const std::string text =
+                keyNumberText(m_timeRemap ? (drawing + 0.5) / m_fps : drawing) + "\t\n";
+            Value value{};
+            value.size = std::min(text.size(), value.text.size());
+            std::memcpy(value.text.data(), text.data(), value.size);
+            m_values.push_back(value);
+        }
+    }
+    MOUTHKEY_COLD void flush() {
         if (m_at != m_buffer.get()) {
             m_sink(
                 std::string_view(m_buffer.get(), static_cast<std::size_t>(m_at - m_buffer.get())));
+            if (m_size < bufferSize) {
+                m_buffer.reset(new char[bufferSize]);
+                m_size = bufferSize;
+            }
             m_at = m_buffer.get();
         }
     }
@@ -173,8 +205,15 @@ private:
     FrameRate m_rate;
     double m_fps;
     bool m_timeRemap;
-    std::vector<std::string> m_values; // each drawing's value and the line's end
+    // A value and the line's end: six significant digits without an
+    // exponent fit, for any drawing a chart can have.
+    struct Value {
+        std::array<char, 32> text;
+        std::size_t size;
+    };
+    std::vector<Value> m_values;
     std::unique_ptr<char[]> m_buffer;
+    std::size_t m_size;
     char* m_at;
     std::uint64_t m_keyframes = 0;
 };
@@ -323,7 +362,9 @@ struct TargetWriter::Impl {
           chart(drawings ? choices.chartInUse() : MouthChart({})),
           mapping(buildMapping(choices.setIndex, choices.letters)), holds(choices.holds()) {
         if (drawings) {
-            target = std::make_unique<DrawingTarget>(choices, this->sink);
+            auto typed = std::make_unique<DrawingTarget>(choices, this->sink);
+            drawingTarget = typed.get();
+            target = std::move(typed);
         } else {
             target = std::make_unique<PositionTarget>(choices, this->sink);
         }
@@ -331,13 +372,13 @@ struct TargetWriter::Impl {
     }
 
     // The drawing of a name, looked up once per distinct name: a take names
-    // a handful of mouths, thousands of times each.
-    std::optional<std::size_t> drawingOf(std::string_view name) {
+    // a handful of mouths, thousands of times each. Bytes up to `end` may be
+    // read past the name.
+    std::optional<std::size_t> drawingOf(std::string_view name, const char* end) {
         // Names of up to eight bytes, the usual ones, as one word in a small
         // table; others by their hash.
-        std::uint64_t packed = 0;
         if (name.size() - 1 < 8) {
-            std::memcpy(&packed, name.data(), name.size());
+            const std::uint64_t packed = packedName(name, end);
             NameSlot& slot = nameSlots[(packed * 0x9E3779B97F4A7C15u) >> 58];
             if (slot.packed == packed) {
                 return slot.drawing;
@@ -348,7 +389,23 @@ struct TargetWriter::Impl {
         return lookUp(name);
     }
 
-    std::optional<std::size_t> lookUp(std::string_view name) {
+    // A name of one to eight bytes as a word, its first byte lowest. Built
+    // in a register: a word copied from memory of the name's length would
+    // wait on the copy.
+    static std::uint64_t packedName(std::string_view name, const char* end) {
+        const auto* p = reinterpret_cast<const scan::Byte*>(name.data());
+        if (end - name.data() >= 8) {
+            const std::uint64_t word = scan::loadWord(p);
+            return name.size() == 8 ? word : word & ((std::uint64_t{1} << (8 * name.size())) - 1);
+        }
+        std::uint64_t packed = 0;
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            packed |= std::uint64_t{p[i]} << (8 * i);
+        }
+        return packed;
+    }
+
+    MOUTHKEY_COLD std::optional<std::size_t> lookUp(std::string_view name) {
         if (const auto known = drawingsOfNames.find(name); known != drawingsOfNames.end()) {
             return known->second;
         }
@@ -360,35 +417,96 @@ struct TargetWriter::Impl {
     }
 
     void feed(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
-        Key key{0, name, 0};
-        if (drawings) {
-            const auto drawing = drawingOf(name);
-            if (!drawing) {
-                findings.add(Finding::Kind::NoDrawing, place, [&] { return quotedText(name); });
-                return;
-            }
-            key.drawing = *drawing;
+        if (drawingTarget) {
+            feedDrawing(cueFrame, name, name.data() + name.size(), place);
+        } else {
+            feedPosition(cueFrame, name, place);
         }
+    }
+
+    // The frame a cue's key lands on, or nothing, with a finding, before frame 0.
+    std::optional<std::uint64_t> keyFrame(std::uint64_t cueFrame, const CuePlace& place) {
         const auto frame = shiftedFrame(cueFrame, choices.offset);
         if (!frame) {
-            findings.add(Finding::Kind::BeforeFrameZero, place, "");
-            firstBeforeZero = firstBeforeZero.value_or(cueFrame);
+            leaveOutBeforeZero(cueFrame, place);
+        }
+        return frame;
+    }
+
+    MOUTHKEY_COLD void leaveOutBeforeZero(std::uint64_t cueFrame, const CuePlace& place) {
+        findings.add(Finding::Kind::BeforeFrameZero, place, "");
+        firstBeforeZero = firstBeforeZero.value_or(cueFrame);
+    }
+
+    // Whether a key showing something new gets a hold step before it.
+    bool stepsBefore(std::uint64_t frame) const {
+        return holds && any && frame >= before.frame && frame - before.frame >= 2;
+    }
+
+    // Time Remap and Slider Control: a name without a drawing is left out.
+    // Inlined into the loop over a .dat text, through the target's own type.
+    MOUTHKEY_INLINE void feedDrawing(std::uint64_t cueFrame, std::string_view name, const char* end,
+                                     const CuePlace& place, std::string_view digits = {}) {
+        const auto drawing = drawingOf(name, end);
+        if (!drawing) {
+            leaveOut(name, place);
             return;
         }
-        key.frame = *frame;
-        // What the key shows: a drawing's number, or for Position the name's
-        // value (a name the set does not know is its own value).
-        const std::string_view value =
-            drawings ? std::string_view() : mapping.find(name).value_or(name);
-        const bool differs = drawings ? key.drawing != before.drawing : value != beforeValue;
-        if (holds && any && differs && key.frame >= before.frame && key.frame - before.frame >= 2) {
-            Key step{key.frame - 1, beforeName, before.drawing};
-            target->key(step);
+        const auto frame = keyFrame(cueFrame, place);
+        if (!frame) {
+            return;
         }
-        target->key(key);
-        before = {key.frame, {}, key.drawing};
+        if (choices.offset != 0) {
+            digits = {};
+        }
+        if (*drawing != beforeDrawing && stepsBefore(*frame)) {
+            std::array<char, 16> earlier;
+            drawingTarget->put(*frame - 1, beforeDrawing, oneLess(digits, earlier));
+        }
+        drawingTarget->put(*frame, *drawing, digits);
+        before.frame = *frame;
+        beforeDrawing = *drawing;
         any = true;
-        if (holds && !drawings) {
+    }
+
+    MOUTHKEY_COLD void leaveOut(std::string_view name, const CuePlace& place) {
+        findings.add(Finding::Kind::NoDrawing, place, [&] { return quotedText(name); });
+    }
+
+    // The digits of one frame less than `digits`, a frame of at least 2, in `to`.
+    static std::string_view oneLess(std::string_view digits, std::array<char, 16>& to) {
+        if (digits.empty()) {
+            return {};
+        }
+        std::memcpy(to.data(), digits.data(), to.size());
+        std::size_t i = digits.size() - 1;
+        for (; i > 0 && to[i] == '0'; --i) {
+            to[i] = '9';
+        }
+        --to[i];
+        // 10 less one is 9: a leading digit gone to 0 goes.
+        if (i == 0 && to[0] == '0') {
+            std::memmove(to.data(), to.data() + 1, to.size() - 1);
+            return {to.data(), digits.size() - 1};
+        }
+        return {to.data(), digits.size()};
+    }
+
+    // Position: the key shows the name's value (a name the set does not know
+    // is its own value), written as its .dat line.
+    void feedPosition(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
+        const auto frame = keyFrame(cueFrame, place);
+        if (!frame) {
+            return;
+        }
+        const std::string_view value = mapping.find(name).value_or(name);
+        if (value != beforeValue && stepsBefore(*frame)) {
+            target->key({*frame - 1, beforeName, 0, {}});
+        }
+        target->key({*frame, name, 0, {}});
+        before.frame = *frame;
+        any = true;
+        if (holds) {
             beforeName.assign(name);
             beforeValue.assign(value);
         }
@@ -421,6 +539,7 @@ struct TargetWriter::Impl {
     MappingTable mapping;
     bool holds;
     std::unique_ptr<DocumentTarget> target;
+    DrawingTarget* drawingTarget = nullptr; // the target, when it is one of those
     std::unordered_map<std::string, std::optional<std::size_t>, NameHash, std::equal_to<>>
         drawingsOfNames;
     struct NameSlot {
@@ -433,6 +552,7 @@ struct TargetWriter::Impl {
     // The key before, for the hold steps.
     bool any = false;
     Key before;
+    std::size_t beforeDrawing = 0;
     std::string beforeName;
     std::string beforeValue;
 };
@@ -503,7 +623,33 @@ bool endsLinesOtherwise(std::string_view text) {
 
 namespace {
 
-// Hands each cue of a .dat text to `each`, as readDatCues says.
+const scan::Byte* bytesAt(const char* p) {
+    return reinterpret_cast<const scan::Byte*>(p);
+}
+
+// The decimal digits that open eight bytes (first byte lowest), as a
+// number in `frame`; returns how many there are.
+int leadingDigits(scan::Word x, std::uint64_t& frame) {
+    const scan::Word others =
+        scan::highs & ~(scan::bytesBelow(x, '9' + 1) & ~scan::bytesBelow(x, '0'));
+    const int count = others ? std::countr_zero(others) / 8 : 8;
+    if (count == 0) {
+        return 0;
+    }
+    // The digits moved to the top, so that the bytes below read as leading
+    // zeros, then combined in pairs, fours and eights. Borrows from the
+    // bytes after the digits only run upwards, and those bytes are gone.
+    scan::Word v = (x - scan::ones * '0') << (8 * (8 - count));
+    v = (v * 10) + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    frame = v;
+    return count;
+}
+
+// Hands each cue of a .dat text to `each`, as readDatCues says, with how far
+// past the name bytes may be read.
 template <class Each> void forEachDatCue(std::string_view text, Each&& each, LineSample& others) {
     if (endsLinesOtherwise(text)) {
         TimingReader reader([&](const TimingLine& line) {
@@ -511,7 +657,9 @@ template <class Each> void forEachDatCue(std::string_view text, Each&& each, Lin
                 return;
             }
             if (const auto key = keyLine(line)) {
-                each(key->frame, key->name->text, CuePlace{line.number, 0});
+                const std::string_view name = key->name->text;
+                each(key->frame, name, CuePlace{line.number, 0}, name.data() + name.size(),
+                     std::string_view());
             } else {
                 others.add(line.number);
             }
@@ -547,6 +695,9 @@ template <class Each> void forEachDatCue(std::string_view text, Each&& each, Lin
         // longer frame saturates.
         const char* q = p;
         std::uint64_t frame = 0;
+        if (end - p >= 8) {
+            q += leadingDigits(scan::loadWord(bytesAt(p)), frame);
+        }
         for (unsigned digit;
              q < end && (digit = static_cast<unsigned>(static_cast<unsigned char>(*q)) - 48u) <= 9;
              ++q) {
@@ -556,6 +707,11 @@ template <class Each> void forEachDatCue(std::string_view text, Each&& each, Lin
         const char* name = q + 1;
         const char* r = name;
         if (key) {
+            if (end - r >= 8) {
+                const scan::Word x = scan::loadWord(bytesAt(r));
+                const scan::Word stops = scan::bytesEqual(x, '\n') | scan::bytesEqual(x, ' ');
+                r = stops ? r + std::countr_zero(stops) / 8 : r + 8;
+            }
             while (r < end && *r != '\n' && *r != ' ') {
                 ++r;
             }
@@ -566,8 +722,13 @@ template <class Each> void forEachDatCue(std::string_view text, Each&& each, Lin
             --nameEnd; // the CR of a CR LF
         }
         if (key && nameEnd > name) {
+            // The frame's digits, for a writer that copies them: as the
+            // frame writes out, with room to copy them as a whole.
+            const auto digits = static_cast<std::size_t>(q - p);
+            const bool asWritten = digits <= 16 && (*p != '0' || digits == 1) && end - p >= 16;
             each(frame, std::string_view(name, static_cast<std::size_t>(nameEnd - name)),
-                 CuePlace{number, 0});
+                 CuePlace{number, 0}, end,
+                 asWritten ? std::string_view(p, digits) : std::string_view());
             p = r == end ? end : r + 1;
         } else {
             others.add(number);
@@ -582,16 +743,32 @@ void readDatCues(std::string_view text,
                  const std::function<void(std::uint64_t frame, std::string_view name,
                                           const CuePlace& place)>& each,
                  LineSample& others) {
-    forEachDatCue(text, each, others);
+    forEachDatCue(
+        text,
+        [&each](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
+                std::string_view) { each(frame, name, place); },
+        others);
 }
 
 void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     Impl& impl = *m_impl;
+    if (impl.drawingTarget) {
+        // A type of its own rather than a lambda, so that the loop takes it in.
+        struct Feed {
+            Impl& impl;
+            MOUTHKEY_INLINE void operator()(std::uint64_t frame, std::string_view name,
+                                            const CuePlace& place, const char* readable,
+                                            std::string_view digits) const {
+                impl.feedDrawing(frame, name, readable, place, digits);
+            }
+        };
+        forEachDatCue(text, Feed{impl}, others);
+        return;
+    }
     forEachDatCue(
         text,
-        [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place) {
-            impl.feed(frame, name, place);
-        },
+        [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
+                std::string_view) { impl.feedPosition(frame, name, place); },
         others);
 }
 

@@ -126,6 +126,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     check(cues == reference::keyLinesByRule(text),
           "the quick cue reader disagrees with the keyframe-line rule");
+    // A target's document streamed from the text, which copies frames' digits
+    // where it can, is the one its cues give.
+    const std::vector<Cue> textCues = datCues(text);
+    for (const Target target : targets) {
+        TargetChoices choices;
+        choices.target = target;
+        choices.rate = FrameRate(rateIndex);
+        choices.hold = rng() % 4 != 0;
+        choices.offset = rng() % 3 == 0 ? static_cast<std::int64_t>(rng() % 5) - 2 : 0;
+        std::string streamed;
+        std::string fromCues;
+        TargetWriter writer(choices, [&](std::string_view chunk) { streamed.append(chunk); });
+        LineSample others;
+        writer.feedDat(text, others);
+        writer.finish();
+        writeTargetDocument(textCues, choices,
+                            [&](std::string_view chunk) { fromCues.append(chunk); });
+        check(streamed == fromCues, "a target's streamed document differs from its cues'");
+    }
     // The words quote the file: they must stay one line of valid text.
     for (const Finding& f : report.findings) {
         const std::string words =

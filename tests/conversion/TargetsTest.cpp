@@ -274,6 +274,41 @@ TEST(PositionDocument, plainIsTheConvertersDocumentByteForByte) {
     }
 }
 
+// Streamed from a .dat text, which copies frames' digits and reads words at a
+// time, a document is the one its cues give: frames of every width, leading
+// zeros, steps across powers of ten, long names, CR LF, a last line cut short.
+TEST(TargetWriter, aDatTextStreamsTheDocumentItsCuesGive) {
+    const std::vector<std::string> names{"AI",  "E",        "rest", "MBP", "X",
+                                         "etc", "longname", "sil9", "O",   "D"};
+    std::mt19937 rng(20261211);
+    for (int round = 0; round < 400; ++round) {
+        std::string dat = "MohoSwitch1\n";
+        std::uint64_t frame = rng() % 3;
+        for (auto n = rng() % 30; n > 0; --n) {
+            const int jump = static_cast<int>(rng() % 4);
+            frame = jump == 3 ? frame * 10 : frame + 1 + rng() % (jump == 2 ? 1000 : 3);
+            const std::string zeros(rng() % 8 == 0 ? 1 + rng() % 3 : 0, '0');
+            dat += zeros + std::to_string(frame) + " " + names[rng() % names.size()] +
+                   (rng() % 5 == 0 ? "\r\n" : "\n");
+        }
+        if (rng() % 3 == 0) {
+            dat += std::to_string(frame + 10) + " O"; // no line end
+        }
+        for (const Target target : targets) {
+            const TargetChoices choices =
+                choose(target, rng() % 4 != 0, static_cast<std::int64_t>(rng() % 5) - 2);
+            std::string streamed;
+            TargetWriter writer(choices, [&](std::string_view chunk) { streamed.append(chunk); });
+            LineSample others;
+            writer.feedDat(dat, others);
+            const TargetResult result = writer.finish();
+            const Written fromCues = write(dat, choices);
+            ASSERT_EQ(streamed, fromCues.document) << dat;
+            EXPECT_EQ(result.keyframes, fromCues.result.keyframes);
+        }
+    }
+}
+
 struct NumberCase {
     double value;
     const char* text;
