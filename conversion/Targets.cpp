@@ -113,10 +113,23 @@ private:
 // ending in a tab as After Effects copies them.
 class DrawingTarget final : public DocumentTarget {
 public:
-    DrawingTarget(const TargetChoices& choices, const ChunkSink& sink)
-        : m_sink(sink), m_rate(choices.rate), m_fps(framesPerSecond(choices.rate)),
-          m_timeRemap(choices.target == Target::TimeRemap), m_buffer(new char[firstBufferSize]),
-          m_size(firstBufferSize), m_at(m_buffer.get()) {} // not cleared: written first
+    // For a chart of `drawings` drawings.
+    DrawingTarget(const TargetChoices& choices, std::size_t drawings, const ChunkSink& sink)
+        : m_sink(sink), m_rate(choices.rate), m_timeRemap(choices.target == Target::TimeRemap),
+          m_buffer(new char[firstBufferSize]), m_at(m_buffer.get()),
+          m_end(m_at + firstBufferSize) { // not cleared: written first
+        // A drawing's value is the same in every key: written once, into a
+        // slot copied whole, which is quicker than copying its length.
+        const double fps = framesPerSecond(choices.rate);
+        m_values.resize(drawings);
+        for (std::size_t i = 0; i < drawings; ++i) {
+            const auto drawing = static_cast<double>(i);
+            const std::string text =
+                keyNumberText(m_timeRemap ? (drawing + 0.5) / fps : drawing) + "\t\n";
+            m_values[i].size = std::min(text.size(), m_values[i].text.size());
+            std::memcpy(m_values[i].text.data(), text.data(), m_values[i].size);
+        }
+    }
 
     void head() override {
         write(sourceHead(m_rate));
@@ -127,12 +140,9 @@ public:
     // The same, for callers that know the type, so that the loop over a
     // text's cues writes each key in place.
     MOUTHKEY_INLINE void put(std::uint64_t frame, std::size_t drawing, std::string_view digits) {
-        if (drawing >= m_values.size()) {
-            addValues(drawing);
-        }
         // A tab, the frame (twenty digits at most, or a slot of sixteen), a
         // tab and the value's slot.
-        if (room() < 22 + sizeof(Value::text)) {
+        if (m_end - m_at < static_cast<std::ptrdiff_t>(22 + sizeof(Value::text))) {
             flush();
         }
         const Value& value = m_values[drawing];
@@ -164,7 +174,7 @@ private:
     static constexpr std::size_t firstBufferSize = 64 * 1024;
     static constexpr std::size_t bufferSize = 1024 * 1024;
 
-    std::size_t room() const { return m_size - static_cast<std::size_t>(m_at - m_buffer.get()); }
+    std::size_t room() const { return static_cast<std::size_t>(m_end - m_at); }
     void write(std::string_view text) {
         while (!text.empty()) {
             if (room() == 0) {
@@ -176,26 +186,13 @@ private:
             text.remove_prefix(part);
         }
     }
-    // A drawing's value is the same in every key: written once, into a slot
-    // copied whole, which is quicker than copying its length.
-    MOUTHKEY_COLD void addValues(std::size_t upTo) {
-        while (m_values.size() <= upTo) {
-            const auto drawing = static_cast<double>(m_values.size());
-            const std::string text =
-                keyNumberText(m_timeRemap ? (drawing + 0.5) / m_fps : drawing) + "\t\n";
-            Value value{};
-            value.size = std::min(text.size(), value.text.size());
-            std::memcpy(value.text.data(), text.data(), value.size);
-            m_values.push_back(value);
-        }
-    }
     MOUTHKEY_COLD void flush() {
         if (m_at != m_buffer.get()) {
             m_sink(
                 std::string_view(m_buffer.get(), static_cast<std::size_t>(m_at - m_buffer.get())));
-            if (m_size < bufferSize) {
+            if (m_end - m_buffer.get() < static_cast<std::ptrdiff_t>(bufferSize)) {
                 m_buffer.reset(new char[bufferSize]);
-                m_size = bufferSize;
+                m_end = m_buffer.get() + bufferSize;
             }
             m_at = m_buffer.get();
         }
@@ -203,7 +200,6 @@ private:
 
     const ChunkSink& m_sink;
     FrameRate m_rate;
-    double m_fps;
     bool m_timeRemap;
     // A value and the line's end: six significant digits without an
     // exponent fit, for any drawing a chart can have.
@@ -213,8 +209,8 @@ private:
     };
     std::vector<Value> m_values;
     std::unique_ptr<char[]> m_buffer;
-    std::size_t m_size;
     char* m_at;
+    char* m_end;
     std::uint64_t m_keyframes = 0;
 };
 
@@ -356,13 +352,196 @@ MouthChart TargetChoices::chartInUse() const {
     return chart ? *chart : MouthChart::ofSet(setIndex);
 }
 
+namespace {
+
+// Whether a text ends a line anywhere but at LF or CR LF: at VT, FF, a CR
+// alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
+// Whether a line ends at p otherwise than at LF or CR LF.
+bool endsLineOtherwiseAt(const scan::Byte* p, const scan::Byte* end) {
+    const scan::Byte c = *p;
+    return c == 0x0B || c == 0x0C || (c == 0x0D && (p + 1 == end || p[1] != '\n')) ||
+           (c == 0xC2 && p + 1 < end && p[1] == 0x85) ||
+           (c == 0xE2 && p + 2 < end && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9));
+}
+
+// Whether a text ends a line anywhere but at LF or CR LF: at VT, FF, a CR
+// alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
+bool endsLinesOtherwise(std::string_view text) {
+    const auto* p = reinterpret_cast<const scan::Byte*>(text.data());
+    const auto* const end = p + text.size();
+    // Sixteen or eight bytes at a time past those with none of VT, FF, CR or
+    // a byte from 0x80 up: almost all of a text.
+#ifdef MOUTHKEY_SCAN_SSE2
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Signed compares: the bytes from 0x80 up are below 0x0B, and the sign mask has them.
+        const __m128i breaks = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x0A)),
+                                             _mm_cmplt_epi8(v, _mm_set1_epi8(0x0E)));
+        if ((_mm_movemask_epi8(breaks) | _mm_movemask_epi8(v)) == 0) {
+            p += 16;
+            continue;
+        }
+        for (const auto* const block = p + 16; p < block; ++p) {
+            if (endsLineOtherwiseAt(p, end)) {
+                return true;
+            }
+        }
+    }
+#endif
+    while (end - p >= 8) {
+        const scan::Word x = scan::loadWord(p);
+        if (((scan::bytesBelow(x, '\r' + 1) & ~scan::bytesBelow(x, '\n' + 1)) |
+             (x & scan::highs)) == 0) {
+            p += 8;
+            continue;
+        }
+        for (const auto* const word = p + 8; p < word; ++p) {
+            if (endsLineOtherwiseAt(p, end)) {
+                return true;
+            }
+        }
+    }
+    for (; p < end; ++p) {
+        if (endsLineOtherwiseAt(p, end)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+namespace {
+
+const scan::Byte* bytesAt(const char* p) {
+    return reinterpret_cast<const scan::Byte*>(p);
+}
+
+// The decimal digits that open eight bytes (first byte lowest), as a
+// number in `frame`; returns how many there are.
+int leadingDigits(scan::Word x, std::uint64_t& frame) {
+    // A byte is a digit exactly when it is below 10 once '0' is taken out
+    // of it by XOR, which leaves the digit's value.
+    const scan::Word values = x ^ (scan::ones * '0');
+    const scan::Word others = scan::highs & ~scan::bytesBelow(values, 10);
+    const int count = others ? std::countr_zero(others) / 8 : 8;
+    if (count == 0) {
+        return 0;
+    }
+    // The digits moved to the top, so that the bytes below read as leading
+    // zeros, then combined in pairs, fours and eights.
+    scan::Word v = values << (8 * (8 - count));
+    v = (v * 10) + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    frame = v;
+    return count;
+}
+
+// Only LF and CR LF end lines here, and only spaces cut tokens: the rule is a
+// whole frame, one space, and a name without one. Each line is read once, a
+// word or a byte at a time, as lines are a few bytes long.
+struct QuickLines {
+    explicit QuickLines(std::string_view text) : p(text.data()), end(p + text.size()) {}
+
+    const char* p;
+    const char* const end;
+    std::uint64_t number = 0; // of the line before p
+    bool header = false;      // whether it has been passed
+
+    const char* nextLine(const char* from) const {
+        const auto* lf =
+            static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+        return lf ? lf + 1 : end;
+    }
+
+    // Reads the line at p, handing a cue to `each` or the line to `others`.
+    template <class Each> void step(Each& each, LineSample& others) {
+        ++number;
+        if (*p == '\n' || (*p == '\r' && p + 1 < end && p[1] == '\n')) {
+            p += *p == '\n' ? 1 : 2; // an empty line
+            return;
+        }
+        if (!header) {
+            header = true;
+            p = nextLine(p);
+            return;
+        }
+        // As wholeFrame reads a frame: nineteen digits always fit, and a
+        // longer frame saturates.
+        const char* q = p;
+        std::uint64_t frame = 0;
+        for (unsigned digit;
+             q < end && (digit = static_cast<unsigned>(static_cast<unsigned char>(*q)) - 48u) <= 9;
+             ++q) {
+            frame = q - p < 19 ? frame * 10 + digit : std::numeric_limits<std::uint64_t>::max();
+        }
+        bool key = q > p && q < end && *q == ' ';
+        const char* name = q + 1;
+        const char* r = name;
+        if (key) {
+            while (r < end && *r != '\n' && *r != ' ') {
+                ++r;
+            }
+            key = r == end || *r == '\n';
+        }
+        const char* nameEnd = r;
+        if (key && nameEnd > name && nameEnd[-1] == '\r' && nameEnd < end) {
+            --nameEnd; // the CR of a CR LF
+        }
+        if (key && nameEnd > name) {
+            // The frame's digits, for a writer that copies them: as the
+            // frame writes out, with room to copy them as a whole.
+            const auto digits = static_cast<std::size_t>(q - p);
+            const bool asWritten = digits <= 16 && (*p != '0' || digits == 1) && end - p >= 16;
+            each(frame, std::string_view(name, static_cast<std::size_t>(nameEnd - name)),
+                 CuePlace{number, 0}, end,
+                 asWritten ? std::string_view(p, digits) : std::string_view());
+            p = r == end ? end : r + 1;
+        } else {
+            others.add(number);
+            p = nextLine(p);
+        }
+    }
+};
+
+// Hands each cue of a .dat text to `each`, as readDatCues says, with how far
+// past the name bytes may be read.
+template <class Each> void forEachDatCue(std::string_view text, Each&& each, LineSample& others) {
+    if (endsLinesOtherwise(text)) {
+        TimingReader reader([&](const TimingLine& line) {
+            if (line.header) {
+                return;
+            }
+            if (const auto key = keyLine(line)) {
+                const std::string_view name = key->name->text;
+                each(key->frame, name, CuePlace{line.number, 0}, name.data() + name.size(),
+                     std::string_view());
+            } else {
+                others.add(line.number);
+            }
+        });
+        reader.feed(text);
+        reader.finish();
+        return;
+    }
+    QuickLines lines(text);
+    while (lines.p < lines.end) {
+        lines.step(each, others);
+    }
+}
+
+} // namespace
+
 struct TargetWriter::Impl {
     Impl(const TargetChoices& choices, ChunkSink sink)
         : choices(choices), sink(std::move(sink)), drawings(choices.target != Target::Position),
           chart(drawings ? choices.chartInUse() : MouthChart({})),
           mapping(buildMapping(choices.setIndex, choices.letters)), holds(choices.holds()) {
         if (drawings) {
-            auto typed = std::make_unique<DrawingTarget>(choices, this->sink);
+            auto typed =
+                std::make_unique<DrawingTarget>(choices, chart.drawings().size(), this->sink);
             drawingTarget = typed.get();
             target = std::move(typed);
         } else {
@@ -378,15 +557,18 @@ struct TargetWriter::Impl {
         // Names of up to eight bytes, the usual ones, as one word in a small
         // table; others by their hash.
         if (name.size() - 1 < 8) {
-            const std::uint64_t packed = packedName(name, end);
-            NameSlot& slot = nameSlots[(packed * 0x9E3779B97F4A7C15u) >> 58];
-            if (slot.packed == packed) {
-                return slot.drawing;
-            }
-            slot = {packed, lookUp(name)};
-            return slot.drawing;
+            return drawingOfWord(packedName(name, end), name);
         }
         return lookUp(name);
+    }
+
+    // The same, for a name of one to eight bytes given as packedName packs it.
+    std::optional<std::size_t> drawingOfWord(std::uint64_t packed, std::string_view name) {
+        NameSlot& slot = nameSlots[(packed * 0x9E3779B97F4A7C15u) >> 58];
+        if (slot.packed != packed) {
+            slot = {packed, lookUp(name)};
+        }
+        return slot.drawing;
     }
 
     // A name of one to eight bytes as a word, its first byte lowest. Built
@@ -440,14 +622,19 @@ struct TargetWriter::Impl {
 
     // Whether a key showing something new gets a hold step before it.
     bool stepsBefore(std::uint64_t frame) const {
-        return holds && any && frame >= before.frame && frame - before.frame >= 2;
+        return holds && frame >= before.frame && frame - before.frame >= 2;
     }
 
     // Time Remap and Slider Control: a name without a drawing is left out.
     // Inlined into the loop over a .dat text, through the target's own type.
     MOUTHKEY_INLINE void feedDrawing(std::uint64_t cueFrame, std::string_view name, const char* end,
                                      const CuePlace& place, std::string_view digits = {}) {
-        const auto drawing = drawingOf(name, end);
+        keyDrawing(cueFrame, name, drawingOf(name, end), place, digits);
+    }
+
+    MOUTHKEY_INLINE void keyDrawing(std::uint64_t cueFrame, std::string_view name,
+                                    std::optional<std::size_t> drawing, const CuePlace& place,
+                                    std::string_view digits) {
         if (!drawing) {
             leaveOut(name, place);
             return;
@@ -466,7 +653,35 @@ struct TargetWriter::Impl {
         drawingTarget->put(*frame, *drawing, digits);
         before.frame = *frame;
         beforeDrawing = *drawing;
-        any = true;
+    }
+
+    // The cues of a .dat text whose lines end only at LF or CR LF, for Time
+    // Remap and Slider Control: a line of up to eight digits, a space and a
+    // name of up to seven bytes ending at LF is read in two words; any other
+    // line as QuickLines reads it.
+    void feedQuickDrawings(std::string_view text, LineSample& others);
+
+    MOUTHKEY_INLINE bool quickKey(QuickLines& lines) {
+        const char* const p = lines.p;
+        std::uint64_t frame = 0;
+        const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
+        if (digits == 0 || p[digits] != ' ' || (*p == '0' && digits > 1)) {
+            return false;
+        }
+        const char* const name = p + digits + 1;
+        const scan::Word word = scan::loadWord(bytesAt(name));
+        // Spaces and control bytes end the name; only LF may end it here.
+        const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
+        if (size == 0 || size == 8 || name[size] != '\n') {
+            return false;
+        }
+        ++lines.number;
+        lines.p = name + size + 1;
+        const std::string_view text(name, static_cast<std::size_t>(size));
+        keyDrawing(frame, text, drawingOfWord(word & ((std::uint64_t{1} << (8 * size)) - 1), text),
+                   CuePlace{lines.number, 0},
+                   std::string_view(p, static_cast<std::size_t>(digits)));
+        return true;
     }
 
     MOUTHKEY_COLD void leaveOut(std::string_view name, const CuePlace& place) {
@@ -505,7 +720,6 @@ struct TargetWriter::Impl {
         }
         target->key({*frame, name, 0, {}});
         before.frame = *frame;
-        any = true;
         if (holds) {
             beforeName.assign(name);
             beforeValue.assign(value);
@@ -550,8 +764,8 @@ struct TargetWriter::Impl {
     ReaderFindings findings;
     std::optional<std::uint64_t> firstBeforeZero;
     // The key before, for the hold steps.
-    bool any = false;
-    Key before;
+    // No key before the first: no frame is two after this one.
+    Key before{std::numeric_limits<std::uint64_t>::max(), {}, 0, {}};
     std::size_t beforeDrawing = 0;
     std::string beforeName;
     std::string beforeValue;
@@ -579,166 +793,6 @@ TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices&
     return writer.finish();
 }
 
-namespace {
-
-// Whether a text ends a line anywhere but at LF or CR LF: at VT, FF, a CR
-// alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
-// Whether a line ends at p otherwise than at LF or CR LF.
-bool endsLineOtherwiseAt(const scan::Byte* p, const scan::Byte* end) {
-    const scan::Byte c = *p;
-    return c == 0x0B || c == 0x0C || (c == 0x0D && (p + 1 == end || p[1] != '\n')) ||
-           (c == 0xC2 && p + 1 < end && p[1] == 0x85) ||
-           (c == 0xE2 && p + 2 < end && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9));
-}
-
-// Whether a text ends a line anywhere but at LF or CR LF: at VT, FF, a CR
-// alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
-bool endsLinesOtherwise(std::string_view text) {
-    const auto* p = reinterpret_cast<const scan::Byte*>(text.data());
-    const auto* const end = p + text.size();
-    // Eight bytes at a time past words with none of VT, FF, CR or a byte
-    // from 0x80 up: almost every word of a text.
-    while (end - p >= 8) {
-        const scan::Word x = scan::loadWord(p);
-        if (((scan::bytesBelow(x, '\r' + 1) & ~scan::bytesBelow(x, '\n' + 1)) |
-             (x & scan::highs)) == 0) {
-            p += 8;
-            continue;
-        }
-        for (const auto* const word = p + 8; p < word; ++p) {
-            if (endsLineOtherwiseAt(p, end)) {
-                return true;
-            }
-        }
-    }
-    for (; p < end; ++p) {
-        if (endsLineOtherwiseAt(p, end)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
-namespace {
-
-const scan::Byte* bytesAt(const char* p) {
-    return reinterpret_cast<const scan::Byte*>(p);
-}
-
-// The decimal digits that open eight bytes (first byte lowest), as a
-// number in `frame`; returns how many there are.
-int leadingDigits(scan::Word x, std::uint64_t& frame) {
-    const scan::Word others =
-        scan::highs & ~(scan::bytesBelow(x, '9' + 1) & ~scan::bytesBelow(x, '0'));
-    const int count = others ? std::countr_zero(others) / 8 : 8;
-    if (count == 0) {
-        return 0;
-    }
-    // The digits moved to the top, so that the bytes below read as leading
-    // zeros, then combined in pairs, fours and eights. Borrows from the
-    // bytes after the digits only run upwards, and those bytes are gone.
-    scan::Word v = (x - scan::ones * '0') << (8 * (8 - count));
-    v = (v * 10) + (v >> 8);
-    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
-        32;
-    frame = v;
-    return count;
-}
-
-// Hands each cue of a .dat text to `each`, as readDatCues says, with how far
-// past the name bytes may be read.
-template <class Each> void forEachDatCue(std::string_view text, Each&& each, LineSample& others) {
-    if (endsLinesOtherwise(text)) {
-        TimingReader reader([&](const TimingLine& line) {
-            if (line.header) {
-                return;
-            }
-            if (const auto key = keyLine(line)) {
-                const std::string_view name = key->name->text;
-                each(key->frame, name, CuePlace{line.number, 0}, name.data() + name.size(),
-                     std::string_view());
-            } else {
-                others.add(line.number);
-            }
-        });
-        reader.feed(text);
-        reader.finish();
-        return;
-    }
-    // Only LF and CR LF end lines here, and only spaces cut tokens: the rule
-    // is a whole frame, one space, and a name without one. Each line is read
-    // once, byte by byte, as lines are a few bytes long.
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const auto nextLine = [&](const char* from) {
-        const auto* lf =
-            static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
-        return lf ? lf + 1 : end;
-    };
-    std::uint64_t number = 0;
-    bool header = false;
-    while (p < end) {
-        ++number;
-        if (*p == '\n' || (*p == '\r' && p + 1 < end && p[1] == '\n')) {
-            p += *p == '\n' ? 1 : 2; // an empty line
-            continue;
-        }
-        if (!header) {
-            header = true;
-            p = nextLine(p);
-            continue;
-        }
-        // As wholeFrame reads a frame: nineteen digits always fit, and a
-        // longer frame saturates.
-        const char* q = p;
-        std::uint64_t frame = 0;
-        if (end - p >= 8) {
-            q += leadingDigits(scan::loadWord(bytesAt(p)), frame);
-        }
-        for (unsigned digit;
-             q < end && (digit = static_cast<unsigned>(static_cast<unsigned char>(*q)) - 48u) <= 9;
-             ++q) {
-            frame = q - p < 19 ? frame * 10 + digit : std::numeric_limits<std::uint64_t>::max();
-        }
-        bool key = q > p && q < end && *q == ' ';
-        const char* name = q + 1;
-        const char* r = name;
-        if (key) {
-            if (end - r >= 8) {
-                const scan::Word x = scan::loadWord(bytesAt(r));
-                const scan::Word stops = scan::bytesEqual(x, '\n') | scan::bytesEqual(x, ' ');
-                r = stops ? r + std::countr_zero(stops) / 8 : r + 8;
-            }
-            while (r < end && *r != '\n' && *r != ' ') {
-                ++r;
-            }
-            key = r == end || *r == '\n';
-        }
-        const char* nameEnd = r;
-        if (key && nameEnd > name && nameEnd[-1] == '\r' && nameEnd < end) {
-            --nameEnd; // the CR of a CR LF
-        }
-        if (key && nameEnd > name) {
-            // The frame's digits, for a writer that copies them: as the
-            // frame writes out, with room to copy them as a whole.
-            const auto digits = static_cast<std::size_t>(q - p);
-            const bool asWritten = digits <= 16 && (*p != '0' || digits == 1) && end - p >= 16;
-            each(frame, std::string_view(name, static_cast<std::size_t>(nameEnd - name)),
-                 CuePlace{number, 0}, end,
-                 asWritten ? std::string_view(p, digits) : std::string_view());
-            p = r == end ? end : r + 1;
-        } else {
-            others.add(number);
-            p = nextLine(p);
-        }
-    }
-}
-
-} // namespace
-
 void readDatCues(std::string_view text,
                  const std::function<void(std::uint64_t frame, std::string_view name,
                                           const CuePlace& place)>& each,
@@ -753,16 +807,17 @@ void readDatCues(std::string_view text,
 void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     Impl& impl = *m_impl;
     if (impl.drawingTarget) {
-        // A type of its own rather than a lambda, so that the loop takes it in.
-        struct Feed {
-            Impl& impl;
-            MOUTHKEY_INLINE void operator()(std::uint64_t frame, std::string_view name,
-                                            const CuePlace& place, const char* readable,
-                                            std::string_view digits) const {
-                impl.feedDrawing(frame, name, readable, place, digits);
-            }
-        };
-        forEachDatCue(text, Feed{impl}, others);
+        if (endsLinesOtherwise(text)) {
+            forEachDatCue(
+                text,
+                [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place,
+                        const char* readable, std::string_view digits) {
+                    impl.feedDrawing(frame, name, readable, place, digits);
+                },
+                others);
+        } else {
+            impl.feedQuickDrawings(text, others);
+        }
         return;
     }
     forEachDatCue(
@@ -770,6 +825,20 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
         [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
                 std::string_view) { impl.feedPosition(frame, name, place); },
         others);
+}
+
+void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& others) {
+    const auto each = [this](std::uint64_t frame, std::string_view name, const CuePlace& place,
+                             const char* readable, std::string_view digits) {
+        feedDrawing(frame, name, readable, place, digits);
+    };
+    QuickLines lines(text);
+    while (lines.p < lines.end) {
+        // Two words and the digits' sixteen bytes are read from p.
+        if (!lines.header || lines.end - lines.p < 32 || !quickKey(lines)) {
+            lines.step(each, others);
+        }
+    }
 }
 
 Finding linesLeftOut(const LineSample& lines) {
