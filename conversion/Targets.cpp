@@ -109,6 +109,25 @@ private:
     std::string m_line;
 };
 
+// The digits of one frame less than `digits`, a frame of at least 2, in `to`.
+std::string_view oneLess(std::string_view digits, std::array<char, 16>& to) {
+    if (digits.empty()) {
+        return {};
+    }
+    std::memcpy(to.data(), digits.data(), to.size());
+    std::size_t i = digits.size() - 1;
+    for (; i > 0 && to[i] == '0'; --i) {
+        to[i] = '9';
+    }
+    --to[i];
+    // 10 less one is 9: a leading digit gone to 0 goes.
+    if (i == 0 && to[0] == '0') {
+        std::memmove(to.data(), to.data() + 1, to.size() - 1);
+        return {to.data(), digits.size() - 1};
+    }
+    return {to.data(), digits.size()};
+}
+
 // Time Remap and Slider Control: one property, one value a key, each line
 // ending in a tab as After Effects copies them.
 class DrawingTarget final : public DocumentTarget {
@@ -140,26 +159,27 @@ public:
     // The same, for callers that know the type, so that the loop over a
     // text's cues writes each key in place.
     MOUTHKEY_INLINE void put(std::uint64_t frame, std::size_t drawing, std::string_view digits) {
-        // A tab, the frame (twenty digits at most, or a slot of sixteen), a
-        // tab and the value's slot.
-        if (m_end - m_at < static_cast<std::ptrdiff_t>(22 + sizeof(Value::text))) {
+        if (m_end - m_at < static_cast<std::ptrdiff_t>(lineRoom)) {
             flush();
         }
-        const Value& value = m_values[drawing];
-        const std::size_t size = value.size;
         // Written through a local: stores of chars may alias any member.
-        char* at = m_at;
-        *at++ = '\t';
-        if (!digits.empty()) {
-            std::memcpy(at, digits.data(), 16);
-            at += digits.size();
-        } else {
-            at = std::to_chars(at, at + 20, frame).ptr;
-        }
-        *at++ = '\t';
-        std::memcpy(at, value.text.data(), sizeof(Value::text));
-        m_at = at + size;
+        m_at = line<false>(m_at, frame, drawing, digits);
         ++m_keyframes;
+    }
+
+    // A key after a hold step when `step`, one frame earlier. The step's line
+    // is written either way and kept only then: cheaper than a branch that
+    // goes each way about as often.
+    MOUTHKEY_INLINE void putHeld(bool step, std::uint64_t frame, std::size_t stepDrawing,
+                                 std::size_t drawing, std::string_view digits) {
+        if (m_end - m_at < static_cast<std::ptrdiff_t>(2 * lineRoom)) {
+            flush();
+        }
+        char* at = m_at;
+        char* const stepped = line<true>(at, frame - 1, stepDrawing, digits);
+        at = step ? stepped : at;
+        m_at = line<false>(at, frame, drawing, digits);
+        m_keyframes += 1 + static_cast<std::uint64_t>(step);
     }
     void tail() override {
         write("\nEnd of Keyframe Data");
@@ -175,6 +195,35 @@ private:
     static constexpr std::size_t bufferSize = 1024 * 1024;
 
     std::size_t room() const { return static_cast<std::size_t>(m_end - m_at); }
+    // A tab, the frame (twenty digits at most, or a slot of sixteen), a tab
+    // and the value's slot.
+    static constexpr std::size_t lineRoom = 22 + sizeof(std::array<char, 32>);
+
+    // Writes a key line at `at` and returns its end. `digits`, when given,
+    // are the frame's; with `earlier` the key is for the frame before them.
+    template <bool earlier>
+    MOUTHKEY_INLINE char* line(char* at, std::uint64_t frame, std::size_t drawing,
+                               std::string_view digits) const {
+        const Value& value = m_values[drawing];
+        const std::size_t size = value.size;
+        *at++ = '\t';
+        if (digits.empty()) {
+            at = std::to_chars(at, at + 20, frame).ptr;
+        } else if (!earlier || digits.back() != '0') {
+            std::memcpy(at, digits.data(), 16);
+            at[digits.size() - 1] = static_cast<char>(at[digits.size() - 1] - (earlier ? 1 : 0));
+            at += digits.size();
+        } else {
+            std::array<char, 16> less;
+            const std::string_view written = oneLess(digits, less);
+            std::memcpy(at, less.data(), less.size());
+            at += written.size();
+        }
+        *at++ = '\t';
+        std::memcpy(at, value.text.data(), value.text.size());
+        return at + size;
+    }
+
     void write(std::string_view text) {
         while (!text.empty()) {
             if (room() == 0) {
@@ -622,7 +671,8 @@ struct TargetWriter::Impl {
 
     // Whether a key showing something new gets a hold step before it.
     bool stepsBefore(std::uint64_t frame) const {
-        return holds && frame >= before.frame && frame - before.frame >= 2;
+        // Without branches: which way they go follows the take.
+        return holds & (frame >= before.frame) & (frame - before.frame >= 2);
     }
 
     // Time Remap and Slider Control: a name without a drawing is left out.
@@ -646,11 +696,8 @@ struct TargetWriter::Impl {
         if (choices.offset != 0) {
             digits = {};
         }
-        if (*drawing != beforeDrawing && stepsBefore(*frame)) {
-            std::array<char, 16> earlier;
-            drawingTarget->put(*frame - 1, beforeDrawing, oneLess(digits, earlier));
-        }
-        drawingTarget->put(*frame, *drawing, digits);
+        drawingTarget->putHeld((*drawing != beforeDrawing) & stepsBefore(*frame), *frame,
+                               beforeDrawing, *drawing, digits);
         before.frame = *frame;
         beforeDrawing = *drawing;
     }
@@ -686,25 +733,6 @@ struct TargetWriter::Impl {
 
     MOUTHKEY_COLD void leaveOut(std::string_view name, const CuePlace& place) {
         findings.add(Finding::Kind::NoDrawing, place, [&] { return quotedText(name); });
-    }
-
-    // The digits of one frame less than `digits`, a frame of at least 2, in `to`.
-    static std::string_view oneLess(std::string_view digits, std::array<char, 16>& to) {
-        if (digits.empty()) {
-            return {};
-        }
-        std::memcpy(to.data(), digits.data(), to.size());
-        std::size_t i = digits.size() - 1;
-        for (; i > 0 && to[i] == '0'; --i) {
-            to[i] = '9';
-        }
-        --to[i];
-        // 10 less one is 9: a leading digit gone to 0 goes.
-        if (i == 0 && to[0] == '0') {
-            std::memmove(to.data(), to.data() + 1, to.size() - 1);
-            return {to.data(), digits.size() - 1};
-        }
-        return {to.data(), digits.size()};
     }
 
     // Position: the key shows the name's value (a name the set does not know
