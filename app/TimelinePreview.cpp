@@ -1,6 +1,7 @@
 #include "app/TimelinePreview.h"
 
 #include "app/LocaleNumbers.h"
+#include "app/NoPositionColor.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/Utf8Text.h"
 
@@ -23,7 +24,7 @@ constexpr double highest = 50;
 constexpr int markLane = 12; // above the plot, where keyframes without a position are marked
 constexpr double snapPixels = 3;
 
-const QColor markColor(0xC6, 0x28, 0x28);
+const QColor markColor = noPositionColor();
 
 QString clockText(double seconds) {
     const auto s = static_cast<long long>(std::llround(seconds));

@@ -49,18 +49,19 @@ public:
     bool hasOwnImage(std::string_view name) const;
 
 private:
-    // One decoded drawing: an SVG is kept as its renderer so that it is drawn sharp at any size.
+    // One decoded drawing. An SVG is kept as its renderer so that it is drawn sharp at any size.
     struct Source {
+        QString key; // names the drawing in the cache: "own/AI", "built-in/AI"
         QImage image;
         std::shared_ptr<QSvgRenderer> svg;
     };
-    const Source* sourceOf(std::string_view name, bool letters) const;
-    QPixmap render(const Source& source, QSize size) const;
+    const Source& sourceOf(std::string_view name, bool letters) const;
+    QPixmap scaled(const Source& source, QSize size) const;
 
     QString m_folder;
     QHash<QString, Source> m_builtIn;         // by phoneme name
-    QHash<QString, Source> m_own;             // by the name the folder's file carries
-    mutable QHash<QString, QPixmap> m_scaled; // by name, reading and size
+    QHash<QString, Source> m_own;             // by the shape name the folder's file carries
+    mutable QHash<QString, QPixmap> m_scaled; // by source key and size
 };
 
 } // namespace mouthkey
