@@ -1,0 +1,81 @@
+#include "app/MouthView.h"
+
+#include "app/MouthDrawings.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+
+namespace mouthkey {
+
+MouthView::MouthView(const MouthDrawings& drawings, QWidget* parent)
+    : QWidget(parent), m_drawings(drawings) {
+    setAccessibleName(tr("Playing mouth"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+}
+
+void MouthView::showMouth(const Mouth& mouth, const QString& label) {
+    if (mouth == m_mouth && label == m_label) {
+        return;
+    }
+    m_mouth = mouth;
+    m_label = label;
+    setAccessibleDescription(label);
+    setToolTip(label);
+    update();
+    emit mouthShown();
+}
+
+void MouthView::redraw() {
+    update();
+}
+
+int MouthView::labelHeight() const {
+    return fontMetrics().height() + 4;
+}
+
+QSize MouthView::drawingSize() const {
+    const int side = std::max(1, std::min(width(), height() - labelHeight()));
+    return {side, side};
+}
+
+// As wide as the drawing is tall: the row's height decides, the preview takes what is left.
+void MouthView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int side = std::clamp(height() - labelHeight(), minimumSide, maximumSide);
+    if (side != m_side) {
+        m_side = side;
+        updateGeometry();
+    }
+}
+
+QPixmap MouthView::drawing() const {
+    const QSize size = drawingSize();
+    const QByteArray name = m_mouth.name.toUtf8();
+    return m_mouth.noPosition ? m_drawings.noPosition(size)
+                              : m_drawings.drawing(std::string_view(name.constData(), name.size()),
+                                                   size, m_mouth.letters);
+}
+
+QSize MouthView::sizeHint() const {
+    return {m_side, 160 + labelHeight()};
+}
+
+QSize MouthView::minimumSizeHint() const {
+    return {minimumSide, minimumSide + labelHeight()};
+}
+
+void MouthView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPixmap picture = drawing();
+    // Scaled once per size by the drawings, so a frame costs one blit.
+    const QSize shown = picture.deviceIndependentSize().toSize();
+    painter.drawPixmap((width() - shown.width()) / 2, 0, picture);
+    const QRect line(0, drawingSize().height() + 4, width(), fontMetrics().height());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
+                     fontMetrics().elidedText(m_label, Qt::ElideRight, width()));
+}
+
+} // namespace mouthkey
