@@ -31,8 +31,9 @@ void MouthView::redraw() {
     update();
 }
 
+// Two lines: the time and frame, then the shape.
 int MouthView::labelHeight() const {
-    return fontMetrics().height() + 4;
+    return 2 * fontMetrics().height() + 4;
 }
 
 QSize MouthView::drawingSize() const {
@@ -43,7 +44,7 @@ QSize MouthView::drawingSize() const {
 // As wide as the drawing is tall: the row's height decides, the preview takes what is left.
 void MouthView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int side = std::clamp(height() - labelHeight(), minimumSide, maximumSide);
+    const int side = std::clamp(height() - labelHeight(), minimumSizeHint().width(), maximumSide);
     if (side != m_side) {
         m_side = side;
         updateGeometry();
@@ -63,7 +64,9 @@ QSize MouthView::sizeHint() const {
 }
 
 QSize MouthView::minimumSizeHint() const {
-    return {minimumSide, minimumSide + labelHeight()};
+    // Room for the label's first line in a long take.
+    const int line = fontMetrics().horizontalAdvance(QStringLiteral("00:00.0 \u00B7 frame 00,000"));
+    return {std::max(minimumSide, line), minimumSide + labelHeight()};
 }
 
 void MouthView::paintEvent(QPaintEvent*) {
@@ -72,10 +75,18 @@ void MouthView::paintEvent(QPaintEvent*) {
     // Scaled once per size by the drawings, so a frame costs one blit.
     const QSize shown = picture.deviceIndependentSize().toSize();
     painter.drawPixmap((width() - shown.width()) / 2, 0, picture);
-    const QRect line(0, drawingSize().height() + 4, width(), fontMetrics().height());
+    // "0:12.4 · frame 298 · AI" as "0:12.4 · frame 298" over "AI".
+    const qsizetype cut =
+        m_label.indexOf(QStringLiteral(" \u00B7 "), m_label.indexOf(u'\u00B7') + 1);
+    const QStringList lines = {m_label.left(cut), cut < 0 ? QString() : m_label.mid(cut + 3)};
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
-                     fontMetrics().elidedText(m_label, Qt::ElideRight, width()));
+    int y = drawingSize().height() + 4;
+    for (const QString& line : lines) {
+        painter.drawText(QRect(0, y, width(), fontMetrics().height()),
+                         Qt::AlignHCenter | Qt::AlignVCenter,
+                         fontMetrics().elidedText(line, Qt::ElideRight, width()));
+        y += fontMetrics().height();
+    }
 }
 
 } // namespace mouthkey
