@@ -4,6 +4,10 @@
 #include "app/TakePlayer.h"
 #include "app/TimelinePreview.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -135,6 +139,62 @@ private slots:
         QTest::keyClick(convert, Qt::Key_Space);
         QCOMPARE(app.picture(), QStringLiteral("happy"));
         QCOMPARE(playing.count(), 2);
+    }
+
+    // The sound a take plays with, found on load; a dropped sound replaces it.
+    void theSoundIsFoundBesideTheTake_data() {
+        QTest::addColumn<QString>("timing");
+        QTest::addColumn<QByteArray>("soundLine"); // a .pgo project's, or none
+        QTest::addColumn<QStringList>("sounds");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("same name")
+            << "take.dat" << QByteArray() << QStringList{"take.wav"} << "take.wav";
+        QTest::newRow("the first suffix in order")
+            << "take.dat" << QByteArray() << QStringList{"take.ogg", "take.mp3", "other.wav"}
+            << "take.mp3";
+        QTest::newRow("none") << "take.dat" << QByteArray() << QStringList{"other.wav"} << "";
+        QTest::newRow("as the project names it")
+            << "project.pgo" << QByteArray("audio/voice.ogg")
+            << QStringList{"project.wav", "audio/voice.ogg"} << "audio/voice.ogg";
+        QTest::newRow("a project from another system, the sound moved with it")
+            << "project.pgo" << QByteArray("C:\\takes\\voice.flac") << QStringList{"voice.flac"}
+            << "voice.flac";
+        QTest::newRow("the project's is gone") << "project.pgo" << QByteArray("gone.wav")
+                                               << QStringList{"project.m4a"} << "project.m4a";
+    }
+
+    void theSoundIsFoundBesideTheTake() {
+        QFETCH(QString, timing);
+        QFETCH(QByteArray, soundLine);
+        QFETCH(QStringList, sounds);
+        QFETCH(QString, found);
+        AppUnderTest app;
+        QDir(app.dir.path()).mkdir("audio");
+        for (const QString& sound : sounds) {
+            app.writeFile(sound, "RIFF");
+        }
+        QByteArray text = take;
+        if (!soundLine.isEmpty()) {
+            text = mouthkey::test::readFile(mouthkey::test::samplePath("two-voices.pgo"));
+            text.replace("two-voices.wav", soundLine);
+        }
+        app.openPath(app.writeFile(timing, text));
+        const TakePlayer& player = app.vc().player();
+        QCOMPARE(player.soundFile(), found.isEmpty() ? QString() : app.pathOf(found));
+        if (!found.isEmpty()) {
+            QVERIFY2(app.status().contains(QStringLiteral("sound: ") + QFileInfo(found).fileName()),
+                     qPrintable(app.status()));
+        }
+
+        std::unique_ptr<QMimeData> drop(new QMimeData);
+        drop->setUrls({QUrl::fromLocalFile(app.writeFile("dropped.flac", "fLaC"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, drop.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(app.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, drop.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(app.window.get(), &event);
+        QTRY_COMPARE(player.soundFile(), app.pathOf("dropped.flac"));
+        QCOMPARE(app.vc().loaded()->source, timing);
     }
 
 private:
