@@ -73,7 +73,7 @@ void TakePlayer::setSoundFile(const QString& path) {
         m_sound = Sound::NoFile;
         return;
     }
-    if (!hasSoundDevice()) {
+    if (!m_hasDevice()) {
         m_sound = Sound::NoDevice;
         return;
     }

@@ -197,6 +197,51 @@ private slots:
         QCOMPARE(app.vc().loaded()->source, timing);
     }
 
+    // Through Qt Multimedia, as with a sound device: the sound's position is the
+    // take's, and a sound that cannot be played leaves the take loaded and silent.
+    void aSoundPlaysOnItsOwnClock_data() {
+        QTest::addColumn<QByteArray>("wav");
+        QTest::addColumn<bool>("plays");
+        static const char header[] = "RIFF\x24\x77\x01\0WAVEfmt \x10\0\0\0\x01\0\x01\0"
+                                     "\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0data\0\x77\x01\0";
+        QByteArray silence(header, sizeof header - 1);
+        silence += QByteArray(96000, '\0'); // three seconds at 8 kHz
+        QTest::newRow("silence") << silence << true;
+        QTest::newRow("not a sound") << QByteArray("RIFF and then some text") << false;
+    }
+
+    void aSoundPlaysOnItsOwnClock() {
+        QFETCH(QByteArray, wav);
+        QFETCH(bool, plays);
+        AppUnderTest app;
+        qint64 now = 0; // never moves: any progress is the sound's
+        TakePlayer& player = app.vc().player();
+        player.setClock(std::make_unique<SteppedClock>(&now));
+        player.setSoundDeviceCheck([] { return true; });
+        app.writeFile("take.wav", wav);
+        app.openPath(app.writeFile("take.dat", take));
+        QCOMPARE(player.sound(), TakePlayer::Sound::Audible);
+
+        QSignalSpy failed(&player, &TakePlayer::soundFailed);
+        player.play();
+        if (plays) {
+            QTRY_VERIFY_WITH_TIMEOUT(player.position() > 100, 10000);
+            QVERIFY(player.position() < 2500); // while the sound plays, not after its end
+            QCOMPARE(failed.count(), 0);
+            return;
+        }
+        QVERIFY(failed.wait(10000));
+        QCOMPARE(player.sound(), TakePlayer::Sound::Failed);
+        QVERIFY2(app.status().startsWith(QStringLiteral("'take.wav' ")), qPrintable(app.status()));
+        QVERIFY(app.statusMessage().kind() == StatusMessage::Kind::Failure);
+        // Silent now, on the clock, and the take still there.
+        now += 375;
+        player.tick();
+        QCOMPARE(player.position(), qint64(375));
+        QCOMPARE(app.vc().mouthAt(player.position()).mouth.name, QStringLiteral("AI"));
+        QCOMPARE(app.label(), QStringLiteral("take.dat"));
+    }
+
 private:
     static std::uint64_t frameAtMsOf(qint64 ms) { return std::uint64_t(1 + ms * 24 / 1000); }
 };

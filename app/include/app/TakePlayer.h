@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QAudioOutput;
@@ -46,8 +47,10 @@ public:
     explicit TakePlayer(QObject* parent = nullptr);
     ~TakePlayer() override;
 
-    // For the tests, which step time themselves.
+    // For the tests, which step time themselves, and may play a sound where
+    // QMediaDevices lists no device.
     void setClock(std::unique_ptr<PlaybackClock> clock);
+    void setSoundDeviceCheck(std::function<bool()> check) { m_hasDevice = std::move(check); }
 
     // Why playback is silent, if it is.
     enum class Sound {
@@ -95,6 +98,7 @@ private:
     qint64 silentPosition() const;
 
     std::unique_ptr<PlaybackClock> m_clock;
+    std::function<bool()> m_hasDevice = &TakePlayer::hasSoundDevice;
     QTimer m_tick;
     QMediaPlayer* m_media = nullptr;
     QAudioOutput* m_output = nullptr;
