@@ -409,6 +409,7 @@ void MainWindow::buildPlayer(TimingOverview* overview) {
     connect(player, &TakePlayer::positionChanged, this, &MainWindow::showPlayback);
     connect(player, &TakePlayer::playingChanged, this, &MainWindow::showPlayback);
     connect(m_controller, &ViewController::playbackChanged, this, &MainWindow::showPlayback);
+    connect(m_controller, &ViewController::drawingsChanged, m_mouth, &MouthView::redraw);
     connect(m_controller, &ViewController::readingChanged, m_controller,
             &ViewController::refreshPlayback);
     connect(m_controller, &ViewController::chartChanged, m_controller,

@@ -65,10 +65,13 @@ void TakePlayer::setSoundFile(const QString& path) {
     m_error.clear();
     m_soundLength = 0;
     if (m_media) {
+        m_media->disconnect(this); // nothing the old sound still says is about the new one
+        m_media->stop();
         m_media->deleteLater();
         m_media = nullptr;
         m_output = nullptr;
     }
+    m_followSound = false;
     if (path.isEmpty()) {
         m_sound = Sound::NoFile;
         return;

@@ -356,11 +356,12 @@ ViewController::ChartNote ViewController::useFolderDrawings(const QString& timin
     if (beside.isEmpty()) {
         if (!m_drawings.folder().isEmpty()) {
             m_drawings.setFolder({});
-            emit playbackChanged();
+            emit drawingsChanged();
         }
         return {};
     }
     const MouthDrawings::FolderReading reading = m_drawings.setFolder(beside);
+    emit drawingsChanged();
     QString text = tr("mouth drawings from the %1 folder beside it (%2 of them)")
                        .arg(QFileInfo(beside).fileName(), localeNumber(reading.found));
     if (!reading.problems.isEmpty()) {
@@ -379,7 +380,7 @@ void ViewController::chooseDrawings() {
     const QString path = choice.url.toLocalFile();
     const MouthDrawings::FolderReading reading = m_drawings.setFolder(path);
     m_drawingsChosen = true;
-    emit playbackChanged();
+    emit drawingsChanged();
     QString text =
         reading.found == 0
             ? tr("%1 holds no mouth drawing named by shape (AI.png, MBP.svg, rest.png, ...): "

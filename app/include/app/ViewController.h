@@ -173,6 +173,8 @@ signals:
     // What the player shows at a position may have changed: another take,
     // rate, shift, target, chart or drawings.
     void playbackChanged();
+    // Other mouth drawings are in use.
+    void drawingsChanged();
 
 private:
     void writeLine(std::string_view line);
