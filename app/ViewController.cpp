@@ -265,6 +265,7 @@ QString ViewController::useSoundFor(const QString& timingFile) {
     const QFileInfo timing(timingFile);
     m_noSound = tr("no sound file beside %1").arg(timing.fileName());
     QString sound;
+    QString missing;
     if (m_loaded->take && !m_loaded->take->soundFile.empty()) {
         // As the project names it, from the project's folder; a project moved
         // from another system may still have it beside it.
@@ -277,15 +278,19 @@ QString ViewController::useSoundFor(const QString& timingFile) {
         } else if (QFileInfo(beside).isFile()) {
             sound = beside;
         } else {
-            m_noSound = tr("the sound file the project names, '%1', is not there").arg(named);
+            missing = tr("the sound file the project names, '%1', is not there").arg(named);
+            m_noSound = missing;
         }
     }
     if (sound.isEmpty()) {
         sound = soundFileBeside(timingFile);
     }
     m_player->setSoundFile(sound);
-    // Without a sound file the load says nothing of it; Play does.
-    return sound.isEmpty() ? QString() : soundNote();
+    // Without a sound file the load says nothing of it; Play says why it is silent.
+    if (sound.isEmpty()) {
+        return {};
+    }
+    return missing.isEmpty() ? soundNote() : missing + QStringLiteral("; ") + soundNote();
 }
 
 QString ViewController::soundNote() const {
