@@ -372,6 +372,13 @@ void MainWindow::buildForm() {
     setTabOrder(target, hold);
     setTabOrder(hold, shift);
     setTabOrder(shift, playButton);
+    // A take just opened from the Open button plays with Space, rather than opening another.
+    connect(m_controller, &ViewController::timingLoaded, overview, [openButton, overview] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr || focus == openButton) {
+            overview->preview()->setFocus(Qt::OtherFocusReason);
+        }
+    });
     // The findings come between, where they are shown; Tab passes them by while they are hidden.
     setTabOrder(playButton, overview->findings()->findingsView());
     setTabOrder(overview->findings()->findingsView(), overview->preview());

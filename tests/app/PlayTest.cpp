@@ -115,7 +115,8 @@ private slots:
         auto* preview = app.window->findChild<TimelinePreview*>();
 
         QSignalSpy playing(&player, &TakePlayer::playingChanged);
-        preview->setFocus();
+        // Opened, the take has the keyboard, not the Open button.
+        QCOMPARE(QApplication::focusWidget(), preview);
         QTest::keyClick(preview, Qt::Key_Space);
         QCOMPARE(playing.count(), 1);
         now += 60000;
