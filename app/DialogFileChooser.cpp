@@ -1,5 +1,6 @@
 #include "app/DialogFileChooser.h"
 
+#include "app/TakePlayer.h"
 #include "conversion/Take.h"
 #include "textinput/Utf8Text.h"
 
@@ -13,8 +14,13 @@ FileChoice chooseOne(QWidget* parent, const QString& title, const QString& folde
                      const QStringList& filters) {
     QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(filters);
+    if (filters.isEmpty()) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(filters);
+    }
     // A read-only model: no new folders, no renaming or deleting from here.
     dialog.setOption(QFileDialog::ReadOnly, true);
     if (!folder.isEmpty()) {
@@ -46,6 +52,20 @@ FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& fold
 FileChoice DialogFileChooser::chooseChartFile(QWidget* parent, const QString& folder) {
     return chooseOne(parent, QFileDialog::tr("Choose Mouth Chart"), folder,
                      {QFileDialog::tr("Mouth charts (*.txt)"), QFileDialog::tr("All files (*)")});
+}
+
+FileChoice DialogFileChooser::chooseSoundFile(QWidget* parent, const QString& folder) {
+    QStringList patterns;
+    for (const QString& suffix : soundFileSuffixes()) {
+        patterns << QStringLiteral("*.") + suffix;
+    }
+    return chooseOne(parent, QFileDialog::tr("Choose Sound"), folder,
+                     {QFileDialog::tr("Sound files (%1)").arg(patterns.join(u' ')),
+                      QFileDialog::tr("All files (*)")});
+}
+
+FileChoice DialogFileChooser::chooseDrawingsFolder(QWidget* parent, const QString& folder) {
+    return chooseOne(parent, QFileDialog::tr("Choose Mouth Drawings Folder"), folder, {});
 }
 
 } // namespace mouthkey

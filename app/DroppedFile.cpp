@@ -1,5 +1,6 @@
 #include "app/DroppedFile.h"
 
+#include "app/TakePlayer.h"
 #include "textinput/TakeReading.h"
 
 #include <QFileInfo>
@@ -7,7 +8,9 @@
 
 namespace mouthkey {
 
-std::optional<QUrl> droppedDatFile(const QMimeData* mime) {
+namespace {
+
+std::optional<QUrl> droppedLocalFile(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) {
         return std::nullopt;
     }
@@ -15,11 +18,25 @@ std::optional<QUrl> droppedDatFile(const QMimeData* mime) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) {
         return std::nullopt;
     }
-    const QFileInfo info(urls.front().toLocalFile());
-    if (!isTimingFileExtension(info.suffix())) {
+    return urls.front();
+}
+
+} // namespace
+
+std::optional<QUrl> droppedDatFile(const QMimeData* mime) {
+    const auto url = droppedLocalFile(mime);
+    if (!url || !isTimingFileExtension(QFileInfo(url->toLocalFile()).suffix())) {
         return std::nullopt;
     }
-    return urls.front();
+    return url;
+}
+
+std::optional<QUrl> droppedSoundFile(const QMimeData* mime) {
+    const auto url = droppedLocalFile(mime);
+    if (!url || !isSoundFileName(url->toLocalFile())) {
+        return std::nullopt;
+    }
+    return url;
 }
 
 } // namespace mouthkey

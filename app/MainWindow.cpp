@@ -5,13 +5,16 @@
 #include "app/FindingsPanel.h"
 #include "app/ImageView.h"
 #include "app/LocaleNumbers.h"
+#include "app/MouthView.h"
 #include "app/StatusMessage.h"
+#include "app/TakePlayer.h"
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 #include "app/ViewController.h"
 #include "textinput/Utf8Text.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -19,6 +22,7 @@
 #include <QDropEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -170,6 +174,41 @@ void MainWindow::buildActions() {
         withShortcut(tr("Convert and copy the keyframes to the clipboard"), m_convert->shortcut()));
     connect(m_convert, &QAction::triggered, m_controller, &ViewController::go);
 
+    TakePlayer* player = &m_controller->player();
+    m_play = new QAction(tr("&Play"), this);
+    m_play->setObjectName(QStringLiteral("playAction"));
+    m_play->setIconText(tr("Play"));
+    m_play->setShortcut(QKeySequence(Qt::Key_Space));
+    m_play->setToolTip(
+        withShortcut(tr("Play the take, with its sound, and watch the mouth"), m_play->shortcut()));
+    m_play->setEnabled(false);
+    connect(m_play, &QAction::triggered, player, &TakePlayer::togglePlaying);
+    connect(player, &TakePlayer::playingChanged, m_play, [this](bool playing) {
+        m_play->setText(playing ? tr("&Pause") : tr("&Play"));
+        m_play->setIconText(playing ? tr("Pause") : tr("Play"));
+    });
+
+    m_toStart = new QAction(tr("Go to &Start"), this);
+    m_toStart->setObjectName(QStringLiteral("toStartAction"));
+    m_toStart->setShortcut(QKeySequence(Qt::Key_Home));
+    m_toStart->setEnabled(false);
+    connect(m_toStart, &QAction::triggered, player, [player] { player->seek(0); });
+    connect(m_controller, &ViewController::fileLoaded, this, [this] {
+        m_play->setEnabled(true);
+        m_toStart->setEnabled(true);
+    });
+
+    m_openSound = new QAction(tr("Open &Sound…"), this);
+    m_openSound->setObjectName(QStringLiteral("openSoundAction"));
+    m_openSound->setToolTip(tr("Choose the sound to play the take with"));
+    connect(m_openSound, &QAction::triggered, m_controller, &ViewController::openSound);
+
+    m_chooseDrawings = new QAction(tr("Mouth &Drawings…"), this);
+    m_chooseDrawings->setObjectName(QStringLiteral("chooseDrawingsAction"));
+    m_chooseDrawings->setToolTip(
+        tr("Choose a folder of mouth drawings named by shape (AI.png, MBP.svg, rest.png, ...)"));
+    connect(m_chooseDrawings, &QAction::triggered, m_controller, &ViewController::chooseDrawings);
+
     m_quit = new QAction(tr("&Quit"), this);
     m_quit->setObjectName(QStringLiteral("quitAction"));
     // The platform's own quit keys; where it has none (Windows leaves it to
@@ -266,9 +305,14 @@ void MainWindow::buildForm() {
     targetRow->addWidget(target);
     targetRow->addStretch(1);
 
+    QPushButton* playButton = buttonFor(m_play, central);
+    playButton->setObjectName(QStringLiteral("playButton"));
+    playButton->setAccessibleName(tr("Play or pause the take"));
+
     auto* shiftRow = new QHBoxLayout;
     shiftRow->addWidget(shift);
     shiftRow->addStretch(1);
+    shiftRow->addWidget(playButton);
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
@@ -327,8 +371,16 @@ void MainWindow::buildForm() {
     setTabOrder(voices, target);
     setTabOrder(target, hold);
     setTabOrder(hold, shift);
+    setTabOrder(shift, playButton);
+    // A take just opened from the Open button plays with Space, rather than opening another.
+    connect(m_controller, &ViewController::timingLoaded, overview, [openButton, overview] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr || focus == openButton) {
+            overview->preview()->setFocus(Qt::OtherFocusReason);
+        }
+    });
     // The findings come between, where they are shown; Tab passes them by while they are hidden.
-    setTabOrder(shift, overview->findings()->findingsView());
+    setTabOrder(playButton, overview->findings()->findingsView());
     setTabOrder(overview->findings()->findingsView(), overview->preview());
 
     m_controller->setFrames(frames);
@@ -347,6 +399,58 @@ void MainWindow::buildForm() {
                                                : std::nullopt);
     });
     followChart();
+    buildPlayer(overview);
+    connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshPlayback);
+    connect(frames, &QComboBox::currentIndexChanged, m_controller,
+            &ViewController::refreshPlayback);
+    connect(pset, &QComboBox::currentIndexChanged, m_controller, &ViewController::refreshPlayback);
+}
+
+// The playing mouth beside the preview, which moves the player where it is clicked.
+void MainWindow::buildPlayer(TimingOverview* overview) {
+    m_overview = overview;
+    m_mouth = new MouthView(m_controller->drawings());
+    m_mouth->setObjectName(QStringLiteral("mouthView"));
+    overview->addBesidePreview(m_mouth);
+    TakePlayer* player = &m_controller->player();
+    connect(player, &TakePlayer::positionChanged, this, &MainWindow::showPlayback);
+    connect(player, &TakePlayer::playingChanged, this, &MainWindow::showPlayback);
+    connect(m_controller, &ViewController::playbackChanged, this, &MainWindow::showPlayback);
+    connect(m_controller, &ViewController::drawingsChanged, m_mouth, &MouthView::redraw);
+    connect(m_controller, &ViewController::readingChanged, m_controller,
+            &ViewController::refreshPlayback);
+    connect(m_controller, &ViewController::chartChanged, m_controller,
+            &ViewController::refreshPlayback);
+    connect(overview->preview(), &TimelinePreview::frameChosen, player,
+            [this, player](std::uint64_t frame) {
+                player->seek(m_controller->positionOfTrackFrame(frame));
+            });
+    showPlayback();
+}
+
+void MainWindow::showPlayback() {
+    const TakePlayer& player = m_controller->player();
+    const ViewController::PlayedMouth shown = m_controller->mouthAt(player.position());
+    m_mouth->showMouth(shown.mouth, shown.label);
+    const bool drawn = player.isPlaying() || player.position() > 0;
+    m_overview->preview()->setPlayhead(drawn ? shown.trackFrame : std::nullopt);
+}
+
+// Space and Home are the player's while the preview has the focus or nothing
+// has; a control that has it keeps them for what they did there.
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool playerKey = (key->key() == Qt::Key_Space || key->key() == Qt::Key_Home) &&
+                               key->modifiers() == Qt::NoModifier;
+        QWidget* focus = QApplication::focusWidget();
+        if (playerKey && focus != nullptr && focus != m_overview->preview() &&
+            isAncestorOf(focus)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QMainWindow::event(event);
 }
 
 // The summary, findings and preview of the loaded file, below the form in
@@ -405,11 +509,18 @@ void MainWindow::buildMenu() {
     file->addAction(m_reload);
     file->addAction(m_convert);
     file->addSeparator();
+    file->addAction(m_openSound);
+    file->addAction(m_chooseDrawings);
+    file->addSeparator();
     file->addAction(m_readLetters);
     file->addAction(m_chooseChart);
     file->addAction(m_forgetChart);
     file->addSeparator();
     file->addAction(m_quit);
+
+    QMenu* play = menuBar()->addMenu(tr("&Play"));
+    play->addAction(m_play);
+    play->addAction(m_toStart);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(m_about);
@@ -439,13 +550,13 @@ QString MainWindow::aboutText() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (droppedDatFile(event->mimeData())) {
+    if (droppedDatFile(event->mimeData()) || droppedSoundFile(event->mimeData())) {
         event->acceptProposedAction();
     }
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (droppedDatFile(event->mimeData())) {
+    if (droppedDatFile(event->mimeData()) || droppedSoundFile(event->mimeData())) {
         event->acceptProposedAction();
     }
 }
@@ -457,6 +568,12 @@ void MainWindow::dropEvent(QDropEvent* event) {
         // the drop event would keep the dragging application waiting.
         QMetaObject::invokeMethod(
             m_controller, [controller = m_controller, url = *url] { controller->openFile(url); },
+            Qt::QueuedConnection);
+    } else if (const auto sound = droppedSoundFile(event->mimeData())) {
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(
+            m_controller,
+            [controller = m_controller, url = *sound] { controller->setSoundFile(url); },
             Qt::QueuedConnection);
     }
 }

@@ -73,6 +73,7 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
     m_linesValid = false;
     m_cursorX.reset();
     m_cursorKeyframe.reset();
+    m_playhead.reset();
     QString description = tr("No keyframes");
     if (!m_track.empty()) {
         description =
@@ -167,6 +168,32 @@ double TimelinePreview::xOfFrame(std::uint64_t frame) const {
 double TimelinePreview::yOf(int position) const {
     const QRectF plot = plotRect();
     return plot.bottom() - (position - lowest) * plot.height() / (highest - lowest);
+}
+
+std::uint64_t TimelinePreview::frameAtX(double x) const {
+    const QRectF plot = plotRect();
+    const double width = std::max(1.0, std::floor(plot.width()));
+    const double offset = std::clamp((x - plot.left()) * static_cast<double>(m_to - m_from) / width,
+                                     0.0, static_cast<double>(m_to - m_from - 1));
+    return m_from + static_cast<std::uint64_t>(offset);
+}
+
+void TimelinePreview::setPlayhead(std::optional<std::uint64_t> frame) {
+    if (frame == m_playhead) {
+        return;
+    }
+    // Only the strips the line leaves and enters are painted again.
+    update(playheadRect());
+    m_playhead = frame;
+    update(playheadRect());
+}
+
+QRect TimelinePreview::playheadRect() const {
+    if (!m_playhead || m_track.empty()) {
+        return {};
+    }
+    const int x = static_cast<int>(std::lround(xOfFrame(*m_playhead)));
+    return {x - 3, 0, 7, height()};
 }
 
 std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
@@ -401,6 +428,12 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
                          Qt::AlignRight | Qt::AlignVCenter, legend);
     }
 
+    if (m_playhead && *m_playhead >= m_from && *m_playhead <= m_to) {
+        const double x = std::round(xOfFrame(*m_playhead));
+        painter.setPen(QPen(palette().color(QPalette::Text), 2));
+        painter.drawLine(QLineF(x, plot.top() - markLane, x, plot.bottom()));
+    }
+
     if (m_cursorX) {
         painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));
         painter.drawLine(QLineF(*m_cursorX, plot.top(), *m_cursorX, plot.bottom()));
@@ -418,6 +451,14 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
             painter.drawEllipse(at, 4.5, 4.5);
         }
     }
+}
+
+void TimelinePreview::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !m_track.empty()) {
+        emit frameChosen(frameAtX(event->position().x()));
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }
 
 void TimelinePreview::resizeEvent(QResizeEvent* event) {
@@ -438,6 +479,9 @@ void TimelinePreview::showCursor(std::optional<double> x, QPoint tipAt) {
 
 void TimelinePreview::mouseMoveEvent(QMouseEvent* event) {
     const double x = event->position().x();
+    if ((event->buttons() & Qt::LeftButton) && !m_track.empty()) {
+        emit frameChosen(frameAtX(x)); // scrubbing
+    }
     m_cursorKeyframe = keyframeAt(x);
     showCursor(m_cursorKeyframe ? std::optional(x) : std::nullopt, event->position().toPoint());
 }

@@ -4,6 +4,7 @@
 #include "app/LoadedTiming.h"
 #include "app/TimelinePreview.h"
 
+#include <QHBoxLayout>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
@@ -18,7 +19,13 @@ TimingOverview::TimingOverview(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     setCountableSpacing(*layout);
     layout->addWidget(m_findings);
-    layout->addWidget(m_preview, 1);
+    m_previewRow = new QHBoxLayout;
+    m_previewRow->addWidget(m_preview, 1);
+    layout->addLayout(m_previewRow, 1);
+}
+
+void TimingOverview::addBesidePreview(QWidget* widget) {
+    m_previewRow->addWidget(widget);
 }
 
 void TimingOverview::showTiming(const LoadedTiming& loaded) {

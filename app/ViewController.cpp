@@ -4,8 +4,10 @@
 #include "app/ElidedLabel.h"
 #include "app/ImageView.h"
 #include "app/LocaleNumbers.h"
+#include "app/TakePlayer.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
+#include "conversion/Playback.h"
 #include "conversion/TimingCheck.h"
 #include "textinput/FileBytes.h"
 #include "textinput/MouthChartFile.h"
@@ -110,8 +112,15 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
     : QObject(parent), m_chooser(std::move(chooser)), m_output(std::move(diagnostics)),
       m_fps(rateLine(0)), m_newdat("new dat"), m_headertop(mouthkey::headertop),
       m_headerbottom(mouthkey::headerbottom), m_footer(mouthkey::footer),
-      m_mapping(buildMapping(-1)), m_watch(new LoadedFileWatch(this)) {
+      m_mapping(buildMapping(-1)), m_watch(new LoadedFileWatch(this)),
+      m_player(new TakePlayer(this)) {
     connect(m_watch, &LoadedFileWatch::changedOnDisk, this, &ViewController::showChangeOnDisk);
+    // The take stays loaded; only the sound is gone.
+    connect(m_player, &TakePlayer::soundFailed, this, [this](const QString& message) {
+        showStatus(StatusMessage::Kind::Failure,
+                   withCapital(message) + tr("; the take plays on silently"));
+    });
+    connect(m_player, &TakePlayer::playingChanged, this, &ViewController::sayWhySilent);
 }
 
 ViewController::~ViewController() = default;
@@ -222,23 +231,223 @@ void ViewController::openFile(const QUrl& url) {
         ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
     const ChartNote chart = useFolderChart(info.absoluteFilePath());
+    const QString sound = useSoundFor(info.absoluteFilePath());
+    const ChartNote drawings = useFolderDrawings(info.absoluteFilePath());
     QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
-    for (const QString& note : {readingNotice(*m_loaded), m_loaded->notice, chart.text}) {
+    for (const QString& note :
+         {readingNotice(*m_loaded), m_loaded->notice, chart.text, sound, drawings.text}) {
         if (!note.isEmpty()) {
             loadedText += QStringLiteral("; ") + note;
         }
     }
-    showStatus(chart.problem ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done, loadedText);
+    showStatus(chart.problem || drawings.problem ? StatusMessage::Kind::Notice
+                                                 : StatusMessage::Kind::Done,
+               loadedText);
 
     m_loadedUrl = url;
     m_loadedPath = info.absoluteFilePath();
     m_watch->watch(m_loadedPath);
+    m_player->seek(0);
     emit fileLoaded(url);
     emit timingLoaded();
+    refreshPlayback();
 }
 
 void ViewController::readLoaded(int rateIndex) {
     readAgain(*m_loaded, m_newdat, FrameRate(rateIndex));
+}
+
+QString ViewController::useSoundFor(const QString& timingFile) {
+    if (timingFile == m_soundChosenFor && QFileInfo(m_player->soundFile()).isFile()) {
+        return soundNote(); // a reload keeps the sound the user chose for it
+    }
+    m_soundChosenFor.clear();
+    const QFileInfo timing(timingFile);
+    m_noSound = tr("no sound file beside %1").arg(timing.fileName());
+    QString sound;
+    QString missing;
+    if (m_loaded->take && !m_loaded->take->soundFile.empty()) {
+        // As the project names it, from the project's folder; a project moved
+        // from another system may still have it beside it.
+        const QString named = toQString(m_loaded->take->soundFile);
+        const QString path = timing.absoluteDir().filePath(named);
+        const QString beside = timing.absoluteDir().filePath(
+            QFileInfo(QString(named).replace(u'\\', u'/')).fileName());
+        if (QFileInfo(path).isFile()) {
+            sound = path;
+        } else if (QFileInfo(beside).isFile()) {
+            sound = beside;
+        } else {
+            missing = tr("the sound file the project names, '%1', is not there").arg(named);
+            m_noSound = missing;
+        }
+    }
+    if (sound.isEmpty()) {
+        sound = soundFileBeside(timingFile);
+    }
+    m_player->setSoundFile(sound);
+    // Without a sound file the load says nothing of it; Play says why it is silent.
+    if (sound.isEmpty()) {
+        return {};
+    }
+    return missing.isEmpty() ? soundNote() : missing + QStringLiteral("; ") + soundNote();
+}
+
+QString ViewController::soundNote() const {
+    const QString name = QFileInfo(m_player->soundFile()).fileName();
+    switch (m_player->sound()) {
+    case TakePlayer::Sound::Audible:
+        return tr("sound: %1").arg(name);
+    case TakePlayer::Sound::NoDevice:
+        return tr("sound: %1, but no sound device: playback is silent").arg(name);
+    case TakePlayer::Sound::Failed:
+        return m_player->error() + tr(": playback is silent");
+    case TakePlayer::Sound::NoFile:
+        break;
+    }
+    return m_noSound + tr(": playback is silent");
+}
+
+void ViewController::sayWhySilent(bool playing) {
+    if (!playing || m_player->sound() == TakePlayer::Sound::Audible) {
+        return;
+    }
+    QString why;
+    switch (m_player->sound()) {
+    case TakePlayer::Sound::NoDevice:
+        why = tr("no sound device");
+        break;
+    case TakePlayer::Sound::Failed:
+        why = m_player->error();
+        break;
+    default:
+        why = m_noSound;
+        break;
+    }
+    showStatus(StatusMessage::Kind::Notice, tr("Playing silently: %1").arg(why));
+}
+
+void ViewController::openSound() {
+    QWidget* parent = m_fileselect ? m_fileselect->window() : nullptr;
+    const QString folder = m_player->soundFile().isEmpty()
+                               ? chooserFolder()
+                               : QFileInfo(m_player->soundFile()).absolutePath();
+    const FileChoice choice = m_chooser->chooseSoundFile(parent, folder);
+    if (choice.outcome == FileChoice::Outcome::Confirmed) {
+        setSoundFile(choice.url);
+    }
+}
+
+void ViewController::setSoundFile(const QUrl& url) {
+    const QFileInfo info(url.toLocalFile());
+    if (!info.isFile()) {
+        showStatus(StatusMessage::Kind::Failure,
+                   tr("'%1' is not a file; the sound is unchanged").arg(info.fileName()));
+        return;
+    }
+    m_player->setSoundFile(info.absoluteFilePath());
+    m_soundChosenFor = m_loadedPath;
+    refreshPlayback();
+    showStatus(m_player->sound() == TakePlayer::Sound::Audible ? StatusMessage::Kind::Done
+                                                               : StatusMessage::Kind::Notice,
+               withCapital(soundNote()));
+}
+
+ViewController::ChartNote ViewController::useFolderDrawings(const QString& timingFile) {
+    if (m_drawingsChosen) {
+        return {};
+    }
+    const QString beside = MouthDrawings::folderBeside(timingFile);
+    if (beside.isEmpty()) {
+        if (!m_drawings.folder().isEmpty()) {
+            m_drawings.setFolder({});
+            emit drawingsChanged();
+        }
+        return {};
+    }
+    const MouthDrawings::FolderReading reading = m_drawings.setFolder(beside);
+    emit drawingsChanged();
+    QString text = tr("mouth drawings from the %1 folder beside it (%2 of them)")
+                       .arg(QFileInfo(beside).fileName(), localeNumber(reading.found));
+    if (!reading.problems.isEmpty()) {
+        text += QStringLiteral("; ") + reading.problems.join(QStringLiteral("; "));
+    }
+    return {text, !reading.problems.isEmpty()};
+}
+
+void ViewController::chooseDrawings() {
+    QWidget* parent = m_fileselect ? m_fileselect->window() : nullptr;
+    const QString folder = m_drawings.folder().isEmpty() ? chooserFolder() : m_drawings.folder();
+    const FileChoice choice = m_chooser->chooseDrawingsFolder(parent, folder);
+    if (choice.outcome != FileChoice::Outcome::Confirmed) {
+        return;
+    }
+    const QString path = choice.url.toLocalFile();
+    const MouthDrawings::FolderReading reading = m_drawings.setFolder(path);
+    m_drawingsChosen = true;
+    emit drawingsChanged();
+    QString text =
+        reading.found == 0
+            ? tr("%1 holds no mouth drawing named by shape (AI.png, MBP.svg, rest.png, ...): "
+                 "the built-in drawings are shown")
+                  .arg(QFileInfo(path).fileName())
+            : tr("Showing the mouth drawings in %1 (%2 of them); the built-in ones stand in for "
+                 "the rest")
+                  .arg(QFileInfo(path).fileName(), localeNumber(reading.found));
+    if (!reading.problems.isEmpty()) {
+        text += QStringLiteral("; ") + reading.problems.join(QStringLiteral("; "));
+    }
+    showStatus(reading.found == 0 || !reading.problems.isEmpty() ? StatusMessage::Kind::Notice
+                                                                 : StatusMessage::Kind::Done,
+               text);
+}
+
+void ViewController::refreshPlayback() {
+    if (m_loaded && !m_loaded->track.empty() && m_frames && m_shift) {
+        // The last cue is held for its frame.
+        const std::int64_t last =
+            static_cast<std::int64_t>(m_loaded->track.lastFrame()) + m_shift->value() + 1;
+        m_player->setTakeLength(last > 1 ? msOfFrame(static_cast<std::uint64_t>(last),
+                                                     FrameRate(m_frames->currentIndex()))
+                                         : 0);
+    } else {
+        m_player->setTakeLength(0);
+    }
+    emit playbackChanged();
+}
+
+ViewController::PlayedMouth ViewController::mouthAt(qint64 ms) const {
+    PlayedMouth shown;
+    if (!m_loaded) {
+        return shown;
+    }
+    const TargetChoices c = choices();
+    const PlaybackPoint point =
+        playbackAt(m_loaded->track, ms, c.rate, c.offset, c.letters, numberFormatOf());
+    shown.label = toQString(point.label);
+    const auto frame = static_cast<std::int64_t>(point.frame) - c.offset;
+    if (frame >= 0) {
+        shown.trackFrame = static_cast<std::uint64_t>(frame);
+    }
+    if (!point.keyframe) {
+        return shown; // at rest until the first cue
+    }
+    shown.mouth.name = toQString(point.shape);
+    shown.mouth.letters = c.letters;
+    // As the preview marks them: what the target's document gives no drawing.
+    shown.mouth.noPosition =
+        c.target == Target::Position
+            ? point.name != KeyframeTrack::Name::Phoneme
+            : point.shape.empty() || !chartInUse().drawingOf(point.shape, c.letters);
+    return shown;
+}
+
+qint64 ViewController::positionOfTrackFrame(std::uint64_t frame) const {
+    const std::int64_t offset = m_shift ? m_shift->value() : 0;
+    const std::int64_t played = static_cast<std::int64_t>(frame) + offset;
+    return played <= 1 ? 0
+                       : msOfFrame(static_cast<std::uint64_t>(played),
+                                   FrameRate(m_frames ? m_frames->currentIndex() : 0));
 }
 
 void ViewController::setLetters(bool letters) {

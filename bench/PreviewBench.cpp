@@ -86,6 +86,8 @@ class NoChooser final : public FileChooser {
 public:
     FileChoice chooseDatFile(QWidget*, const QString&) override { return {}; }
     FileChoice chooseChartFile(QWidget*, const QString&) override { return {}; }
+    FileChoice chooseSoundFile(QWidget*, const QString&) override { return {}; }
+    FileChoice chooseDrawingsFolder(QWidget*, const QString&) override { return {}; }
 };
 
 // The whole load as the window does it: read, decode, check, build the

@@ -6,6 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_pkgs=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-dejavu-core
+  qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # playing a take's sound
   dpkg-dev  # cpack -G DEB computes the package dependencies with it
 )
 test_pkgs=(

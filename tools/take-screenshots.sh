@@ -39,7 +39,27 @@ shoot() {
     wait "$pid"
 }
 
+# shoot_playing SAMPLE OUT.png X,Y: open SAMPLE, click the preview at X,Y to
+# put the playhead there, press Space and grab the take as it plays.
+shoot_playing() {
+    "$app" "$1" >/dev/null &
+    local pid=$! win
+    win="$(xdotool search --sync --onlyvisible --pid "$pid" --name 'Mouthkey$' | head -1)"
+    sleep 1.5
+    xdotool windowfocus --sync "$win"
+    xdotool mousemove --window "$win" "${3%,*}" "${3#*,}" click 1
+    xdotool key --clearmodifiers space
+    # Away from the preview, so that no tool tip covers it.
+    xdotool mousemove --window "$win" 5 5
+    sleep 1.2
+    "$grab" "$win" "$2"
+    xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+q
+    wait "$pid"
+}
+
 shoot "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot.png" 300,300
 shoot "$root/samples/hand-edited-take.dat" "$root/docs/screenshot-findings.png" 70,330
 shoot "$root/samples/see-you-soon.tsv" "$root/docs/screenshot-time-remap.png" 300,300 1
-echo "saved docs/screenshot.png, docs/screenshot-findings.png and docs/screenshot-time-remap.png"
+shoot_playing "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot-playing.png" 240,330
+echo "saved docs/screenshot.png, docs/screenshot-findings.png, docs/screenshot-time-remap.png" \
+    "and docs/screenshot-playing.png"

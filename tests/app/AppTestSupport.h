@@ -26,12 +26,22 @@ public:
     std::deque<FileChoice> answers;
     int asked = 0;
     int chartsAsked = 0;
+    int soundsAsked = 0;
+    int foldersAsked = 0;
     FileChoice chooseDatFile(QWidget*, const QString&) override {
         ++asked;
         return next();
     }
     FileChoice chooseChartFile(QWidget*, const QString&) override {
         ++chartsAsked;
+        return next();
+    }
+    FileChoice chooseSoundFile(QWidget*, const QString&) override {
+        ++soundsAsked;
+        return next();
+    }
+    FileChoice chooseDrawingsFolder(QWidget*, const QString&) override {
+        ++foldersAsked;
         return next();
     }
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -214,9 +215,11 @@ private slots:
             QCOMPARE(wholeRows() == list->count(), size.height() == 1000);
         }
 
-        // They come after the form's last control.
+        // They come after the form's last control, the Play button beside the shift.
         app.vc().shift()->setFocus();
         QTest::keyClick(app.vc().shift(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), app.window->findChild<QPushButton*>("playButton"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list);
         QTest::keyClick(list, Qt::Key_End);
         QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());

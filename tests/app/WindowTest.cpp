@@ -87,7 +87,8 @@ private slots:
         auto* open = app.window->findChild<QPushButton*>("openButton");
         open->setFocus();
         // The preview comes last, for its keys; the voices and the findings
-        // list, hidden here with no file loaded, are passed by.
+        // list, hidden here with no file loaded, and the Play button, which
+        // waits for one, are passed by.
         const QList<QWidget*> order = {app.vc().pset(),
                                        app.vc().frames(),
                                        app.window->findChild<QPushButton*>("convertButton"),

@@ -43,7 +43,7 @@ lacks() {
 
 check_package mouthkey-convert
 # A machine without a display gets the converter without the GUI libraries.
-if field Depends | grep -qE 'libqt6(gui|widgets|svg)6|libx|libgl'; then
+if field Depends | grep -qE 'libqt6(gui|widgets|svg|multimedia)6|libx|libgl|gstreamer'; then
     fail "the converter package pulls in graphics libraries: $(field Depends)"
 fi
 has ./usr/bin/mouthkey-convert ./usr/share/man/man1/mouthkey-convert.1.gz \
@@ -55,6 +55,11 @@ check_package mouthkey
 field Depends | grep -q 'libqt6widgets6' || fail "Depends lacks Qt Widgets: $(field Depends)"
 field Depends | grep -qF "mouthkey-convert (= $version)" || fail "mouthkey does not depend on this mouthkey-convert: $(field Depends)"
 field Recommends | grep -qw 'qt6-wayland' || fail "mouthkey does not recommend qt6-wayland: $(field Recommends)"
+# Playing a take: Qt Multimedia by shlibdeps, its GStreamer plug-ins recommended.
+field Depends | grep -q 'libqt6multimedia6' || fail "Depends lacks Qt Multimedia: $(field Depends)"
+for plugins in gstreamer1.0-plugins-base gstreamer1.0-plugins-good; do
+    field Recommends | grep -qw "$plugins" || fail "mouthkey does not recommend $plugins: $(field Recommends)"
+done
 has ./usr/bin/mouthkey \
     ./usr/share/applications/app.mouthkey.Mouthkey.desktop \
     ./usr/share/mime/packages/mouthkey.xml \

@@ -19,7 +19,8 @@ struct FileChoice {
     QUrl url; // set when Confirmed
 };
 
-// Asks the user for one existing file: a timing file, or a mouth chart. The
+// Asks the user for one existing file: a timing file, a mouth chart or a sound,
+// or for a folder of mouth drawings. The
 // window only ever talks to this interface, so tests can answer in place of a
 // real dialog.
 class FileChooser {
@@ -30,6 +31,10 @@ public:
     virtual FileChoice chooseDatFile(QWidget* parent, const QString& folder) = 0;
     // The same, for a mouth chart file.
     virtual FileChoice chooseChartFile(QWidget* parent, const QString& folder) = 0;
+    // The same, for the sound a take is played with.
+    virtual FileChoice chooseSoundFile(QWidget* parent, const QString& folder) = 0;
+    // One existing folder, of mouth drawings; its URL when Confirmed.
+    virtual FileChoice chooseDrawingsFolder(QWidget* parent, const QString& folder) = 0;
 };
 
 } // namespace mouthkey

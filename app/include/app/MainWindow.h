@@ -14,6 +14,7 @@ class QComboBox;
 
 namespace mouthkey {
 
+class MouthView;
 class TimingOverview;
 class ViewController;
 
@@ -41,11 +42,16 @@ public:
     QAction* readLettersAction() const { return m_readLetters; }
     QAction* chooseChartAction() const { return m_chooseChart; }
     QAction* forgetChartAction() const { return m_forgetChart; }
+    QAction* playAction() const { return m_play; }
+    QAction* toStartAction() const { return m_toStart; }
+    QAction* openSoundAction() const { return m_openSound; }
+    QAction* chooseDrawingsAction() const { return m_chooseDrawings; }
 
     // What Help > About shows: the name, the version and what it is for.
     static QString aboutText();
 
 protected:
+    bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -56,14 +62,22 @@ private:
     void buildMenu();
     void buildStatus();
     TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
+    void buildPlayer(TimingOverview* overview);
+    void showPlayback();
 
     ViewController* m_controller;
+    MouthView* m_mouth = nullptr;
+    TimingOverview* m_overview = nullptr;
     QAction* m_open = nullptr;
     QAction* m_reload = nullptr;
     QAction* m_convert = nullptr;
     QAction* m_readLetters = nullptr;
     QAction* m_chooseChart = nullptr;
     QAction* m_forgetChart = nullptr;
+    QAction* m_play = nullptr;
+    QAction* m_toStart = nullptr;
+    QAction* m_openSound = nullptr;
+    QAction* m_chooseDrawings = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_about = nullptr;
 };

@@ -40,6 +40,12 @@ public:
 
     // What hovering at x shows: the keyframe in effect there, or empty.
     QString describeAt(double x) const;
+    // The frame drawn at x, within the frames shown.
+    std::uint64_t frameAtX(double x) const;
+
+    // Where the player is, drawn as a line across the plot; nothing: no line.
+    void setPlayhead(std::optional<std::uint64_t> frame);
+    std::optional<std::uint64_t> playhead() const { return m_playhead; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -51,10 +57,13 @@ public slots:
 signals:
     // The picture changed: another track, set or rate.
     void previewChanged();
+    // A click, or a drag, at a frame: the player goes there.
+    void frameChosen(std::uint64_t frame);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -69,6 +78,7 @@ private:
     void drawRuler(class QPainter& painter, const QRectF& plot) const;
     void drawScale(class QPainter& painter, const QRectF& plot) const;
     void nameHeights();
+    QRect playheadRect() const;
 
     KeyframeTrack m_track;
     bool m_hasTrack = false;
@@ -84,6 +94,7 @@ private:
     QVector<QLineF> m_marks;
     QVector<QPointF> m_dots;
 
+    std::optional<std::uint64_t> m_playhead;
     std::optional<double> m_cursorX;
     std::optional<std::size_t> m_cursorKeyframe; // for the arrow keys
 };

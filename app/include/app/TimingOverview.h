@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
+
 namespace mouthkey {
 
 class FindingsPanel;
@@ -18,6 +20,9 @@ public:
     // Shows a take just loaded, or read again another way.
     void showTiming(const LoadedTiming& loaded);
 
+    // A widget to the right of the preview, as tall as it.
+    void addBesidePreview(QWidget* widget);
+
     FindingsPanel* findings() const { return m_findings; }
     TimelinePreview* preview() const { return m_preview; }
 
@@ -31,6 +36,7 @@ protected:
 private:
     FindingsPanel* m_findings;
     TimelinePreview* m_preview;
+    QHBoxLayout* m_previewRow;
 };
 
 } // namespace mouthkey

@@ -5,6 +5,8 @@
 #include "app/ImageView.h"
 #include "app/LoadedFileWatch.h"
 #include "app/LoadedTiming.h"
+#include "app/MouthDrawings.h"
+#include "app/MouthView.h"
 #include "app/StatusMessage.h"
 #include "conversion/MappingTables.h"
 #include "conversion/Targets.h"
@@ -28,6 +30,7 @@
 namespace mouthkey {
 
 struct IoError;
+class TakePlayer;
 
 // The state and behaviour of Mouthkey's one window: the loaded text, the
 // mapping table in use and the pieces of the last keyframe document, and the
@@ -93,6 +96,21 @@ public:
     // What writing the last document left out; empty for a plain Position one.
     const std::vector<Finding>& writtenFindings() const { return m_written; }
 
+    // The take's player, and the drawings its mouth shows.
+    TakePlayer& player() const { return *m_player; }
+    const MouthDrawings& drawings() const { return m_drawings; }
+    // What the player shows at a position of the take: the mouth of the cue
+    // in force, with the shift, at the chosen rate; and the frame of the track
+    // that is, where it is one (a shift may put it before the first).
+    struct PlayedMouth {
+        MouthView::Mouth mouth;
+        QString label;
+        std::optional<std::uint64_t> trackFrame;
+    };
+    PlayedMouth mouthAt(qint64 ms) const;
+    // Where the player is when a frame of the track plays, with the shift.
+    qint64 positionOfTrackFrame(std::uint64_t frame) const;
+
     // Fills the pop-ups and shows the start-up label and picture, once the
     // controls are connected and before the window is first shown.
     void viewDidLoad();
@@ -128,6 +146,14 @@ public slots:
     void chooseChart();
     // Lets the chosen chart go: the loaded file's folder's, or the set's, is used again.
     void forgetChart();
+    // Asks for the sound to play the take with.
+    void openSound();
+    // Plays the take with this sound from now on, as a dropped sound file does.
+    void setSoundFile(const QUrl& url);
+    // Asks for a folder of mouth drawings and shows them from now on, for every file.
+    void chooseDrawings();
+    // The rate, the shift or the target changed: the take's length and mouth follow.
+    void refreshPlayback();
 
 signals:
     // A file's text was loaded; reload() reads that file.
@@ -144,6 +170,11 @@ signals:
     void chartChanged();
     // A document was copied; writtenFindings() says what it left out.
     void converted();
+    // What the player shows at a position may have changed: another take,
+    // rate, shift, target, chart or drawings.
+    void playbackChanged();
+    // Other mouth drawings are in use.
+    void drawingsChanged();
 
 private:
     void writeLine(std::string_view line);
@@ -159,6 +190,11 @@ private:
         bool problem = false;
     };
     ChartNote useFolderChart(const QString& timingFile);
+    // Finds the sound and the drawings for a timing file just loaded, and says what it found.
+    QString useSoundFor(const QString& timingFile);
+    ChartNote useFolderDrawings(const QString& timingFile);
+    QString soundNote() const;
+    void sayWhySilent(bool playing);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -194,6 +230,12 @@ private:
     };
     std::optional<ReadChart> m_chart;
     std::vector<Finding> m_written;
+
+    TakePlayer* m_player;
+    QString m_soundChosenFor;                 // the timing file the user chose the sound for
+    QString m_noSound = tr("no take loaded"); // why there is no sound file
+    MouthDrawings m_drawings;
+    bool m_drawingsChosen = false;
 };
 
 } // namespace mouthkey
