@@ -9,8 +9,8 @@ namespace mouthkey {
 class MouthDrawings;
 
 // The player's mouth: the drawing of the cue in force, as large as the view
-// allows, with a line under it that says where the take is. Not the Parts'
-// picture, which keeps its own three images.
+// allows, with a line under it that says where the take is. Not the
+// window's picture beside the controls, which keeps its own three images.
 class MouthView : public QWidget {
     Q_OBJECT
 public:
