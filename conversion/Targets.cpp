@@ -210,7 +210,12 @@ private:
         if (digits.empty()) {
             at = std::to_chars(at, at + 20, frame).ptr;
         } else if (!earlier || digits.back() != '0') {
-            std::memcpy(at, digits.data(), 16);
+            // Frames of eight digits or fewer, the usual ones, as one word.
+            if (digits.size() <= 8) {
+                std::memcpy(at, digits.data(), 8);
+            } else {
+                std::memcpy(at, digits.data(), 16);
+            }
             at[digits.size() - 1] = static_cast<char>(at[digits.size() - 1] - (earlier ? 1 : 0));
             at += digits.size();
         } else {
@@ -220,7 +225,12 @@ private:
             at += written.size();
         }
         *at++ = '\t';
-        std::memcpy(at, value.text.data(), value.text.size());
+        // Half the slot holds the usual values.
+        if (size <= 16) {
+            std::memcpy(at, value.text.data(), 16);
+        } else {
+            std::memcpy(at, value.text.data(), value.text.size());
+        }
         return at + size;
     }
 
