@@ -84,4 +84,16 @@ inline QString startXvfb(QProcess& server) {
     return QLatin1Char(':') + QString::fromLatin1(number.trimmed());
 }
 
+// The environment the application runs in on that display: X11 alone, with
+// a runtime folder of the test's own.
+inline QProcessEnvironment x11Environment(const QString& display, const QString& runtimeDir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_RUNTIME_DIR", runtimeDir);
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("XAUTHORITY");
+    return env;
+}
+
 } // namespace e2e

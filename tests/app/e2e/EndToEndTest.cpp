@@ -189,12 +189,7 @@ private slots:
         QVERIFY2(!display.isEmpty(), "Xvfb did not report its display");
 
         QVERIFY(m_runtimeDir.isValid());
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("DISPLAY", display);
-        m_env.insert("QT_QPA_PLATFORM", "xcb");
-        m_env.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
-        m_env.remove("WAYLAND_DISPLAY");
-        m_env.remove("XAUTHORITY");
+        m_env = x11Environment(display, m_runtimeDir.path());
     }
 
     void opensConvertsAndPastes() {
