@@ -52,7 +52,8 @@ void MouthView::resizeEvent(QResizeEvent* event) {
 }
 
 QPixmap MouthView::drawing() const {
-    const QSize size = drawingSize();
+    // In device pixels, so that it is sharp on a high-density screen too.
+    const QSize size = drawingSize() * devicePixelRatioF();
     const QByteArray name = m_mouth.name.toUtf8();
     return m_mouth.noPosition ? m_drawings.noPosition(size)
                               : m_drawings.drawing(std::string_view(name.constData(), name.size()),
@@ -73,8 +74,8 @@ void MouthView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QPixmap picture = drawing();
     // Scaled once per size by the drawings, so a frame costs one blit.
-    const QSize shown = picture.deviceIndependentSize().toSize();
-    painter.drawPixmap((width() - shown.width()) / 2, 0, picture);
+    const QSize shown = (QSizeF(picture.size()) / devicePixelRatioF()).toSize();
+    painter.drawPixmap(QRect(QPoint((width() - shown.width()) / 2, 0), shown), picture);
     // "0:12.4 · frame 298 · AI" as "0:12.4 · frame 298" over "AI".
     const qsizetype cut =
         m_label.indexOf(QStringLiteral(" \u00B7 "), m_label.indexOf(u'\u00B7') + 1);

@@ -27,7 +27,7 @@ public:
     void showMouth(const Mouth& mouth, const QString& label);
     const Mouth& mouth() const { return m_mouth; }
     QString label() const { return m_label; }
-    // The drawing at the size it is drawn at.
+    // The drawing at the size it is drawn at, in device pixels.
     QPixmap drawing() const;
 
     QSize sizeHint() const override;
