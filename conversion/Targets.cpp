@@ -565,24 +565,30 @@ struct QuickLines {
     }
 };
 
+// The cues of a .dat text as the line reader cuts it, for a text that ends
+// lines otherwise than at LF or CR LF; `each` as forEachDatCue's.
+template <class Each> void readerDatCues(std::string_view text, Each&& each, LineSample& others) {
+    TimingReader reader([&](const TimingLine& line) {
+        if (line.header) {
+            return;
+        }
+        if (const auto key = keyLine(line)) {
+            const std::string_view name = key->name->text;
+            each(key->frame, name, CuePlace{line.number, 0}, name.data() + name.size(),
+                 std::string_view());
+        } else {
+            others.add(line.number);
+        }
+    });
+    reader.feed(text);
+    reader.finish();
+}
+
 // Hands each cue of a .dat text to `each`, as readDatCues says, with how far
 // past the name bytes may be read.
 template <class Each> void forEachDatCue(std::string_view text, Each&& each, LineSample& others) {
     if (endsLinesOtherwise(text)) {
-        TimingReader reader([&](const TimingLine& line) {
-            if (line.header) {
-                return;
-            }
-            if (const auto key = keyLine(line)) {
-                const std::string_view name = key->name->text;
-                each(key->frame, name, CuePlace{line.number, 0}, name.data() + name.size(),
-                     std::string_view());
-            } else {
-                others.add(line.number);
-            }
-        });
-        reader.feed(text);
-        reader.finish();
+        readerDatCues(text, each, others);
         return;
     }
     QuickLines lines(text);
@@ -682,7 +688,7 @@ struct TargetWriter::Impl {
     // Whether a key showing something new gets a hold step before it.
     bool stepsBefore(std::uint64_t frame) const {
         // Without branches: which way they go follows the take.
-        return holds & (frame >= before.frame) & (frame - before.frame >= 2);
+        return holds & (frame >= beforeFrame) & (frame - beforeFrame >= 2);
     }
 
     // Time Remap and Slider Control: a name without a drawing is left out.
@@ -708,7 +714,7 @@ struct TargetWriter::Impl {
         }
         drawingTarget->putHeld((*drawing != beforeDrawing) & stepsBefore(*frame), *frame,
                                beforeDrawing, *drawing, digits);
-        before.frame = *frame;
+        beforeFrame = *frame;
         beforeDrawing = *drawing;
     }
 
@@ -757,7 +763,7 @@ struct TargetWriter::Impl {
             target->key({*frame - 1, beforeName, 0, {}});
         }
         target->key({*frame, name, 0, {}});
-        before.frame = *frame;
+        beforeFrame = *frame;
         if (holds) {
             beforeName.assign(name);
             beforeValue.assign(value);
@@ -801,9 +807,9 @@ struct TargetWriter::Impl {
     std::array<NameSlot, 64> nameSlots{};
     ReaderFindings findings;
     std::optional<std::uint64_t> firstBeforeZero;
-    // The key before, for the hold steps.
-    // No key before the first: no frame is two after this one.
-    Key before{std::numeric_limits<std::uint64_t>::max(), {}, 0, {}};
+    // The key before, for the hold steps; before the first key, a frame no
+    // key lies two after.
+    std::uint64_t beforeFrame = std::numeric_limits<std::uint64_t>::max();
     std::size_t beforeDrawing = 0;
     std::string beforeName;
     std::string beforeValue;
@@ -846,7 +852,7 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     Impl& impl = *m_impl;
     if (impl.drawingTarget) {
         if (endsLinesOtherwise(text)) {
-            forEachDatCue(
+            readerDatCues(
                 text,
                 [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place,
                         const char* readable, std::string_view digits) {
