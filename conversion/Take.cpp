@@ -1,5 +1,7 @@
 #include "conversion/Take.h"
 
+#include "NamedRows.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,13 +9,7 @@ namespace mouthkey {
 
 namespace {
 
-struct FormatNames {
-    TimingFormat format;
-    std::string_view name;
-    std::string_view title;
-};
-
-constexpr std::array<FormatNames, timingFormats.size()> formatNames{{
+constexpr std::array<NamedRow<TimingFormat>, timingFormats.size()> formatNames{{
     {TimingFormat::Dat, "dat", "Moho switch data"},
     {TimingFormat::RhubarbTsv, "tsv", "Rhubarb TSV"},
     {TimingFormat::RhubarbXml, "xml", "Rhubarb XML"},
@@ -21,15 +17,6 @@ constexpr std::array<FormatNames, timingFormats.size()> formatNames{{
     {TimingFormat::PapagayoPgo, "pgo", "Papagayo-NG project"},
     {TimingFormat::PapagayoPg2, "pg2", "Papagayo-NG JSON project"},
 }};
-
-const FormatNames& namesOf(TimingFormat format) {
-    for (const FormatNames& names : formatNames) {
-        if (names.format == format) {
-            return names;
-        }
-    }
-    return formatNames[0];
-}
 
 // 1 + floor(t * fps), saturating for times no frame counter reaches.
 std::uint64_t frameAt(double seconds, double framesPerSecond) {
@@ -42,20 +29,15 @@ std::uint64_t frameAt(double seconds, double framesPerSecond) {
 } // namespace
 
 std::string_view formatName(TimingFormat format) {
-    return namesOf(format).name;
+    return rowOf(formatNames, format).name;
 }
 
 std::string_view formatTitle(TimingFormat format) {
-    return namesOf(format).title;
+    return rowOf(formatNames, format).title;
 }
 
 std::optional<TimingFormat> formatNamed(std::string_view name) {
-    for (const FormatNames& names : formatNames) {
-        if (names.name == name) {
-            return names.format;
-        }
-    }
-    return std::nullopt;
+    return valueNamed(formatNames, name);
 }
 
 bool ReaderFindings::has(Finding::Kind kind) const {

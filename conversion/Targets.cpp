@@ -6,6 +6,7 @@
 #include "conversion/TimingReader.h"
 
 #include "LineScan.h"
+#include "NamedRows.h"
 
 #include <algorithm>
 #include <bit>
@@ -21,26 +22,11 @@ namespace mouthkey {
 
 namespace {
 
-struct TargetNames {
-    Target target;
-    std::string_view name;
-    std::string_view title;
-};
-
-constexpr std::array<TargetNames, targets.size()> targetNames{{
+constexpr std::array<NamedRow<Target>, targets.size()> targetNames{{
     {Target::Position, "position", "Position"},
     {Target::TimeRemap, "time-remap", "Time Remap"},
     {Target::SliderControl, "slider", "Slider Control"},
 }};
-
-const TargetNames& namesOf(Target target) {
-    for (const TargetNames& names : targetNames) {
-        if (names.target == target) {
-            return names;
-        }
-    }
-    return targetNames[0];
-}
 
 double numberOf(std::string_view text) {
     double value = 0;
@@ -293,20 +279,15 @@ std::optional<std::uint64_t> shiftedFrame(std::uint64_t frame, std::int64_t offs
 } // namespace
 
 std::string_view targetName(Target target) {
-    return namesOf(target).name;
+    return rowOf(targetNames, target).name;
 }
 
 std::string_view targetTitle(Target target) {
-    return namesOf(target).title;
+    return rowOf(targetNames, target).title;
 }
 
 std::optional<Target> targetNamed(std::string_view name) {
-    for (const TargetNames& names : targetNames) {
-        if (names.name == name) {
-            return names.target;
-        }
-    }
-    return std::nullopt;
+    return valueNamed(targetNames, name);
 }
 
 MouthChart::MouthChart(std::vector<std::vector<std::string>> drawings)
