@@ -2,6 +2,7 @@
 #include "conversion/DataLineConversion.h"
 #include "conversion/DocumentWriter.h"
 #include "conversion/KeyframeDocument.h"
+#include "conversion/Targets.h"
 #include "conversion/TimingCheck.h"
 
 #include <benchmark/benchmark.h>
@@ -147,6 +148,26 @@ void BM_writeDocumentCheckedAlongside(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// A document for each target from the same .dat text, hold steps at each
+// target's default: what the writer alone costs, without the checks.
+void BM_writeTarget(benchmark::State& state) {
+    const std::string& text = realisticText();
+    TargetChoices choices;
+    choices.target = targets[static_cast<std::size_t>(state.range(0))];
+    choices.setIndex = 4;
+    for (auto _ : state) {
+        std::size_t written = 0;
+        TargetWriter writer(choices, countingSink(written));
+        LineSample others;
+        writer.feedDat(text, others);
+        TargetResult result = writer.finish();
+        benchmark::DoNotOptimize(written);
+        benchmark::DoNotOptimize(result.findings.data());
+    }
+    state.SetLabel(std::string(targetName(choices.target)));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_checkTimingText(benchmark::State& state) {
     const std::string& text = realisticText();
     for (auto _ : state) {
@@ -175,6 +196,7 @@ BENCHMARK(BM_convertInFileChunks)->Arg(64 * 1024)->Arg(1024 * 1024)->Unit(benchm
 BENCHMARK(BM_writeDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentChecked)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentCheckedAlongside)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_writeTarget)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_checkTimingText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
 

@@ -173,6 +173,41 @@ public:
     }
     std::uint64_t keyframes() const override { return m_keyframes; }
 
+    // A value and the line's end: six significant digits without an
+    // exponent fit, for any drawing a chart can have.
+    struct Value {
+        std::array<char, 32> text;
+        std::size_t size;
+    };
+
+    // For a loop that writes many keys through locals of its own: where the
+    // next line goes, where the buffer ends and the values' slots. `handBack`
+    // takes the place back and counts the keys written; `makeRoom` writes
+    // the buffer out, leaving room for two lines at least.
+    struct Place {
+        char* at;
+        char* end;
+    };
+    Place place() const { return {m_at, m_end}; }
+    MOUTHKEY_COLD Place makeRoom(char* at) {
+        m_at = at;
+        flush();
+        return place();
+    }
+    void handBack(char* at, std::uint64_t keyframes) {
+        m_at = at;
+        m_keyframes += keyframes;
+    }
+    const Value* values() const { return m_values.data(); }
+    // Whether every value fits half its slot, as such a loop copies them.
+    bool valuesFitHalfSlots() const {
+        return std::all_of(m_values.begin(), m_values.end(),
+                           [](const Value& v) { return v.size <= 16; });
+    }
+    // A key line's room at most: a tab, the frame (twenty digits at most, or
+    // a slot of sixteen), a tab and the value's slot.
+    static constexpr std::size_t lineRoom = 22 + sizeof(Value::text);
+
 private:
     // Below where allocators map fresh pages, so that a short take costs
     // little; a long one goes on in chunks sixteen times the size, for fewer
@@ -181,9 +216,6 @@ private:
     static constexpr std::size_t bufferSize = 1024 * 1024;
 
     std::size_t room() const { return static_cast<std::size_t>(m_end - m_at); }
-    // A tab, the frame (twenty digits at most, or a slot of sixteen), a tab
-    // and the value's slot.
-    static constexpr std::size_t lineRoom = 22 + sizeof(std::array<char, 32>);
 
     // Writes a key line at `at` and returns its end. `digits`, when given,
     // are the frame's; with `earlier` the key is for the frame before them.
@@ -246,12 +278,6 @@ private:
     const ChunkSink& m_sink;
     FrameRate m_rate;
     bool m_timeRemap;
-    // A value and the line's end: six significant digits without an
-    // exponent fit, for any drawing a chart can have.
-    struct Value {
-        std::array<char, 32> text;
-        std::size_t size;
-    };
     std::vector<Value> m_values;
     std::unique_ptr<char[]> m_buffer;
     char* m_at;
@@ -412,16 +438,28 @@ bool endsLinesOtherwise(std::string_view text) {
     // Sixteen or eight bytes at a time past those with none of VT, FF, CR or
     // a byte from 0x80 up: almost all of a text.
 #ifdef MOUTHKEY_SCAN_SSE2
-    while (end - p >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        // Signed compares: the bytes from 0x80 up are below 0x0B, and the sign mask has them.
-        const __m128i breaks = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x0A)),
-                                             _mm_cmplt_epi8(v, _mm_set1_epi8(0x0E)));
-        if ((_mm_movemask_epi8(breaks) | _mm_movemask_epi8(v)) == 0) {
-            p += 16;
+    // VT, FF, a CR before anything but LF, and the bytes from 0x80 up (by
+    // the sign mask), so that CR LF texts pass as quickly as LF ones. Four
+    // vectors a step, with one mask for all four.
+    const auto marks = [](const scan::Byte* at) {
+        const auto load = [](const scan::Byte* from) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        };
+        const __m128i v = load(at);
+        const __m128i feeds = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0B)),
+                                           _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0C)));
+        const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(load(at + 1), _mm_set1_epi8('\n')),
+                                                _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+        return _mm_or_si128(_mm_or_si128(feeds, loneCr), v);
+    };
+    while (end - p > 64) { // a byte past the block is read
+        const __m128i any = _mm_or_si128(_mm_or_si128(marks(p), marks(p + 16)),
+                                         _mm_or_si128(marks(p + 32), marks(p + 48)));
+        if (_mm_movemask_epi8(any) == 0) {
+            p += 64;
             continue;
         }
-        for (const auto* const block = p + 16; p < block; ++p) {
+        for (const auto* const block = p + 64; p < block; ++p) {
             if (endsLineOtherwiseAt(p, end)) {
                 return true;
             }
@@ -601,20 +639,40 @@ struct TargetWriter::Impl {
     // read past the name.
     std::optional<std::size_t> drawingOf(std::string_view name, const char* end) {
         // Names of up to eight bytes, the usual ones, as one word in a small
-        // table; others by their hash.
-        if (name.size() - 1 < 8) {
-            return drawingOfWord(packedName(name, end), name);
+        // table; others, and any with a NUL that a word would not tell
+        // apart, by their hash.
+        if (name.size() - 1 < 8 && name.find('\0') == std::string_view::npos) {
+            const std::int64_t drawing = drawingOfWord(packedName(name, end), name);
+            return drawing < 0 ? std::nullopt
+                               : std::optional<std::size_t>(static_cast<std::size_t>(drawing));
         }
         return lookUp(name);
     }
 
-    // The same, for a name of one to eight bytes given as packedName packs it.
-    std::optional<std::size_t> drawingOfWord(std::uint64_t packed, std::string_view name) {
-        NameSlot& slot = nameSlots[(packed * 0x9E3779B97F4A7C15u) >> 58];
-        if (slot.packed != packed) {
-            slot = {packed, lookUp(name)};
+    // The same, for a name of one to eight bytes other than NUL given as
+    // packedName packs it; -1 when it has none.
+    MOUTHKEY_INLINE std::int64_t drawingOfWord(std::uint64_t packed, std::string_view name) {
+        std::size_t i = (packed * 0x9E3779B97F4A7C15u) >> 56;
+        while (nameSlots[i].packed != packed) {
+            if (nameSlots[i].packed == 0) {
+                return fillSlot(i, packed, name);
+            }
+            i = (i + 1) % nameSlots.size();
         }
-        return slot.drawing;
+        return nameSlots[i].drawing;
+    }
+
+    MOUTHKEY_COLD std::int64_t fillSlot(std::size_t i, std::uint64_t packed,
+                                        std::string_view name) {
+        const auto drawing = lookUp(name);
+        const std::int64_t value = drawing ? static_cast<std::int64_t>(*drawing) : -1;
+        // A quarter stays empty, so that every search meets an empty slot
+        // soon; names past that go by their hash.
+        if (nameSlotsUsed < nameSlots.size() / 4 * 3) {
+            nameSlots[i] = {packed, value};
+            ++nameSlotsUsed;
+        }
+        return value;
     }
 
     // A name of one to eight bytes as a word, its first byte lowest. Built
@@ -700,32 +758,97 @@ struct TargetWriter::Impl {
     }
 
     // The cues of a .dat text whose lines end only at LF or CR LF, for Time
-    // Remap and Slider Control: a line of up to eight digits, a space and a
-    // name of up to seven bytes ending at LF is read in two words; any other
-    // line as QuickLines reads it.
+    // Remap and Slider Control: runs of usual lines as quickRun reads them,
+    // any other line as QuickLines reads it.
     void feedQuickDrawings(std::string_view text, LineSample& others);
 
-    MOUTHKEY_INLINE bool quickKey(QuickLines& lines) {
-        const char* const p = lines.p;
-        std::uint64_t frame = 0;
-        const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
-        if (digits == 0 || p[digits] != ' ' || (*p == '0' && digits > 1)) {
-            return false;
+    // Reads lines from lines.p for as long as they are usual ones, writing
+    // their keys: up to eight digits without a leading zero, a space, and a
+    // name of one to seven bytes above the space ending at LF or CR LF. What the loop
+    // reads and writes lives in locals for the run, since a store through a
+    // char* may alias any member.
+    void quickRun(QuickLines& lines) {
+        using Value = DrawingTarget::Value;
+        constexpr auto lineRoom = static_cast<std::ptrdiff_t>(DrawingTarget::lineRoom);
+        DrawingTarget& target = *drawingTarget;
+        const Value* const values = target.values();
+        const bool holding = holds;
+        const char* p = lines.p;
+        // Two words and the digits' sixteen bytes are read from p.
+        const char* const last = lines.end - 32;
+        std::uint64_t number = lines.number;
+        auto [at, end] = target.place();
+        std::uint64_t frameBefore = beforeFrame;
+        std::size_t drawingBefore = beforeDrawing;
+        std::uint64_t keys = 0;
+        while (p <= last) {
+            std::uint64_t frame = 0;
+            const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
+            if (digits == 0 || p[digits] != ' ' || (*p == '0' && digits > 1)) {
+                break;
+            }
+            const char* const name = p + digits + 1;
+            const scan::Word word = scan::loadWord(bytesAt(name));
+            // Spaces and control bytes end the name; only LF or CR LF may end it here.
+            const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
+            const bool crLf = name[size] == '\r' && name[size + 1] == '\n';
+            if (size == 0 || size == 8 || (name[size] != '\n' && !crLf)) {
+                break;
+            }
+            const std::string_view text(name, static_cast<std::size_t>(size));
+            const std::int64_t drawing =
+                drawingOfWord(word & ((std::uint64_t{1} << (8 * size)) - 1), text);
+            const char* const frameDigits = p;
+            p = name + size + 1 + (crLf ? 1 : 0);
+            ++number;
+            if (drawing < 0) {
+                leaveOut(text, CuePlace{number, 0});
+                continue;
+            }
+            if (end - at < 2 * lineRoom) {
+                const DrawingTarget::Place room = target.makeRoom(at);
+                at = room.at;
+                end = room.end;
+            }
+            const auto shown = static_cast<std::size_t>(drawing);
+            // Without branches: which way they go follows the take. The
+            // step's line is written either way and kept only when wanted.
+            const bool step = holding & (shown != drawingBefore) & (frame >= frameBefore) &
+                              (frame - frameBefore >= 2);
+            char* const stepEnd = quickLine<true>(at, frameDigits, digits, values[drawingBefore]);
+            at = quickLine<false>(step ? stepEnd : at, frameDigits, digits, values[shown]);
+            keys += 1 + static_cast<std::uint64_t>(step);
+            frameBefore = frame;
+            drawingBefore = shown;
         }
-        const char* const name = p + digits + 1;
-        const scan::Word word = scan::loadWord(bytesAt(name));
-        // Spaces and control bytes end the name; only LF may end it here.
-        const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
-        if (size == 0 || size == 8 || name[size] != '\n') {
-            return false;
+        target.handBack(at, keys);
+        lines.p = p;
+        lines.number = number;
+        beforeFrame = frameBefore;
+        beforeDrawing = drawingBefore;
+    }
+
+    // A key line at `at` for the frame of `digits` (one to eight, with
+    // sixteen bytes readable), or with `earlier` the frame before it, of at
+    // least 1; returns its end.
+    template <bool earlier>
+    MOUTHKEY_INLINE static char* quickLine(char* at, const char* digits, int count,
+                                           const DrawingTarget::Value& value) {
+        *at++ = '\t';
+        if (!earlier || digits[count - 1] != '0') {
+            std::memcpy(at, digits, 8);
+            at[count - 1] = static_cast<char>(at[count - 1] - (earlier ? 1 : 0));
+            at += count;
+        } else {
+            std::array<char, 16> less;
+            const std::string_view written =
+                oneLess(std::string_view(digits, static_cast<std::size_t>(count)), less);
+            std::memcpy(at, less.data(), 8);
+            at += written.size();
         }
-        ++lines.number;
-        lines.p = name + size + 1;
-        const std::string_view text(name, static_cast<std::size_t>(size));
-        keyDrawing(frame, text, drawingOfWord(word & ((std::uint64_t{1} << (8 * size)) - 1), text),
-                   CuePlace{lines.number, 0},
-                   std::string_view(p, static_cast<std::size_t>(digits)));
-        return true;
+        *at++ = '\t';
+        std::memcpy(at, value.text.data(), 16);
+        return at + value.size;
     }
 
     MOUTHKEY_COLD void leaveOut(std::string_view name, const CuePlace& place) {
@@ -782,10 +905,11 @@ struct TargetWriter::Impl {
     std::unordered_map<std::string, std::optional<std::size_t>, NameHash, std::equal_to<>>
         drawingsOfNames;
     struct NameSlot {
-        std::uint64_t packed = 0; // never a name's: names are not empty
-        std::optional<std::size_t> drawing;
+        std::uint64_t packed = 0; // empty: no name packs to 0
+        std::int64_t drawing = -1;
     };
-    std::array<NameSlot, 64> nameSlots{};
+    std::array<NameSlot, 256> nameSlots{};
+    std::size_t nameSlotsUsed = 0;
     ReaderFindings findings;
     std::optional<std::uint64_t> firstBeforeZero;
     // The key before, for the hold steps; before the first key, a frame no
@@ -857,12 +981,17 @@ void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& ot
                              const char* readable, std::string_view digits) {
         feedDrawing(frame, name, readable, place, digits);
     };
+    // The digits are copied as the key's frame, so not when they shift.
+    const bool quick = choices.offset == 0 && drawingTarget->valuesFitHalfSlots();
     QuickLines lines(text);
     while (lines.p < lines.end) {
-        // Two words and the digits' sixteen bytes are read from p.
-        if (!lines.header || lines.end - lines.p < 32 || !quickKey(lines)) {
-            lines.step(each, others);
+        if (quick && lines.header) {
+            quickRun(lines);
+            if (lines.p >= lines.end) {
+                break;
+            }
         }
+        lines.step(each, others);
     }
 }
 

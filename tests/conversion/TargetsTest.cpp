@@ -110,6 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "\t1\t0.0208333\t\n\t8\t0.0208333\t\n\t9\t0.104167\t\n",
                    "names the mouth chart has no drawing for, such as 'ai', on 3 lines (3, 4, "
                    "5)"},
+        TargetCase{"a name with a NUL in it is a name of its own",
+                   std::string("MohoSwitch1\n1 MBP\n5 MBP\0\n", 25), timeRemap(),
+                   "\t1\t0.229167\t\n", "no drawing in the mouth chart for 'MBP?' on line 3"},
         TargetCase{"letters read by their chart, D and E as AI and O",
                    "MohoSwitch1\n1 X\n3 A\n4 D\n6 E\n", timeRemap({}, 0, true),
                    "\t1\t0.0208333\t\n\t2\t0.0208333\t\n\t3\t0.229167\t\n\t4\t0.0625\t\n"
