@@ -21,6 +21,10 @@ namespace mouthkey::scan {
 template <class Handler> class LineReader {
 public:
     explicit LineReader(Handler handler) : m_handler(std::move(handler)) {}
+    // For a text read on from a line's start: `linesBefore` lines were read
+    // before it, the header among them when `headerSeen`.
+    LineReader(Handler handler, std::uint64_t linesBefore, bool headerSeen)
+        : m_handler(std::move(handler)), m_lines(linesBefore), m_headerSeen(headerSeen) {}
 
     std::uint64_t lineCount() const noexcept { return m_lines; }
 

@@ -5,6 +5,7 @@
 #include "conversion/PopupChoice.h"
 #include "conversion/TimingReader.h"
 
+#include "LineReader.h"
 #include "LineScan.h"
 #include "NamedRows.h"
 
@@ -585,9 +586,13 @@ struct QuickLines {
 };
 
 // The cues of a .dat text as the line reader cuts it, for a text that ends
-// lines otherwise than at LF or CR LF; `each` as forEachDatCue's.
-template <class Each> void readerDatCues(std::string_view text, Each&& each, LineSample& others) {
-    TimingReader reader([&](const TimingLine& line) {
+// lines otherwise than at LF or CR LF; `each` as forEachDatCue's. The text
+// may open at a line's start past `linesBefore` lines, the header among
+// them when `headerSeen`.
+template <class Each>
+void readerDatCues(std::string_view text, Each&& each, LineSample& others,
+                   std::uint64_t linesBefore = 0, bool headerSeen = false) {
+    const auto handle = [&](const TimingLine& line) {
         if (line.header) {
             return;
         }
@@ -598,7 +603,8 @@ template <class Each> void readerDatCues(std::string_view text, Each&& each, Lin
         } else {
             others.add(line.number);
         }
-    });
+    };
+    scan::LineReader<decltype(handle)> reader(handle, linesBefore, headerSeen);
     reader.feed(text);
     reader.finish();
 }
@@ -789,15 +795,20 @@ struct TargetWriter::Impl {
             }
             const char* const name = p + digits + 1;
             const scan::Word word = scan::loadWord(bytesAt(name));
-            // Spaces and control bytes end the name; only LF or CR LF may end it here.
+            // Spaces and control bytes end the name; only LF or CR LF may end
+            // it here. Bytes from 0x80 up are left to the line reader, which
+            // also ends lines at NEL and the Unicode separators.
             const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
+            if (size == 0 || size == 8) {
+                break;
+            }
+            const scan::Word packed = word & ((std::uint64_t{1} << (8 * size)) - 1);
             const bool crLf = name[size] == '\r' && name[size + 1] == '\n';
-            if (size == 0 || size == 8 || (name[size] != '\n' && !crLf)) {
+            if ((name[size] != '\n' && !crLf) || (packed & scan::highs) != 0) {
                 break;
             }
             const std::string_view text(name, static_cast<std::size_t>(size));
-            const std::int64_t drawing =
-                drawingOfWord(word & ((std::uint64_t{1} << (8 * size)) - 1), text);
+            const std::int64_t drawing = drawingOfWord(packed, text);
             const char* const frameDigits = p;
             p = name + size + 1 + (crLf ? 1 : 0);
             ++number;
@@ -956,17 +967,7 @@ void readDatCues(std::string_view text,
 void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     Impl& impl = *m_impl;
     if (impl.drawingTarget) {
-        if (endsLinesOtherwise(text)) {
-            readerDatCues(
-                text,
-                [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place,
-                        const char* readable, std::string_view digits) {
-                    impl.feedDrawing(frame, name, readable, place, digits);
-                },
-                others);
-        } else {
-            impl.feedQuickDrawings(text, others);
-        }
+        impl.feedQuickDrawings(text, others);
         return;
     }
     forEachDatCue(
@@ -983,12 +984,30 @@ void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& ot
     };
     // The digits are copied as the key's frame, so not when they shift.
     const bool quick = choices.offset == 0 && drawingTarget->valuesFitHalfSlots();
+    if (!quick && endsLinesOtherwise(text)) {
+        readerDatCues(text, each, others);
+        return;
+    }
     QuickLines lines(text);
     while (lines.p < lines.end) {
-        if (quick && lines.header) {
-            quickRun(lines);
-            if (lines.p >= lines.end) {
-                break;
+        if (quick) {
+            if (lines.header) {
+                quickRun(lines);
+                if (lines.p >= lines.end) {
+                    break;
+                }
+            }
+            // The quick run takes no line that ends otherwise than at LF or
+            // CR LF, nor one with such a line end inside. The few lines it
+            // leaves are looked at for them one by one, instead of the whole
+            // text first, and the line reader reads on from the first.
+            const std::string_view line(
+                lines.p, static_cast<std::size_t>(lines.nextLine(lines.p) - lines.p));
+            if (endsLinesOtherwise(line)) {
+                readerDatCues(
+                    std::string_view(lines.p, static_cast<std::size_t>(lines.end - lines.p)), each,
+                    others, lines.number, lines.header);
+                return;
             }
         }
         lines.step(each, others);

@@ -279,10 +279,13 @@ TEST(PositionDocument, plainIsTheConvertersDocumentByteForByte) {
 
 // Streamed from a .dat text, which copies frames' digits and reads words at a
 // time, a document is the one its cues give: frames of every width, leading
-// zeros, steps across powers of ten, long names, CR LF, a last line cut short.
+// zeros, steps across powers of ten, long names, CR LF, a last line cut short,
+// and now and then a line ended otherwise, which the line reader reads on from.
 TEST(TargetWriter, aDatTextStreamsTheDocumentItsCuesGive) {
-    const std::vector<std::string> names{"AI",  "E",        "rest", "MBP", "X",
-                                         "etc", "longname", "sil9", "O",   "D"};
+    // Names with bytes from 0x80 up: an accent, and NEL, which ends a line.
+    const std::vector<std::string> names{"AI", "E", "rest",    "MBP",      "X",    "etc",
+                                         "O",  "D", "O\u00E9", "longname", "sil9", "A\u0085E"};
+    const std::vector<std::string> otherEnds{"\r", "\v", "\xE2\x80\xA8"};
     std::mt19937 rng(20261211);
     for (int round = 0; round < 400; ++round) {
         std::string dat = "MohoSwitch1\n";
@@ -291,8 +294,11 @@ TEST(TargetWriter, aDatTextStreamsTheDocumentItsCuesGive) {
             const int jump = static_cast<int>(rng() % 4);
             frame = jump == 3 ? frame * 10 : frame + 1 + rng() % (jump == 2 ? 1000 : 3);
             const std::string zeros(rng() % 8 == 0 ? 1 + rng() % 3 : 0, '0');
+            const auto end = rng() % 100;
             dat += zeros + std::to_string(frame) + " " + names[rng() % names.size()] +
-                   (rng() % 5 == 0 ? "\r\n" : "\n");
+                   (end < 20   ? "\r\n"
+                    : end < 22 ? otherEnds[rng() % otherEnds.size()]
+                               : "\n");
         }
         if (rng() % 3 == 0) {
             dat += std::to_string(frame + 10) + " O"; // no line end
@@ -308,6 +314,7 @@ TEST(TargetWriter, aDatTextStreamsTheDocumentItsCuesGive) {
             const Written fromCues = write(dat, choices);
             ASSERT_EQ(streamed, fromCues.document) << dat;
             EXPECT_EQ(result.keyframes, fromCues.result.keyframes);
+            EXPECT_EQ(result.findings, fromCues.result.findings) << dat;
         }
     }
 }
