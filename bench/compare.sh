@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures mouthkey-convert against the I/O floor and a hand-written awk
-# script, on a generated timing file of about 100 MB. Prints the best wall
-# times of runs taken in turns, the ratios and the converter's peak memory.
-# A measurement, not a test: it never fails on speed.
+# script, on a generated timing file of about 100 MB. Prints best-of-3 wall
+# times, Time Remap's and Position's taken in turns (best of 5), the ratios
+# and the converter's peak memory. A measurement, not a test: it never fails
+# on speed.
 #
 # Usage: bench/compare.sh [SIZE_MB]   (default 100)
 # MOUTHKEY_CONVERT names another build of the converter, to compare two.
@@ -48,57 +49,61 @@ if ! cmp -s "$work/convert.out" "$work/awk.out"; then
 fi
 rm "$work/awk.out"
 
-# Each command writes a file of its own, which its timed runs replace, and
-# the commands take turns, five rounds: so every run replaces a file of its
-# own size, as cat's always did, and the write-back of earlier runs' output
-# falls on each command alike rather than on the ones timed last. The best
-# of each command's runs counts; awk's, seconds long, are three in a row.
-run_convert() { "$convert" "$input" >"$1" 2>/dev/null; }
-run_quiet() { "$convert" -q "$input" >"$1"; }
-run_time_remap() { "$convert" --target time-remap "$input" >"$1" 2>/dev/null; }
-run_floor() { cat "$work/convert.out" >"$1"; }
-run_awk() { LC_ALL=C awk -f "$awk_script" "$input" >"$work/awk.timed"; }
-
-commands=(convert quiet time_remap floor)
-declare -A best_ms
-for name in "${commands[@]}"; do
-    "run_$name" "$work/$name.timed"
-done
-for _ in 1 2 3 4 5; do
-    for name in "${commands[@]}"; do
-        start=$(date +%s%N)
-        "run_$name" "$work/$name.timed"
-        ms=$((($(date +%s%N) - start) / 1000000))
-        if [ -z "${best_ms[$name]:-}" ] || [ "$ms" -lt "${best_ms[$name]}" ]; then
-            best_ms[$name]=$ms
-        fi
-    done
-done
-best_ms[awk]=$(best_of_3_ms run_awk)
+# seconds MS: milliseconds as seconds, to three places.
 seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+
+# best_of_3 COMMAND...: the shortest wall time of three runs, in seconds.
+best_of_3() { seconds "$(best_of_3_ms "$@")"; }
+
+run_convert() { "$convert" "$input" >"$work/timed.out" 2>/dev/null; }
+run_quiet() { "$convert" -q "$input" >"$work/timed.out"; }
+run_floor() { cat "$work/convert.out" >"$work/timed.out"; }
+run_awk() { LC_ALL=C awk -f "$awk_script" "$input" >"$work/timed.out"; }
 
 in_bytes=$(stat -c %s "$input")
 out_bytes=$(stat -c %s "$work/convert.out")
-t_convert=$(seconds "${best_ms[convert]}")
-t_quiet=$(seconds "${best_ms[quiet]}")
-t_remap=$(seconds "${best_ms[time_remap]}")
-t_floor=$(seconds "${best_ms[floor]}")
-t_awk=$(seconds "${best_ms[awk]}")
-peak_kib=$(/usr/bin/time -f %M "$convert" "$input" 2>&1 >"$work/convert.timed" | tail -n 1)
+t_convert=$(best_of_3 run_convert)
+t_quiet=$(best_of_3 run_quiet)
+t_floor=$(best_of_3 run_floor)
+t_awk=$(best_of_3 run_awk)
+
+# Time Remap against Position. Here a run slows the one after it, which
+# waits on the write-back of the output it replaces, so the two take turns,
+# five rounds, and each run writes a new file after a sync: neither then
+# waits on the other's output, and the best of each counts.
+declare -A turn_ms
+for _ in 1 2 3 4 5; do
+    for target in position time-remap; do
+        rm -f "$work/turn.out"
+        sync
+        start=$(date +%s%N)
+        "$convert" --target "$target" "$input" >"$work/turn.out" 2>/dev/null
+        ms=$((($(date +%s%N) - start) / 1000000))
+        if [ -z "${turn_ms[$target]:-}" ] || [ "$ms" -lt "${turn_ms[$target]}" ]; then
+            turn_ms[$target]=$ms
+        fi
+    done
+done
+rm -f "$work/turn.out"
+t_position_turns=$(seconds "${turn_ms[position]}")
+t_remap=$(seconds "${turn_ms[time-remap]}")
+peak_kib=$(/usr/bin/time -f %M "$convert" "$input" 2>&1 >"$work/timed.out" | tail -n 1)
 bound_kib=$((in_bytes / 1024 + 64 * 1024))
 
 awk_name=$(basename "$(readlink -f "$(command -v awk)")")
 printf 'input: %d bytes, output: %d bytes; %s, %d cores\n' "$in_bytes" "$out_bytes" \
     "$awk_name" "$(nproc)"
-printf '%-44s %8s s\n' "mouthkey-convert (best of 5)" "$t_convert"
+printf '%-44s %8s s\n' "mouthkey-convert (best of 3)" "$t_convert"
 printf '%-44s %8s s\n' "mouthkey-convert -q, which skips the checks" "$t_quiet"
-printf '%-44s %8s s\n' "--target time-remap, held (the default)" "$t_remap"
 printf '%-44s %8s s\n' "floor: cat writing the same bytes" "$t_floor"
 printf '%-44s %8s s\n' "awk script, identical output" "$t_awk"
-awk -v c="$t_convert" -v f="$t_floor" -v a="$t_awk" -v r="$t_remap" 'BEGIN {
+printf '%-44s %8s s\n' "in turns, to new files (best of 5): position" "$t_position_turns"
+printf '%-44s %8s s\n' "  --target time-remap, held (the default)" "$t_remap"
+awk -v c="$t_convert" -v f="$t_floor" -v a="$t_awk" -v p="$t_position_turns" -v r="$t_remap" '
+BEGIN {
     printf "%-44s %8.2f x   (target: at most 3)\n", "mouthkey-convert / floor", c / f
     printf "%-44s %8.1f x   (target: at least 25)\n", "awk / mouthkey-convert", a / c
-    printf "%-44s %8.2f x   (target: at most 1.5)\n", "time-remap / position", r / c
+    printf "%-44s %8.2f x   (target: at most 1.5)\n", "time-remap / position, in turns", r / p
 }'
 printf '%-44s %8.1f MiB (bound: input + 64 MiB = %.1f MiB)\n' "peak RSS of mouthkey-convert" \
     "$(awk -v k="$peak_kib" 'BEGIN { print k / 1024 }')" \

@@ -436,8 +436,8 @@ bool endsLineOtherwiseAt(const scan::Byte* p, const scan::Byte* end) {
 bool endsLinesOtherwise(std::string_view text) {
     const auto* p = reinterpret_cast<const scan::Byte*>(text.data());
     const auto* const end = p + text.size();
-    // Sixteen or eight bytes at a time past those with none of VT, FF, CR or
-    // a byte from 0x80 up: almost all of a text.
+    // Sixty-four or eight bytes at a time past those with none of VT, FF, CR
+    // or a byte from 0x80 up: almost all of a text.
 #ifdef MOUTHKEY_SCAN_SSE2
     // VT, FF, a CR before anything but LF, and the bytes from 0x80 up (by
     // the sign mask), so that CR LF texts pass as quickly as LF ones. Four
@@ -770,9 +770,9 @@ struct TargetWriter::Impl {
 
     // Reads lines from lines.p for as long as they are usual ones, writing
     // their keys: up to eight digits without a leading zero, a space, and a
-    // name of one to seven bytes above the space ending at LF or CR LF. What the loop
-    // reads and writes lives in locals for the run, since a store through a
-    // char* may alias any member.
+    // name of one to seven ASCII bytes above the space ending at LF or CR
+    // LF. What the loop reads and writes lives in locals for the run, since
+    // a store through a char* may alias any member.
     void quickRun(QuickLines& lines) {
         using Value = DrawingTarget::Value;
         constexpr auto lineRoom = static_cast<std::ptrdiff_t>(DrawingTarget::lineRoom);
