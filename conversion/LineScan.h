@@ -94,6 +94,17 @@ inline Word loadWord(const Byte* p) {
     return loadLowFirst<Word>(p);
 }
 
+// Stores a word's eight bytes at p, its lowest byte first, as loadWord reads them.
+inline void storeWord(char* p, Word x) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &x, sizeof x);
+    } else {
+        for (std::size_t i = 0; i < sizeof x; ++i, x >>= 8) {
+            p[i] = static_cast<char>(x & 0xFF);
+        }
+    }
+}
+
 // High bit of each byte that is below n (n <= 0x80). Exact per byte: the
 // addition stays within each byte's seven low bits.
 constexpr Word bytesBelow(Word x, unsigned n) {

@@ -518,6 +518,25 @@ int leadingDigits(scan::Word x, std::uint64_t& frame) {
     return count;
 }
 
+// Writes a number below 100 000 000 in decimal at `at`, in a store of eight
+// bytes, and returns the end of its digits. Its eight digits are split out in
+// one word, halves, quarters and then bytes, each step a multiply in every
+// lane at once.
+char* eightDigitsAt(char* at, std::uint64_t number) {
+    // Lanes of 32 bits: the first four digits, then the last four.
+    scan::Word v = number / 10000 | (number % 10000) << 32;
+    // Lanes of 16: hundreds, then the rest; (n * 5243) >> 19 is n / 100 below 10 000.
+    const scan::Word hundreds = ((v * 5243) >> 19) & 0x0000007F0000007F;
+    v = hundreds | (v - hundreds * 100) << 16;
+    // Lanes of 8: tens, then ones; (n * 103) >> 10 is n / 10 below 100.
+    const scan::Word tens = ((v * 103) >> 10) & 0x000F000F000F000F;
+    v = tens | (v - tens * 10) << 8;
+    // The leading zeros go, but one digit stays.
+    const int zeros = v == 0 ? 7 : std::countr_zero(v) / 8;
+    scan::storeWord(at, (v + scan::ones * '0') >> (8 * zeros));
+    return at + 8 - zeros;
+}
+
 // Only LF and CR LF end lines here, and only spaces cut tokens: the rule is a
 // whole frame, one space, and a name without one. Each line is read once, a
 // word or a byte at a time, as lines are a few bytes long.
@@ -772,8 +791,10 @@ struct TargetWriter::Impl {
     // their keys: up to eight digits without a leading zero, a space, and a
     // name of one to seven ASCII bytes above the space ending at LF or CR
     // LF. What the loop reads and writes lives in locals for the run, since
-    // a store through a char* may alias any member.
-    void quickRun(QuickLines& lines) {
+    // a store through a char* may alias any member. With `shifted` the keys
+    // move by the offset, and their frames are written out; else the
+    // frames' digits are copied.
+    template <bool shifted> void quickRun(QuickLines& lines) {
         using Value = DrawingTarget::Value;
         constexpr auto lineRoom = static_cast<std::ptrdiff_t>(DrawingTarget::lineRoom);
         DrawingTarget& target = *drawingTarget;
@@ -816,6 +837,15 @@ struct TargetWriter::Impl {
                 leaveOut(text, CuePlace{number, 0});
                 continue;
             }
+            std::uint64_t key = frame;
+            if constexpr (shifted) {
+                const auto moved = shiftedFrame(frame, choices.offset);
+                if (!moved) {
+                    leaveOutBeforeZero(frame, CuePlace{number, 0});
+                    continue;
+                }
+                key = *moved;
+            }
             if (end - at < 2 * lineRoom) {
                 const DrawingTarget::Place room = target.makeRoom(at);
                 at = room.at;
@@ -824,12 +854,18 @@ struct TargetWriter::Impl {
             const auto shown = static_cast<std::size_t>(drawing);
             // Without branches: which way they go follows the take. The
             // step's line is written either way and kept only when wanted.
-            const bool step = holding & (shown != drawingBefore) & (frame >= frameBefore) &
-                              (frame - frameBefore >= 2);
-            char* const stepEnd = quickLine<true>(at, frameDigits, digits, values[drawingBefore]);
-            at = quickLine<false>(step ? stepEnd : at, frameDigits, digits, values[shown]);
+            const bool step = holding & (shown != drawingBefore) & (key >= frameBefore) &
+                              (key - frameBefore >= 2);
+            if constexpr (shifted) {
+                char* const stepEnd = numberLine(at, key - 1, values[drawingBefore]);
+                at = numberLine(step ? stepEnd : at, key, values[shown]);
+            } else {
+                char* const stepEnd =
+                    quickLine<true>(at, frameDigits, digits, values[drawingBefore]);
+                at = quickLine<false>(step ? stepEnd : at, frameDigits, digits, values[shown]);
+            }
             keys += 1 + static_cast<std::uint64_t>(step);
-            frameBefore = frame;
+            frameBefore = key;
             drawingBefore = shown;
         }
         target.handBack(at, keys);
@@ -857,6 +893,16 @@ struct TargetWriter::Impl {
             std::memcpy(at, less.data(), 8);
             at += written.size();
         }
+        *at++ = '\t';
+        std::memcpy(at, value.text.data(), 16);
+        return at + value.size;
+    }
+
+    // The same for a frame written out.
+    MOUTHKEY_INLINE static char* numberLine(char* at, std::uint64_t frame,
+                                            const DrawingTarget::Value& value) {
+        *at++ = '\t';
+        at = frame < 100'000'000 ? eightDigitsAt(at, frame) : std::to_chars(at, at + 20, frame).ptr;
         *at++ = '\t';
         std::memcpy(at, value.text.data(), 16);
         return at + value.size;
@@ -982,8 +1028,7 @@ void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& ot
                              const char* readable, std::string_view digits) {
         feedDrawing(frame, name, readable, place, digits);
     };
-    // The digits are copied as the key's frame, so not when they shift.
-    const bool quick = choices.offset == 0 && drawingTarget->valuesFitHalfSlots();
+    const bool quick = drawingTarget->valuesFitHalfSlots();
     if (!quick && endsLinesOtherwise(text)) {
         readerDatCues(text, each, others);
         return;
@@ -992,7 +1037,11 @@ void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& ot
     while (lines.p < lines.end) {
         if (quick) {
             if (lines.header) {
-                quickRun(lines);
+                if (choices.offset == 0) {
+                    quickRun<false>(lines);
+                } else {
+                    quickRun<true>(lines);
+                }
                 if (lines.p >= lines.end) {
                     break;
                 }
