@@ -156,7 +156,8 @@ TEST(TimeRemapDocument, everyKeyLandsInsideItsDrawingsFrameAtEveryRate) {
                     drawings[d].push_back("m" + std::to_string(d) + "_" + std::to_string(n));
                 }
             }
-            std::vector<Cue> cues(1 + rng() % 30);
+            // Past 192 names, the most the writer keeps in its small table.
+            std::vector<Cue> cues(1 + rng() % 400);
             for (Cue& cue : cues) {
                 const auto& names = drawings[rng() % drawings.size()];
                 cue = {1 + rng() % 100000, names[rng() % names.size()], {}};
