@@ -148,8 +148,9 @@ void BM_writeDocumentCheckedAlongside(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
-// A document for each target from the same .dat text, hold steps at each
-// target's default: what the writer alone costs, without the checks.
+// Time Remap's and Slider Control's documents from the same .dat text, held:
+// what their writer alone costs, without the checks. Position's own path is
+// BM_writeDocument.
 void BM_writeTarget(benchmark::State& state) {
     const std::string& text = realisticText();
     TargetChoices choices;
@@ -196,7 +197,7 @@ BENCHMARK(BM_convertInFileChunks)->Arg(64 * 1024)->Arg(1024 * 1024)->Unit(benchm
 BENCHMARK(BM_writeDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentChecked)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentCheckedAlongside)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_writeTarget)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeTarget)->DenseRange(1, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_checkTimingText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
 

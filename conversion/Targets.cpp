@@ -115,6 +115,30 @@ std::string_view oneLess(std::string_view digits, std::array<char, 16>& to) {
     return {to.data(), digits.size()};
 }
 
+// Writes a number below 100 000 000 in decimal at `at`, in a store of eight
+// bytes, and returns the end of its digits. Its eight digits are split out in
+// one word, halves, quarters and then bytes, each step a multiply in every
+// lane at once.
+MOUTHKEY_INLINE char* eightDigitsAt(char* at, std::uint64_t number) {
+    // Lanes of 32 bits: the first four digits, then the last four.
+    scan::Word v = number / 10000 | (number % 10000) << 32;
+    // Lanes of 16: hundreds, then the rest; (n * 5243) >> 19 is n / 100 below 10 000.
+    const scan::Word hundreds = ((v * 5243) >> 19) & 0x0000007F0000007F;
+    v = hundreds | (v - hundreds * 100) << 16;
+    // Lanes of 8: tens, then ones; (n * 103) >> 10 is n / 10 below 100.
+    const scan::Word tens = ((v * 103) >> 10) & 0x000F000F000F000F;
+    v = tens | (v - tens * 10) << 8;
+    // The leading zeros go, but one digit stays.
+    const int zeros = v == 0 ? 7 : std::countr_zero(v) / 8;
+    scan::storeWord(at, (v + scan::ones * '0') >> (8 * zeros));
+    return at + 8 - zeros;
+}
+
+// A frame in decimal at `at`; returns the end of its digits.
+MOUTHKEY_INLINE char* frameAt(char* at, std::uint64_t frame) {
+    return frame < 100'000'000 ? eightDigitsAt(at, frame) : std::to_chars(at, at + 20, frame).ptr;
+}
+
 // Time Remap and Slider Control: one property, one value a key, each line
 // ending in a tab as After Effects copies them.
 class DrawingTarget final : public DocumentTarget {
@@ -227,7 +251,7 @@ private:
         const std::size_t size = value.size;
         *at++ = '\t';
         if (digits.empty()) {
-            at = std::to_chars(at, at + 20, frame).ptr;
+            at = frameAt(at, frame);
         } else if (!earlier || digits.back() != '0') {
             // Frames of eight digits or fewer, the usual ones, as one word.
             if (digits.size() <= 8) {
@@ -436,8 +460,8 @@ bool endsLineOtherwiseAt(const scan::Byte* p, const scan::Byte* end) {
 bool endsLinesOtherwise(std::string_view text) {
     const auto* p = reinterpret_cast<const scan::Byte*>(text.data());
     const auto* const end = p + text.size();
-    // Sixty-four or eight bytes at a time past those with none of VT, FF, CR
-    // or a byte from 0x80 up: almost all of a text.
+    // Sixty-four or eight bytes at a time past those with none of VT, FF, a
+    // CR (but for CR LF, with SSE2) or a byte from 0x80 up: almost all of a text.
 #ifdef MOUTHKEY_SCAN_SSE2
     // VT, FF, a CR before anything but LF, and the bytes from 0x80 up (by
     // the sign mask), so that CR LF texts pass as quickly as LF ones. Four
@@ -516,25 +540,6 @@ int leadingDigits(scan::Word x, std::uint64_t& frame) {
         32;
     frame = v;
     return count;
-}
-
-// Writes a number below 100 000 000 in decimal at `at`, in a store of eight
-// bytes, and returns the end of its digits. Its eight digits are split out in
-// one word, halves, quarters and then bytes, each step a multiply in every
-// lane at once.
-char* eightDigitsAt(char* at, std::uint64_t number) {
-    // Lanes of 32 bits: the first four digits, then the last four.
-    scan::Word v = number / 10000 | (number % 10000) << 32;
-    // Lanes of 16: hundreds, then the rest; (n * 5243) >> 19 is n / 100 below 10 000.
-    const scan::Word hundreds = ((v * 5243) >> 19) & 0x0000007F0000007F;
-    v = hundreds | (v - hundreds * 100) << 16;
-    // Lanes of 8: tens, then ones; (n * 103) >> 10 is n / 10 below 100.
-    const scan::Word tens = ((v * 103) >> 10) & 0x000F000F000F000F;
-    v = tens | (v - tens * 10) << 8;
-    // The leading zeros go, but one digit stays.
-    const int zeros = v == 0 ? 7 : std::countr_zero(v) / 8;
-    scan::storeWord(at, (v + scan::ones * '0') >> (8 * zeros));
-    return at + 8 - zeros;
 }
 
 // Only LF and CR LF end lines here, and only spaces cut tokens: the rule is a
@@ -749,11 +754,13 @@ struct TargetWriter::Impl {
         firstBeforeZero = firstBeforeZero.value_or(cueFrame);
     }
 
-    // Whether a key showing something new gets a hold step before it.
-    bool stepsBefore(std::uint64_t frame) const {
+    // Whether a key showing something new gets a hold step before it, given
+    // the frame of the key before.
+    static bool stepsBefore(bool holds, std::uint64_t frame, std::uint64_t before) {
         // Without branches: which way they go follows the take.
-        return holds & (frame >= beforeFrame) & (frame - beforeFrame >= 2);
+        return holds & (frame >= before) & (frame - before >= 2);
     }
+    bool stepsBefore(std::uint64_t frame) const { return stepsBefore(holds, frame, beforeFrame); }
 
     // Time Remap and Slider Control: a name without a drawing is left out.
     // Inlined into the loop over a .dat text, through the target's own type.
@@ -782,9 +789,10 @@ struct TargetWriter::Impl {
         beforeDrawing = *drawing;
     }
 
-    // The cues of a .dat text whose lines end only at LF or CR LF, for Time
-    // Remap and Slider Control: runs of usual lines as quickRun reads them,
-    // any other line as QuickLines reads it.
+    // The cues of a .dat text, for Time Remap and Slider Control: runs of
+    // usual lines as quickRun reads them, other lines as QuickLines reads
+    // them, and from the first line that ends otherwise than at LF or CR LF
+    // on, the text as the line reader reads it.
     void feedQuickDrawings(std::string_view text, LineSample& others);
 
     // Reads lines from lines.p for as long as they are usual ones, writing
@@ -802,6 +810,9 @@ struct TargetWriter::Impl {
         const bool holding = holds;
         const char* p = lines.p;
         // Two words and the digits' sixteen bytes are read from p.
+        if (lines.end - p < 32) {
+            return;
+        }
         const char* const last = lines.end - 32;
         std::uint64_t number = lines.number;
         auto [at, end] = target.place();
@@ -852,10 +863,9 @@ struct TargetWriter::Impl {
                 end = room.end;
             }
             const auto shown = static_cast<std::size_t>(drawing);
-            // Without branches: which way they go follows the take. The
-            // step's line is written either way and kept only when wanted.
-            const bool step = holding & (shown != drawingBefore) & (key >= frameBefore) &
-                              (key - frameBefore >= 2);
+            // The step's line is written either way and kept only when
+            // wanted: which way a branch would go follows the take.
+            const bool step = (shown != drawingBefore) & stepsBefore(holding, key, frameBefore);
             if constexpr (shifted) {
                 char* const stepEnd = numberLine(at, key - 1, values[drawingBefore]);
                 at = numberLine(step ? stepEnd : at, key, values[shown]);
@@ -902,7 +912,7 @@ struct TargetWriter::Impl {
     MOUTHKEY_INLINE static char* numberLine(char* at, std::uint64_t frame,
                                             const DrawingTarget::Value& value) {
         *at++ = '\t';
-        at = frame < 100'000'000 ? eightDigitsAt(at, frame) : std::to_chars(at, at + 20, frame).ptr;
+        at = frameAt(at, frame);
         *at++ = '\t';
         std::memcpy(at, value.text.data(), 16);
         return at + value.size;
