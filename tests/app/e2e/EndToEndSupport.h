@@ -1,4 +1,4 @@
-// What both end-to-end tests need to run the application and its tools from
+// What the end-to-end tests need to run the application and its tools from
 // outside: private X servers, helper programs and their output.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <initializer_list>
 #include <optional>
@@ -95,5 +96,35 @@ inline QProcessEnvironment x11Environment(const QString& display, const QString&
     env.remove("XAUTHORITY");
     return env;
 }
+
+// What xdotool printed, trimmed, or nothing when it failed.
+inline std::optional<QString> xdotool(const QStringList& args, const QProcessEnvironment& env) {
+    bool ok = false;
+    const QByteArray out = run(QStringLiteral("xdotool"), args, env, &ok);
+    return ok ? std::optional(QString::fromUtf8(out).trimmed()) : std::nullopt;
+}
+
+// A test's own X server, and the runtime folder its clients share: one only
+// its user can enter, as Wayland also wants.
+struct XServer {
+    QProcess process;
+    QTemporaryDir runtimeDir;
+    QString display;
+
+    // Starts Xvfb once every one of `tools` is installed: nothing, or why not.
+    std::optional<QString> start(std::initializer_list<const char*> tools) {
+        if (const auto tool = missingTool(tools)) {
+            return QStringLiteral("%1 is missing; run scripts/install-deps.sh test").arg(*tool);
+        }
+        display = startXvfb(process);
+        if (display.isEmpty()) {
+            return QStringLiteral("Xvfb did not report its display");
+        }
+        if (!runtimeDir.isValid()) {
+            return QStringLiteral("no runtime folder: ") + runtimeDir.errorString();
+        }
+        return std::nullopt;
+    }
+};
 
 } // namespace e2e

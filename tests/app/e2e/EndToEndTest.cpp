@@ -61,9 +61,8 @@ class EndToEndTest : public QObject {
     Q_OBJECT
 
 private:
-    QProcess m_xserver;
+    XServer m_x;
     QProcess m_app;
-    QTemporaryDir m_runtimeDir;
     QProcessEnvironment m_env;
 
     // Runs a tool against the test's X server and returns what it printed.
@@ -71,15 +70,7 @@ private:
         return e2e::run(program, args, m_env, ok);
     }
 
-    // What xdotool printed, or nothing when it failed.
-    std::optional<QString> xdotool(const QStringList& args) {
-        bool ok = false;
-        const QByteArray out = run(QStringLiteral("xdotool"), args, &ok);
-        if (!ok) {
-            return std::nullopt;
-        }
-        return QString::fromUtf8(out).trimmed();
-    }
+    std::optional<QString> xdotool(const QStringList& args) { return e2e::xdotool(args, m_env); }
 
     // Waits for a visible window whose whole title matches, and returns its id.
     QString waitForWindow(const QString& title) {
@@ -180,16 +171,10 @@ private:
 
 private slots:
     void initTestCase() {
-        if (const auto tool = missingTool({"Xvfb", "xdotool", "xclip"})) {
-            QFAIL(qPrintable(
-                QStringLiteral("%1 is missing; run scripts/install-deps.sh test").arg(*tool)));
+        if (const auto why = m_x.start({"Xvfb", "xdotool", "xclip"})) {
+            QFAIL(qPrintable(*why));
         }
-        // The server picks a free display itself and reports its number.
-        const QString display = startXvfb(m_xserver);
-        QVERIFY2(!display.isEmpty(), "Xvfb did not report its display");
-
-        QVERIFY(m_runtimeDir.isValid());
-        m_env = x11Environment(display, m_runtimeDir.path());
+        m_env = x11Environment(m_x.display, m_x.runtimeDir.path());
     }
 
     void opensConvertsAndPastes() {
@@ -346,7 +331,7 @@ private slots:
 
     void cleanupTestCase() {
         stop(m_app);
-        stop(m_xserver);
+        stop(m_x.process);
     }
 };
 

@@ -115,27 +115,18 @@ class PlayEndToEndTest : public QObject {
     Q_OBJECT
 
 private:
-    QProcess m_xserver;
+    XServer m_x;
     QProcess m_app;
-    QTemporaryDir m_runtimeDir;
     QProcessEnvironment m_env;
 
-    std::optional<QString> xdotool(const QStringList& args) {
-        bool ok = false;
-        const QByteArray out = run(QStringLiteral("xdotool"), args, m_env, &ok);
-        return ok ? std::optional(QString::fromUtf8(out).trimmed()) : std::nullopt;
-    }
+    std::optional<QString> xdotool(const QStringList& args) { return e2e::xdotool(args, m_env); }
 
 private slots:
     void initTestCase() {
-        if (const auto tool = missingTool({"Xvfb", "xdotool"})) {
-            QFAIL(qPrintable(
-                QStringLiteral("%1 is missing; run scripts/install-deps.sh test").arg(*tool)));
+        if (const auto why = m_x.start({"Xvfb", "xdotool"})) {
+            QFAIL(qPrintable(*why));
         }
-        const QString display = startXvfb(m_xserver);
-        QVERIFY2(!display.isEmpty(), "Xvfb did not report its display");
-        QVERIFY(m_runtimeDir.isValid());
-        m_env = x11Environment(display, m_runtimeDir.path());
+        m_env = x11Environment(m_x.display, m_x.runtimeDir.path());
     }
 
     void spaceShowsTheMouthInTimeWithTheTake() {
@@ -219,7 +210,7 @@ private slots:
 
     void cleanupTestCase() {
         stop(m_app);
-        stop(m_xserver);
+        stop(m_x.process);
     }
 };
 

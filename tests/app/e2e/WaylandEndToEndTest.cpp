@@ -113,10 +113,9 @@ public:
     bool westonUnavailable() const { return m_westonUnavailable; }
 
 private:
-    QProcess m_xserver;
+    XServer m_x;
     QProcess m_weston;
     QProcess m_app;
-    QTemporaryDir m_runtimeDir;
     QProcessEnvironment m_xEnv;       // for xdotool, talking to the X server
     QProcessEnvironment m_waylandEnv; // for the application and wl-paste
     QString m_westonWindow;
@@ -125,14 +124,7 @@ private:
     QByteArray m_appOutput;
     bool m_westonUnavailable = false;
 
-    std::optional<QString> xdotool(const QStringList& args) {
-        bool ok = false;
-        const QByteArray out = run(QStringLiteral("xdotool"), args, m_xEnv, &ok);
-        if (!ok) {
-            return std::nullopt;
-        }
-        return QString::fromUtf8(out).trimmed();
-    }
+    std::optional<QString> xdotool(const QStringList& args) { return e2e::xdotool(args, m_xEnv); }
 
     // Reads what the application has printed so far, on both channels.
     void pump(int waitMs) {
@@ -177,7 +169,7 @@ private:
     QString startWeston() {
         m_weston.setProcessEnvironment(m_xEnv);
         m_weston.setProcessChannelMode(QProcess::MergedChannels);
-        const QString log = QDir(m_runtimeDir.path()).filePath("weston.log");
+        const QString log = QDir(m_x.runtimeDir.path()).filePath("weston.log");
         m_weston.setStandardOutputFile(log);
         m_weston.start(QStringLiteral("weston"),
                        {"--backend=x11-backend.so", "--use-pixman", "--no-config", "--idle-time=0",
@@ -185,7 +177,7 @@ private:
         if (!m_weston.waitForStarted(stepTimeoutMs)) {
             return m_weston.errorString();
         }
-        const QString socket = QDir(m_runtimeDir.path()).filePath(socketName);
+        const QString socket = QDir(m_x.runtimeDir.path()).filePath(socketName);
         QDeadlineTimer deadline(stepTimeoutMs);
         while (m_westonWindow.isEmpty()) {
             if (m_weston.state() != QProcess::Running) {
@@ -208,20 +200,10 @@ private:
 
 private slots:
     void initTestCase() {
-        if (const auto tool = missingTool({"Xvfb", "xdotool", "weston", "wl-paste"})) {
-            QFAIL(qPrintable(
-                QStringLiteral("%1 is missing; run scripts/install-deps.sh test").arg(*tool)));
+        if (const auto why = m_x.start({"Xvfb", "xdotool", "weston", "wl-paste"})) {
+            QFAIL(qPrintable(*why));
         }
-        const QString display = startXvfb(m_xserver);
-        QVERIFY2(!display.isEmpty(), "Xvfb did not report its display");
-        // Wayland wants a runtime folder only its user can enter; this one is 0700.
-        QVERIFY(m_runtimeDir.isValid());
-
-        m_xEnv = QProcessEnvironment::systemEnvironment();
-        m_xEnv.remove("WAYLAND_DISPLAY");
-        m_xEnv.remove("XAUTHORITY");
-        m_xEnv.insert("DISPLAY", display);
-        m_xEnv.insert("XDG_RUNTIME_DIR", m_runtimeDir.path());
+        m_xEnv = x11Environment(m_x.display, m_x.runtimeDir.path());
 
         const QString why = startWeston();
         if (!why.isEmpty()) {
@@ -238,6 +220,7 @@ private slots:
         m_waylandEnv = m_xEnv;
         m_waylandEnv.remove("DISPLAY");
         m_waylandEnv.insert("WAYLAND_DISPLAY", socketName);
+        m_waylandEnv.insert("QT_QPA_PLATFORM", "wayland");
     }
 
     void opensConvertsAndPastes() {
@@ -251,7 +234,7 @@ private slots:
         appEnv.insert("WAYLAND_DEBUG", "client");
         m_app.setProcessEnvironment(appEnv);
         m_app.setProcessChannelMode(QProcess::SeparateChannels);
-        m_appLog.setFileName(QDir(m_runtimeDir.path()).filePath("mouthkey.log"));
+        m_appLog.setFileName(QDir(m_x.runtimeDir.path()).filePath("mouthkey.log"));
         m_app.setStandardErrorFile(m_appLog.fileName());
         m_app.start(QStringLiteral(MOUTHKEY_APP), {});
         QVERIFY(m_app.waitForStarted(stepTimeoutMs));
@@ -326,7 +309,7 @@ private slots:
     void cleanupTestCase() {
         stop(m_app);
         stop(m_weston);
-        stop(m_xserver);
+        stop(m_x.process);
     }
 };
 
