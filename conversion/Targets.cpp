@@ -1038,36 +1038,34 @@ void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& ot
                              const char* readable, std::string_view digits) {
         feedDrawing(frame, name, readable, place, digits);
     };
-    const bool quick = drawingTarget->valuesFitHalfSlots();
-    if (!quick && endsLinesOtherwise(text)) {
-        readerDatCues(text, each, others);
+    // Values too long for the quick run's copies, which no usual rate gives:
+    // the text as the cue path reads it.
+    if (!drawingTarget->valuesFitHalfSlots()) {
+        forEachDatCue(text, each, others);
         return;
     }
     QuickLines lines(text);
     while (lines.p < lines.end) {
-        if (quick) {
-            if (lines.header) {
-                if (choices.offset == 0) {
-                    quickRun<false>(lines);
-                } else {
-                    quickRun<true>(lines);
-                }
-                if (lines.p >= lines.end) {
-                    break;
-                }
+        if (lines.header) {
+            if (choices.offset == 0) {
+                quickRun<false>(lines);
+            } else {
+                quickRun<true>(lines);
             }
-            // The quick run takes no line that ends otherwise than at LF or
-            // CR LF, nor one with such a line end inside. The few lines it
-            // leaves are looked at for them one by one, instead of the whole
-            // text first, and the line reader reads on from the first.
-            const std::string_view line(
-                lines.p, static_cast<std::size_t>(lines.nextLine(lines.p) - lines.p));
-            if (endsLinesOtherwise(line)) {
-                readerDatCues(
-                    std::string_view(lines.p, static_cast<std::size_t>(lines.end - lines.p)), each,
-                    others, lines.number, lines.header);
-                return;
+            if (lines.p >= lines.end) {
+                break;
             }
+        }
+        // The quick run takes no line that ends otherwise than at LF or CR
+        // LF, nor one with such a line end inside. The few lines it leaves
+        // are looked at for them one by one, instead of the whole text
+        // first, and the line reader reads on from the first.
+        const std::string_view line(lines.p,
+                                    static_cast<std::size_t>(lines.nextLine(lines.p) - lines.p));
+        if (endsLinesOtherwise(line)) {
+            readerDatCues(std::string_view(lines.p, static_cast<std::size_t>(lines.end - lines.p)),
+                          each, others, lines.number, lines.header);
+            return;
         }
         lines.step(each, others);
     }
