@@ -238,8 +238,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                     QStringLiteral("Write no hold steps (default for position)."));
     const QCommandLineOption offset(
         QStringLiteral("offset"),
-        QStringLiteral("Add N, a whole number that may be negative, to every frame; a key that "
-                       "would fall before frame 0 is left out, with a warning."),
+        QStringLiteral("Add N, a whole number that may be negative, to every frame. The last key "
+                       "that would fall before frame 0 is the key at frame 0; those before it are "
+                       "left out, with a warning."),
         QStringLiteral("N"));
     parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet, letters, from,
                        voice, target, chart, printChart, hold, noHold, offset});

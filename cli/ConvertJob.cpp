@@ -168,12 +168,14 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
         if (checks) {
             to.report = std::move(checked);
         }
-        auto& findings = to.report.findings;
+        std::vector<Finding> leftOut;
         if (others.count > 0) {
-            findings.push_back(linesLeftOut(others));
+            leftOut.push_back(linesLeftOut(others));
         }
-        findings.insert(findings.end(), std::make_move_iterator(written.findings.begin()),
-                        std::make_move_iterator(written.findings.end()));
+        leftOut.insert(leftOut.end(), std::make_move_iterator(written.findings.begin()),
+                       std::make_move_iterator(written.findings.end()));
+        to.report.findings =
+            targetFindings(std::move(to.report.findings), std::move(leftOut), choices);
     };
     // A strict run must know the findings before anything is written.
     if (request.checks == Checks::Only || request.checks == Checks::Strict) {
@@ -406,7 +408,7 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
         }
         for (const Finding& finding : result.chartFindings) {
             lines << QStringLiteral("warning: '%1': ").arg(*result.chartFile) +
-                         describeFinding(finding);
+                         describeFinding(finding, false);
         }
         for (const Finding& finding : findings) {
             lines << QStringLiteral("warning: ") + name + QStringLiteral(": ") +
@@ -421,12 +423,13 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
     return lines;
 }
 
-QString describeFinding(const Finding& finding) {
+QString describeFinding(const Finding& finding, bool withOutcome) {
     const std::string hint = findingHint(finding);
     const QString how = finding.kind == Finding::Kind::LetterMouthShapes
                             ? QStringLiteral(", with --letters")
                             : QString();
     return toQString(findingText(finding)) +
+           (withOutcome ? QStringLiteral(": ") + toQString(findingOutcome(finding)) : QString()) +
            (hint.empty() ? QString() : QStringLiteral("; ") + toQString(hint) + how);
 }
 

@@ -85,8 +85,8 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
                                .arg(*result.chartFile);
         }
         for (const Finding& finding : result.chartFindings) {
-            text += QStringLiteral("'%1': ").arg(*result.chartFile) + describeFinding(finding) +
-                    QLatin1Char('\n');
+            text += QStringLiteral("'%1': ").arg(*result.chartFile) +
+                    describeFinding(finding, false) + QLatin1Char('\n');
         }
         for (const Finding& finding : result.report.findings) {
             text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');

@@ -191,12 +191,14 @@ public:
         at = step ? stepped : at;
         m_at = line<false>(at, frame, drawing, digits);
         m_keyframes += 1 + static_cast<std::uint64_t>(step);
+        m_holdSteps += static_cast<std::uint64_t>(step);
     }
     void tail() override {
         write("\nEnd of Keyframe Data");
         flush();
     }
     std::uint64_t keyframes() const override { return m_keyframes; }
+    std::uint64_t holdSteps() const { return m_holdSteps; }
 
     // A value and the line's end: six significant digits without an
     // exponent fit, for any drawing a chart can have.
@@ -207,7 +209,7 @@ public:
 
     // For a loop that writes many keys through locals of its own: where the
     // next line goes, where the buffer ends and the values' slots. `handBack`
-    // takes the place back and counts the keys written; `makeRoom` writes
+    // takes the place back and counts the keys written, hold steps among them; `makeRoom` writes
     // the buffer out, leaving room for two lines at least.
     struct Place {
         char* at;
@@ -219,9 +221,10 @@ public:
         flush();
         return place();
     }
-    void handBack(char* at, std::uint64_t keyframes) {
+    void handBack(char* at, std::uint64_t keyframes, std::uint64_t holdSteps) {
         m_at = at;
         m_keyframes += keyframes;
+        m_holdSteps += holdSteps;
     }
     const Value* values() const { return m_values.data(); }
     // Whether every value fits half its slot, as such a loop copies them.
@@ -308,6 +311,7 @@ private:
     char* m_at;
     char* m_end;
     std::uint64_t m_keyframes = 0;
+    std::uint64_t m_holdSteps = 0;
 };
 
 // The frame a cue's key lands on after the offset; nothing before frame 0.
@@ -649,6 +653,14 @@ template <class Each> void forEachDatCue(std::string_view text, Each&& each, Lin
 } // namespace
 
 struct TargetWriter::Impl {
+    // The last cue shifted before frame 0, while no key is written yet.
+    struct Early {
+        std::uint64_t cueFrame = 0;
+        CuePlace place;
+        std::size_t drawing = 0;
+        std::string name; // for Position
+    };
+
     Impl(const TargetChoices& choices, ChunkSink sink)
         : choices(choices), sink(std::move(sink)), drawings(choices.target != Target::Position),
           chart(drawings ? choices.chartInUse() : MouthChart({})),
@@ -740,13 +752,59 @@ struct TargetWriter::Impl {
         }
     }
 
-    // The frame a cue's key lands on, or nothing, with a finding, before frame 0.
-    std::optional<std::uint64_t> keyFrame(std::uint64_t cueFrame, const CuePlace& place) {
+    // The frame a cue's key lands on after the offset; nothing before frame
+    // 0. After Effects holds a property's first key before it, so the last
+    // key shifted before frame 0 becomes the key at frame 0, where it is in
+    // force, unless one lands there; those before it are left out, with a
+    // finding. `drawing` and `name` are the cue's, for that key.
+    std::optional<std::uint64_t> keyFrame(std::uint64_t cueFrame, const CuePlace& place,
+                                          std::size_t drawing, std::string_view name) {
         const auto frame = shiftedFrame(cueFrame, choices.offset);
         if (!frame) {
-            leaveOutBeforeZero(cueFrame, place);
+            holdBeforeZero(cueFrame, place, drawing, name);
+        } else if (early) {
+            settleEarly(*frame);
         }
         return frame;
+    }
+
+    MOUTHKEY_COLD void holdBeforeZero(std::uint64_t cueFrame, const CuePlace& place,
+                                      std::size_t drawing, std::string_view name) {
+        // After a key is written, one at frame 0 would follow a later one.
+        if (beforeFrame != noKeyYet) {
+            leaveOutBeforeZero(cueFrame, place);
+            return;
+        }
+        if (early) {
+            leaveOutBeforeZero(early->cueFrame, early->place);
+        }
+        early = Early{cueFrame, place, drawing, std::string(name)};
+    }
+
+    // The key held for frame 0, before the first key at `frame`: written,
+    // or left out when that key is at frame 0 itself.
+    MOUTHKEY_COLD void settleEarly(std::uint64_t frame) {
+        const Early held = std::move(*early);
+        early.reset();
+        if (frame == 0) {
+            leaveOutBeforeZero(held.cueFrame, held.place);
+        } else {
+            writeAtZero(held);
+        }
+    }
+
+    void writeAtZero(const Early& held) {
+        if (drawingTarget) {
+            drawingTarget->put(0, held.drawing, {});
+            beforeDrawing = held.drawing;
+        } else {
+            target->key({0, held.name, 0, {}});
+            if (holds) {
+                beforeName = held.name;
+                beforeValue = mapping.find(held.name).value_or(held.name);
+            }
+        }
+        beforeFrame = 0;
     }
 
     MOUTHKEY_COLD void leaveOutBeforeZero(std::uint64_t cueFrame, const CuePlace& place) {
@@ -776,7 +834,7 @@ struct TargetWriter::Impl {
             leaveOut(name, place);
             return;
         }
-        const auto frame = keyFrame(cueFrame, place);
+        const auto frame = keyFrame(cueFrame, place, *drawing, {});
         if (!frame) {
             return;
         }
@@ -814,11 +872,16 @@ struct TargetWriter::Impl {
             return;
         }
         const char* const last = lines.end - 32;
+        // The key held for frame 0 waits for the next key, which the long way writes after it.
+        if (shifted && early) {
+            return;
+        }
         std::uint64_t number = lines.number;
         auto [at, end] = target.place();
         std::uint64_t frameBefore = beforeFrame;
         std::size_t drawingBefore = beforeDrawing;
         std::uint64_t keys = 0;
+        std::uint64_t steps = 0;
         while (p <= last) {
             std::uint64_t frame = 0;
             const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
@@ -841,21 +904,21 @@ struct TargetWriter::Impl {
             }
             const std::string_view text(name, static_cast<std::size_t>(size));
             const std::int64_t drawing = drawingOfWord(packed, text);
+            std::uint64_t key = frame;
+            if constexpr (shifted) {
+                const auto moved = shiftedFrame(frame, choices.offset);
+                // What a key before frame 0 becomes is decided the long way.
+                if (!moved && drawing >= 0) {
+                    break;
+                }
+                key = moved.value_or(0);
+            }
             const char* const frameDigits = p;
             p = name + size + 1 + (crLf ? 1 : 0);
             ++number;
             if (drawing < 0) {
                 leaveOut(text, CuePlace{number, 0});
                 continue;
-            }
-            std::uint64_t key = frame;
-            if constexpr (shifted) {
-                const auto moved = shiftedFrame(frame, choices.offset);
-                if (!moved) {
-                    leaveOutBeforeZero(frame, CuePlace{number, 0});
-                    continue;
-                }
-                key = *moved;
             }
             if (end - at < 2 * lineRoom) {
                 const DrawingTarget::Place room = target.makeRoom(at);
@@ -875,10 +938,11 @@ struct TargetWriter::Impl {
                 at = quickLine<false>(step ? stepEnd : at, frameDigits, digits, values[shown]);
             }
             keys += 1 + static_cast<std::uint64_t>(step);
+            steps += static_cast<std::uint64_t>(step);
             frameBefore = key;
             drawingBefore = shown;
         }
-        target.handBack(at, keys);
+        target.handBack(at, keys, steps);
         lines.p = p;
         lines.number = number;
         beforeFrame = frameBefore;
@@ -918,20 +982,25 @@ struct TargetWriter::Impl {
         return at + value.size;
     }
 
+    // A name the set does not know is the checks' to report: they name it,
+    // and may say which was meant.
     MOUTHKEY_COLD void leaveOut(std::string_view name, const CuePlace& place) {
-        findings.add(Finding::Kind::NoDrawing, place, [&] { return quotedText(name); });
+        if (mapping.find(name)) {
+            findings.add(Finding::Kind::NoDrawing, place, [&] { return quotedText(name); });
+        }
     }
 
     // Position: the key shows the name's value (a name the set does not know
     // is its own value), written as its .dat line.
     void feedPosition(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
-        const auto frame = keyFrame(cueFrame, place);
+        const auto frame = keyFrame(cueFrame, place, 0, name);
         if (!frame) {
             return;
         }
         const std::string_view value = mapping.find(name).value_or(name);
         if (value != beforeValue && stepsBefore(*frame)) {
             target->key({*frame - 1, beforeName, 0, {}});
+            ++positionHoldSteps;
         }
         target->key({*frame, name, 0, {}});
         beforeFrame = *frame;
@@ -942,9 +1011,14 @@ struct TargetWriter::Impl {
     }
 
     TargetResult finish() {
+        if (early) {
+            writeAtZero(*early);
+            early.reset();
+        }
         target->tail();
         TargetResult result;
         result.keyframes = target->keyframes();
+        result.holdSteps = drawingTarget ? drawingTarget->holdSteps() : positionHoldSteps;
         result.findings = findings.take();
         for (Finding& f : result.findings) {
             if (f.kind == Finding::Kind::BeforeFrameZero) {
@@ -979,9 +1053,12 @@ struct TargetWriter::Impl {
     std::size_t nameSlotsUsed = 0;
     ReaderFindings findings;
     std::optional<std::uint64_t> firstBeforeZero;
+    std::optional<Early> early; // the last cue shifted before frame 0, while no key is written
     // The key before, for the hold steps; before the first key, a frame no
     // key lies two after.
-    std::uint64_t beforeFrame = std::numeric_limits<std::uint64_t>::max();
+    static constexpr std::uint64_t noKeyYet = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t beforeFrame = noKeyYet;
+    std::uint64_t positionHoldSteps = 0;
     std::size_t beforeDrawing = 0;
     std::string beforeName;
     std::string beforeValue;
@@ -1069,6 +1146,76 @@ void TargetWriter::Impl::feedQuickDrawings(std::string_view text, LineSample& ot
         }
         lines.step(each, others);
     }
+}
+
+namespace {
+
+// Findings about lines that are not "FRAME NAME", which a document from cues leaves out.
+bool aboutOtherLines(Finding::Kind kind) {
+    switch (kind) {
+    case Finding::Kind::KeyframeDocument:
+    case Finding::Kind::FrameNotWholeNumber:
+    case Finding::Kind::NegativeFrame:
+    case Finding::Kind::TabInLine:
+    case Finding::Kind::MissingFrame:
+    case Finding::Kind::MissingPhoneme:
+    case Finding::Kind::ExtraSpaces:
+    case Finding::Kind::ExtraTokens:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool aboutUnknownNames(Finding::Kind kind) {
+    return kind == Finding::Kind::UnknownPhoneme || kind == Finding::Kind::OtherUnknownPhonemes ||
+           kind == Finding::Kind::LetterMouthShapes;
+}
+
+} // namespace
+
+std::vector<Finding> targetFindings(std::vector<Finding> checked, std::vector<Finding> written,
+                                    const TargetChoices& choices) {
+    if (choices.plainPosition()) {
+        checked.insert(checked.end(), std::make_move_iterator(written.begin()),
+                       std::make_move_iterator(written.end()));
+        return checked;
+    }
+    const bool drawings = choices.target != Target::Position;
+    const MouthChart chart = drawings ? choices.chartInUse() : MouthChart({});
+    // A name of its own that the chart lists has a drawing.
+    const auto charted = [&](const Finding& f) {
+        for (const auto& names : chart.drawings()) {
+            for (const std::string& name : names) {
+                if (quotedText(name) == f.subject) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    bool otherLinesNamed = false;
+    std::vector<Finding> findings;
+    for (Finding& f : checked) {
+        if (aboutOtherLines(f.kind)) {
+            f.leftOut = true;
+            otherLinesNamed = true;
+        } else if (drawings && aboutUnknownNames(f.kind)) {
+            if (f.kind == Finding::Kind::UnknownPhoneme && charted(f)) {
+                continue;
+            }
+            f.leftOut = true;
+        }
+        findings.push_back(std::move(f));
+    }
+    for (Finding& f : written) {
+        // The checks have said why each of those lines is no "FRAME NAME" line.
+        if (f.kind == Finding::Kind::UnreadableLine && otherLinesNamed) {
+            continue;
+        }
+        findings.push_back(std::move(f));
+    }
+    return findings;
 }
 
 Finding linesLeftOut(const LineSample& lines) {

@@ -760,6 +760,10 @@ std::string_view findingOutcome(Finding::Kind kind) {
     }
 }
 
+std::string_view findingOutcome(const Finding& finding) {
+    return finding.leftOut ? "left out" : findingOutcome(finding.kind);
+}
+
 std::string findingHint(const Finding& f) {
     switch (f.kind) {
     case Finding::Kind::NulCharacters:

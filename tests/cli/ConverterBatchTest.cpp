@@ -96,7 +96,8 @@ TEST_F(Batch, warnsPerFileAndStrictRefusesOnlyTheFilesWithFindings) {
     const QString odd = shot(QStringLiteral("odd.dat"), "h\n1 ai\n");
     const QStringList inputs{shot(QStringLiteral("a.dat"), readSample(hello)), odd};
     const QByteArray warning = "mouthkey-convert: warning: '" + odd.toUtf8() +
-                               "': unknown phoneme 'ai' on line 2; did you mean 'AI'?\n";
+                               "': unknown phoneme 'ai' on line 2: pasted unchanged; did you "
+                               "mean 'AI'?\n";
 
     const ConverterRun warned = runConverter(QStringList{QStringLiteral("-d"), outPath()} + inputs);
     EXPECT_EQ(warned.exitCode, 0);

@@ -17,7 +17,8 @@ namespace {
 
 const QByteArray oddFile = "h\n1 ai\n2 ai\n3 AI\n";
 const char* const readAsDat = "read as Moho switch data\n";
-const char* const unknownAi = "unknown phoneme 'ai' on 2 lines (2, 3); did you mean 'AI'?\n";
+const char* const unknownAi =
+    "unknown phoneme 'ai' on 2 lines (2, 3): pasted unchanged; did you mean 'AI'?\n";
 // Letter mouth shapes, and the same file with each letter's chart name for it.
 const QByteArray letterFile = "h\n1 X\n5 A\n9 D\n12 E\n15 B\n20 MBP\n";
 const QByteArray letterFileNamed = "h\n1 rest\n5 MBP\n9 AI\n12 O\n15 etc\n20 MBP\n";
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(run.out, document);
                        EXPECT_EQ(run.err, "");
                    }},
-        ChecksCase{"--target time-remap writes Time Remap, warning of a name without a drawing",
+        ChecksCase{"--target time-remap writes Time Remap, warning of a name it leaves out",
                    {"--target", "time-remap"},
                    "h\n1 rest\n5 Foo\n9 AI\n",
                    0,
@@ -100,29 +101,30 @@ INSTANTIATE_TEST_SUITE_P(
                            << run.out.toStdString();
                        EXPECT_TRUE(run.err.contains(
                            "mouthkey-convert: warning: " +
-                           named(path, "no drawing in the mouth chart for 'Foo' on line 3\n")))
+                           named(path, "unknown phoneme 'Foo' on line 3: left out\n")))
                            << run.err.toStdString();
                    }},
         ChecksCase{"--strict refuses keys an offset moves before frame 0",
                    {"--target", "slider", "--offset", "-2", "--strict"},
-                   "h\n1 AI\n5 E\n",
+                   "h\n1 AI\n2 O\n5 E\n",
                    1,
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, "");
                        EXPECT_EQ(run.err, "mouthkey-convert: warning: " +
                                               named(path, "keys shifted before frame 0 (the first "
-                                                          "at frame 1) on line 2\n") +
+                                                          "at frame 1) on line 2: left out\n") +
                                               "mouthkey-convert: '" + path.toUtf8() +
                                               "' was not converted: its checks found 1 problem "
                                               "(--strict)\n");
                    }},
         ChecksCase{"--check lists what a target leaves out",
                    {"--check", "--target=slider", "--offset=-2"},
-                   "h\n1 AI\n5 E\n",
+                   "h\n1 AI\n2 O\n5 E\n",
                    1,
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_TRUE(run.out.endsWith(named(
-                           path, "keys shifted before frame 0 (the first at frame 1) on line 2\n")))
+                           path, "keys shifted before frame 0 (the first at frame 1) on line 2: "
+                                 "left out\n")))
                            << run.out.toStdString();
                    }},
         ChecksCase{"--hold and --offset move Position's keys as its own lines would",
@@ -203,8 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  "mouthkey-convert: warning: " +
                                      named(path, "letter mouth shapes (A, B and X) as phoneme "
                                                  "names on 3 lines (2, 3, 6); its D and E are "
-                                                 "read as the phonemes D and E, not as letters; "
-                                                 "they can be read as letter mouth shapes instead "
+                                                 "read as the phonemes D and E, not as letters: "
+                                                 "pasted unchanged; they can be read as letter mouth shapes instead "
                                                  "(A as MBP, B as etc, C as E, D as AI, E as O, F "
                                                  "as U, G as FV, H as L, X as rest), with "
                                                  "--letters\n"));

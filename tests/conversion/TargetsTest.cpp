@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <sstream>
@@ -54,6 +55,7 @@ struct TargetCase {
     TargetChoices choices;
     std::string keys; // the key lines, "\tFRAME\tVALUE\t\n" (Position: as the converter writes)
     std::string findings = {};
+    std::optional<std::uint64_t> holdSteps = {}; // of the key lines; unchecked when not given
     friend void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.what; }
 };
 
@@ -86,6 +88,9 @@ TEST_P(TimeRemapDocument, keysTheTimeInsideEachDrawingsFrame) {
                               c.keys + "\nEnd of Keyframe Data");
     EXPECT_EQ(findingsText(w.result.findings), c.findings);
     EXPECT_EQ(w.result.keyframes, lineCount(c.keys));
+    if (c.holdSteps) {
+        EXPECT_EQ(w.result.holdSteps, *c.holdSteps);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"a hold step before each new drawing two frames on or more",
                    "MohoSwitch1\n1 rest\n5 AI\n6 E\n9 E\n", timeRemap(),
                    "\t1\t0.0208333\t\n\t4\t0.0208333\t\n\t5\t0.0625\t\n\t6\t0.104167\t\n"
-                   "\t9\t0.104167\t\n"},
+                   "\t9\t0.104167\t\n",
+                   "", 1},
         TargetCase{"names of one drawing need no hold step", "MohoSwitch1\n1 AI\n5 TH\n",
                    timeRemap(), "\t1\t0.0625\t\n\t5\t0.0625\t\n"},
         TargetCase{"without holding", "MohoSwitch1\n1 rest\n5 AI\n6 E\n", timeRemap(false),
@@ -103,22 +109,30 @@ INSTANTIATE_TEST_SUITE_P(
                    "MohoSwitch1\n1 rest\n2 AI\n10 E\n", timeRemap({}, -2),
                    "\t0\t0.0625\t\n\t7\t0.0625\t\n\t8\t0.104167\t\n",
                    "keys shifted before frame 0 (the first at frame 1) on line 2"},
+        TargetCase{"the last key shifted before frame 0 is the key at frame 0, held",
+                   "MohoSwitch1\n1 rest\n5 AI\n49 etc\n", timeRemap({}, -8),
+                   "\t0\t0.0625\t\n\t40\t0.0625\t\n\t41\t0.395833\t\n",
+                   "keys shifted before frame 0 (the first at frame 1) on line 2", 1},
+        TargetCase{"every key shifted before frame 0: the last one at frame 0",
+                   "MohoSwitch1\n1 rest\n2 AI\n", timeRemap({}, -5), "\t0\t0.0625\t\n",
+                   "keys shifted before frame 0 (the first at frame 1) on line 2"},
         TargetCase{"a positive offset", "MohoSwitch1\n1 rest\n", timeRemap({}, 10),
                    "\t11\t0.0208333\t\n"},
-        TargetCase{"names without a drawing are left out, the key before held on",
-                   "MohoSwitch1\n1 rest\n3 ai\n5 Foo\n7 ai\n9 E\n", timeRemap(),
-                   "\t1\t0.0208333\t\n\t8\t0.0208333\t\n\t9\t0.104167\t\n",
-                   "names the mouth chart has no drawing for, such as 'ai', on 3 lines (3, 4, "
-                   "5)"},
+        TargetCase{"names without a drawing are left out, the key before held on; only the "
+                   "set's own are the writer's to name",
+                   "MohoSwitch1\n1 rest\n3 ai\n5 MBP\n7 Foo\n8 MBP\n9 E\n",
+                   choose(Target::TimeRemap, {}, 0, false, 0, rate24, MouthChart({{"rest"}, {"E"}})),
+                   "\t1\t0.0208333\t\n\t8\t0.0208333\t\n\t9\t0.0625\t\n",
+                   "names the mouth chart has no drawing for, such as 'MBP', on 2 lines (4, 6)"},
         TargetCase{"a name with a NUL in it is a name of its own",
                    std::string("MohoSwitch1\n1 MBP\n5 MBP\0\n", 25), timeRemap(),
-                   "\t1\t0.229167\t\n", "no drawing in the mouth chart for 'MBP?' on line 3"},
+                   "\t1\t0.229167\t\n"},
         TargetCase{"letters read by their chart, D and E as AI and O",
                    "MohoSwitch1\n1 X\n3 A\n4 D\n6 E\n", timeRemap({}, 0, true),
                    "\t1\t0.0208333\t\n\t2\t0.0208333\t\n\t3\t0.229167\t\n\t4\t0.0625\t\n"
                    "\t5\t0.0625\t\n\t6\t0.270833\t\n"},
         TargetCase{"letters without their chart", "MohoSwitch1\n1 X\n3 D\n", timeRemap(false),
-                   "\t3\t0.0625\t\n", "no drawing in the mouth chart for 'X' on line 2"},
+                   "\t3\t0.0625\t\n"},
         TargetCase{"two cues on one frame stay in file order, frames going back too",
                    "MohoSwitch1\n1 rest\n5 AI\n5 E\n3 O\n", timeRemap(),
                    "\t1\t0.0208333\t\n\t4\t0.0208333\t\n\t5\t0.0625\t\n\t5\t0.104167\t\n"
@@ -197,6 +211,9 @@ TEST_P(SliderDocument, keysTheDrawingsNumber) {
                               "\nEnd of Keyframe Data");
     EXPECT_EQ(findingsText(w.result.findings), c.findings);
     EXPECT_EQ(w.result.keyframes, lineCount(c.keys));
+    if (c.holdSteps) {
+        EXPECT_EQ(w.result.holdSteps, *c.holdSteps);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -210,10 +227,10 @@ INSTANTIATE_TEST_SUITE_P(
                                choose(Target::SliderControl, {}, 0, false, 1),
                                "\t1\t1\t\n\t2\t1\t\n\t3\t9\t\n"},
                     TargetCase{
-                        "before frame 0 and without a drawing", "MohoSwitch1\n1 rest\n2 Oo\n3 O\n",
-                        choose(Target::SliderControl, {}, -2), "\t1\t6\t\n",
-                        "no drawing in the mouth chart for 'Oo' on line 3 / keys shifted before "
-                        "frame 0 (the first at frame 1) on line 2"}));
+                        "before frame 0 and without a drawing",
+                        "MohoSwitch1\n1 rest\n2 Oo\n3 O\n5 MBP\n",
+                        choose(Target::SliderControl, {}, -3), "\t0\t6\t\n\t1\t6\t\n\t2\t5\t\n",
+                        "keys shifted before frame 0 (the first at frame 1) on line 2"}));
 
 class PositionDocument : public testing::TestWithParam<TargetCase> {};
 
@@ -223,6 +240,9 @@ TEST_P(PositionDocument, writesEachKeyAsTheConverterWritesItsLine) {
     EXPECT_EQ(w.document, documentHead(rateLine(c.choices.rate)) + c.keys + documentTail());
     EXPECT_EQ(findingsText(w.result.findings), c.findings);
     EXPECT_EQ(w.result.keyframes, lineCount(c.keys));
+    if (c.holdSteps) {
+        EXPECT_EQ(w.result.holdSteps, *c.holdSteps);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -236,6 +256,11 @@ INSTANTIATE_TEST_SUITE_P(
                    choose(Target::Position, {}, -2),
                    "\t0 \t-40\t4.00668\t0\n\t3 \t-30\t4.00668\t0\n",
                    "keys shifted before frame 0 (the first at frame 1) on line 2"},
+        TargetCase{"the last key shifted before frame 0 is the key at frame 0, held",
+                   "MohoSwitch1\n1 rest\n3 AI\n10 E\n", choose(Target::Position, true, -2),
+                   "\t0 \t-50\t4.00668\t0\n\t1 \t-40\t4.00668\t0\n\t7 \t-40\t4.00668\t0\n"
+                   "\t8 \t-30\t4.00668\t0\n",
+                   "", 1},
         TargetCase{"letters, another set", "MohoSwitch1\n1 X\n4 D\n",
                    choose(Target::Position, true, 1, true, 1),
                    "\t2 \t-50\t4.00668\t0\n\t4 \t-50\t4.00668\t0\n\t5 \t-20\t4.00668\t0\n"}));
@@ -315,10 +340,82 @@ TEST(TargetWriter, aDatTextStreamsTheDocumentItsCuesGive) {
             const Written fromCues = write(dat, choices);
             ASSERT_EQ(streamed, fromCues.document) << dat;
             EXPECT_EQ(result.keyframes, fromCues.result.keyframes);
+            EXPECT_EQ(result.holdSteps, fromCues.result.holdSteps);
             EXPECT_EQ(result.findings, fromCues.result.findings) << dat;
         }
     }
 }
+
+// What the window and the converter list for a .dat text: its checks, then
+// what writing the target's document found, each line with one outcome.
+std::string findingsFor(std::string_view dat, const TargetChoices& choices) {
+    std::vector<Finding> written;
+    if (!choices.plainPosition()) {
+        TargetWriter writer(choices, [](std::string_view) {});
+        LineSample others;
+        writer.feedDat(dat, others);
+        if (others.count > 0) {
+            written.push_back(linesLeftOut(others));
+        }
+        for (Finding& f : writer.finish().findings) {
+            written.push_back(std::move(f));
+        }
+    }
+    std::string text;
+    for (const Finding& f :
+         targetFindings(checkTimingText(dat, choices.letters).findings, written, choices)) {
+        text += (text.empty() ? "" : " / ") + findingText(f) + ": " +
+                std::string(findingOutcome(f));
+    }
+    return text;
+}
+
+struct OutcomeCase {
+    const char* what;
+    std::string dat;
+    TargetChoices choices;
+    std::string findings;
+    friend void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class TargetFindings : public testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(TargetFindings, giveEachLineTheOutcomeOfTheChosenTarget) {
+    const OutcomeCase& c = GetParam();
+    EXPECT_EQ(findingsFor(c.dat, c.choices), c.findings);
+}
+
+const std::string mixedTake = "MohoSwitch1\n1 rest\n2 ai\n3\tE\n4 MBP\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, TargetFindings,
+    testing::Values(
+        OutcomeCase{"Position pastes what it does not know unchanged", mixedTake,
+                    choose(Target::Position),
+                    "unknown phoneme 'ai' on line 3: pasted unchanged / a tab where a space "
+                    "belongs on line 4: pasted unchanged"},
+        OutcomeCase{"Position from cues leaves out the lines that are not FRAME NAME", mixedTake,
+                    choose(Target::Position, true),
+                    "unknown phoneme 'ai' on line 3: pasted unchanged / a tab where a space "
+                    "belongs on line 4: left out"},
+        OutcomeCase{"Time Remap leaves out unknown names and names without a drawing",
+                    mixedTake,
+                    choose(Target::TimeRemap, {}, 0, false, 0, rate24,
+                           MouthChart({{"rest"}, {"E"}})),
+                    "unknown phoneme 'ai' on line 3: left out / a tab where a space belongs on "
+                    "line 4: left out / no drawing in the mouth chart for 'MBP' on line 5: left "
+                    "out"},
+        OutcomeCase{"an unknown name the chart lists has a drawing", mixedTake,
+                    choose(Target::SliderControl, {}, 0, false, 0, rate24,
+                           MouthChart({{"rest"}, {"ai", "MBP"}})),
+                    "a tab where a space belongs on line 4: left out"},
+        OutcomeCase{"letters the set does not know are left out once",
+                    "MohoSwitch1\n1 X\n2 A\n3 B\n", choose(Target::TimeRemap),
+                    "letter mouth shapes (A, B and X) as phoneme names on 3 lines (2, 3, 4): "
+                    "left out"},
+        OutcomeCase{"a shift before frame 0", "MohoSwitch1\n1 rest\n2 AI\n9 E\n",
+                    choose(Target::Position, {}, -5),
+                    "keys shifted before frame 0 (the first at frame 1) on line 2: left out"}));
 
 struct NumberCase {
     double value;

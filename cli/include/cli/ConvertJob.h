@@ -68,9 +68,10 @@ QString describeFailure(const IoError& error, const ConvertRequest& request);
 // The same for a result's error, which may be about its chart file.
 QString describeFailure(const ConversionResult& result, const ConvertRequest& request);
 
-// A finding as one line after the input's name: "unknown phoneme 'ai' on 3
-// lines (4, 40, 41); did you mean 'AI'?".
-QString describeFinding(const Finding& finding);
+// A finding as one line after the input's name, with what happens to its
+// lines: "unknown phoneme 'ai' on 3 lines (4, 40, 41): pasted unchanged; did
+// you mean 'AI'?". A mouth chart's findings are about the chart, and have none.
+QString describeFinding(const Finding& finding, bool withOutcome = true);
 
 // The lines a conversion leaves for standard error, without the program's
 // name: a note on how it was read and its warnings (none when quiet), then

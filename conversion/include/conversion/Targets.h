@@ -109,6 +109,7 @@ struct TargetChoices {
 // What writing a target's document found and did.
 struct TargetResult {
     std::uint64_t keyframes = 0;   // key lines written, hold steps included
+    std::uint64_t holdSteps = 0;   // of those, the hold steps
     std::vector<Finding> findings; // keys left out: names without a drawing, frames before 0
 };
 
@@ -121,13 +122,16 @@ struct TargetResult {
 // from the cues. Time Remap writes, for each cue, the time in seconds that
 // lands inside its drawing's frame of the precomp ((drawing + 0.5) / fps);
 // Slider Control writes the drawing's number. Both leave out a cue whose
-// name has no drawing, with a finding that says so.
+// name has no drawing, with a finding that says so for a name the phoneme
+// set knows; one it does not know is the checks' to name, as unknown.
 //
 // Hold steps: before each key whose drawing (for Position, whose value)
 // differs from the key before it, and which lies at least two frames after
 // it, a key one frame earlier repeats the earlier value. The offset is added
-// to every frame; a key that would fall before frame 0 is left out, with a
-// finding.
+// to every frame. Keys that would fall before frame 0 are left out, with a
+// finding, but for the last of them, which becomes a key at frame 0 (unless
+// one lands there): what is in force at frame 0 after the shift, as the
+// first key's value holds before it.
 TargetResult writeTargetDocument(std::span<const Cue> cues, const TargetChoices& choices,
                                  const ChunkSink& sink);
 
@@ -169,6 +173,17 @@ void readDatCues(std::string_view text,
 
 // The finding for data lines a document from cues leaves out.
 Finding linesLeftOut(const LineSample& lines);
+
+// A take's findings as the chosen target's document gives them, each line
+// with one outcome: the checks' own (`checked`), then what writing the
+// document found (`written`: linesLeftOut and the writer's findings). A
+// document from cues leaves out the lines that are not "FRAME NAME", and
+// Time Remap and Slider Control the names without a drawing, so the checks'
+// findings about those say "left out"; an unknown name the chart lists is
+// no finding there, and the writer's own finding for lines the checks
+// already name is dropped.
+std::vector<Finding> targetFindings(std::vector<Finding> checked, std::vector<Finding> written,
+                                    const TargetChoices& choices);
 
 std::string keyNumberText(double value);
 

@@ -80,6 +80,9 @@ struct Finding {
     std::array<std::uint64_t, 2> frames{};
     // The column of the first line's place, counted from 1; 0 where there is none.
     std::uint64_t column = 0;
+    // The document leaves these lines out, whatever the kind's own outcome:
+    // a target that takes cues has no place for them.
+    bool leftOut = false;
 
     friend bool operator==(const Finding&, const Finding&) = default;
 };
@@ -184,6 +187,8 @@ struct NumberFormat {
 // lines ("pasted unchanged"), and a hint ("did you mean 'AI'?"), which may be empty.
 std::string findingText(const Finding& finding, const NumberFormat& numbers = {});
 std::string_view findingOutcome(Finding::Kind kind);
+// The outcome for the finding's own lines: "left out" where the document leaves them out.
+std::string_view findingOutcome(const Finding& finding);
 std::string findingHint(const Finding& finding);
 
 // "312 keyframes · frames 1–3,204 · 2:13.5 at 24 fps".
