@@ -37,7 +37,7 @@ void setCountableSpacing(QBoxLayout& layout) {
 
 QString findingSentence(const Finding& finding) {
     QString sentence = withCapital(toQString(findingText(finding, numberFormatOf()))) +
-                       QStringLiteral(": ") + toQString(findingOutcome(finding.kind)) +
+                       QStringLiteral(": ") + toQString(findingOutcome(finding)) +
                        QLatin1Char('.');
     const QString hint = toQString(findingHint(finding));
     if (!hint.isEmpty()) {
@@ -179,9 +179,9 @@ QString FindingsPanel::summary() const {
     return m_summary->text();
 }
 
-void FindingsPanel::setRateIndex(int rateIndex) {
-    if (rateIndex != m_rateIndex) {
-        m_rateIndex = rateIndex;
+void FindingsPanel::setRate(const FrameRate& rate) {
+    if (rate != m_rate) {
+        m_rate = rate;
         updateSummary();
     }
 }
@@ -194,7 +194,7 @@ void FindingsPanel::updateSummary() {
         return;
     }
     m_summary->setText(m_source + QStringLiteral(" \u00B7 ") +
-                       toQString(summaryText(m_timing, m_rateIndex, numberFormatOf())));
+                       toQString(summaryText(m_timing, m_rate, numberFormatOf())));
     fitFindings(); // the summary may now take another number of lines
 }
 

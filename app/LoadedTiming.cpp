@@ -40,17 +40,23 @@ QString readingNotice(const LoadedTiming& loaded) {
     return text;
 }
 
-ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
-                             int setIndex, int rateIndex, Target target,
-                             std::span<const Finding> written) {
+namespace {
+
+QString counted(std::uint64_t n, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(localeNumber(n), n == 1 ? one : many);
+}
+
+} // namespace
+
+ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<LoadedTiming>& loaded) {
     const QString choices =
         QStringLiteral("(%1%2, %3 fps%4)")
-            .arg(toQString(phonemeSetTitle(setIndex)),
+            .arg(toQString(phonemeSetTitle(facts.setIndex)),
                  loaded && loaded->letters ? QStringLiteral(", letter mouth shapes") : QString(),
-                 toQString(frameRateTitle(rateIndex)),
-                 target == Target::Position
+                 toQString(facts.rate.title()),
+                 facts.target == Target::Position
                      ? QString()
-                     : QStringLiteral(", ") + toQString(targetTitle(target)));
+                     : QStringLiteral(", ") + toQString(targetTitle(facts.target)));
     if (!loaded) {
         // The empty document still goes on the clipboard, but never unannounced.
         return {
@@ -58,28 +64,37 @@ ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTimi
             true};
     }
 
-    QString text =
-        QStringLiteral("Copied %1 %2 from %3 %4")
-            .arg(localeNumber(static_cast<std::uint64_t>(keyframes)),
-                 keyframes == 1 ? QStringLiteral("keyframe") : QStringLiteral("keyframes"),
-                 loaded->source, choices);
-    const TimingReport& report = loaded->report;
+    const auto keyframes = static_cast<std::uint64_t>(facts.keyframes);
+    // The cues and the steps that hold them are told apart.
+    const QString copied =
+        facts.holdSteps ? QStringLiteral("%1 and %2")
+                              .arg(counted(keyframes - *facts.holdSteps, QStringLiteral("key"),
+                                           QStringLiteral("keys")),
+                                   counted(*facts.holdSteps, QStringLiteral("hold step"),
+                                           QStringLiteral("hold steps")))
+                        : counted(keyframes, QStringLiteral("keyframe"), QStringLiteral("keyframes"));
+    QString from = loaded->source;
+    if (loaded->take && loaded->take->voices.size() > 1) {
+        from += QStringLiteral(", voice '%1'").arg(toQString(loaded->take->voices[loaded->voice].name));
+    }
+    QString text = QStringLiteral("Copied %1 from %2 %3").arg(copied, from, choices);
     QStringList found;
-    // What the document left out is checked like what the file holds.
-    auto others = static_cast<qsizetype>(written.size());
-    for (const Finding& f : report.findings) {
-        if (f.kind == Finding::Kind::NoKeyframes) {
+    qsizetype others = 0;
+    std::uint64_t unknown = 0;
+    for (const Finding& f : facts.findings) {
+        if (f.kind == Finding::Kind::UnknownPhoneme || f.kind == Finding::Kind::OtherUnknownPhonemes) {
+            unknown += f.lines.count;
+        } else if (f.kind == Finding::Kind::NoKeyframes) {
             found << QStringLiteral("the file has no keyframes");
         } else if (f.kind == Finding::Kind::EmptyFile) {
             found << QStringLiteral("the file is empty");
         } else if (f.kind == Finding::Kind::KeyframeDocument) {
             found << QStringLiteral("the file is a keyframe document, not a timing file");
-        } else if (f.kind != Finding::Kind::UnknownPhoneme &&
-                   f.kind != Finding::Kind::OtherUnknownPhonemes) {
+        } else {
             ++others;
         }
     }
-    if (const std::uint64_t unknown = report.unknownNameLines()) {
+    if (unknown > 0) {
         found.prepend(
             unknown == 1
                 ? QStringLiteral("1 line has an unknown name")

@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -257,6 +258,13 @@ void MainWindow::buildForm() {
     frames->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* fpstext = new QLabel(tr("Frame &rate (fps):"), central);
     fpstext->setBuddy(frames);
+    // Any rate, where the list has not the one the footage runs at.
+    auto* rateField = new QLineEdit(central);
+    rateField->setObjectName(QStringLiteral("rateField"));
+    rateField->setAccessibleName(tr("Frame rate, typed"));
+    rateField->setToolTip(tr("Any rate from 1 to 1000 frames per second, such as 23.976 or 48"));
+    rateField->setMaximumWidth(rateField->fontMetrics().horizontalAdvance(QStringLiteral("00000.000")) +
+                               16);
 
     auto* target = new QComboBox(central);
     target->setObjectName(QStringLiteral("target"));
@@ -298,6 +306,7 @@ void MainWindow::buildForm() {
 
     auto* framesRow = new QHBoxLayout;
     framesRow->addWidget(frames);
+    framesRow->addWidget(rateField);
     framesRow->addStretch(1);
     framesRow->addWidget(convertButton);
 
@@ -339,6 +348,7 @@ void MainWindow::buildForm() {
     });
     connect(voices, &QComboBox::currentIndexChanged, m_controller, &ViewController::setVoice);
     connect(frames, &QComboBox::currentIndexChanged, m_controller, &ViewController::setRateIndex);
+    connect(rateField, &QLineEdit::editingFinished, m_controller, &ViewController::setRateText);
     connect(target, &QComboBox::currentIndexChanged, m_controller, &ViewController::setTargetIndex);
     const auto followChart = [this, chart] {
         showChart(*chart, *m_controller);
@@ -361,12 +371,13 @@ void MainWindow::buildForm() {
 
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
-    TimingOverview* overview = buildOverview(layout, pset, frames);
+    TimingOverview* overview = buildOverview(layout, pset);
     setCentralWidget(central);
 
     setTabOrder(openButton, pset);
     setTabOrder(pset, frames);
-    setTabOrder(frames, convertButton);
+    setTabOrder(frames, rateField);
+    setTabOrder(rateField, convertButton);
     setTabOrder(convertButton, voices);
     setTabOrder(voices, target);
     setTabOrder(target, hold);
@@ -392,16 +403,25 @@ void MainWindow::buildForm() {
     m_controller->setTarget(target);
     m_controller->setHold(hold);
     m_controller->setShift(shift);
+    m_controller->setRateField(rateField);
     // The preview's axis names drawings where the target pastes them.
-    connect(m_controller, &ViewController::chartChanged, overview, [this, overview] {
+    const auto previewChart = [this, overview] {
         const bool drawings = m_controller->choices().target != Target::Position;
         overview->preview()->setChart(drawings ? std::optional(m_controller->chartInUse())
                                                : std::nullopt);
-    });
+    };
+    connect(m_controller, &ViewController::chartChanged, overview, previewChart);
+    connect(pset, &QComboBox::currentIndexChanged, overview, previewChart);
+    // The findings are those of the document the controls would have written.
+    connect(m_controller, &ViewController::chartChanged, m_controller,
+            &ViewController::refreshFindings);
+    connect(pset, &QComboBox::currentIndexChanged, m_controller, &ViewController::refreshFindings);
+    connect(hold, &QCheckBox::toggled, m_controller, &ViewController::refreshFindings);
+    connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshFindings);
     followChart();
     buildPlayer(overview);
     connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshPlayback);
-    connect(frames, &QComboBox::currentIndexChanged, m_controller,
+    connect(m_controller, &ViewController::rateChanged, m_controller,
             &ViewController::refreshPlayback);
     connect(pset, &QComboBox::currentIndexChanged, m_controller, &ViewController::refreshPlayback);
 }
@@ -455,26 +475,18 @@ bool MainWindow::event(QEvent* event) {
 
 // The summary, findings and preview of the loaded file, below the form in
 // the window's spare room. They follow the pop-ups and read what loads.
-TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames) {
+TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset) {
     auto* overview = new TimingOverview; // the layout gives it its parent
     page->addWidget(overview, 1);
     connect(pset, &QComboBox::currentIndexChanged, overview, &TimingOverview::setSetIndex);
-    connect(frames, &QComboBox::currentIndexChanged, overview, &TimingOverview::setRateIndex);
-    const auto show = [this, overview] {
-        overview->showTiming(*m_controller->loaded());
+    connect(m_controller, &ViewController::rateChanged, overview, &TimingOverview::setRate);
+    const auto showTrack = [this, overview] {
+        overview->preview()->setTrack(m_controller->loaded()->track);
     };
-    connect(m_controller, &ViewController::timingLoaded, overview, show);
-    connect(m_controller, &ViewController::readingChanged, overview, show);
-    // What the last document left out is listed after what the file holds.
-    connect(m_controller, &ViewController::converted, overview, [this, overview] {
-        const auto& loaded = m_controller->loaded();
-        if (!loaded) {
-            return;
-        }
-        TimingReport report = loaded->report;
-        const auto& written = m_controller->writtenFindings();
-        report.findings.insert(report.findings.end(), written.begin(), written.end());
-        overview->findings()->showReport(loaded->source, report, loaded->notice);
+    connect(m_controller, &ViewController::timingLoaded, overview, showTrack);
+    connect(m_controller, &ViewController::readingChanged, overview, showTrack);
+    connect(m_controller, &ViewController::findingsChanged, overview, [this, overview] {
+        overview->showFindings(*m_controller->loaded(), m_controller->findings());
     });
     // Beside the findings, for the one that it answers.
     overview->findings()->findingsView()->addAction(m_readLetters);

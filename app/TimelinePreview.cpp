@@ -74,6 +74,13 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
     m_cursorX.reset();
     m_cursorKeyframe.reset();
     m_playhead.reset();
+    countMarked();
+    update();
+    emit previewChanged();
+}
+
+void TimelinePreview::countMarked() {
+    m_marked = m_track.withoutPosition(m_unplaced);
     QString description = tr("No keyframes");
     if (!m_track.empty()) {
         description =
@@ -82,14 +89,16 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
                  : tr("%1 keyframes, frames %2 to %3")
                        .arg(localeNumber(m_track.size()), localeNumber(m_track.firstFrame()),
                             localeNumber(m_track.lastFrame())));
-        if (m_track.withoutPosition() > 0) {
-            description +=
-                tr("; %1 without a position").arg(localeNumber(m_track.withoutPosition()));
+        if (m_marked > 0) {
+            description += (m_chart ? tr("; %1 without a drawing") : tr("; %1 without a position"))
+                               .arg(localeNumber(m_marked));
         }
     }
     setAccessibleDescription(description);
-    update();
-    emit previewChanged();
+}
+
+bool TimelinePreview::placed(const KeyframeTrack::Keyframe& k) const {
+    return k.name == KeyframeTrack::Name::Phoneme && ((m_unplaced >> k.phoneme) & 1) == 0;
 }
 
 void TimelinePreview::setSetIndex(int setIndex) {
@@ -98,6 +107,7 @@ void TimelinePreview::setSetIndex(int setIndex) {
     }
     m_setIndex = setIndex;
     nameHeights();
+    countMarked();
     m_linesValid = false;
     update();
     emit previewChanged();
@@ -109,6 +119,7 @@ void TimelinePreview::setChart(std::optional<MouthChart> chart) {
     }
     m_chart = std::move(chart);
     nameHeights();
+    countMarked();
     m_linesValid = false; // the plot's left edge moves with the names' width
     update();
     emit previewChanged();
@@ -119,12 +130,16 @@ void TimelinePreview::setChart(std::optional<MouthChart> chart) {
 // different drawings share the name, "AI/E".
 void TimelinePreview::nameHeights() {
     m_axisNames.clear();
+    m_unplaced = 0;
     if (!m_chart) {
         return;
     }
     std::map<int, QStringList> names;
     for (std::size_t key = 0; key < phonemeKeys.size(); ++key) {
-        if (const auto drawing = m_chart->drawingOf(phonemeKeys[key])) {
+        const auto drawing = m_chart->drawingOf(phonemeKeys[key]);
+        if (!drawing) {
+            m_unplaced |= static_cast<KeyframeTrack::KeySet>(1u << key);
+        } else {
             QStringList& at = names[positionX(m_setIndex, static_cast<int>(key))];
             const QString name = toQString(m_chart->drawings()[*drawing].front());
             if (!at.contains(name)) {
@@ -137,11 +152,11 @@ void TimelinePreview::nameHeights() {
     }
 }
 
-void TimelinePreview::setRateIndex(int rateIndex) {
-    if (rateIndex == m_rateIndex) {
+void TimelinePreview::setRate(const FrameRate& rate) {
+    if (rate == m_rate) {
         return;
     }
-    m_rateIndex = rateIndex;
+    m_rate = rate;
     update();
     emit previewChanged();
 }
@@ -154,7 +169,7 @@ QRectF TimelinePreview::plotRect() const {
                      10;
     const int bottom = metrics.height() + 8;
     // A row for the legend above the marks, when there are any.
-    const int top = markLane + 6 + (m_track.withoutPosition() > 0 ? metrics.height() : 0);
+    const int top = markLane + 6 + (m_marked > 0 ? metrics.height() : 0);
     return QRectF(rect().adjusted(left, top, -10, -bottom));
 }
 
@@ -216,7 +231,7 @@ std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
         if (k.frame > frame + near) {
             break;
         }
-        if (k.name != KeyframeTrack::Name::Phoneme &&
+        if (!placed(k) &&
             (!marked ||
              std::abs(xOfFrame(k.frame) - x) < std::abs(xOfFrame(m_track.at(*marked).frame) - x))) {
             marked = *i;
@@ -237,7 +252,7 @@ std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
 
 QString TimelinePreview::describe(std::size_t index) const {
     const KeyframeTrack::Keyframe k = m_track.at(index);
-    const QString time = toQString(frameTimeText(k.frame, m_rateIndex, numberFormatOf()));
+    const QString time = toQString(frameTimeText(k.frame, m_rate, numberFormatOf()));
     QString text = tr("Frame %1").arg(localeNumber(k.frame));
     if (!time.isEmpty()) {
         text += QStringLiteral(" (%1)").arg(time);
@@ -282,7 +297,7 @@ void TimelinePreview::rebuildLines() {
         return;
     }
 
-    const KeyframeTrack::Thinned thinned = m_track.thin(m_from, m_to, count, m_setIndex);
+    const KeyframeTrack::Thinned thinned = m_track.thin(m_from, m_to, count, m_setIndex, m_unplaced);
     std::optional<int> current = thinned.before;
     double runFrom = plot.left();
     std::uint64_t shown = 0;
@@ -320,7 +335,7 @@ void TimelinePreview::rebuildLines() {
             if (k.frame >= m_to) {
                 break;
             }
-            if (k.name == KeyframeTrack::Name::Phoneme) {
+            if (placed(k)) {
                 m_dots.append(QPointF(xOfFrame(k.frame), yOf(positionX(m_setIndex, k.phoneme))));
             }
         }
@@ -328,7 +343,7 @@ void TimelinePreview::rebuildLines() {
 }
 
 void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
-    const double fps = framesPerSecond(m_rateIndex);
+    const double fps = framesPerSecond(m_rate);
     const double pixelsPerFrame = std::floor(plot.width()) / static_cast<double>(m_to - m_from);
     const double wanted = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 16;
     double step = 1;
@@ -420,10 +435,12 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
     if (!m_marks.isEmpty()) {
         painter.setPen(QPen(markColor, 2));
         painter.drawLines(m_marks);
-        const std::uint64_t marked = m_track.withoutPosition();
         const QString legend =
-            marked == 1 ? tr("1 keyframe without a position")
-                        : tr("%1 keyframes without a position").arg(localeNumber(marked));
+            m_chart ? (m_marked == 1 ? tr("1 keyframe without a drawing")
+                                     : tr("%1 keyframes without a drawing").arg(localeNumber(m_marked)))
+                    : (m_marked == 1
+                           ? tr("1 keyframe without a position")
+                           : tr("%1 keyframes without a position").arg(localeNumber(m_marked)));
         painter.drawText(QRectF(plot.left(), 2, plot.width(), fontMetrics().height()),
                          Qt::AlignRight | Qt::AlignVCenter, legend);
     }
@@ -441,13 +458,9 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
             const KeyframeTrack::Keyframe k = m_track.at(*m_cursorKeyframe);
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setBrush(Qt::NoBrush);
-            const QPointF at(xOfFrame(k.frame), k.name == KeyframeTrack::Name::Phoneme
-                                                    ? yOf(positionX(m_setIndex, k.phoneme))
-                                                    : plot.top() - markLane / 2.0);
-            painter.setPen(QPen(k.name == KeyframeTrack::Name::Phoneme
-                                    ? palette().color(QPalette::Text)
-                                    : markColor,
-                                1.5));
+            const QPointF at(xOfFrame(k.frame), placed(k) ? yOf(positionX(m_setIndex, k.phoneme))
+                                                          : plot.top() - markLane / 2.0);
+            painter.setPen(QPen(placed(k) ? palette().color(QPalette::Text) : markColor, 1.5));
             painter.drawEllipse(at, 4.5, 4.5);
         }
     }

@@ -28,18 +28,19 @@ void TimingOverview::addBesidePreview(QWidget* widget) {
     m_previewRow->addWidget(widget);
 }
 
-void TimingOverview::showTiming(const LoadedTiming& loaded) {
-    m_findings->showReport(loaded.source, loaded.report, loaded.notice);
-    m_preview->setTrack(loaded.track);
+void TimingOverview::showFindings(const LoadedTiming& loaded, std::span<const Finding> findings) {
+    m_findings->showReport(loaded.source,
+                           TimingReport{loaded.report.summary, {findings.begin(), findings.end()}},
+                           loaded.notice);
 }
 
 void TimingOverview::setSetIndex(int setIndex) {
     m_preview->setSetIndex(setIndex);
 }
 
-void TimingOverview::setRateIndex(int rateIndex) {
-    m_findings->setRateIndex(rateIndex);
-    m_preview->setRateIndex(rateIndex);
+void TimingOverview::setRate(const FrameRate& rate) {
+    m_findings->setRate(rate);
+    m_preview->setRate(rate);
 }
 
 // The findings grow with the window up to half its height, and leave the

@@ -22,6 +22,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -136,6 +137,9 @@ void ViewController::viewDidLoad() {
     for (const std::string_view title : frameRateTitles) {
         rates.addItem(toQString(title));
     }
+    if (m_rateField) {
+        m_rateField->setText(toQString(rate().title()));
+    }
     sets.clear();
     for (const std::string_view title : phonemeSetTitles) {
         sets.addItem(toQString(title));
@@ -224,7 +228,7 @@ void ViewController::openFile(const QUrl& url) {
     } else {
         m_newdat = std::move(decoded.text);
     }
-    readLoaded(m_frames ? m_frames->currentIndex() : 0);
+    readLoaded(rate());
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
     label.setToolTip(
@@ -253,8 +257,45 @@ void ViewController::openFile(const QUrl& url) {
     refreshPlayback();
 }
 
-void ViewController::readLoaded(int rateIndex) {
-    readAgain(*m_loaded, m_newdat, FrameRate(rateIndex));
+void ViewController::readLoaded(const FrameRate& rate) {
+    readAgain(*m_loaded, m_newdat, rate);
+    refreshFindings();
+}
+
+TargetResult ViewController::writeLoaded(const TargetChoices& choices, const ChunkSink& sink,
+                                         std::vector<Finding>& leftOut) const {
+    // A take's cues keep the places they were read at, for the findings;
+    // a .dat text's are read as they are written.
+    TargetWriter writer(choices, sink);
+    LineSample others;
+    if (m_loaded && m_loaded->take) {
+        for (const Cue& cue : m_loaded->cues) {
+            writer.feed(cue);
+        }
+    } else {
+        writer.feedDat(m_newdat, others);
+    }
+    TargetResult result = writer.finish();
+    if (others.count > 0) {
+        leftOut.push_back(linesLeftOut(others));
+    }
+    leftOut.insert(leftOut.end(), result.findings.begin(), result.findings.end());
+    return result;
+}
+
+void ViewController::refreshFindings() {
+    if (!m_loaded) {
+        return;
+    }
+    const TargetChoices choices = this->choices();
+    std::vector<Finding> leftOut;
+    if (!choices.plainPosition()) {
+        // What the document would leave out is found by writing it, to nowhere.
+        const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
+        writeLoaded(choices, [](std::string_view) {}, leftOut);
+    }
+    m_findings = targetFindings(m_loaded->report.findings, std::move(leftOut), choices);
+    emit findingsChanged();
 }
 
 QString ViewController::useSoundFor(const QString& timingFile) {
@@ -408,7 +449,7 @@ void ViewController::refreshPlayback() {
         const std::int64_t last =
             static_cast<std::int64_t>(m_loaded->track.lastFrame()) + m_shift->value() + 1;
         m_player->setTakeLength(last > 1 ? msOfFrame(static_cast<std::uint64_t>(last),
-                                                     FrameRate(m_frames->currentIndex()))
+                                                     rate())
                                          : 0);
     } else {
         m_player->setTakeLength(0);
@@ -447,7 +488,7 @@ qint64 ViewController::positionOfTrackFrame(std::uint64_t frame) const {
     const std::int64_t played = static_cast<std::int64_t>(frame) + offset;
     return played <= 1 ? 0
                        : msOfFrame(static_cast<std::uint64_t>(played),
-                                   FrameRate(m_frames ? m_frames->currentIndex() : 0));
+                                   rate());
 }
 
 void ViewController::setLetters(bool letters) {
@@ -456,19 +497,66 @@ void ViewController::setLetters(bool letters) {
     }
     const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
     m_loaded->letters = letters;
-    readLoaded(m_frames ? m_frames->currentIndex() : 0);
+    readLoaded(rate());
     showStatus(StatusMessage::Kind::Done,
                letters ? tr("Reading A to H and X as letter mouth shapes; Convert uses them")
                        : tr("Reading A to H and X as phoneme names again"));
     emit readingChanged();
 }
 
+FrameRate ViewController::rate() const {
+    return m_typedRate ? *m_typedRate : FrameRate(require(m_frames, "frames").currentIndex());
+}
+
 void ViewController::setRateIndex(int rateIndex) {
-    if (!m_loaded || !m_loaded->take) {
-        return; // a .dat text's frames are what it says, at any rate
+    if (rateIndex < 0 && m_typedRate) {
+        return; // the pop-up is cleared for a typed rate
     }
-    readLoaded(rateIndex);
-    emit readingChanged();
+    m_typedRate.reset();
+    if (m_rateField) {
+        m_rateField->setText(toQString(frameRateTitle(rateIndex)));
+    }
+    useRate(rate());
+}
+
+void ViewController::setRateText() {
+    QLineEdit& field = require(m_rateField, "rateField");
+    const QString text = field.text().trimmed();
+    const std::optional<FrameRate> typed = FrameRate::fromText(text.toStdString());
+    if (!typed) {
+        showStatus(StatusMessage::Kind::Failure,
+                   tr("'%1' is not a frame rate: type a number from 1 to 1000, such as 23.976; "
+                      "the rate in use is unchanged")
+                       .arg(text));
+        field.setText(toQString(rate().title()));
+        return;
+    }
+    field.setText(toQString(typed->title()));
+    if (*typed == rate()) {
+        return;
+    }
+    QComboBox& rates = require(m_frames, "frames");
+    const auto row = std::find(frameRateTitles.begin(), frameRateTitles.end(), typed->title());
+    if (row != frameRateTitles.end()) {
+        rates.setCurrentIndex(static_cast<int>(row - frameRateTitles.begin()));
+        return; // setRateIndex takes it from there
+    }
+    m_typedRate = *typed;
+    {
+        const QSignalBlocker quiet(rates);
+        rates.setCurrentIndex(-1);
+    }
+    useRate(*typed);
+}
+
+void ViewController::useRate(const FrameRate& rate) {
+    // A .dat text's frames are what it says, at any rate; a take timed in
+    // seconds is timed again, and a project's rate is checked against it.
+    if (m_loaded && m_loaded->take) {
+        readLoaded(rate);
+        emit readingChanged();
+    }
+    emit rateChanged(rate);
 }
 
 void ViewController::setVoice(int voice) {
@@ -478,7 +566,7 @@ void ViewController::setVoice(int voice) {
         return;
     }
     m_loaded->voice = static_cast<std::size_t>(voice);
-    readLoaded(m_frames ? m_frames->currentIndex() : 0);
+    readLoaded(rate());
     showStatus(StatusMessage::Kind::Done,
                tr("Reading voice '%1'; Convert uses it")
                    .arg(toQString(m_loaded->take->voices[m_loaded->voice].name)));
@@ -501,7 +589,7 @@ TargetChoices ViewController::choices() const {
                          ? targets[static_cast<std::size_t>(targetIndex)]
                          : Target::Position;
     choices.setIndex = require(m_pset, "pset").currentIndex();
-    choices.rate = FrameRate(require(m_frames, "frames").currentIndex());
+    choices.rate = rate();
     choices.letters = letters();
     choices.hold = require(m_hold, "hold").isChecked();
     choices.offset = require(m_shift, "shift").value();
@@ -620,7 +708,7 @@ void ViewController::reportOpenFailure(const IoError& error, const QString& path
 void ViewController::go() {
     ImageView& picture = require(m_Picture, "Picture");
     QComboBox& sets = require(m_pset, "pset");
-    QComboBox& rates = require(m_frames, "frames");
+    require(m_frames, "frames");
     require(m_statusline, "statusline");
     const TargetChoices choices = this->choices();
 
@@ -629,8 +717,8 @@ void ViewController::go() {
 
     const int setIndex = sets.currentIndex();
     m_mapping = buildMapping(setIndex, letters());
-    const int rateIndex = rates.currentIndex();
-    m_fps = rateLine(rateIndex);
+    // The pop-up's row, or a rate typed beside it.
+    m_fps = rateLine(choices.rate);
     m_fpsheader = m_fps;
 
     // At scale each document is twice the file: let the last one go before
@@ -646,37 +734,32 @@ void ViewController::go() {
     // which is what a paste asks for, rather than a UTF-16 copy twice its size.
     QByteArray document;
     std::vector<DiagnosticLine> lines;
-    // The checks count the lines the converter writes, so the loaded take
-    // already knows; nothing loaded converts to none.
-    qsizetype keyframes = m_loaded ? static_cast<qsizetype>(m_loaded->report.summary.keyframes) : 0;
+    ConvertFacts facts{0, {}, setIndex, choices.rate, choices.target, {}};
     if (choices.plainPosition()) {
         m_newdatout = convertDataLines(m_newdat, m_mapping);
+        // One line a keyframe, each ended by LF.
+        facts.keyframes =
+            static_cast<qsizetype>(std::count(m_newdatout.begin(), m_newdatout.end(), '\n'));
         assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
         // The echo of the pieces shares the document's bytes.
         lines = echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
     } else {
-        // A take's cues keep the places they were read at, for the findings;
-        // a .dat text's are read as they are written.
-        TargetWriter writer(choices, [&document](std::string_view chunk) {
-            document.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
-        });
-        LineSample others;
-        if (m_loaded && m_loaded->take) {
-            for (const Cue& cue : m_loaded->cues) {
-                writer.feed(cue);
-            }
-        } else {
-            writer.feedDat(m_newdat, others);
-        }
-        TargetResult result = writer.finish();
+        std::vector<Finding> leftOut;
+        const TargetResult result = writeLoaded(
+            choices,
+            [&document](std::string_view chunk) {
+                document.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
+            },
+            leftOut);
         lines.push_back({document, 0, document.size()});
-        keyframes = static_cast<qsizetype>(result.keyframes);
-        m_written.clear();
-        if (others.count > 0) {
-            m_written.push_back(linesLeftOut(others));
+        facts.keyframes = static_cast<qsizetype>(result.keyframes);
+        if (choices.holds()) {
+            facts.holdSteps = result.holdSteps;
         }
-        m_written.insert(m_written.end(), std::make_move_iterator(result.findings.begin()),
-                         std::make_move_iterator(result.findings.end()));
+        m_written = leftOut;
+        if (m_loaded) {
+            m_findings = targetFindings(m_loaded->report.findings, std::move(leftOut), choices);
+        }
     }
 
     // The echo, after the empty line that opens it, goes out as one batch,
@@ -688,8 +771,11 @@ void ViewController::go() {
     document = {};
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 
-    const ConvertMessage message =
-        convertStatus(keyframes, m_loaded, setIndex, rateIndex, choices.target, m_written);
+    if (m_loaded) {
+        facts.findings = m_findings;
+        emit findingsChanged();
+    }
+    const ConvertMessage message = convertStatus(facts, m_loaded);
     showStatus(message.warning ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
                message.text);
     emit converted();

@@ -145,8 +145,21 @@ std::optional<std::size_t> KeyframeTrack::firstFrom(std::uint64_t frame) const {
     return static_cast<std::size_t>(from - m_keys.begin());
 }
 
+std::uint64_t KeyframeTrack::withoutPosition(KeySet unplaced) const noexcept {
+    if (unplaced == 0) {
+        return m_withoutPosition;
+    }
+    return m_withoutPosition +
+           static_cast<std::uint64_t>(std::count_if(m_keys.begin(), m_keys.end(), [&](auto key) {
+               return codeOf(key) < firstName && ((unplaced >> codeOf(key)) & 1) != 0;
+           }));
+}
+
 KeyframeTrack::Thinned KeyframeTrack::thin(std::uint64_t from, std::uint64_t to, std::size_t count,
-                                           int setIndex) const {
+                                           int setIndex, KeySet unplaced) const {
+    const auto placed = [unplaced](std::uint8_t code) {
+        return code < firstName && ((unplaced >> code) & 1) == 0;
+    };
     Thinned out;
     out.columns.resize(count);
     if (count == 0 || to <= from || empty()) {
@@ -158,7 +171,7 @@ KeyframeTrack::Thinned KeyframeTrack::thin(std::uint64_t from, std::uint64_t to,
     if (from > 0) {
         if (auto i = inEffectAt(from - 1)) {
             for (std::size_t k = *i + 1; k-- > 0;) {
-                if (codeOf(m_keys[k]) < firstName) {
+                if (placed(codeOf(m_keys[k]))) {
                     out.before = x[codeOf(m_keys[k])];
                     break;
                 }
@@ -178,7 +191,7 @@ KeyframeTrack::Thinned KeyframeTrack::thin(std::uint64_t from, std::uint64_t to,
         Column& column = out.columns[c];
         ++column.keyframes;
         const std::uint8_t code = codeOf(m_keys[i]);
-        if (code >= firstName) {
+        if (!placed(code)) {
             column.withoutPosition = true;
             continue;
         }

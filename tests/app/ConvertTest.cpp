@@ -137,12 +137,12 @@ private slots:
         const QByteArray take("h\n1 rest\n5 MBP\n9 zz\n");
         QTest::newRow("Time Remap, held")
             << "take.dat" << take << 1 << true << 0 << take << false
-            << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps, Time Remap); 1 line has "
-               "an unknown name; 1 more finding to check";
+            << "Copied 2 keys and 1 hold step from take.dat (Preston Blair, 24 fps, Time Remap); 1 "
+               "line has an unknown name";
         QTest::newRow("Slider Control, not held, shifted back past frame 0")
             << "take.dat" << take << 2 << false << -3 << take << false
-            << "Copied 1 keyframe from take.dat (Preston Blair, 24 fps, Slider Control); 1 line "
-               "has an unknown name; 2 more findings to check";
+            << "Copied 2 keyframes from take.dat (Preston Blair, 24 fps, Slider Control); 1 line "
+               "has an unknown name";
         QTest::newRow("Position, shifted")
             << "take.dat" << take << 0 << false << 2 << take << false
             << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps); 1 line has an unknown "
@@ -150,8 +150,8 @@ private slots:
         QTest::newRow("a take's own cues, letters")
             << "take.txt" << QByteArray("0.00\tX\n0.50\tA\n1.00\tX\n") << 1 << true << 0
             << QByteArray("h\n1 X\n13 A\n25 X\n") << true
-            << "Copied 5 keyframes from take.txt (Preston Blair, letter mouth shapes, 24 fps, "
-               "Time Remap)";
+            << "Copied 3 keys and 2 hold steps from take.txt (Preston Blair, letter mouth shapes, "
+               "24 fps, Time Remap)";
     }
 
     // The document is the one the core writes for the same cues and choices,

@@ -48,7 +48,7 @@ private slots:
         QVERIFY(previewOf(app).track().empty());
         QCOMPARE(panelOf(app).accessibleName(), QStringLiteral("Timing file check"));
         QCOMPARE(previewOf(app).accessibleName(), QStringLiteral("Keyframe preview"));
-        QVERIFY(convertStatus(0, app.vc().loaded(), 0, 0).warning);
+        QVERIFY(convertStatus({}, app.vc().loaded()).warning);
     }
 
     void aLoadedFileShowsItsSummaryFindingsAndStatus_data() {
@@ -128,7 +128,9 @@ private slots:
         QCOMPARE(app.status(), status);
         QVERIFY(app.vc().mapping() == buildMapping(0, readLetters));
         // Findings make the message a warning, for a status line that can show one.
-        QCOMPARE(convertStatus(0, app.vc().loaded(), 0, 0).warning, !sentences.isEmpty());
+        ConvertFacts facts;
+        facts.findings = app.vc().findings();
+        QCOMPARE(convertStatus(facts, app.vc().loaded()).warning, !sentences.isEmpty());
         // Another file starts with the names as they are.
         app.openPath(app.writeFile("other.dat", file));
         QVERIFY(!action->isChecked() && !app.vc().letters());

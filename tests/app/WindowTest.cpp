@@ -91,6 +91,7 @@ private slots:
         // waits for one, are passed by.
         const QList<QWidget*> order = {app.vc().pset(),
                                        app.vc().frames(),
+                                       app.vc().rateField(),
                                        app.window->findChild<QPushButton*>("convertButton"),
                                        app.vc().target(),
                                        app.vc().hold(),

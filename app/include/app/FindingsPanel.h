@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/KeyframeDocument.h"
 #include "conversion/TimingCheck.h"
 
 #include <QStringList>
@@ -44,7 +45,8 @@ public:
 
 public slots:
     // The summary's duration follows the chosen rate.
-    void setRateIndex(int rateIndex);
+    void setRate(const FrameRate& rate);
+    void setRateIndex(int rateIndex) { setRate(FrameRate(rateIndex)); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,7 +62,7 @@ private:
     QString m_source;
     TimingSummary m_timing;
     bool m_loaded = false;
-    int m_rateIndex = 0;
+    FrameRate m_rate;
     int m_room = QWIDGETSIZE_MAX;
     QStringList m_sentences;
 };

@@ -51,11 +51,21 @@ struct ConvertMessage {
     bool warning = false;
 };
 
-// What the window says after a conversion: how many keyframes were copied,
-// from where and with which choices, and what the checks found, and writing
-// the document for its target.
-ConvertMessage convertStatus(qsizetype keyframes, const std::optional<LoadedTiming>& loaded,
-                             int setIndex, int rateIndex, Target target = Target::Position,
-                             std::span<const Finding> written = {});
+// What a conversion wrote, and for which choices.
+struct ConvertFacts {
+    qsizetype keyframes = 0; // key lines, hold steps among them
+    // Of those, the hold steps, for a document that holds each mouth.
+    std::optional<std::uint64_t> holdSteps;
+    int setIndex = 0;
+    FrameRate rate;
+    Target target = Target::Position;
+    // The take's findings for those choices, as the window lists them.
+    std::span<const Finding> findings;
+};
+
+// What the window says after a conversion: how many keys were copied (the
+// cues and the hold steps apart), from where (a project's voice too) and
+// with which choices, and what the findings say.
+ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<LoadedTiming>& loaded);
 
 } // namespace mouthkey

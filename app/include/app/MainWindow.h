@@ -61,7 +61,7 @@ private:
     void buildForm();
     void buildMenu();
     void buildStatus();
-    TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset, QComboBox* frames);
+    TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset);
     void buildPlayer(TimingOverview* overview);
     void showPlayback();
 

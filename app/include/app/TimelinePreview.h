@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/KeyframeDocument.h"
 #include "conversion/KeyframeTrack.h"
 #include "conversion/Targets.h"
 
@@ -17,7 +18,8 @@ namespace mouthkey {
 // A strip that draws each keyframe's mouth position (the X value of the
 // chosen set) over the frames as a step line, with the keyframes that get no
 // position marked. With a mouth chart, the heights are named by the drawings
-// the chart gives their mouths. It draws one entry per pixel column, whatever the number
+// the chart gives their mouths, and a key it has no drawing for is marked
+// too: the document leaves it out, so the drawing before it holds on. It draws one entry per pixel column, whatever the number
 // of keyframes, and redraws from its track alone: it never converts.
 class TimelinePreview : public QWidget {
     Q_OBJECT
@@ -27,11 +29,13 @@ public:
     void setTrack(KeyframeTrack track);
     const KeyframeTrack& track() const { return m_track; }
     int setIndex() const { return m_setIndex; }
-    int rateIndex() const { return m_rateIndex; }
+    const FrameRate& rate() const { return m_rate; }
     // The chart whose drawings name the heights; none: they are X values.
     void setChart(std::optional<MouthChart> chart);
     // The names the vertical axis gives its heights, from the bottom up.
     const QVector<std::pair<int, QString>>& axisNames() const { return m_axisNames; }
+    // The keyframes marked as getting no position or no drawing.
+    std::uint64_t marked() const { return m_marked; }
 
     // The frames shown, [from, to), and where a frame is drawn.
     std::uint64_t viewFrom() const { return m_from; }
@@ -52,7 +56,8 @@ public:
 
 public slots:
     void setSetIndex(int setIndex);
-    void setRateIndex(int rateIndex);
+    void setRate(const FrameRate& rate);
+    void setRateIndex(int rateIndex) { setRate(FrameRate(rateIndex)); }
 
 signals:
     // The picture changed: another track, set or rate.
@@ -72,6 +77,9 @@ private:
     QRectF plotRect() const;
     double yOf(int position) const;
     std::optional<std::size_t> keyframeAt(double x) const;
+    // Whether a keyframe gets a place on the plot: a position, and with a chart a drawing.
+    bool placed(const KeyframeTrack::Keyframe& k) const;
+    void countMarked();
     QString describe(std::size_t index) const;
     void showCursor(std::optional<double> x, QPoint tipAt);
     void rebuildLines();
@@ -83,8 +91,10 @@ private:
     KeyframeTrack m_track;
     bool m_hasTrack = false;
     int m_setIndex = 0;
-    int m_rateIndex = 0;
+    FrameRate m_rate;
     std::optional<MouthChart> m_chart;
+    KeyframeTrack::KeySet m_unplaced = 0; // keys the chart has no drawing for
+    std::uint64_t m_marked = 0;
     QVector<std::pair<int, QString>> m_axisNames; // a height and its drawings' names
     std::uint64_t m_from = 0, m_to = 1;
 

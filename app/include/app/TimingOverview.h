@@ -1,11 +1,16 @@
 #pragma once
 
+#include "conversion/KeyframeDocument.h"
+
 #include <QWidget>
+
+#include <span>
 
 class QHBoxLayout;
 
 namespace mouthkey {
 
+struct Finding;
 class FindingsPanel;
 class TimelinePreview;
 struct LoadedTiming;
@@ -17,8 +22,8 @@ class TimingOverview : public QWidget {
 public:
     explicit TimingOverview(QWidget* parent = nullptr);
 
-    // Shows a take just loaded, or read again another way.
-    void showTiming(const LoadedTiming& loaded);
+    // Shows the summary of a take and its findings for the choices in use.
+    void showFindings(const LoadedTiming& loaded, std::span<const Finding> findings);
 
     // A widget to the right of the preview, as tall as it.
     void addBesidePreview(QWidget* widget);
@@ -28,7 +33,8 @@ public:
 
 public slots:
     void setSetIndex(int setIndex);
-    void setRateIndex(int rateIndex);
+    void setRate(const FrameRate& rate);
+    void setRateIndex(int rateIndex) { setRate(FrameRate(rateIndex)); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

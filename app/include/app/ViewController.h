@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QObject>
 #include <QPointer>
 #include <QSpinBox>
@@ -66,6 +67,9 @@ public:
     void setHold(QCheckBox* control) { m_hold = control; }
     QSpinBox* shift() const { return m_shift; }
     void setShift(QSpinBox* control) { m_shift = control; }
+    // Any rate from 1 to 1000, beside the pop-up, which fills it; may be absent.
+    QLineEdit* rateField() const { return m_rateField; }
+    void setRateField(QLineEdit* control) { m_rateField = control; }
 
     // State.
     const std::string& fps() const { return m_fps; }
@@ -86,6 +90,12 @@ public:
 
     // What Convert writes the document for, as the controls stand now.
     TargetChoices choices() const;
+    // The rate in use: the pop-up's row, or a rate typed beside it.
+    FrameRate rate() const;
+    // What the findings panel lists: the loaded take's findings as the
+    // document for the controls as they stand gives them, each line with
+    // the one outcome the chosen target gives it.
+    const std::vector<Finding>& findings() const { return m_findings; }
     // The chart Time Remap and Slider Control are written with: one chosen
     // with chooseChart(), or else the loaded file's folder's mouth-chart.txt,
     // or else the phoneme set's own.
@@ -134,9 +144,13 @@ public slots:
     // chart or not; Convert then converts it so. Nothing when no file is
     // loaded, or when its format only knows letters.
     void setLetters(bool letters);
-    // Takes the cues of a take timed in seconds again at a pop-up row's rate,
-    // and checks a project's rate against it.
+    // A pop-up row's rate is chosen: the rate field shows it, and rateChanged follows.
     void setRateIndex(int rateIndex);
+    // The rate field was edited: a rate from 1 to 1000 is used (the pop-up
+    // shows its row, or none), anything else is refused with a message.
+    void setRateText();
+    // The findings follow the controls; call when one that bears on them changed.
+    void refreshFindings();
     // Reads another voice of a project, by its index in the project.
     void setVoice(int voice);
     // A target pop-up row was chosen: the hold box takes that target's default.
@@ -164,6 +178,10 @@ signals:
 signals:
     // A file's text has just replaced newdat.
     void timingLoaded();
+    // findings() changed.
+    void findingsChanged();
+    // Another rate is in use; a take timed in seconds was re-timed at it.
+    void rateChanged(const mouthkey::FrameRate& rate);
     // The loaded text was read again another way: its report is new.
     void readingChanged();
     // The chart in use, or whether the target uses one, may have changed.
@@ -182,7 +200,12 @@ private:
     void showStatus(StatusMessage::Kind kind, const QString& message);
     // The loaded take's text, report and track for the current choices:
     // newdat is the .dat text of a take's cues.
-    void readLoaded(int rateIndex);
+    void readLoaded(const FrameRate& rate);
+    // Writes the loaded take's document for `choices` into `sink`; what it
+    // leaves out goes to `leftOut`.
+    TargetResult writeLoaded(const TargetChoices& choices, const ChunkSink& sink,
+                             std::vector<Finding>& leftOut) const;
+    void useRate(const FrameRate& rate);
     void showChangeOnDisk(bool stillExists);
     // Looks for the chart beside a timing file unless one was chosen, and says what it found.
     struct ChartNote {
@@ -208,6 +231,8 @@ private:
     QPointer<QComboBox> m_target;
     QPointer<QCheckBox> m_hold;
     QPointer<QSpinBox> m_shift;
+    QPointer<QLineEdit> m_rateField;
+    std::optional<FrameRate> m_typedRate; // a rate no pop-up row has
 
     std::string m_fps;
     std::string m_newdat;
@@ -230,6 +255,7 @@ private:
     };
     std::optional<ReadChart> m_chart;
     std::vector<Finding> m_written;
+    std::vector<Finding> m_findings;
 
     TakePlayer* m_player;
     QString m_soundChosenFor;                 // the timing file the user chose the sound for

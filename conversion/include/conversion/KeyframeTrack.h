@@ -58,6 +58,13 @@ public:
     std::uint64_t withoutPosition() const noexcept { return m_withoutPosition; }
     std::uint64_t offTrack() const noexcept { return m_offTrack; }
 
+    // Keys, as bits by index into phonemeKeys, that a document leaves out
+    // too: for Time Remap and Slider Control, those the chart has no drawing for.
+    using KeySet = std::uint16_t;
+    static_assert(phonemeKeys.size() <= 16);
+    // The keyframes without a position, those of `unplaced` keys counted too.
+    std::uint64_t withoutPosition(KeySet unplaced) const noexcept;
+
     // The keyframe in effect at a frame: the last one at or before it.
     std::optional<std::size_t> inEffectAt(std::uint64_t frame) const;
     // The first keyframe at or after a frame.
@@ -77,7 +84,8 @@ public:
         std::optional<int> before; // position in effect when the range begins
         std::vector<Column> columns;
     };
-    Thinned thin(std::uint64_t from, std::uint64_t to, std::size_t count, int setIndex) const;
+    Thinned thin(std::uint64_t from, std::uint64_t to, std::size_t count, int setIndex,
+                 KeySet unplaced = 0) const;
 
     // Bytes held, for the benchmarks and the report.
     std::size_t memoryBytes() const noexcept;
