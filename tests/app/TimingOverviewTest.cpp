@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -304,6 +305,8 @@ private slots:
 
         voices->setCurrentIndex(1);
         app.vc().go();
+        QVERIFY(app.status().contains(QStringLiteral("from two-voices.pgo, voice 'Bob' (Preston "
+                                                     "Blair, 24 fps)")));
         QCOMPARE(app.vc().newdatout(),
                  convertDataLines(test::readSample("two-voices-bob.dat").toStdString(),
                                   buildMapping(0)));
@@ -393,6 +396,71 @@ private slots:
         QCOMPARE(app.status(), QStringLiteral("Loaded take.dat"));
         QVERIFY(chartLine->text().startsWith(QStringLiteral("Chart (Preston Blair's own chart)")));
         QCOMPARE(app.chooser->chartsAsked, 2);
+    }
+
+    // Each line has the one outcome the chosen target gives it, before anything is converted.
+    void theFindingsFollowTheTargetChartAndShift() {
+        AppUnderTest app;
+        QVERIFY(QDir(app.dir.path()).mkpath(QStringLiteral("rig")));
+        app.writeFile(QStringLiteral("rig/mouth-chart.txt"), "rest\nMBP\nAI E O etc\n");
+        app.openPath(app.writeFile(QStringLiteral("rig/take.dat"), "h\n1 rest\n3 ai\n5 L\n7 MBP\n"));
+        const QString unknownAi =
+            QStringLiteral("Unknown phoneme 'ai' on line 3: %1. Did you mean 'AI'?");
+        const QString beforeZero = QStringLiteral("Keys shifted before frame 0 (the first at frame "
+                                                  "1) on line 2: left out.");
+        QCOMPARE(panelOf(app).sentences(), QStringList{unknownAi.arg("pasted unchanged")});
+
+        app.vc().target()->setCurrentIndex(1); // Time Remap, with the rig's chart
+        QCOMPARE(panelOf(app).sentences(),
+                 (QStringList{unknownAi.arg("left out"),
+                              "No drawing in the mouth chart for 'L' on line 4: left out."}));
+        // The document holds the drawing before a key it leaves out.
+        QCOMPARE(previewOf(app).marked(), std::uint64_t{2});
+
+        app.chooser->answers.push_back(
+            {FileChoice::Outcome::Confirmed,
+             QUrl::fromLocalFile(app.writeFile("all.txt", "rest\nMBP ai\nAI E O etc L\n"))});
+        app.window->chooseChartAction()->trigger();
+        QCOMPARE(panelOf(app).sentences(), QStringList());
+        QCOMPARE(previewOf(app).marked(), std::uint64_t{1}); // ai is still no phoneme here
+
+        app.vc().shift()->setValue(-4);
+        QCOMPARE(panelOf(app).sentences(), QStringList{beforeZero});
+        app.vc().target()->setCurrentIndex(0);
+        QCOMPARE(panelOf(app).sentences(),
+                 (QStringList{unknownAi.arg("pasted unchanged"), beforeZero}));
+        app.vc().shift()->setValue(0);
+        QCOMPARE(panelOf(app).sentences(), QStringList{unknownAi.arg("pasted unchanged")});
+        QCOMPARE(app.vc().fpsheader(), std::string());
+    }
+
+    // The field takes any rate the converter takes; a row's rate selects the row.
+    void aTypedRateIsUsedEverywhere() {
+        AppUnderTest app;
+        app.openPath(app.writeFile("take.dat", "h\n1 rest\n2398 MBP\n"));
+        QLineEdit* field = app.vc().rateField();
+        QCOMPARE(field->text(), QStringLiteral("24"));
+        const auto type = [&](const QString& text) {
+            field->setText(text);
+            emit field->editingFinished();
+        };
+        type(QStringLiteral("23.976"));
+        QCOMPARE(app.vc().frames()->currentIndex(), -1);
+        QVERIFY(panelOf(app).summary().endsWith(QStringLiteral("1:40.0 at 23.976 fps")));
+        QCOMPARE(previewOf(app).rate().title(), std::string_view("23.976"));
+        app.vc().go();
+        QCOMPARE(app.vc().fpsheader(), std::string("\tUnits Per Second\t23.976"));
+        QVERIFY(app.status().endsWith(QStringLiteral("(Preston Blair, 23.976 fps)")));
+
+        type(QStringLiteral("abc"));
+        QCOMPARE(app.statusMessage().kind(), StatusMessage::Kind::Failure);
+        QCOMPARE(field->text(), QStringLiteral("23.976"));
+        type(QStringLiteral("25.0"));
+        QCOMPARE(app.vc().frames()->currentIndex(), 3);
+        QCOMPARE(field->text(), QStringLiteral("25"));
+        app.vc().frames()->setCurrentIndex(0);
+        QCOMPARE(field->text(), QStringLiteral("24"));
+        QVERIFY(panelOf(app).summary().endsWith(QStringLiteral("at 24 fps")));
     }
 
     void emptyAndSingleKeyframeFilesHaveTheirOwnPictures() {
