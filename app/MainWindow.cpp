@@ -152,7 +152,7 @@ void MainWindow::buildActions() {
         m_readLetters->setEnabled(!take || !take->letters);
     });
 
-    m_chooseChart = new QAction(tr("Mouth &Chart…"), this);
+    m_chooseChart = new QAction(tr("Mouth C&hart…"), this);
     m_chooseChart->setObjectName(QStringLiteral("chooseChartAction"));
     m_chooseChart->setToolTip(tr("Choose the file that says which drawing shows which mouth, for "
                                  "Time Remap and Slider Control"));
@@ -518,7 +518,7 @@ void MainWindow::buildMenu() {
     file->addSeparator();
     file->addAction(m_quit);
 
-    QMenu* play = menuBar()->addMenu(tr("&Play"));
+    QMenu* play = menuBar()->addMenu(tr("Pla&y"));
     play->addAction(m_play);
     play->addAction(m_toStart);
 

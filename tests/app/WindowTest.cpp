@@ -4,9 +4,13 @@
 #include "app/TimelinePreview.h"
 #include "app/WrappingLabel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -36,6 +40,59 @@ bool dragAndDrop(QWidget& window, const QMimeData& mime) {
     QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &drop);
     return drop.isAccepted();
+}
+
+// The texts among which an Alt key must be unambiguous: one menu's items,
+// one context menu's, or the window's own (the menu bar's titles and the
+// labels and buttons of its controls).
+struct MnemonicScope {
+    QString name;
+    QStringList texts;
+};
+
+void addMenuScopes(QMenu& menu, QList<MnemonicScope>& scopes) {
+    MnemonicScope scope{QStringLiteral("the menu ") + menu.title(), {}};
+    for (QAction* action : menu.actions()) {
+        if (!action->isSeparator()) {
+            scope.texts << action->text();
+        }
+        if (action->menu()) {
+            addMenuScopes(*action->menu(), scopes);
+        }
+    }
+    scopes << scope;
+}
+
+QList<MnemonicScope> mnemonicScopes(QMainWindow& window) {
+    QList<MnemonicScope> scopes;
+    MnemonicScope own{QStringLiteral("the window"), {}};
+    for (QAction* action : window.menuBar()->actions()) {
+        own.texts << action->text();
+        if (action->menu()) {
+            addMenuScopes(*action->menu(), scopes);
+        }
+    }
+    // Hidden ones too: the voices row shows for some projects.
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (window.menuBar()->isAncestorOf(widget)) {
+            continue;
+        }
+        if (const auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
+            own.texts << label->text();
+        } else if (const auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            own.texts << button->text();
+        }
+        if (widget->contextMenuPolicy() == Qt::ActionsContextMenu && !widget->actions().isEmpty()) {
+            MnemonicScope menu{QStringLiteral("the context menu of ") + widget->accessibleName(),
+                               {}};
+            for (QAction* action : widget->actions()) {
+                menu.texts << action->text();
+            }
+            scopes << menu;
+        }
+    }
+    scopes.prepend(own);
+    return scopes;
 }
 
 } // namespace
@@ -78,6 +135,33 @@ private slots:
         QCOMPARE(app.window->windowTitle(), QStringLiteral("Mouthkey"));
         app.window->findChild<QPushButton*>("convertButton")->click();
         QCOMPARE(app.picture(), QStringLiteral("happy"));
+    }
+
+    // No Alt key is ambiguous: within the window, and within each menu.
+    void noTwoMnemonicsClash() {
+        AppUnderTest app;
+        const QList<MnemonicScope> scopes = mnemonicScopes(*app.window);
+        // What the walk must find, so that an empty one cannot pass.
+        QVERIFY(scopes.size() >= 4);
+        for (const QString& text : {QStringLiteral("&Convert"), QStringLiteral("&Open…"),
+                                    QStringLiteral("Hold each &mouth until the next"),
+                                    QStringLiteral("&Phoneme set:"), QStringLiteral("&File")}) {
+            QVERIFY2(scopes.front().texts.contains(text), qPrintable(text));
+        }
+        for (const MnemonicScope& scope : scopes) {
+            QVERIFY2(!scope.texts.isEmpty(), qPrintable(scope.name));
+            QMap<QKeySequence, QString> taken;
+            for (const QString& text : scope.texts) {
+                const QKeySequence key = QKeySequence::mnemonic(text);
+                if (key.isEmpty()) {
+                    continue;
+                }
+                QVERIFY2(!taken.contains(key),
+                         qPrintable(QStringLiteral("in %1, '%2' and '%3' both take %4")
+                                        .arg(scope.name, taken.value(key), text, key.toString())));
+                taken.insert(key, text);
+            }
+        }
     }
 
     void tabVisitsTheControlsInOrder() {
