@@ -241,6 +241,7 @@ void MainWindow::buildForm() {
     fileselect->setMinimumWidth(180);
 
     auto* pset = new QComboBox(central);
+    pset->setObjectName(QStringLiteral("pset"));
     pset->setAccessibleName(tr("Phoneme set"));
     auto* psetCaption = new QLabel(tr("&Phoneme set:"), central);
     psetCaption->setBuddy(pset);
@@ -253,6 +254,7 @@ void MainWindow::buildForm() {
     voicesCaption->setBuddy(voices);
 
     auto* frames = new QComboBox(central);
+    frames->setObjectName(QStringLiteral("frames"));
     frames->setAccessibleName(tr("Frame rate"));
     frames->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* fpstext = new QLabel(tr("Frame &rate (fps):"), central);
@@ -299,7 +301,6 @@ void MainWindow::buildForm() {
     auto* framesRow = new QHBoxLayout;
     framesRow->addWidget(frames);
     framesRow->addStretch(1);
-    framesRow->addWidget(convertButton);
 
     auto* targetRow = new QHBoxLayout;
     targetRow->addWidget(target);
@@ -313,6 +314,8 @@ void MainWindow::buildForm() {
     shiftRow->addWidget(shift);
     shiftRow->addStretch(1);
     shiftRow->addWidget(playButton);
+    // After every control it applies.
+    shiftRow->addWidget(convertButton);
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
@@ -366,12 +369,12 @@ void MainWindow::buildForm() {
 
     setTabOrder(openButton, pset);
     setTabOrder(pset, frames);
-    setTabOrder(frames, convertButton);
-    setTabOrder(convertButton, voices);
+    setTabOrder(frames, voices);
     setTabOrder(voices, target);
     setTabOrder(target, hold);
     setTabOrder(hold, shift);
     setTabOrder(shift, playButton);
+    setTabOrder(playButton, convertButton);
     // A take just opened from the Open button plays with Space, rather than opening another.
     connect(m_controller, &ViewController::timingLoaded, overview, [openButton, overview] {
         QWidget* focus = QApplication::focusWidget();
@@ -380,7 +383,7 @@ void MainWindow::buildForm() {
         }
     });
     // The findings come between, where they are shown; Tab passes them by while they are hidden.
-    setTabOrder(playButton, overview->findings()->findingsView());
+    setTabOrder(convertButton, overview->findings()->findingsView());
     setTabOrder(overview->findings()->findingsView(), overview->preview());
 
     m_controller->setFrames(frames);

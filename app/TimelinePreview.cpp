@@ -38,6 +38,7 @@ QString clockText(double seconds) {
 } // namespace
 
 TimelinePreview::TimelinePreview(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("keyframePreview"));
     setAccessibleName(tr("Keyframe preview"));
     setAccessibleDescription(tr("No timing file loaded"));
     setMouseTracking(true);

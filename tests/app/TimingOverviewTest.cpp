@@ -215,10 +215,13 @@ private slots:
             QCOMPARE(wholeRows() == list->count(), size.height() == 1000);
         }
 
-        // They come after the form's last control, the Play button beside the shift.
+        // They come after the form's last control, the Convert button after
+        // Play at the end of the shift's row.
         app.vc().shift()->setFocus();
         QTest::keyClick(app.vc().shift(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), app.window->findChild<QPushButton*>("playButton"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), app.window->findChild<QPushButton*>("convertButton"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list);
         QTest::keyClick(list, Qt::Key_End);

@@ -170,21 +170,57 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
         auto* open = app.window->findChild<QPushButton*>("openButton");
         open->setFocus();
-        // The preview comes last, for its keys; the voices and the findings
-        // list, hidden here with no file loaded, and the Play button, which
-        // waits for one, are passed by.
+        // Convert follows the controls it applies, and the preview comes
+        // last, for its keys; the voices and the findings list, hidden here
+        // with no file loaded, and the Play button, which waits for one, are
+        // passed by.
         const QList<QWidget*> order = {app.vc().pset(),
                                        app.vc().frames(),
-                                       app.window->findChild<QPushButton*>("convertButton"),
                                        app.vc().target(),
                                        app.vc().hold(),
                                        app.vc().shift(),
+                                       app.window->findChild<QPushButton*>("convertButton"),
                                        app.window->findChild<TimelinePreview*>(),
                                        open};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
+    }
+
+    // With a take loaded, the focus chain runs down the form, Convert after
+    // what it applies, then to the findings and the preview; what is hidden is passed by.
+    void theFocusChainFollowsTheForm_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("order");
+        const QStringList head = {"openButton", "pset", "frames"};
+        const QStringList tail = {"target", "hold", "shift", "playButton", "convertButton"};
+        QTest::newRow("a take with findings")
+            << "take.dat" << QByteArray("h\n1 AI\n5 xx\n")
+            << head + tail + QStringList{"findingsView", "keyframePreview"};
+        QTest::newRow("a project of two voices")
+            << "two-voices.pgo" << mouthkey::test::readSample("two-voices.pgo")
+            << head + QStringList{"voices"} + tail + QStringList{"keyframePreview"};
+    }
+
+    void theFocusChainFollowsTheForm() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, order);
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile(name, text));
+        auto* open = app.window->findChild<QPushButton*>("openButton");
+        QStringList chain{open->objectName()};
+        for (QWidget* w = open->nextInFocusChain(); w != open; w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisible() &&
+                w->isEnabled() && w->focusProxy() == nullptr) {
+                chain << w->objectName();
+            }
+        }
+        QCOMPARE(chain, order);
     }
 
     // Each target brings its own default; what the user then sets stays until the next change.
