@@ -193,9 +193,21 @@ void MainWindow::buildActions() {
     m_toStart->setShortcut(QKeySequence(Qt::Key_Home));
     m_toStart->setEnabled(false);
     connect(m_toStart, &QAction::triggered, player, [player] { player->seek(0); });
+
+    m_toEnd = new QAction(tr("Go to &End"), this);
+    m_toEnd->setObjectName(QStringLiteral("toEndAction"));
+    m_toEnd->setShortcut(QKeySequence(Qt::Key_End));
+    m_toEnd->setEnabled(false);
+    // To the last keyframe, where its mouth shows, rather than past its frame.
+    connect(m_toEnd, &QAction::triggered, player, [this, player] {
+        if (const auto& loaded = m_controller->loaded()) {
+            player->seek(m_controller->positionOfTrackFrame(loaded->track.lastFrame()));
+        }
+    });
     connect(m_controller, &ViewController::fileLoaded, this, [this] {
         m_play->setEnabled(true);
         m_toStart->setEnabled(true);
+        m_toEnd->setEnabled(true);
     });
 
     m_openSound = new QAction(tr("Open &Sound…"), this);
@@ -435,16 +447,18 @@ void MainWindow::showPlayback() {
     const TakePlayer& player = m_controller->player();
     const ViewController::PlayedMouth shown = m_controller->mouthAt(player.position());
     m_mouth->showMouth(shown.mouth, shown.label);
-    const bool drawn = player.isPlaying() || player.position() > 0;
-    m_overview->preview()->setPlayhead(drawn ? shown.trackFrame : std::nullopt);
+    // Wherever the player is once a take is loaded, at its start too, so
+    // that a key that moves it to a keyframe at frame 1 shows where it went.
+    m_overview->preview()->setPlayhead(m_controller->loaded() ? shown.trackFrame : std::nullopt);
 }
 
-// Space and Home are the player's while the preview has the focus or nothing
-// has; a control that has it keeps them for what they did there.
+// Space, Home and End are the player's while the preview has the focus or
+// nothing has; a control that has it keeps them for what they did there.
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const bool playerKey = (key->key() == Qt::Key_Space || key->key() == Qt::Key_Home) &&
+        const bool playerKey = (key->key() == Qt::Key_Space || key->key() == Qt::Key_Home ||
+                                key->key() == Qt::Key_End) &&
                                key->modifiers() == Qt::NoModifier;
         QWidget* focus = QApplication::focusWidget();
         if (playerKey && focus != nullptr && focus != m_overview->preview() &&
@@ -524,6 +538,7 @@ void MainWindow::buildMenu() {
     QMenu* play = menuBar()->addMenu(tr("Pla&y"));
     play->addAction(m_play);
     play->addAction(m_toStart);
+    play->addAction(m_toEnd);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(m_about);

@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(mouth->label(), label);
     }
 
-    // The end stops it; Home and a click in the preview move it.
+    // The end stops it; Home, Go to End and a click in the preview move it.
     void itStopsAtTheEndAndGoesWhereItIsSent() {
         AppUnderTest app;
         qint64 now = 0;
@@ -127,6 +127,10 @@ private slots:
 
         QTest::keyClick(preview, Qt::Key_Home);
         QCOMPARE(player.position(), qint64(0));
+        // Go to End: on the last cue's frame, not past it.
+        app.window->toEndAction()->trigger();
+        QCOMPARE(player.position(), qint64(1209));
+        QCOMPARE(preview->playhead(), std::optional<std::uint64_t>(30));
         QTest::mouseClick(preview, Qt::LeftButton, {},
                           QPoint(int(preview->xOfFrame(10)) + 1, preview->height() / 2));
         QCOMPARE(mouth->mouth().name, QStringLiteral("AI"));
@@ -140,6 +144,74 @@ private slots:
         QTest::keyClick(convert, Qt::Key_Space);
         QCOMPARE(app.picture(), QStringLiteral("happy"));
         QCOMPARE(playing.count(), 2);
+    }
+
+    // The preview's keys move the player, and so the playhead, from keyframe
+    // to keyframe; keyframes on one frame are one stop. A focused control
+    // keeps End for itself.
+    void theKeysMoveThePlayheadFromKeyframeToKeyframe_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QList<int>>("frames"); // where the playhead is after each key
+        const int right = Qt::Key_Right, left = Qt::Key_Left, end = Qt::Key_End;
+        const int pageUp = Qt::Key_PageUp, pageDown = Qt::Key_PageDown;
+        const QString preview = "keyframePreview";
+        QTest::newRow("on and back, the two at 7 one stop")
+            << preview << 0 << QList{right, right, right, left, left, left, left}
+            << QList{4, 7, 10, 7, 4, 1, 1};
+        QTest::newRow("a page is two keyframes")
+            << preview << 0 << QList{pageDown, pageDown, pageUp, pageUp, pageUp}
+            << QList{7, 13, 7, 4, 1};
+        QTest::newRow("to the end and back") << preview << 0 << QList{end, left, pageUp, right, end}
+                                             << QList{118, 115, 109, 112, 118};
+        QTest::newRow("shifted later, the start is before the first keyframe")
+            << preview << 5 << QList{right, right, end} << QList{1, 4, 118};
+        QTest::newRow("shifted earlier, the start is within the second")
+            << preview << -3 << QList{right, left, end} << QList{7, 4, 118};
+        QTest::newRow("End in the shift box is its own") << "shift" << 0 << QList{end} << QList{1};
+        QTest::newRow("End on the hold box is not the player's")
+            << "hold" << 0 << QList{end} << QList{1};
+    }
+
+    void theKeysMoveThePlayheadFromKeyframeToKeyframe() {
+        QFETCH(QString, focus);
+        QFETCH(int, shift);
+        QFETCH(QList<int>, keys);
+        QFETCH(QList<int>, frames);
+        // 41 keyframes, every third frame from 1 to 118, two of them on frame 7.
+        QByteArray text = "MohoSwitch1\n";
+        for (int frame = 1; frame <= 118; frame += 3) {
+            text += QByteArray::number(frame) + (frame % 2 == 0 ? " AI\n" : " E\n");
+            if (frame == 7) {
+                text += "7 O\n";
+            }
+        }
+        AppUnderTest app;
+        app.window->resize(640, 480);
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", text));
+        app.vc().shift()->setValue(shift);
+        const TakePlayer& player = app.vc().player();
+        auto* preview = app.window->findChild<TimelinePreview*>();
+        QVERIFY(app.window->toEndAction()->isEnabled());
+        auto* focused = app.window->findChild<QWidget*>(focus);
+        focused->setFocus();
+        QCOMPARE(QApplication::focusWidget(), focused);
+
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(keys[i]));
+            const std::int64_t played = frames[i] + shift;
+            const qint64 ms = played <= 1 ? 0 : ((played - 1) * 1000 + 23) / 24;
+            QCOMPARE(player.position(), ms);
+            QCOMPARE(preview->playhead(), std::optional<std::uint64_t>(frames[i]));
+            if (focused == preview) {
+                QVERIFY2(preview->accessibleDescription().startsWith(
+                             QStringLiteral("Frame %1 ").arg(frames[i])),
+                         qPrintable(preview->accessibleDescription()));
+            }
+        }
     }
 
     // The sound a take plays with, found on load; a dropped sound replaces it.

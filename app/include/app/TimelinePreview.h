@@ -57,10 +57,11 @@ public slots:
 signals:
     // The picture changed: another track, set or rate.
     void previewChanged();
-    // A click, or a drag, at a frame: the player goes there.
+    // A click, a drag or a key at a frame: the player goes there.
     void frameChosen(std::uint64_t frame);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -96,7 +97,7 @@ private:
 
     std::optional<std::uint64_t> m_playhead;
     std::optional<double> m_cursorX;
-    std::optional<std::size_t> m_cursorKeyframe; // for the arrow keys
+    std::optional<std::size_t> m_hoverKeyframe; // under the mouse
 };
 
 } // namespace mouthkey
