@@ -328,10 +328,25 @@ void TimelinePreview::rebuildLines() {
     }
 }
 
-void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
+// Room for one tick's label.
+double TimelinePreview::tickRoom() const {
+    return fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 16;
+}
+
+QVector<std::pair<double, QString>> TimelinePreview::rulerTicks() const {
+    return ticksIn(plotRect());
+}
+
+// A tick for every step of whole seconds that leaves its label room, at the
+// frame that starts then: frames count from 1, so t seconds is frame 1 + t × rate.
+QVector<std::pair<double, QString>> TimelinePreview::ticksIn(const QRectF& plot) const {
+    QVector<std::pair<double, QString>> ticks;
+    if (m_track.empty()) {
+        return ticks;
+    }
     const double fps = framesPerSecond(m_rateIndex);
     const double pixelsPerFrame = std::floor(plot.width()) / static_cast<double>(m_to - m_from);
-    const double wanted = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 16;
+    const double wanted = tickRoom();
     double step = 1;
     for (const double s :
          {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
@@ -343,13 +358,21 @@ void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
     while (step * fps * pixelsPerFrame < wanted) {
         step *= 2;
     }
+    const auto from = static_cast<double>(m_from);
+    const double first = std::max(0.0, std::ceil((from - 1) / fps / step) * step);
+    for (double t = first; 1 + t * fps < static_cast<double>(m_to); t += step) {
+        ticks.append({plot.left() + (1 + t * fps - from) * pixelsPerFrame, clockText(t)});
+    }
+    return ticks;
+}
+
+void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
+    const double wanted = tickRoom();
     painter.setPen(palette().color(QPalette::PlaceholderText));
-    const double first = std::ceil(static_cast<double>(m_from) / fps / step) * step;
-    for (double t = first; t * fps < static_cast<double>(m_to); t += step) {
-        const double x = plot.left() + (t * fps - static_cast<double>(m_from)) * pixelsPerFrame;
+    for (const auto& [x, label] : ticksIn(plot)) {
         painter.drawLine(QLineF(x, plot.bottom(), x, plot.bottom() + 4));
         painter.drawText(QRectF(x - wanted / 2, plot.bottom() + 4, wanted, fontMetrics().height()),
-                         Qt::AlignHCenter | Qt::AlignTop, clockText(t));
+                         Qt::AlignHCenter | Qt::AlignTop, label);
     }
 }
 

@@ -274,6 +274,45 @@ private slots:
     }
 
     // Told by its text, not its name; its letters are always letters.
+    // Frames count from 1: the tick for t seconds is where the frame that
+    // starts then is drawn, and only ticks within the frames shown are.
+    void theTimeAxisTicksAtTheFramesThatStartEachSecond_data() {
+        QTest::addColumn<int>("rateIndex");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("frame");
+        QTest::newRow("24 fps") << 0 << QByteArray("h\n1 rest\n25 AI\n49 E\n") << "0:01" << 25;
+        QTest::newRow("25 fps") << 3 << QByteArray("h\n1 rest\n26 AI\n51 E\n") << "0:01" << 26;
+        QTest::newRow("24 fps, from frame 1000")
+            << 0 << QByteArray("h\n1000 rest\n1009 AI\n1030 E\n") << "0:42" << 1009;
+    }
+
+    void theTimeAxisTicksAtTheFramesThatStartEachSecond() {
+        QFETCH(int, rateIndex);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, label);
+        QFETCH(int, frame);
+        AppUnderTest app;
+        app.window->resize(640, 480);
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", text));
+        app.vc().frames()->setCurrentIndex(rateIndex);
+        const TimelinePreview& preview = previewOf(app);
+
+        const auto ticks = preview.rulerTicks();
+        const auto tick = std::find_if(ticks.begin(), ticks.end(),
+                                       [&label](const auto& t) { return t.second == label; });
+        QVERIFY2(tick != ticks.end(), qPrintable(label));
+        QVERIFY2(std::abs(tick->first - preview.xOfFrame(std::uint64_t(frame))) < 1e-6,
+                 qPrintable(QString::number(tick->first)));
+        for (const auto& [x, name] : ticks) {
+            QVERIFY2(x >= preview.xOfFrame(preview.viewFrom()) - 1e-6 &&
+                         x < preview.xOfFrame(preview.viewTo()),
+                     qPrintable(name));
+        }
+    }
+
     void aTakeOfSecondsIsReTimedAtEachRate() {
         AppUnderTest app;
         app.openPath(app.writeFile("take.txt", "0.00\tX\n0.50\tA\n1.00\tX\n"));

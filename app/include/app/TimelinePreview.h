@@ -37,6 +37,8 @@ public:
     std::uint64_t viewFrom() const { return m_from; }
     std::uint64_t viewTo() const { return m_to; }
     double xOfFrame(std::uint64_t frame) const;
+    // The time axis's ticks, where each is drawn and its label, "0:01".
+    QVector<std::pair<double, QString>> rulerTicks() const;
 
     // What hovering at x shows: the keyframe in effect there, or empty.
     QString describeAt(double x) const;
@@ -76,6 +78,8 @@ private:
     QString describe(std::size_t index) const;
     void showCursor(std::optional<double> x, QPoint tipAt);
     void rebuildLines();
+    double tickRoom() const;
+    QVector<std::pair<double, QString>> ticksIn(const QRectF& plot) const;
     void drawRuler(class QPainter& painter, const QRectF& plot) const;
     void drawScale(class QPainter& painter, const QRectF& plot) const;
     void nameHeights();
