@@ -214,26 +214,42 @@ private slots:
         }
     }
 
-    // The sound a take plays with, found on load; a dropped sound replaces it.
+    // The sound a take plays with, found on load and named by the load's
+    // status; a dropped sound replaces it. A project's sound that is nowhere
+    // is said at once, not first when Play is pressed.
     void theSoundIsFoundBesideTheTake_data() {
         QTest::addColumn<QString>("timing");
         QTest::addColumn<QByteArray>("soundLine"); // a .pgo project's, or none
         QTest::addColumn<QStringList>("sounds");
         QTest::addColumn<QString>("found");
+        QTest::addColumn<QString>("said"); // nothing: the status names no sound
+        QTest::addColumn<bool>("notice");
         QTest::newRow("same name")
-            << "take.dat" << QByteArray() << QStringList{"take.wav"} << "take.wav";
+            << "take.dat" << QByteArray() << QStringList{"take.wav"} << "take.wav"
+            << "sound: take.wav" << false;
         QTest::newRow("the first suffix in order")
             << "take.dat" << QByteArray() << QStringList{"take.ogg", "take.mp3", "other.wav"}
-            << "take.mp3";
-        QTest::newRow("none") << "take.dat" << QByteArray() << QStringList{"other.wav"} << "";
+            << "take.mp3"
+            << "sound: take.mp3" << false;
+        QTest::newRow("none") << "take.dat" << QByteArray() << QStringList{"other.wav"} << ""
+                              << "" << false;
         QTest::newRow("as the project names it")
             << "project.pgo" << QByteArray("audio/voice.ogg")
-            << QStringList{"project.wav", "audio/voice.ogg"} << "audio/voice.ogg";
+            << QStringList{"project.wav", "audio/voice.ogg"} << "audio/voice.ogg"
+            << "sound: voice.ogg" << false;
         QTest::newRow("a project from another system, the sound moved with it")
             << "project.pgo" << QByteArray("C:\\takes\\voice.flac") << QStringList{"voice.flac"}
-            << "voice.flac";
-        QTest::newRow("the project's is gone") << "project.pgo" << QByteArray("gone.wav")
-                                               << QStringList{"project.m4a"} << "project.m4a";
+            << "voice.flac"
+            << "sound: voice.flac" << false;
+        QTest::newRow("the project's is gone")
+            << "project.pgo" << QByteArray("gone.wav") << QStringList{"project.m4a"}
+            << "project.m4a"
+            << "the sound file the project names, 'gone.wav', is not there; sound: project.m4a"
+            << false;
+        QTest::newRow("the project's is gone, and none is beside it")
+            << "project.pgo" << QByteArray("gone.wav") << QStringList{"other.wav"} << ""
+            << "the sound file the project names, 'gone.wav', is not there: playback is silent"
+            << true;
     }
 
     void theSoundIsFoundBesideTheTake() {
@@ -241,6 +257,8 @@ private slots:
         QFETCH(QByteArray, soundLine);
         QFETCH(QStringList, sounds);
         QFETCH(QString, found);
+        QFETCH(QString, said);
+        QFETCH(bool, notice);
         AppUnderTest app;
         QDir(app.dir.path()).mkdir("audio");
         for (const QString& sound : sounds) {
@@ -254,10 +272,11 @@ private slots:
         app.openPath(app.writeFile(timing, text));
         const TakePlayer& player = app.vc().player();
         QCOMPARE(player.soundFile(), found.isEmpty() ? QString() : app.pathOf(found));
-        if (!found.isEmpty()) {
-            QVERIFY2(app.status().contains(QStringLiteral("sound: ") + QFileInfo(found).fileName()),
-                     qPrintable(app.status()));
-        }
+        QVERIFY2(said.isEmpty() ? !app.status().contains(QStringLiteral("sound"))
+                                : app.status().contains(QStringLiteral("; ") + said),
+                 qPrintable(app.status()));
+        QCOMPARE(app.statusMessage().kind(),
+                 notice ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done);
 
         std::unique_ptr<QMimeData> drop(new QMimeData);
         drop->setUrls({QUrl::fromLocalFile(app.writeFile("dropped.flac", "fLaC"))});
