@@ -59,6 +59,7 @@ FindingsPanel::FindingsPanel(QWidget* parent)
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_summary->setWordWrap(true);
 
+    m_findings->setObjectName(QStringLiteral("findingsView"));
     m_findings->setAccessibleName(tr("Findings"));
     m_findings->setWordWrap(true);
     m_findings->setTextElideMode(Qt::ElideNone);

@@ -153,7 +153,7 @@ void MainWindow::buildActions() {
         m_readLetters->setEnabled(!take || !take->letters);
     });
 
-    m_chooseChart = new QAction(tr("Mouth &Chart…"), this);
+    m_chooseChart = new QAction(tr("Mouth C&hart…"), this);
     m_chooseChart->setObjectName(QStringLiteral("chooseChartAction"));
     m_chooseChart->setToolTip(tr("Choose the file that says which drawing shows which mouth, for "
                                  "Time Remap and Slider Control"));
@@ -194,9 +194,21 @@ void MainWindow::buildActions() {
     m_toStart->setShortcut(QKeySequence(Qt::Key_Home));
     m_toStart->setEnabled(false);
     connect(m_toStart, &QAction::triggered, player, [player] { player->seek(0); });
+
+    m_toEnd = new QAction(tr("Go to &End"), this);
+    m_toEnd->setObjectName(QStringLiteral("toEndAction"));
+    m_toEnd->setShortcut(QKeySequence(Qt::Key_End));
+    m_toEnd->setEnabled(false);
+    // To the last keyframe, where its mouth shows, rather than past its frame.
+    connect(m_toEnd, &QAction::triggered, player, [this, player] {
+        if (const auto& loaded = m_controller->loaded()) {
+            player->seek(m_controller->positionOfTrackFrame(loaded->track.lastFrame()));
+        }
+    });
     connect(m_controller, &ViewController::fileLoaded, this, [this] {
         m_play->setEnabled(true);
         m_toStart->setEnabled(true);
+        m_toEnd->setEnabled(true);
     });
 
     m_openSound = new QAction(tr("Open &Sound…"), this);
@@ -242,6 +254,7 @@ void MainWindow::buildForm() {
     fileselect->setMinimumWidth(180);
 
     auto* pset = new QComboBox(central);
+    pset->setObjectName(QStringLiteral("pset"));
     pset->setAccessibleName(tr("Phoneme set"));
     auto* psetCaption = new QLabel(tr("&Phoneme set:"), central);
     psetCaption->setBuddy(pset);
@@ -254,6 +267,7 @@ void MainWindow::buildForm() {
     voicesCaption->setBuddy(voices);
 
     auto* frames = new QComboBox(central);
+    frames->setObjectName(QStringLiteral("frames"));
     frames->setAccessibleName(tr("Frame rate"));
     frames->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* fpstext = new QLabel(tr("Frame &rate (fps):"), central);
@@ -308,7 +322,6 @@ void MainWindow::buildForm() {
     framesRow->addWidget(frames);
     framesRow->addWidget(rateField);
     framesRow->addStretch(1);
-    framesRow->addWidget(convertButton);
 
     auto* targetRow = new QHBoxLayout;
     targetRow->addWidget(target);
@@ -322,6 +335,8 @@ void MainWindow::buildForm() {
     shiftRow->addWidget(shift);
     shiftRow->addStretch(1);
     shiftRow->addWidget(playButton);
+    // After every control it applies.
+    shiftRow->addWidget(convertButton);
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
@@ -377,12 +392,12 @@ void MainWindow::buildForm() {
     setTabOrder(openButton, pset);
     setTabOrder(pset, frames);
     setTabOrder(frames, rateField);
-    setTabOrder(rateField, convertButton);
-    setTabOrder(convertButton, voices);
+    setTabOrder(rateField, voices);
     setTabOrder(voices, target);
     setTabOrder(target, hold);
     setTabOrder(hold, shift);
     setTabOrder(shift, playButton);
+    setTabOrder(playButton, convertButton);
     // A take just opened from the Open button plays with Space, rather than opening another.
     connect(m_controller, &ViewController::timingLoaded, overview, [openButton, overview] {
         QWidget* focus = QApplication::focusWidget();
@@ -391,7 +406,7 @@ void MainWindow::buildForm() {
         }
     });
     // The findings come between, where they are shown; Tab passes them by while they are hidden.
-    setTabOrder(playButton, overview->findings()->findingsView());
+    setTabOrder(convertButton, overview->findings()->findingsView());
     setTabOrder(overview->findings()->findingsView(), overview->preview());
 
     m_controller->setFrames(frames);
@@ -452,16 +467,18 @@ void MainWindow::showPlayback() {
     const TakePlayer& player = m_controller->player();
     const ViewController::PlayedMouth shown = m_controller->mouthAt(player.position());
     m_mouth->showMouth(shown.mouth, shown.label);
-    const bool drawn = player.isPlaying() || player.position() > 0;
-    m_overview->preview()->setPlayhead(drawn ? shown.trackFrame : std::nullopt);
+    // Wherever the player is once a take is loaded, at its start too, so
+    // that a key that moves it to a keyframe at frame 1 shows where it went.
+    m_overview->preview()->setPlayhead(m_controller->loaded() ? shown.trackFrame : std::nullopt);
 }
 
-// Space and Home are the player's while the preview has the focus or nothing
-// has; a control that has it keeps them for what they did there.
+// Space, Home and End are the player's while the preview has the focus or
+// nothing has; a control that has it keeps them for what they did there.
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const bool playerKey = (key->key() == Qt::Key_Space || key->key() == Qt::Key_Home) &&
+        const bool playerKey = (key->key() == Qt::Key_Space || key->key() == Qt::Key_Home ||
+                                key->key() == Qt::Key_End) &&
                                key->modifiers() == Qt::NoModifier;
         QWidget* focus = QApplication::focusWidget();
         if (playerKey && focus != nullptr && focus != m_overview->preview() &&
@@ -530,9 +547,10 @@ void MainWindow::buildMenu() {
     file->addSeparator();
     file->addAction(m_quit);
 
-    QMenu* play = menuBar()->addMenu(tr("&Play"));
+    QMenu* play = menuBar()->addMenu(tr("Pla&y"));
     play->addAction(m_play);
     play->addAction(m_toStart);
+    play->addAction(m_toEnd);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(m_about);

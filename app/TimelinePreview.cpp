@@ -38,6 +38,7 @@ QString clockText(double seconds) {
 } // namespace
 
 TimelinePreview::TimelinePreview(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("keyframePreview"));
     setAccessibleName(tr("Keyframe preview"));
     setAccessibleDescription(tr("No timing file loaded"));
     setMouseTracking(true);
@@ -72,7 +73,7 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
     }
     m_linesValid = false;
     m_cursorX.reset();
-    m_cursorKeyframe.reset();
+    m_hoverKeyframe.reset();
     m_playhead.reset();
     countMarked();
     update();
@@ -342,10 +343,25 @@ void TimelinePreview::rebuildLines() {
     }
 }
 
-void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
+// Room for one tick's label.
+double TimelinePreview::tickRoom() const {
+    return fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 16;
+}
+
+QVector<std::pair<double, QString>> TimelinePreview::rulerTicks() const {
+    return ticksIn(plotRect());
+}
+
+// A tick for every step of whole seconds that leaves its label room, at the
+// frame that starts then: frames count from 1, so t seconds is frame 1 + t × rate.
+QVector<std::pair<double, QString>> TimelinePreview::ticksIn(const QRectF& plot) const {
+    QVector<std::pair<double, QString>> ticks;
+    if (m_track.empty()) {
+        return ticks;
+    }
     const double fps = framesPerSecond(m_rate);
     const double pixelsPerFrame = std::floor(plot.width()) / static_cast<double>(m_to - m_from);
-    const double wanted = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 16;
+    const double wanted = tickRoom();
     double step = 1;
     for (const double s :
          {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 900.0, 1800.0, 3600.0}) {
@@ -357,13 +373,21 @@ void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
     while (step * fps * pixelsPerFrame < wanted) {
         step *= 2;
     }
+    const auto from = static_cast<double>(m_from);
+    const double first = std::max(0.0, std::ceil((from - 1) / fps / step) * step);
+    for (double t = first; 1 + t * fps < static_cast<double>(m_to); t += step) {
+        ticks.append({plot.left() + (1 + t * fps - from) * pixelsPerFrame, clockText(t)});
+    }
+    return ticks;
+}
+
+void TimelinePreview::drawRuler(QPainter& painter, const QRectF& plot) const {
+    const double wanted = tickRoom();
     painter.setPen(palette().color(QPalette::PlaceholderText));
-    const double first = std::ceil(static_cast<double>(m_from) / fps / step) * step;
-    for (double t = first; t * fps < static_cast<double>(m_to); t += step) {
-        const double x = plot.left() + (t * fps - static_cast<double>(m_from)) * pixelsPerFrame;
+    for (const auto& [x, label] : ticksIn(plot)) {
         painter.drawLine(QLineF(x, plot.bottom(), x, plot.bottom() + 4));
         painter.drawText(QRectF(x - wanted / 2, plot.bottom() + 4, wanted, fontMetrics().height()),
-                         Qt::AlignHCenter | Qt::AlignTop, clockText(t));
+                         Qt::AlignHCenter | Qt::AlignTop, label);
     }
 }
 
@@ -454,8 +478,8 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
     if (m_cursorX) {
         painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));
         painter.drawLine(QLineF(*m_cursorX, plot.top(), *m_cursorX, plot.bottom()));
-        if (m_cursorKeyframe) {
-            const KeyframeTrack::Keyframe k = m_track.at(*m_cursorKeyframe);
+        if (m_hoverKeyframe) {
+            const KeyframeTrack::Keyframe k = m_track.at(*m_hoverKeyframe);
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setBrush(Qt::NoBrush);
             const QPointF at(xOfFrame(k.frame), placed(k) ? yOf(positionX(m_setIndex, k.phoneme))
@@ -482,7 +506,7 @@ void TimelinePreview::resizeEvent(QResizeEvent* event) {
 void TimelinePreview::showCursor(std::optional<double> x, QPoint tipAt) {
     m_cursorX = x;
     update();
-    const QString text = m_cursorKeyframe ? describe(*m_cursorKeyframe) : QString();
+    const QString text = m_hoverKeyframe ? describe(*m_hoverKeyframe) : QString();
     if (text.isEmpty()) {
         QToolTip::hideText();
     } else {
@@ -495,17 +519,33 @@ void TimelinePreview::mouseMoveEvent(QMouseEvent* event) {
     if ((event->buttons() & Qt::LeftButton) && !m_track.empty()) {
         emit frameChosen(frameAtX(x)); // scrubbing
     }
-    m_cursorKeyframe = keyframeAt(x);
-    showCursor(m_cursorKeyframe ? std::optional(x) : std::nullopt, event->position().toPoint());
+    m_hoverKeyframe = keyframeAt(x);
+    showCursor(m_hoverKeyframe ? std::optional(x) : std::nullopt, event->position().toPoint());
 }
 
 void TimelinePreview::leaveEvent(QEvent* event) {
-    m_cursorKeyframe.reset();
+    m_hoverKeyframe.reset();
     showCursor(std::nullopt, {});
     QWidget::leaveEvent(event);
 }
 
-// The arrow keys step from keyframe to keyframe, for those who do not hover.
+// End stays the preview's while it has the keyboard, so that the last
+// keyframe is described as the other keys describe theirs; the player goes
+// where the window's Go to End sends it.
+bool TimelinePreview::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && !m_track.empty()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_End && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+// The arrow and page keys and End move the playhead from keyframe to
+// keyframe, for those who do not hover; Home is the window's, back to the
+// start. Keyframes on one frame are one stop, the last of them in effect.
 void TimelinePreview::keyPressEvent(QKeyEvent* event) {
     if (m_track.empty()) {
         QWidget::keyPressEvent(event);
@@ -513,35 +553,63 @@ void TimelinePreview::keyPressEvent(QKeyEvent* event) {
     }
     const std::size_t last = m_track.size() - 1;
     const std::size_t page = std::max<std::size_t>(1, m_track.size() / 20);
-    const std::size_t at = m_cursorKeyframe.value_or(0);
-    std::size_t next = at;
+    const auto frameOf = [this](std::size_t index) {
+        return m_track.at(index).frame;
+    };
+    // None before the first keyframe, or before the player has been anywhere.
+    const std::optional<std::size_t> at =
+        m_playhead ? m_track.inEffectAt(*m_playhead) : std::nullopt;
+    const auto next = [&] {
+        return (at ? m_track.firstFrom(frameOf(*at) + 1)
+                   : m_track.firstFrom(m_playhead.value_or(0)))
+            .value_or(last);
+    };
+    const auto previous = [&]() -> std::optional<std::size_t> {
+        if (!at || frameOf(*at) == m_track.firstFrame()) {
+            return at;
+        }
+        return m_track.inEffectAt(frameOf(*at) - 1);
+    };
+    std::optional<std::size_t> to;
     switch (event->key()) {
     case Qt::Key_Right:
-        next = m_cursorKeyframe ? std::min(at + 1, last) : 0;
+        to = next();
         break;
     case Qt::Key_Left:
-        next = at > 0 ? at - 1 : 0;
+        to = previous();
         break;
     case Qt::Key_PageDown:
-        next = std::min(at + page, last);
+        to = std::min(at ? *at + page : page - 1, last);
+        if (at && frameOf(*to) == frameOf(*at)) {
+            to = next(); // more than a page of keyframes on this one frame
+        }
         break;
     case Qt::Key_PageUp:
-        next = at > page ? at - page : 0;
-        break;
-    case Qt::Key_Home:
-        next = 0;
+        if (at) {
+            to = *at > page ? *at - page : 0;
+            if (frameOf(*to) == frameOf(*at)) {
+                to = previous();
+            }
+        }
         break;
     case Qt::Key_End:
-        next = last;
+        to = last;
         break;
     default:
         QWidget::keyPressEvent(event);
         return;
     }
-    m_cursorKeyframe = next;
-    const double x = xOfFrame(m_track.at(next).frame);
-    setAccessibleDescription(describe(next));
-    showCursor(x, QPoint(static_cast<int>(x), static_cast<int>(plotRect().center().y())));
+    if (!to) {
+        return; // before the first keyframe, nothing lies back
+    }
+    const std::uint64_t frame = frameOf(*to);
+    const QString text = describe(*m_track.inEffectAt(frame));
+    setAccessibleDescription(text);
+    const double x = xOfFrame(frame);
+    QToolTip::showText(
+        mapToGlobal(QPoint(static_cast<int>(x), static_cast<int>(plotRect().center().y()))), text,
+        this);
+    emit frameChosen(frame);
 }
 
 } // namespace mouthkey

@@ -235,17 +235,17 @@ void ViewController::openFile(const QUrl& url) {
         ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
     picture.setImageNamed(QStringLiteral("smile"));
     const ChartNote chart = useFolderChart(info.absoluteFilePath());
-    const QString sound = useSoundFor(info.absoluteFilePath());
+    const ChartNote sound = useSoundFor(info.absoluteFilePath());
     const ChartNote drawings = useFolderDrawings(info.absoluteFilePath());
     QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
     for (const QString& note :
-         {readingNotice(*m_loaded), m_loaded->notice, chart.text, sound, drawings.text}) {
+         {readingNotice(*m_loaded), m_loaded->notice, chart.text, sound.text, drawings.text}) {
         if (!note.isEmpty()) {
             loadedText += QStringLiteral("; ") + note;
         }
     }
-    showStatus(chart.problem || drawings.problem ? StatusMessage::Kind::Notice
-                                                 : StatusMessage::Kind::Done,
+    showStatus(chart.problem || sound.problem || drawings.problem ? StatusMessage::Kind::Notice
+                                                                  : StatusMessage::Kind::Done,
                loadedText);
 
     m_loadedUrl = url;
@@ -298,9 +298,9 @@ void ViewController::refreshFindings() {
     emit findingsChanged();
 }
 
-QString ViewController::useSoundFor(const QString& timingFile) {
+ViewController::ChartNote ViewController::useSoundFor(const QString& timingFile) {
     if (timingFile == m_soundChosenFor && QFileInfo(m_player->soundFile()).isFile()) {
-        return soundNote(); // a reload keeps the sound the user chose for it
+        return {soundNote(), false}; // a reload keeps the sound the user chose for it
     }
     m_soundChosenFor.clear();
     const QFileInfo timing(timingFile);
@@ -327,11 +327,12 @@ QString ViewController::useSoundFor(const QString& timingFile) {
         sound = soundFileBeside(timingFile);
     }
     m_player->setSoundFile(sound);
-    // Without a sound file the load says nothing of it; Play says why it is silent.
+    // Without a sound file the load says nothing of it, and Play says why it
+    // is silent; but a project that names one is meant to be heard.
     if (sound.isEmpty()) {
-        return {};
+        return missing.isEmpty() ? ChartNote{} : ChartNote{soundNote(), true};
     }
-    return missing.isEmpty() ? soundNote() : missing + QStringLiteral("; ") + soundNote();
+    return {missing.isEmpty() ? soundNote() : missing + QStringLiteral("; ") + soundNote(), false};
 }
 
 QString ViewController::soundNote() const {

@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(mouth->label(), label);
     }
 
-    // The end stops it; Home and a click in the preview move it.
+    // The end stops it; Home, Go to End and a click in the preview move it.
     void itStopsAtTheEndAndGoesWhereItIsSent() {
         AppUnderTest app;
         qint64 now = 0;
@@ -127,6 +127,10 @@ private slots:
 
         QTest::keyClick(preview, Qt::Key_Home);
         QCOMPARE(player.position(), qint64(0));
+        // Go to End: on the last cue's frame, not past it.
+        app.window->toEndAction()->trigger();
+        QCOMPARE(player.position(), qint64(1209));
+        QCOMPARE(preview->playhead(), std::optional<std::uint64_t>(30));
         QTest::mouseClick(preview, Qt::LeftButton, {},
                           QPoint(int(preview->xOfFrame(10)) + 1, preview->height() / 2));
         QCOMPARE(mouth->mouth().name, QStringLiteral("AI"));
@@ -142,26 +146,110 @@ private slots:
         QCOMPARE(playing.count(), 2);
     }
 
-    // The sound a take plays with, found on load; a dropped sound replaces it.
+    // The preview's keys move the player, and so the playhead, from keyframe
+    // to keyframe; keyframes on one frame are one stop. A focused control
+    // keeps End for itself.
+    void theKeysMoveThePlayheadFromKeyframeToKeyframe_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QList<int>>("frames"); // where the playhead is after each key
+        const int right = Qt::Key_Right, left = Qt::Key_Left, end = Qt::Key_End;
+        const int pageUp = Qt::Key_PageUp, pageDown = Qt::Key_PageDown;
+        const QString preview = "keyframePreview";
+        QTest::newRow("on and back, the two at 7 one stop")
+            << preview << 0 << QList{right, right, right, left, left, left, left}
+            << QList{4, 7, 10, 7, 4, 1, 1};
+        QTest::newRow("a page is two keyframes")
+            << preview << 0 << QList{pageDown, pageDown, pageUp, pageUp, pageUp}
+            << QList{7, 13, 7, 4, 1};
+        QTest::newRow("to the end and back") << preview << 0 << QList{end, left, pageUp, right, end}
+                                             << QList{118, 115, 109, 112, 118};
+        QTest::newRow("shifted later, the start is before the first keyframe")
+            << preview << 5 << QList{right, right, end} << QList{1, 4, 118};
+        QTest::newRow("shifted earlier, the start is within the second")
+            << preview << -3 << QList{right, left, end} << QList{7, 4, 118};
+        QTest::newRow("End in the shift box is its own") << "shift" << 0 << QList{end} << QList{1};
+        QTest::newRow("End on the hold box is not the player's")
+            << "hold" << 0 << QList{end} << QList{1};
+    }
+
+    void theKeysMoveThePlayheadFromKeyframeToKeyframe() {
+        QFETCH(QString, focus);
+        QFETCH(int, shift);
+        QFETCH(QList<int>, keys);
+        QFETCH(QList<int>, frames);
+        // 41 keyframes, every third frame from 1 to 118, two of them on frame 7.
+        QByteArray text = "MohoSwitch1\n";
+        for (int frame = 1; frame <= 118; frame += 3) {
+            text += QByteArray::number(frame) + (frame % 2 == 0 ? " AI\n" : " E\n");
+            if (frame == 7) {
+                text += "7 O\n";
+            }
+        }
+        AppUnderTest app;
+        app.window->resize(640, 480);
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", text));
+        app.vc().shift()->setValue(shift);
+        const TakePlayer& player = app.vc().player();
+        auto* preview = app.window->findChild<TimelinePreview*>();
+        QVERIFY(app.window->toEndAction()->isEnabled());
+        auto* focused = app.window->findChild<QWidget*>(focus);
+        focused->setFocus();
+        QCOMPARE(QApplication::focusWidget(), focused);
+
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(keys[i]));
+            const std::int64_t played = frames[i] + shift;
+            const qint64 ms = played <= 1 ? 0 : ((played - 1) * 1000 + 23) / 24;
+            QCOMPARE(player.position(), ms);
+            QCOMPARE(preview->playhead(), std::optional<std::uint64_t>(frames[i]));
+            if (focused == preview) {
+                QVERIFY2(preview->accessibleDescription().startsWith(
+                             QStringLiteral("Frame %1 ").arg(frames[i])),
+                         qPrintable(preview->accessibleDescription()));
+            }
+        }
+    }
+
+    // The sound a take plays with, found on load and named by the load's
+    // status; a dropped sound replaces it. A project's sound that is nowhere
+    // is said at once, not first when Play is pressed.
     void theSoundIsFoundBesideTheTake_data() {
         QTest::addColumn<QString>("timing");
         QTest::addColumn<QByteArray>("soundLine"); // a .pgo project's, or none
         QTest::addColumn<QStringList>("sounds");
         QTest::addColumn<QString>("found");
+        QTest::addColumn<QString>("said"); // nothing: the status names no sound
+        QTest::addColumn<bool>("notice");
         QTest::newRow("same name")
-            << "take.dat" << QByteArray() << QStringList{"take.wav"} << "take.wav";
+            << "take.dat" << QByteArray() << QStringList{"take.wav"} << "take.wav"
+            << "sound: take.wav" << false;
         QTest::newRow("the first suffix in order")
             << "take.dat" << QByteArray() << QStringList{"take.ogg", "take.mp3", "other.wav"}
-            << "take.mp3";
-        QTest::newRow("none") << "take.dat" << QByteArray() << QStringList{"other.wav"} << "";
+            << "take.mp3"
+            << "sound: take.mp3" << false;
+        QTest::newRow("none") << "take.dat" << QByteArray() << QStringList{"other.wav"} << ""
+                              << "" << false;
         QTest::newRow("as the project names it")
             << "project.pgo" << QByteArray("audio/voice.ogg")
-            << QStringList{"project.wav", "audio/voice.ogg"} << "audio/voice.ogg";
+            << QStringList{"project.wav", "audio/voice.ogg"} << "audio/voice.ogg"
+            << "sound: voice.ogg" << false;
         QTest::newRow("a project from another system, the sound moved with it")
             << "project.pgo" << QByteArray("C:\\takes\\voice.flac") << QStringList{"voice.flac"}
-            << "voice.flac";
-        QTest::newRow("the project's is gone") << "project.pgo" << QByteArray("gone.wav")
-                                               << QStringList{"project.m4a"} << "project.m4a";
+            << "voice.flac"
+            << "sound: voice.flac" << false;
+        QTest::newRow("the project's is gone")
+            << "project.pgo" << QByteArray("gone.wav") << QStringList{"project.m4a"}
+            << "project.m4a"
+            << "the sound file the project names, 'gone.wav', is not there; sound: project.m4a"
+            << false;
+        QTest::newRow("the project's is gone, and none is beside it")
+            << "project.pgo" << QByteArray("gone.wav") << QStringList{"other.wav"} << ""
+            << "the sound file the project names, 'gone.wav', is not there: playback is silent"
+            << true;
     }
 
     void theSoundIsFoundBesideTheTake() {
@@ -169,6 +257,8 @@ private slots:
         QFETCH(QByteArray, soundLine);
         QFETCH(QStringList, sounds);
         QFETCH(QString, found);
+        QFETCH(QString, said);
+        QFETCH(bool, notice);
         AppUnderTest app;
         QDir(app.dir.path()).mkdir("audio");
         for (const QString& sound : sounds) {
@@ -182,10 +272,11 @@ private slots:
         app.openPath(app.writeFile(timing, text));
         const TakePlayer& player = app.vc().player();
         QCOMPARE(player.soundFile(), found.isEmpty() ? QString() : app.pathOf(found));
-        if (!found.isEmpty()) {
-            QVERIFY2(app.status().contains(QStringLiteral("sound: ") + QFileInfo(found).fileName()),
-                     qPrintable(app.status()));
-        }
+        QVERIFY2(said.isEmpty() ? !app.status().contains(QStringLiteral("sound"))
+                                : app.status().contains(QStringLiteral("; ") + said),
+                 qPrintable(app.status()));
+        QCOMPARE(app.statusMessage().kind(),
+                 notice ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done);
 
         std::unique_ptr<QMimeData> drop(new QMimeData);
         drop->setUrls({QUrl::fromLocalFile(app.writeFile("dropped.flac", "fLaC"))});

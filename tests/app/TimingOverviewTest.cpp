@@ -218,10 +218,13 @@ private slots:
             QCOMPARE(wholeRows() == list->count(), size.height() == 1000);
         }
 
-        // They come after the form's last control, the Play button beside the shift.
+        // They come after the form's last control, the Convert button after
+        // Play at the end of the shift's row.
         app.vc().shift()->setFocus();
         QTest::keyClick(app.vc().shift(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), app.window->findChild<QPushButton*>("playButton"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), app.window->findChild<QPushButton*>("convertButton"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list);
         QTest::keyClick(list, Qt::Key_End);
@@ -274,6 +277,45 @@ private slots:
     }
 
     // Told by its text, not its name; its letters are always letters.
+    // Frames count from 1: the tick for t seconds is where the frame that
+    // starts then is drawn, and only ticks within the frames shown are.
+    void theTimeAxisTicksAtTheFramesThatStartEachSecond_data() {
+        QTest::addColumn<int>("rateIndex");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("frame");
+        QTest::newRow("24 fps") << 0 << QByteArray("h\n1 rest\n25 AI\n49 E\n") << "0:01" << 25;
+        QTest::newRow("25 fps") << 3 << QByteArray("h\n1 rest\n26 AI\n51 E\n") << "0:01" << 26;
+        QTest::newRow("24 fps, from frame 1000")
+            << 0 << QByteArray("h\n1000 rest\n1009 AI\n1030 E\n") << "0:42" << 1009;
+    }
+
+    void theTimeAxisTicksAtTheFramesThatStartEachSecond() {
+        QFETCH(int, rateIndex);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, label);
+        QFETCH(int, frame);
+        AppUnderTest app;
+        app.window->resize(640, 480);
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile("take.dat", text));
+        app.vc().frames()->setCurrentIndex(rateIndex);
+        const TimelinePreview& preview = previewOf(app);
+
+        const auto ticks = preview.rulerTicks();
+        const auto tick = std::find_if(ticks.begin(), ticks.end(),
+                                       [&label](const auto& t) { return t.second == label; });
+        QVERIFY2(tick != ticks.end(), qPrintable(label));
+        QVERIFY2(std::abs(tick->first - preview.xOfFrame(std::uint64_t(frame))) < 1e-6,
+                 qPrintable(QString::number(tick->first)));
+        for (const auto& [x, name] : ticks) {
+            QVERIFY2(x >= preview.xOfFrame(preview.viewFrom()) - 1e-6 &&
+                         x < preview.xOfFrame(preview.viewTo()),
+                     qPrintable(name));
+        }
+    }
+
     void aTakeOfSecondsIsReTimedAtEachRate() {
         AppUnderTest app;
         app.openPath(app.writeFile("take.txt", "0.00\tX\n0.50\tA\n1.00\tX\n"));
@@ -300,8 +342,11 @@ private slots:
         auto* voices = app.window->findChild<QComboBox*>(QStringLiteral("voices"));
         QVERIFY(voices->isVisibleTo(app.window.get()));
         QCOMPARE(voices->count(), 2);
-        QVERIFY(app.status().endsWith(QStringLiteral("Papagayo-NG project at 24 fps, voice 'Ann' "
-                                                     "(1 of 2)")));
+        // The sample names a sound that samples/ does not hold.
+        QVERIFY2(app.status().endsWith(QStringLiteral(
+                     "Papagayo-NG project at 24 fps, voice 'Ann' (1 of 2); the sound file the "
+                     "project names, 'two-voices.wav', is not there: playback is silent")),
+                 qPrintable(app.status()));
 
         voices->setCurrentIndex(1);
         app.vc().go();

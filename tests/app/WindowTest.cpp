@@ -4,9 +4,13 @@
 #include "app/TimelinePreview.h"
 #include "app/WrappingLabel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -36,6 +40,59 @@ bool dragAndDrop(QWidget& window, const QMimeData& mime) {
     QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&window, &drop);
     return drop.isAccepted();
+}
+
+// The texts among which an Alt key must be unambiguous: one menu's items,
+// one context menu's, or the window's own (the menu bar's titles and the
+// labels and buttons of its controls).
+struct MnemonicScope {
+    QString name;
+    QStringList texts;
+};
+
+void addMenuScopes(QMenu& menu, QList<MnemonicScope>& scopes) {
+    MnemonicScope scope{QStringLiteral("the menu ") + menu.title(), {}};
+    for (QAction* action : menu.actions()) {
+        if (!action->isSeparator()) {
+            scope.texts << action->text();
+        }
+        if (action->menu()) {
+            addMenuScopes(*action->menu(), scopes);
+        }
+    }
+    scopes << scope;
+}
+
+QList<MnemonicScope> mnemonicScopes(QMainWindow& window) {
+    QList<MnemonicScope> scopes;
+    MnemonicScope own{QStringLiteral("the window"), {}};
+    for (QAction* action : window.menuBar()->actions()) {
+        own.texts << action->text();
+        if (action->menu()) {
+            addMenuScopes(*action->menu(), scopes);
+        }
+    }
+    // Hidden ones too: the voices row shows for some projects.
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (window.menuBar()->isAncestorOf(widget)) {
+            continue;
+        }
+        if (const auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
+            own.texts << label->text();
+        } else if (const auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            own.texts << button->text();
+        }
+        if (widget->contextMenuPolicy() == Qt::ActionsContextMenu && !widget->actions().isEmpty()) {
+            MnemonicScope menu{QStringLiteral("the context menu of ") + widget->accessibleName(),
+                               {}};
+            for (QAction* action : widget->actions()) {
+                menu.texts << action->text();
+            }
+            scopes << menu;
+        }
+    }
+    scopes.prepend(own);
+    return scopes;
 }
 
 } // namespace
@@ -80,28 +137,91 @@ private slots:
         QCOMPARE(app.picture(), QStringLiteral("happy"));
     }
 
+    // No Alt key is ambiguous: within the window, and within each menu.
+    void noTwoMnemonicsClash() {
+        AppUnderTest app;
+        const QList<MnemonicScope> scopes = mnemonicScopes(*app.window);
+        // What the walk must find, so that an empty one cannot pass.
+        QVERIFY(scopes.size() >= 4);
+        for (const QString& text : {QStringLiteral("&Convert"), QStringLiteral("&Open…"),
+                                    QStringLiteral("Hold each &mouth until the next"),
+                                    QStringLiteral("&Phoneme set:"), QStringLiteral("&File")}) {
+            QVERIFY2(scopes.front().texts.contains(text), qPrintable(text));
+        }
+        for (const MnemonicScope& scope : scopes) {
+            QVERIFY2(!scope.texts.isEmpty(), qPrintable(scope.name));
+            QMap<QKeySequence, QString> taken;
+            for (const QString& text : scope.texts) {
+                const QKeySequence key = QKeySequence::mnemonic(text);
+                if (key.isEmpty()) {
+                    continue;
+                }
+                QVERIFY2(!taken.contains(key),
+                         qPrintable(QStringLiteral("in %1, '%2' and '%3' both take %4")
+                                        .arg(scope.name, taken.value(key), text, key.toString())));
+                taken.insert(key, text);
+            }
+        }
+    }
+
     void tabVisitsTheControlsInOrder() {
         AppUnderTest app;
         app.window->show();
         QVERIFY(QTest::qWaitForWindowActive(app.window.get()));
         auto* open = app.window->findChild<QPushButton*>("openButton");
         open->setFocus();
-        // The preview comes last, for its keys; the voices and the findings
-        // list, hidden here with no file loaded, and the Play button, which
-        // waits for one, are passed by.
+        // Convert follows the controls it applies, and the preview comes
+        // last, for its keys; the voices and the findings list, hidden here
+        // with no file loaded, and the Play button, which waits for one, are
+        // passed by.
         const QList<QWidget*> order = {app.vc().pset(),
                                        app.vc().frames(),
                                        app.vc().rateField(),
-                                       app.window->findChild<QPushButton*>("convertButton"),
                                        app.vc().target(),
                                        app.vc().hold(),
                                        app.vc().shift(),
+                                       app.window->findChild<QPushButton*>("convertButton"),
                                        app.window->findChild<TimelinePreview*>(),
                                        open};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
+    }
+
+    // With a take loaded, the focus chain runs down the form, Convert after
+    // what it applies, then to the findings and the preview; what is hidden is passed by.
+    void theFocusChainFollowsTheForm_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("order");
+        const QStringList head = {"openButton", "pset", "frames", "rateField"};
+        const QStringList tail = {"target", "hold", "shift", "playButton", "convertButton"};
+        QTest::newRow("a take with findings")
+            << "take.dat" << QByteArray("h\n1 AI\n5 xx\n")
+            << head + tail + QStringList{"findingsView", "keyframePreview"};
+        QTest::newRow("a project of two voices")
+            << "two-voices.pgo" << mouthkey::test::readSample("two-voices.pgo")
+            << head + QStringList{"voices"} + tail + QStringList{"keyframePreview"};
+    }
+
+    void theFocusChainFollowsTheForm() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, order);
+        AppUnderTest app;
+        app.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+        app.openPath(app.writeFile(name, text));
+        auto* open = app.window->findChild<QPushButton*>("openButton");
+        QStringList chain{open->objectName()};
+        for (QWidget* w = open->nextInFocusChain(); w != open; w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisible() &&
+                w->isEnabled() && w->focusProxy() == nullptr) {
+                chain << w->objectName();
+            }
+        }
+        QCOMPARE(chain, order);
     }
 
     // Each target brings its own default; what the user then sets stays until the next change.

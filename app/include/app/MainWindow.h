@@ -44,6 +44,7 @@ public:
     QAction* forgetChartAction() const { return m_forgetChart; }
     QAction* playAction() const { return m_play; }
     QAction* toStartAction() const { return m_toStart; }
+    QAction* toEndAction() const { return m_toEnd; }
     QAction* openSoundAction() const { return m_openSound; }
     QAction* chooseDrawingsAction() const { return m_chooseDrawings; }
 
@@ -76,6 +77,7 @@ private:
     QAction* m_forgetChart = nullptr;
     QAction* m_play = nullptr;
     QAction* m_toStart = nullptr;
+    QAction* m_toEnd = nullptr;
     QAction* m_openSound = nullptr;
     QAction* m_chooseDrawings = nullptr;
     QAction* m_quit = nullptr;

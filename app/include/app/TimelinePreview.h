@@ -41,6 +41,8 @@ public:
     std::uint64_t viewFrom() const { return m_from; }
     std::uint64_t viewTo() const { return m_to; }
     double xOfFrame(std::uint64_t frame) const;
+    // The time axis's ticks, where each is drawn and its label, "0:01".
+    QVector<std::pair<double, QString>> rulerTicks() const;
 
     // What hovering at x shows: the keyframe in effect there, or empty.
     QString describeAt(double x) const;
@@ -62,10 +64,11 @@ public slots:
 signals:
     // The picture changed: another track, set or rate.
     void previewChanged();
-    // A click, or a drag, at a frame: the player goes there.
+    // A click, a drag or a key at a frame: the player goes there.
     void frameChosen(std::uint64_t frame);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -83,6 +86,8 @@ private:
     QString describe(std::size_t index) const;
     void showCursor(std::optional<double> x, QPoint tipAt);
     void rebuildLines();
+    double tickRoom() const;
+    QVector<std::pair<double, QString>> ticksIn(const QRectF& plot) const;
     void drawRuler(class QPainter& painter, const QRectF& plot) const;
     void drawScale(class QPainter& painter, const QRectF& plot) const;
     void nameHeights();
@@ -106,7 +111,7 @@ private:
 
     std::optional<std::uint64_t> m_playhead;
     std::optional<double> m_cursorX;
-    std::optional<std::size_t> m_cursorKeyframe; // for the arrow keys
+    std::optional<std::size_t> m_hoverKeyframe; // under the mouse
 };
 
 } // namespace mouthkey

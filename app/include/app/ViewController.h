@@ -214,7 +214,7 @@ private:
     };
     ChartNote useFolderChart(const QString& timingFile);
     // Finds the sound and the drawings for a timing file just loaded, and says what it found.
-    QString useSoundFor(const QString& timingFile);
+    ChartNote useSoundFor(const QString& timingFile);
     ChartNote useFolderDrawings(const QString& timingFile);
     QString soundNote() const;
     void sayWhySilent(bool playing);
