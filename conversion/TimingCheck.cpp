@@ -575,7 +575,9 @@ TimingReport TimingChecker::Impl::finish() {
         header.add(*m_headerLine);
     }
     if (m_headerKind == Finding::Kind::KeyframeDocument && m_headerLine) {
-        // Every line of it is off in some way; the one thing to say is what it is.
+        // Every line of it is off in some way; the one thing to say is what it
+        // is. Its lines are no take's keyframes.
+        report.summary = {};
         add(Finding::Kind::KeyframeDocument, header, m_headerText);
         return report;
     }

@@ -253,7 +253,11 @@ INSTANTIATE_TEST_SUITE_P(
         SummaryCase{"a run read in bulk, then the lowest frame",
                     "h\n" + risingLines(1000000, 40) + "1 rest\n",
                     "41 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
-                    "1,000,039 \xC2\xB7 11:34:28.3 at 24 fps"}));
+                    "1,000,039 \xC2\xB7 11:34:28.3 at 24 fps"},
+        SummaryCase{"a keyframe document, whose lines are no keyframes",
+                    assembleDocument(headertop, rateLine(0), headerbottom,
+                                     convertDataLines("h\n1 AI\n5 E\n", buildMapping(0)), footer),
+                    "0 keyframes", false}));
 
 // Usual lines are read in bulk and the rest one by one: the findings, their
 // line numbers and the summary must not depend on which way a line went, nor
