@@ -185,7 +185,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption check(
         QStringLiteral("check"),
         QStringLiteral("Only check each INPUT: print its summary and findings to standard output, "
-                       "each line after the file's name, and write no document."));
+                       "each line after the file's name (and a project's voice's), and write no "
+                       "document."));
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
@@ -207,7 +208,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption voice(
         QStringLiteral("voice"),
         QStringLiteral("Of a project with several voices, convert VOICE, by name or by index "
-                       "from 1 (default: the first)."),
+                       "from 1 (default: the first; --check checks each)."),
         QStringLiteral("VOICE"));
     const QCommandLineOption jobs(
         {QStringLiteral("j"), QStringLiteral("jobs")},

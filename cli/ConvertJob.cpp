@@ -214,6 +214,37 @@ StagedConversion stageDatCues(const ConvertRequest& request, const SharedSync* s
         text.size());
 }
 
+// Every voice of a project checked, from the one reading of its file: each
+// as checking it with --voice would, but for the findings about the file as
+// a whole, which the result's report holds once.
+ConversionResult checkEveryVoice(const ConvertRequest& request, ConversionResult result,
+                                 const Take& take, const std::optional<MouthChart>& chart,
+                                 bool plain) {
+    const TargetChoices choices = targetChoices(request, take.letters || request.letters, chart);
+    for (std::size_t i = 0; i < take.voices.size(); ++i) {
+        const std::vector<Cue> cues = takeCues(take, i, framesPerSecond(request.rate));
+        ConversionResult voice = result;
+        voice.voice = i;
+        voice.report = checkTakeCues(take, cues);
+        if (!plain) {
+            // With what writing the target would leave out.
+            voice = stageCues(
+                        request, nullptr, std::move(voice), choices,
+                        [&](TargetWriter& writer, LineSample&) {
+                            for (const Cue& cue : cues) {
+                                writer.feed(cue);
+                            }
+                        },
+                        {}, cues.size())
+                        .result;
+        }
+        result.voiceReports.push_back(std::move(voice.report));
+    }
+    result.report = {};
+    result.report.findings = takeFindings(take, request.rate);
+    return result;
+}
+
 // A text in another format: read whole, its cues taken at the request's rate
 // and converted as their .dat text, or written as the target's document.
 StagedConversion stageTake(const ConvertRequest& request, const SharedSync* sharedSync,
@@ -260,6 +291,9 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
         result.voices << toQString(v.name);
     }
     result.voice = voice.index;
+    if (request.checks == Checks::Only && !request.voice && take->voices.size() > 1) {
+        return {checkEveryVoice(request, std::move(result), *take, chart, plain), nullptr};
+    }
     const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
     result.report = checkCues(*take, cues, request.rate);
     if (!plain) {

@@ -7,6 +7,7 @@
 #include "cli/ConvertJob.h"
 #include "cli/DocumentOutput.h"
 #include "cli/SameFile.h"
+#include "conversion/Take.h"
 #include "textinput/Utf8Text.h"
 
 #include <QCoreApplication>
@@ -57,9 +58,10 @@ int printInformation(const QString& text) {
     return static_cast<int>(printOutput(text) ? ExitCode::Success : ExitCode::FileError);
 }
 
-// Each input's summary and findings, each line after the input's name. A
-// file that cannot be read is named on standard error, and the rest are
-// still checked.
+// Each input's summary and findings, each line after the input's name; a
+// project's voices, when each was checked, each after the voice's name too,
+// and then what is found about the file as a whole. A file that cannot be
+// read is named on standard error, and the rest are still checked.
 int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QString>>& inputs) {
     auto status = CheckExitCode::Clean;
     for (const auto& input : inputs) {
@@ -72,30 +74,52 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
             continue;
         }
         const QString name = inputName(request);
-        QString text = name + QStringLiteral(": ") +
-                       toQString(summaryText(result.report.summary, request.rate)) +
-                       QLatin1Char('\n');
-        text += name + QStringLiteral(": read as ") + readingText(result) + QLatin1Char('\n');
+        QString text;
+        const auto say = [&text](const QString& about, const QString& words) {
+            text += about + QStringLiteral(": ") + words + QLatin1Char('\n');
+        };
+        const auto summarise = [&](const QString& about, const TimingReport& report,
+                                   const QString& reading) {
+            say(about, toQString(summaryText(report.summary, request.rate)));
+            say(about, QStringLiteral("read as ") + reading);
+        };
+        bool found = !result.report.findings.empty() || !result.chartFindings.empty();
+        if (result.voiceReports.empty()) {
+            summarise(name, result.report, readingText(result));
+        }
+        for (std::size_t i = 0; i < result.voiceReports.size(); ++i) {
+            const TimingReport& report = result.voiceReports[i];
+            const QString voice =
+                name + QStringLiteral(", voice '%1'").arg(result.voices[static_cast<qsizetype>(i)]);
+            // The voice's number tells apart voices of one name.
+            summarise(voice, report,
+                      QStringLiteral("%1, voice %2 of %3")
+                          .arg(toQString(formatTitle(result.format)))
+                          .arg(i + 1)
+                          .arg(result.voiceReports.size()));
+            for (const Finding& finding : report.findings) {
+                say(voice, describeFinding(finding));
+            }
+            found = found || !report.findings.empty();
+        }
         if (result.guess != EncodingGuess::None) {
-            text +=
-                name + QStringLiteral(": ") + encodingGuessNotice(result.guess) + QLatin1Char('\n');
+            say(name, encodingGuessNotice(result.guess));
         }
         if (result.chartFile) {
-            text += name + QStringLiteral(": drawings as the mouth chart '%1' lists them\n")
-                               .arg(*result.chartFile);
+            say(name, QStringLiteral("drawings as the mouth chart '%1' lists them")
+                          .arg(*result.chartFile));
         }
         for (const Finding& finding : result.chartFindings) {
-            text += QStringLiteral("'%1': ").arg(*result.chartFile) +
-                    describeFinding(finding, false) + QLatin1Char('\n');
+            say(QStringLiteral("'%1'").arg(*result.chartFile), describeFinding(finding, false));
         }
         for (const Finding& finding : result.report.findings) {
-            text += name + QStringLiteral(": ") + describeFinding(finding) + QLatin1Char('\n');
+            say(name, describeFinding(finding));
         }
         if (!printOutput(text)) {
             // Nothing more would reach the reader.
             return static_cast<int>(CheckExitCode::Trouble);
         }
-        if (!result.report.findings.empty() || !result.chartFindings.empty()) {
+        if (found) {
             status = std::max(status, CheckExitCode::Findings);
         }
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace mouthkey {
 
@@ -85,30 +86,41 @@ std::string datText(std::span<const Cue> cues) {
     return text;
 }
 
-TimingReport checkCues(const Take& take, std::span<const Cue> cues, const FrameRate& rate) {
+std::vector<Finding> takeFindings(const Take& take, const FrameRate& rate) {
+    std::vector<Finding> findings = take.findings;
+    if (take.framesPerSecond &&
+        std::abs(*take.framesPerSecond - framesPerSecond(rate)) > 1e-9 * *take.framesPerSecond) {
+        findings.push_back({Finding::Kind::FrameRateDiffers,
+                            {},
+                            take.framesPerSecondText,
+                            Finding::Hint::None,
+                            {},
+                            {}});
+    }
+    return findings;
+}
+
+TimingReport checkTakeCues(const Take& take, std::span<const Cue> cues) {
     TimingChecker checker(take.letters);
     for (const Cue& cue : cues) {
         checker.feedLine(cue.place.line, std::to_string(cue.frame), cue.name);
     }
-    TimingReport checked = checker.finish();
+    TimingReport report = checker.finish();
+    // A reader's finding already names what went wrong with an empty take.
+    if (!take.findings.empty()) {
+        std::erase_if(report.findings,
+                      [](const Finding& f) { return f.kind == Finding::Kind::NoCues; });
+    }
+    return report;
+}
+
+TimingReport checkCues(const Take& take, std::span<const Cue> cues, const FrameRate& rate) {
+    TimingReport checked = checkTakeCues(take, cues);
     TimingReport report;
     report.summary = checked.summary;
-    report.findings = take.findings;
-    if (take.framesPerSecond &&
-        std::abs(*take.framesPerSecond - framesPerSecond(rate)) > 1e-9 * *take.framesPerSecond) {
-        report.findings.push_back({Finding::Kind::FrameRateDiffers,
-                                   {},
-                                   take.framesPerSecondText,
-                                   Finding::Hint::None,
-                                   {},
-                                   {}});
-    }
-    // A reader's finding already names what went wrong with an empty take.
-    for (Finding& finding : checked.findings) {
-        if (finding.kind != Finding::Kind::NoCues || take.findings.empty()) {
-            report.findings.push_back(std::move(finding));
-        }
-    }
+    report.findings = takeFindings(take, rate);
+    report.findings.insert(report.findings.end(), std::make_move_iterator(checked.findings.begin()),
+                           std::make_move_iterator(checked.findings.end()));
     return report;
 }
 

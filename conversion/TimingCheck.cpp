@@ -288,8 +288,9 @@ struct TimingChecker::Impl {
     std::uint64_t m_firstShared = 0;
     LineSample m_tabs, m_missingFrame, m_missingPhoneme, m_extraSpaces, m_extraTokens;
     std::uint64_t m_frames = 0; // whole-number frames seen, in file order
-    std::uint64_t m_firstFrame = 0;
-    std::uint64_t m_lastFrame = 0;
+    std::uint64_t m_lowestFrame = 0;
+    std::uint64_t m_highestFrame = 0;
+    std::uint64_t m_lastFrame = 0; // in file order, for frames going backwards or shared
 };
 
 // The line reader with the checks inlined into it: they run on every line.
@@ -357,7 +358,8 @@ const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan
     std::uint64_t count = lines;
     std::uint64_t keyframes = m_summary.keyframes;
     std::uint64_t frames = m_frames;
-    std::uint64_t first = m_firstFrame;
+    // Frames rise within a run, so the lowest can only be the take's first.
+    std::uint64_t lowest = m_lowestFrame;
     std::uint64_t last = m_lastFrame;
 
     const Byte* lineStart = p;
@@ -413,7 +415,7 @@ const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan
                 stopped = true; // not whole, backwards or on the last frame: check() says where
                 break;
             }
-            first = frames == 0 ? value : first;
+            lowest = frames == 0 ? value : lowest;
             last = value;
             ++frames;
             ++keyframes;
@@ -455,7 +457,9 @@ const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan
     lines = count;
     m_summary.keyframes = keyframes;
     m_frames = frames;
-    m_firstFrame = first;
+    m_lowestFrame = lowest;
+    // And the run's highest is its last.
+    m_highestFrame = std::max(m_highestFrame, last);
     m_lastFrame = last;
     return lineStart;
 }
@@ -493,8 +497,9 @@ void TimingChecker::Impl::check(const TimingLine& line) {
     if (key) {
         const std::uint64_t frame = key->frame;
         if (m_frames == 0) {
-            m_firstFrame = frame;
+            m_lowestFrame = frame;
         } else if (frame < m_lastFrame) {
+            m_lowestFrame = std::min(m_lowestFrame, frame); // only a frame going back is lower
             if (m_backwards.count == 0) {
                 m_firstBackwards = {m_lastFrame, frame};
             }
@@ -505,6 +510,7 @@ void TimingChecker::Impl::check(const TimingLine& line) {
             }
             m_shared.add(line.number);
         }
+        m_highestFrame = std::max(m_highestFrame, frame);
         m_lastFrame = frame;
         ++m_frames;
     } else if (tokens.size() != 2 || tokens[0].text.empty() || tokens[1].text.empty()) {
@@ -553,8 +559,8 @@ TimingReport TimingChecker::Impl::finish() {
     TimingReport report;
     report.summary = m_summary;
     if (m_frames > 0) {
-        report.summary.firstFrame = m_firstFrame;
-        report.summary.lastFrame = m_lastFrame;
+        report.summary.firstFrame = m_lowestFrame;
+        report.summary.lastFrame = m_highestFrame;
     }
     auto& findings = report.findings;
     const auto add = [&](Finding::Kind kind, const LineSample& lines, std::string subject = {},
@@ -569,7 +575,9 @@ TimingReport TimingChecker::Impl::finish() {
         header.add(*m_headerLine);
     }
     if (m_headerKind == Finding::Kind::KeyframeDocument && m_headerLine) {
-        // Every line of it is off in some way; the one thing to say is what it is.
+        // Every line of it is off in some way; the one thing to say is what it
+        // is. Its lines are no take's keyframes.
+        report.summary = {};
         add(Finding::Kind::KeyframeDocument, header, m_headerText);
         return report;
     }

@@ -51,6 +51,22 @@ QByteArray named(const QString& path, const char* text) {
     return "'" + path.toUtf8() + "': " + text;
 }
 
+// A project of two voices, the second with an unknown name on line 42.
+QByteArray twoVoices() {
+    return readSample("two-voices.pgo").replace("\t\t\t\t50 etc\n", "\t\t\t\t50 zz\n");
+}
+QByteArray ofVoice(const QString& path, const char* voice, const char* text) {
+    return "'" + path.toUtf8() + "', voice '" + voice + "': " + text;
+}
+const char* const annAt25 = "15 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                            "46 \xC2\xB7 0:01.8 at 25 fps\n";
+const char* const bobAt25 = "15 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                            "76 \xC2\xB7 0:03.0 at 25 fps\n";
+const char* const unknownZz = "unknown phoneme 'zz' on line 42: pasted unchanged\n";
+const char* const timedAt24 = "the project is timed at 24 fps, not at the chosen rate: keys land on "
+                              "the project's frames; choose 24 fps, or re-time the project in its "
+                              "tool\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Options, ContentChecks,
     testing::Values(
@@ -227,6 +243,40 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(run.out, named(path, "6 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
                                                       "20 \xC2\xB7 0:00.8 at 24 fps\n") +
                                               named(path, readAsDat));
+                   }},
+        ChecksCase{"--check names each voice of a project, and what is about the file once",
+                   {"--check", "--fps", "25"},
+                   twoVoices(),
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(
+                           run.out.toStdString(),
+                           (ofVoice(path, "Ann", annAt25) +
+                            ofVoice(path, "Ann", "read as Papagayo-NG project, voice 1 of 2\n") +
+                            ofVoice(path, "Bob", bobAt25) +
+                            ofVoice(path, "Bob", "read as Papagayo-NG project, voice 2 of 2\n") +
+                            ofVoice(path, "Bob", unknownZz) + named(path, timedAt24))
+                               .toStdString());
+                   }},
+        ChecksCase{"--check of a project finds what is in any of its voices",
+                   {"--check"},
+                   twoVoices(),
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_TRUE(run.out.endsWith(ofVoice(path, "Bob", unknownZz)))
+                           << run.out.toStdString();
+                   }},
+        ChecksCase{"--voice picks the one voice --check checks",
+                   {"--check", "--fps", "25", "--voice", "Bob"},
+                   twoVoices(),
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(
+                           run.out.toStdString(),
+                           (named(path, bobAt25) +
+                            named(path, "read as Papagayo-NG project, voice 'Bob' (2 of 2)\n") +
+                            named(path, timedAt24) + named(path, unknownZz))
+                               .toStdString());
                    }},
         ChecksCase{"--check takes no -o",
                    {"--check", "-o", "out.txt"},

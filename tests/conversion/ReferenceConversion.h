@@ -224,8 +224,8 @@ inline ReaderResult readInChunks(const std::string& text, const MappingTable& ma
     return result;
 }
 
-// The first and last frames of the lines the one keyframe-line rule takes,
-// read line by line, for the bulk readers to be held to.
+// The lowest and highest frames of the lines the one keyframe-line rule
+// takes, read line by line, for the bulk readers to be held to.
 struct FrameRange {
     std::optional<std::uint64_t> first, last;
 };
@@ -234,8 +234,8 @@ inline FrameRange keyFramesByRule(std::string_view text) {
     FrameRange range;
     TimingReader reader([&](const TimingLine& line) {
         if (const auto key = line.header ? std::nullopt : keyLine(line)) {
-            range.first = range.first.value_or(key->frame);
-            range.last = key->frame;
+            range.first = std::min(range.first.value_or(key->frame), key->frame);
+            range.last = std::max(range.last.value_or(key->frame), key->frame);
         }
     });
     reader.feed(text);

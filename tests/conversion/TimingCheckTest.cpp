@@ -188,6 +188,77 @@ TEST(TimingChecks, summaryNamesCountFramesAndDurationAtTheRate) {
               "1234567 \xC2\xB7 14:17:20.3 at 24 fps");
 }
 
+// `count` lines of rising frames from `from`, the usual kind read in bulk.
+std::string risingLines(std::uint64_t from, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += std::to_string(from + static_cast<std::uint64_t>(i)) + " MBP\n";
+    }
+    return text;
+}
+
+struct SummaryCase {
+    const char* what;
+    std::string input;
+    std::string summary; // at 24 fps
+    bool cues = true;    // its data lines, fed as cues, give the same
+    friend void PrintTo(const SummaryCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class TimingSummaries : public testing::TestWithParam<SummaryCase> {};
+
+// Whole, in small chunks, cut after the header (so that a long text's first
+// frames are read in bulk) and line by line as cues.
+TEST_P(TimingSummaries, giveTheTakesFirstAndLastFrameInTime) {
+    const auto& c = GetParam();
+    const std::string_view text = c.input;
+    EXPECT_EQ(summaryText(checkTimingText(text).summary, 0), c.summary);
+    const std::size_t bodyAt = text.find('\n') + 1;
+    TimingChecker afterHeader;
+    afterHeader.feed(text.substr(0, bodyAt));
+    afterHeader.feed(text.substr(bodyAt));
+    EXPECT_EQ(summaryText(afterHeader.finish().summary, 0), c.summary) << "cut after the header";
+    TimingChecker cut;
+    for (std::size_t at = 0; at < text.size(); at += 7) {
+        cut.feed(text.substr(at, 7));
+    }
+    EXPECT_EQ(summaryText(cut.finish().summary, 0), c.summary) << "in small chunks";
+    if (c.cues) {
+        TimingChecker checker;
+        std::uint64_t number = 1;
+        for (std::size_t at = bodyAt; at < text.size(); ++number) {
+            const std::size_t end = text.find('\n', at);
+            const std::string_view line = text.substr(at, end - at);
+            const std::size_t space = line.find(' ');
+            checker.feedLine(number + 1, line.substr(0, space), line.substr(space + 1));
+            at = end + 1;
+        }
+        EXPECT_EQ(summaryText(checker.finish().summary, 0), c.summary) << "as cues";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, TimingSummaries,
+    testing::Values(
+        SummaryCase{"frames going backwards", "MohoSwitch1\n1000000 rest\n1 MBP\n",
+                    "2 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                    "1,000,000 \xC2\xB7 11:34:26.7 at 24 fps"},
+        SummaryCase{"the lowest frame in the middle", "h\n10 rest\n3 AI\n20 E\n",
+                    "3 keyframes \xC2\xB7 frames 3\xE2\x80\x93"
+                    "20 \xC2\xB7 0:00.8 at 24 fps"},
+        SummaryCase{"runs read in bulk, the highest ending the first and the lowest in the middle",
+                    "h\n" + risingLines(300, 60) + risingLines(7, 60) + risingLines(100, 60),
+                    "180 keyframes \xC2\xB7 frames 7\xE2\x80\x93"
+                    "359 \xC2\xB7 0:15.0 at 24 fps"},
+        SummaryCase{"a run read in bulk, then the lowest frame",
+                    "h\n" + risingLines(1000000, 40) + "1 rest\n",
+                    "41 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                    "1,000,039 \xC2\xB7 11:34:28.3 at 24 fps"},
+        SummaryCase{"a keyframe document, whose lines are no keyframes",
+                    assembleDocument(headertop, rateLine(0), headerbottom,
+                                     convertDataLines("h\n1 AI\n5 E\n", buildMapping(0)), footer),
+                    "0 keyframes", false}));
+
 // Usual lines are read in bulk and the rest one by one: the findings, their
 // line numbers and the summary must not depend on which way a line went, nor
 // on where the chunks are cut.

@@ -19,6 +19,10 @@ struct ConversionResult {
     std::optional<IoError> error;
     // What the checks found; complete whenever the input was read and decoded.
     TimingReport report;
+    // A check of a project of several voices, with no --voice to pick one,
+    // checks each: here each voice's summary and findings, in the project's
+    // order, and in `report` only the findings about the file as a whole.
+    std::vector<TimingReport> voiceReports;
     // The checks found something and the request was strict: nothing was written.
     bool refused = false;
     // How the input was read, where that was a guess: said, but never a finding.

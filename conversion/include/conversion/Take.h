@@ -139,9 +139,17 @@ std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerS
 // export of the same take gives.
 std::string datText(std::span<const Cue> cues);
 
-// The checks of a take's cues, with their findings at the lines the cues came
-// from, after the reader's own. A project timed at a rate other than `rate`
-// gets a finding saying so.
+// What is found about a take's file as a whole, whichever voice is read: the
+// reader's findings, then, for a project timed at a rate other than `rate`, a
+// finding saying so.
+std::vector<Finding> takeFindings(const Take& take, const FrameRate& rate);
+
+// The checks of cues a take gives, with their findings at the lines the cues
+// came from; an empty take gets no finding of its own where the reader
+// already names what went wrong.
+TimingReport checkTakeCues(const Take& take, std::span<const Cue> cues);
+
+// Both: the take's findings, then those of its cues.
 TimingReport checkCues(const Take& take, std::span<const Cue> cues, const FrameRate& rate);
 
 } // namespace mouthkey

@@ -89,8 +89,11 @@ struct Finding {
 
 // What a timing text holds, as the converter will read it.
 struct TimingSummary {
-    std::uint64_t keyframes = 0; // data lines, one keyframe line each
-    // The first and last whole-number frames, in file order.
+    // Data lines, one keyframe line each; none for a keyframe document, whose
+    // lines are pasted all the same but are no take's keyframes.
+    std::uint64_t keyframes = 0;
+    // The lowest and highest whole-number frames, wherever they are in the
+    // file: the take's first and last in time, the last giving its duration.
     std::optional<std::uint64_t> firstFrame;
     std::optional<std::uint64_t> lastFrame;
 };
