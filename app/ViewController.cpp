@@ -476,11 +476,30 @@ ViewController::PlayedMouth ViewController::mouthAt(qint64 ms) const {
     }
     shown.mouth.name = toQString(point.shape);
     shown.mouth.letters = c.letters;
-    // As the preview marks them: what the target's document gives no drawing.
-    shown.mouth.noPosition =
-        c.target == Target::Position
-            ? point.name != KeyframeTrack::Name::Phoneme
-            : point.shape.empty() || !chartInUse().drawingOf(point.shape, c.letters);
+    if (c.target == Target::Position) {
+        // As the preview marks them: what gets no position.
+        shown.mouth.noPosition = point.name != KeyframeTrack::Name::Phoneme;
+        return shown;
+    }
+    // A key without a drawing is left out of the document, so the drawing
+    // before it holds on there; a take names few mouths, so few are passed.
+    const MouthChart chart = chartInUse();
+    const auto drawn = [&](std::string_view shape) {
+        return !shape.empty() && chart.drawingOf(shape, c.letters);
+    };
+    if (drawn(point.shape)) {
+        return shown;
+    }
+    shown.mouth.noPosition = true;
+    constexpr std::size_t looked = 4096;
+    for (std::size_t i = *point.keyframe, n = 0; i-- > 0 && n < looked; ++n) {
+        const std::string_view shape = shapeOf(m_loaded->track.at(i), c.letters);
+        if (drawn(shape)) {
+            shown.mouth.name = toQString(shape);
+            shown.mouth.noPosition = false;
+            break;
+        }
+    }
     return shown;
 }
 

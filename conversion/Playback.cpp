@@ -92,6 +92,20 @@ std::string playbackTimeText(std::int64_t ms, const NumberFormat& numbers) {
     return text;
 }
 
+std::string_view shapeOf(const KeyframeTrack::Keyframe& k, bool letters) {
+    switch (k.name) {
+    case KeyframeTrack::Name::Phoneme: {
+        const std::string_view key = phonemeKeys[static_cast<std::size_t>(k.phoneme)];
+        return letters ? letterOf(key).value_or(key) : key;
+    }
+    case KeyframeTrack::Name::Unknown:
+        return k.text;
+    case KeyframeTrack::Name::NotAKeyframe:
+        break;
+    }
+    return {};
+}
+
 PlaybackPoint playbackAt(const KeyframeTrack& track, std::int64_t ms, const FrameRate& rate,
                          std::int64_t offset, bool letters, const NumberFormat& numbers) {
     PlaybackPoint point;
@@ -108,17 +122,12 @@ PlaybackPoint playbackAt(const KeyframeTrack& track, std::int64_t ms, const Fram
     if (point.keyframe) {
         const KeyframeTrack::Keyframe k = track.at(*point.keyframe);
         point.name = k.name;
+        point.shape = shapeOf(k, letters);
         switch (k.name) {
-        case KeyframeTrack::Name::Phoneme: {
-            point.shape = phonemeKeys[static_cast<std::size_t>(k.phoneme)];
-            if (letters) {
-                point.shape = letterOf(point.shape).value_or(point.shape);
-            }
+        case KeyframeTrack::Name::Phoneme:
             what = point.shape;
             break;
-        }
         case KeyframeTrack::Name::Unknown:
-            point.shape = k.text;
             what = (k.text.empty() ? std::string("an unknown name") : std::string(k.text)) +
                    ": no position";
             break;

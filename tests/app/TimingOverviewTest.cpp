@@ -459,8 +459,12 @@ private slots:
         QCOMPARE(panelOf(app).sentences(),
                  (QStringList{unknownAi.arg("left out"),
                               "No drawing in the mouth chart for 'L' on line 4: left out."}));
-        // The document holds the drawing before a key it leaves out.
+        // The document holds the drawing before a key it leaves out, and so do the preview and
+        // the mouth shown at its frame.
         QCOMPARE(previewOf(app).marked(), std::uint64_t{2});
+        const ViewController::PlayedMouth atL = app.vc().mouthAt(app.vc().positionOfTrackFrame(6));
+        QCOMPARE(atL.mouth.name, QStringLiteral("rest"));
+        QVERIFY(!atL.mouth.noPosition);
 
         app.chooser->answers.push_back(
             {FileChoice::Outcome::Confirmed,

@@ -41,6 +41,9 @@ struct PlaybackPoint {
     std::string label;
 };
 
+// A keyframe's shape as the user wrote it, as PlaybackPoint::shape gives it.
+std::string_view shapeOf(const KeyframeTrack::Keyframe& keyframe, bool letters);
+
 // The cue in force at `ms`, by binary search, and its label. `letters`: the
 // track was read with letter mouth shapes, whose letters show again as written.
 PlaybackPoint playbackAt(const KeyframeTrack& track, std::int64_t ms, const FrameRate& rate,
