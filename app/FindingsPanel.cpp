@@ -37,8 +37,7 @@ void setCountableSpacing(QBoxLayout& layout) {
 
 QString findingSentence(const Finding& finding) {
     QString sentence = withCapital(toQString(findingText(finding, numberFormatOf()))) +
-                       QStringLiteral(": ") + toQString(findingOutcome(finding)) +
-                       QLatin1Char('.');
+                       QStringLiteral(": ") + toQString(findingOutcome(finding)) + QLatin1Char('.');
     const QString hint = toQString(findingHint(finding));
     if (!hint.isEmpty()) {
         sentence += QLatin1Char(' ') + withCapital(hint) +

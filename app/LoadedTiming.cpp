@@ -67,22 +67,25 @@ ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<Load
     const auto keyframes = static_cast<std::uint64_t>(facts.keyframes);
     // The cues and the steps that hold them are told apart.
     const QString copied =
-        facts.holdSteps ? QStringLiteral("%1 and %2")
-                              .arg(counted(keyframes - *facts.holdSteps, QStringLiteral("key"),
-                                           QStringLiteral("keys")),
-                                   counted(*facts.holdSteps, QStringLiteral("hold step"),
-                                           QStringLiteral("hold steps")))
-                        : counted(keyframes, QStringLiteral("keyframe"), QStringLiteral("keyframes"));
+        facts.holdSteps
+            ? QStringLiteral("%1 and %2")
+                  .arg(counted(keyframes - *facts.holdSteps, QStringLiteral("key"),
+                               QStringLiteral("keys")),
+                       counted(*facts.holdSteps, QStringLiteral("hold step"),
+                               QStringLiteral("hold steps")))
+            : counted(keyframes, QStringLiteral("keyframe"), QStringLiteral("keyframes"));
     QString from = loaded->source;
     if (loaded->take && loaded->take->voices.size() > 1) {
-        from += QStringLiteral(", voice '%1'").arg(toQString(loaded->take->voices[loaded->voice].name));
+        from +=
+            QStringLiteral(", voice '%1'").arg(toQString(loaded->take->voices[loaded->voice].name));
     }
     QString text = QStringLiteral("Copied %1 from %2 %3").arg(copied, from, choices);
     QStringList found;
     qsizetype others = 0;
     std::uint64_t unknown = 0;
     for (const Finding& f : facts.findings) {
-        if (f.kind == Finding::Kind::UnknownPhoneme || f.kind == Finding::Kind::OtherUnknownPhonemes) {
+        if (f.kind == Finding::Kind::UnknownPhoneme ||
+            f.kind == Finding::Kind::OtherUnknownPhonemes) {
             unknown += f.lines.count;
         } else if (f.kind == Finding::Kind::NoKeyframes) {
             found << QStringLiteral("the file has no keyframes");

@@ -277,8 +277,8 @@ void MainWindow::buildForm() {
     rateField->setObjectName(QStringLiteral("rateField"));
     rateField->setAccessibleName(tr("Frame rate, typed"));
     rateField->setToolTip(tr("Any rate from 1 to 1000 frames per second, such as 23.976 or 48"));
-    rateField->setMaximumWidth(rateField->fontMetrics().horizontalAdvance(QStringLiteral("00000.000")) +
-                               16);
+    rateField->setMaximumWidth(
+        rateField->fontMetrics().horizontalAdvance(QStringLiteral("00000.000")) + 16);
 
     auto* target = new QComboBox(central);
     target->setObjectName(QStringLiteral("target"));

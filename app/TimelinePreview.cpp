@@ -232,9 +232,8 @@ std::optional<std::size_t> TimelinePreview::keyframeAt(double x) const {
         if (k.frame > frame + near) {
             break;
         }
-        if (!placed(k) &&
-            (!marked ||
-             std::abs(xOfFrame(k.frame) - x) < std::abs(xOfFrame(m_track.at(*marked).frame) - x))) {
+        if (!placed(k) && (!marked || std::abs(xOfFrame(k.frame) - x) <
+                                          std::abs(xOfFrame(m_track.at(*marked).frame) - x))) {
             marked = *i;
         }
     }
@@ -298,7 +297,8 @@ void TimelinePreview::rebuildLines() {
         return;
     }
 
-    const KeyframeTrack::Thinned thinned = m_track.thin(m_from, m_to, count, m_setIndex, m_unplaced);
+    const KeyframeTrack::Thinned thinned =
+        m_track.thin(m_from, m_to, count, m_setIndex, m_unplaced);
     std::optional<int> current = thinned.before;
     double runFrom = plot.left();
     std::uint64_t shown = 0;
@@ -460,11 +460,12 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(markColor, 2));
         painter.drawLines(m_marks);
         const QString legend =
-            m_chart ? (m_marked == 1 ? tr("1 keyframe without a drawing")
-                                     : tr("%1 keyframes without a drawing").arg(localeNumber(m_marked)))
-                    : (m_marked == 1
-                           ? tr("1 keyframe without a position")
-                           : tr("%1 keyframes without a position").arg(localeNumber(m_marked)));
+            m_chart
+                ? (m_marked == 1 ? tr("1 keyframe without a drawing")
+                                 : tr("%1 keyframes without a drawing").arg(localeNumber(m_marked)))
+                : (m_marked == 1
+                       ? tr("1 keyframe without a position")
+                       : tr("%1 keyframes without a position").arg(localeNumber(m_marked)));
         painter.drawText(QRectF(plot.left(), 2, plot.width(), fontMetrics().height()),
                          Qt::AlignRight | Qt::AlignVCenter, legend);
     }

@@ -292,7 +292,8 @@ void ViewController::refreshFindings() {
     if (!choices.plainPosition()) {
         // What the document would leave out is found by writing it, to nowhere.
         const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
-        writeLoaded(choices, [](std::string_view) {}, leftOut);
+        writeLoaded(
+            choices, [](std::string_view) {}, leftOut);
     }
     m_findings = targetFindings(m_loaded->report.findings, std::move(leftOut), choices);
     emit findingsChanged();
@@ -449,9 +450,7 @@ void ViewController::refreshPlayback() {
         // The last cue is held for its frame.
         const std::int64_t last =
             static_cast<std::int64_t>(m_loaded->track.lastFrame()) + m_shift->value() + 1;
-        m_player->setTakeLength(last > 1 ? msOfFrame(static_cast<std::uint64_t>(last),
-                                                     rate())
-                                         : 0);
+        m_player->setTakeLength(last > 1 ? msOfFrame(static_cast<std::uint64_t>(last), rate()) : 0);
     } else {
         m_player->setTakeLength(0);
     }
@@ -506,9 +505,7 @@ ViewController::PlayedMouth ViewController::mouthAt(qint64 ms) const {
 qint64 ViewController::positionOfTrackFrame(std::uint64_t frame) const {
     const std::int64_t offset = m_shift ? m_shift->value() : 0;
     const std::int64_t played = static_cast<std::int64_t>(frame) + offset;
-    return played <= 1 ? 0
-                       : msOfFrame(static_cast<std::uint64_t>(played),
-                                   rate());
+    return played <= 1 ? 0 : msOfFrame(static_cast<std::uint64_t>(played), rate());
 }
 
 void ViewController::setLetters(bool letters) {

@@ -448,7 +448,8 @@ private slots:
         AppUnderTest app;
         QVERIFY(QDir(app.dir.path()).mkpath(QStringLiteral("rig")));
         app.writeFile(QStringLiteral("rig/mouth-chart.txt"), "rest\nMBP\nAI E O etc\n");
-        app.openPath(app.writeFile(QStringLiteral("rig/take.dat"), "h\n1 rest\n3 ai\n5 L\n7 MBP\n"));
+        app.openPath(
+            app.writeFile(QStringLiteral("rig/take.dat"), "h\n1 rest\n3 ai\n5 L\n7 MBP\n"));
         const QString unknownAi =
             QStringLiteral("Unknown phoneme 'ai' on line 3: %1. Did you mean 'AI'?");
         const QString beforeZero = QStringLiteral("Keys shifted before frame 0 (the first at frame "

@@ -63,9 +63,10 @@ const char* const annAt25 = "15 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
 const char* const bobAt25 = "15 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
                             "76 \xC2\xB7 0:03.0 at 25 fps\n";
 const char* const unknownZz = "unknown phoneme 'zz' on line 42: pasted unchanged\n";
-const char* const timedAt24 = "the project is timed at 24 fps, not at the chosen rate: keys land on "
-                              "the project's frames; choose 24 fps, or re-time the project in its "
-                              "tool\n";
+const char* const timedAt24 =
+    "the project is timed at 24 fps, not at the chosen rate: keys land on "
+    "the project's frames; choose 24 fps, or re-time the project in its "
+    "tool\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Options, ContentChecks,
@@ -211,22 +212,25 @@ INSTANTIATE_TEST_SUITE_P(
                                               named(path, "read as UTF-16 (big-endian): the file "
                                                           "has no byte-order mark\n"));
                    }},
-        ChecksCase{"a letter-shaped file is one warning, which names --letters",
-                   {},
-                   letterFile,
-                   0,
-                   [](const ConverterRun& run, const QByteArray& document, const QString& path) {
-                       EXPECT_EQ(run.out, document);
-                       EXPECT_EQ(run.err,
-                                 "mouthkey-convert: warning: " +
-                                     named(path, "letter mouth shapes (A, B and X) as phoneme "
-                                                 "names on 3 lines (2, 3, 6); its D and E are "
-                                                 "read as the phonemes D and E, not as letters: "
-                                                 "pasted unchanged; they can be read as letter mouth shapes instead "
-                                                 "(A as MBP, B as etc, C as E, D as AI, E as O, F "
-                                                 "as U, G as FV, H as L, X as rest), with "
-                                                 "--letters\n"));
-                   }},
+        ChecksCase{
+            "a letter-shaped file is one warning, which names --letters",
+            {},
+            letterFile,
+            0,
+            [](const ConverterRun& run, const QByteArray& document, const QString& path) {
+                EXPECT_EQ(run.out, document);
+                EXPECT_EQ(
+                    run.err,
+                    "mouthkey-convert: warning: " +
+                        named(path,
+                              "letter mouth shapes (A, B and X) as phoneme "
+                              "names on 3 lines (2, 3, 6); its D and E are "
+                              "read as the phonemes D and E, not as letters: "
+                              "pasted unchanged; they can be read as letter mouth shapes instead "
+                              "(A as MBP, B as etc, C as E, D as AI, E as O, F "
+                              "as U, G as FV, H as L, X as rest), with "
+                              "--letters\n"));
+            }},
         ChecksCase{"--letters reads each letter as its chart name, with no warning",
                    {"--letters", "--strict"},
                    letterFile,

@@ -118,12 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "keys shifted before frame 0 (the first at frame 1) on line 2"},
         TargetCase{"a positive offset", "MohoSwitch1\n1 rest\n", timeRemap({}, 10),
                    "\t11\t0.0208333\t\n"},
-        TargetCase{"names without a drawing are left out, the key before held on; only the "
-                   "set's own are the writer's to name",
-                   "MohoSwitch1\n1 rest\n3 ai\n5 MBP\n7 Foo\n8 MBP\n9 E\n",
-                   choose(Target::TimeRemap, {}, 0, false, 0, rate24, MouthChart({{"rest"}, {"E"}})),
-                   "\t1\t0.0208333\t\n\t8\t0.0208333\t\n\t9\t0.0625\t\n",
-                   "names the mouth chart has no drawing for, such as 'MBP', on 2 lines (4, 6)"},
+        TargetCase{
+            "names without a drawing are left out, the key before held on; only the "
+            "set's own are the writer's to name",
+            "MohoSwitch1\n1 rest\n3 ai\n5 MBP\n7 Foo\n8 MBP\n9 E\n",
+            choose(Target::TimeRemap, {}, 0, false, 0, rate24, MouthChart({{"rest"}, {"E"}})),
+            "\t1\t0.0208333\t\n\t8\t0.0208333\t\n\t9\t0.0625\t\n",
+            "names the mouth chart has no drawing for, such as 'MBP', on 2 lines (4, 6)"},
         TargetCase{"a name with a NUL in it is a name of its own",
                    std::string("MohoSwitch1\n1 MBP\n5 MBP\0\n", 25), timeRemap(),
                    "\t1\t0.229167\t\n"},
@@ -226,11 +227,11 @@ INSTANTIATE_TEST_SUITE_P(
                     TargetCase{"another set's chart", "MohoSwitch1\n1 E\n2 etc\n3 CH\n",
                                choose(Target::SliderControl, {}, 0, false, 1),
                                "\t1\t1\t\n\t2\t1\t\n\t3\t9\t\n"},
-                    TargetCase{
-                        "before frame 0 and without a drawing",
-                        "MohoSwitch1\n1 rest\n2 Oo\n3 O\n5 MBP\n",
-                        choose(Target::SliderControl, {}, -3), "\t0\t6\t\n\t1\t6\t\n\t2\t5\t\n",
-                        "keys shifted before frame 0 (the first at frame 1) on line 2"}));
+                    TargetCase{"before frame 0 and without a drawing",
+                               "MohoSwitch1\n1 rest\n2 Oo\n3 O\n5 MBP\n",
+                               choose(Target::SliderControl, {}, -3),
+                               "\t0\t6\t\n\t1\t6\t\n\t2\t5\t\n",
+                               "keys shifted before frame 0 (the first at frame 1) on line 2"}));
 
 class PositionDocument : public testing::TestWithParam<TargetCase> {};
 
@@ -364,8 +365,8 @@ std::string findingsFor(std::string_view dat, const TargetChoices& choices) {
     std::string text;
     for (const Finding& f :
          targetFindings(checkTimingText(dat, choices.letters).findings, written, choices)) {
-        text += (text.empty() ? "" : " / ") + findingText(f) + ": " +
-                std::string(findingOutcome(f));
+        text +=
+            (text.empty() ? "" : " / ") + findingText(f) + ": " + std::string(findingOutcome(f));
     }
     return text;
 }
@@ -398,13 +399,12 @@ INSTANTIATE_TEST_SUITE_P(
                     choose(Target::Position, true),
                     "unknown phoneme 'ai' on line 3: pasted unchanged / a tab where a space "
                     "belongs on line 4: left out"},
-        OutcomeCase{"Time Remap leaves out unknown names and names without a drawing",
-                    mixedTake,
-                    choose(Target::TimeRemap, {}, 0, false, 0, rate24,
-                           MouthChart({{"rest"}, {"E"}})),
-                    "unknown phoneme 'ai' on line 3: left out / a tab where a space belongs on "
-                    "line 4: left out / no drawing in the mouth chart for 'MBP' on line 5: left "
-                    "out"},
+        OutcomeCase{
+            "Time Remap leaves out unknown names and names without a drawing", mixedTake,
+            choose(Target::TimeRemap, {}, 0, false, 0, rate24, MouthChart({{"rest"}, {"E"}})),
+            "unknown phoneme 'ai' on line 3: left out / a tab where a space belongs on "
+            "line 4: left out / no drawing in the mouth chart for 'MBP' on line 5: left "
+            "out"},
         OutcomeCase{"an unknown name the chart lists has a drawing", mixedTake,
                     choose(Target::SliderControl, {}, 0, false, 0, rate24,
                            MouthChart({{"rest"}, {"ai", "MBP"}})),

@@ -19,8 +19,8 @@ namespace mouthkey {
 // chosen set) over the frames as a step line, with the keyframes that get no
 // position marked. With a mouth chart, the heights are named by the drawings
 // the chart gives their mouths, and a key it has no drawing for is marked
-// too: the document leaves it out, so the drawing before it holds on. It draws one entry per pixel column, whatever the number
-// of keyframes, and redraws from its track alone: it never converts.
+// too: the document leaves it out, so the drawing before it holds on. It draws one entry per pixel
+// column, whatever the number of keyframes, and redraws from its track alone: it never converts.
 class TimelinePreview : public QWidget {
     Q_OBJECT
 public:
