@@ -105,10 +105,26 @@ void checkTargets(std::span<const Cue> cues, const FrameRate& rate, std::size_t 
         const TargetResult result = writeTargetDocument(
             cues, choices, [&document](std::string_view chunk) { document.append(chunk); });
         checkFindings(result.findings, lines);
-        std::uint64_t leftOut = 0;
-        for (const Finding& f : result.findings) {
-            leftOut += f.lines.count;
+        // Every cue without a drawing is left out; the writer names those of
+        // names the set knows, and the checks name the others as unknown.
+        const MouthChart inUse = choices.chartInUse();
+        const MappingTable mapping = buildMapping(choices.setIndex, choices.letters);
+        std::uint64_t undrawn = 0;
+        std::uint64_t undrawnKnown = 0;
+        for (const Cue& cue : cues) {
+            if (target != Target::Position && !inUse.drawingOf(cue.name, choices.letters)) {
+                ++undrawn;
+                undrawnKnown += mapping.find(cue.name) ? 1 : 0;
+            }
         }
+        std::uint64_t beforeZero = 0;
+        std::uint64_t noDrawing = 0;
+        for (const Finding& f : result.findings) {
+            (f.kind == Finding::Kind::NoDrawing ? noDrawing : beforeZero) += f.lines.count;
+        }
+        check(noDrawing == undrawnKnown,
+              "other cues named as without a drawing than those left out");
+        const std::uint64_t leftOut = undrawn + beforeZero;
         check(leftOut <= cues.size(), "more cues left out than there are");
         const std::uint64_t keyed = cues.size() - leftOut;
         check(result.keyframes >= keyed &&
