@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang in build-fuzz/ (decoding and conversion, and one
 # per reader of another format) and runs each for its share of the time, starting
-# from the samples/ corpus and fuzz/seeds/ (files the samples lack: UTF-16
-# without a mark, slips the checks name, a keyframe document, broken takes). Skips,
+# from samples/, fuzz/corpus/ (inputs earlier runs found worth keeping) and
+# fuzz/seeds/ (files the samples lack: UTF-16 without a mark, slips the checks
+# name, a keyframe document, broken takes). Skips,
 # and says so, where clang or its fuzzer runtime is missing (Debian: clang,
 # libclang-rt-14-dev; the test set-up in scripts/install-deps.sh installs both).
 # Usage: fuzz/run.sh [SECONDS]   (default 60, shared among the fuzzers)
@@ -33,7 +34,7 @@ fi
 cmake --build "$root/build-fuzz" --parallel "$jobs"
 
 # New inputs go to build-fuzz/corpus/NAME, and a failing input to build-fuzz/;
-# samples/ and fuzz/seeds/ are only read.
+# samples/, fuzz/corpus/ and fuzz/seeds/ are only read.
 fuzzers=("$root"/build-fuzz/*_fuzzer)
 share=$((seconds / ${#fuzzers[@]}))
 [ "$share" -ge 1 ] || share=1
@@ -48,5 +49,5 @@ for fuzzer in "${fuzzers[@]}"; do
     echo "== Fuzzing with $name for $share s"
     "$fuzzer" -max_total_time="$share" -max_len=8192 "${dict[@]}" \
         -artifact_prefix="$root/build-fuzz/$name-" -print_final_stats=1 \
-        "$corpus" "$root/samples" "$root/fuzz/seeds"
+        "$corpus" "$root/samples" "$root/fuzz/corpus" "$root/fuzz/seeds"
 done
