@@ -82,22 +82,19 @@ ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<Load
     QString text = QStringLiteral("Copied %1 from %2 %3").arg(copied, from, choices);
     QStringList found;
     qsizetype others = 0;
-    std::uint64_t unknown = 0;
     for (const Finding& f : facts.findings) {
-        if (f.kind == Finding::Kind::UnknownPhoneme ||
-            f.kind == Finding::Kind::OtherUnknownPhonemes) {
-            unknown += f.lines.count;
-        } else if (f.kind == Finding::Kind::NoKeyframes) {
+        if (f.kind == Finding::Kind::NoKeyframes) {
             found << QStringLiteral("the file has no keyframes");
         } else if (f.kind == Finding::Kind::EmptyFile) {
             found << QStringLiteral("the file is empty");
         } else if (f.kind == Finding::Kind::KeyframeDocument) {
             found << QStringLiteral("the file is a keyframe document, not a timing file");
-        } else {
+        } else if (f.kind != Finding::Kind::UnknownPhoneme &&
+                   f.kind != Finding::Kind::OtherUnknownPhonemes) {
             ++others;
         }
     }
-    if (unknown > 0) {
+    if (const std::uint64_t unknown = unknownNameLines(facts.findings)) {
         found.prepend(
             unknown == 1
                 ? QStringLiteral("1 line has an unknown name")

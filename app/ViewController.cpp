@@ -295,6 +295,10 @@ void ViewController::refreshFindings() {
         writeLoaded(
             choices, [](std::string_view) {}, leftOut);
     }
+    showFindings(choices, std::move(leftOut));
+}
+
+void ViewController::showFindings(const TargetChoices& choices, std::vector<Finding> leftOut) {
     m_findings = targetFindings(m_loaded->report.findings, std::move(leftOut), choices);
     emit findingsChanged();
 }
@@ -775,7 +779,8 @@ void ViewController::go() {
         }
         m_written = leftOut;
         if (m_loaded) {
-            m_findings = targetFindings(m_loaded->report.findings, std::move(leftOut), choices);
+            // The same the controls gave, now from the document written.
+            showFindings(choices, std::move(leftOut));
         }
     }
 
@@ -788,10 +793,7 @@ void ViewController::go() {
     document = {};
     clipboard->setMimeData(mime, QClipboard::Clipboard);
 
-    if (m_loaded) {
-        facts.findings = m_findings;
-        emit findingsChanged();
-    }
+    facts.findings = m_findings;
     const ConvertMessage message = convertStatus(facts, m_loaded);
     showStatus(message.warning ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
                message.text);

@@ -224,6 +224,10 @@ std::string shownText(std::string_view text, std::size_t maxBytes, std::string_v
 }
 
 std::uint64_t TimingReport::unknownNameLines() const {
+    return mouthkey::unknownNameLines(findings);
+}
+
+std::uint64_t unknownNameLines(std::span<const Finding> findings) {
     std::uint64_t lines = 0;
     for (const Finding& f : findings) {
         if (f.kind == Finding::Kind::UnknownPhoneme ||

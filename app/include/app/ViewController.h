@@ -206,6 +206,8 @@ private:
     TargetResult writeLoaded(const TargetChoices& choices, const ChunkSink& sink,
                              std::vector<Finding>& leftOut) const;
     void useRate(const FrameRate& rate);
+    // The loaded take's findings for `choices`, given what writing its document left out.
+    void showFindings(const TargetChoices& choices, std::vector<Finding> leftOut);
     void showChangeOnDisk(bool stillExists);
     // Looks for the chart beside a timing file unless one was chosen, and says what it found.
     struct ChartNote {

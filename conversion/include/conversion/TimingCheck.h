@@ -107,6 +107,9 @@ struct TimingReport {
     std::uint64_t unknownNameLines() const;
 };
 
+// The same, over findings as a target's document gives them.
+std::uint64_t unknownNameLines(std::span<const Finding> findings);
+
 // Checks a timing text fed in chunks cut anywhere, reading it exactly as the
 // converter does. Memory is bounded by the longest line: only counts, the
 // first few line numbers and a few distinct names are kept.
