@@ -1,0 +1,72 @@
+#include "DatLines.h"
+
+namespace mouthkey::datlines {
+
+namespace {
+
+// Whether a line ends at p otherwise than at LF or CR LF.
+bool endsLineOtherwiseAt(const scan::Byte* p, const scan::Byte* end) {
+    const scan::Byte c = *p;
+    return c == 0x0B || c == 0x0C || (c == 0x0D && (p + 1 == end || p[1] != '\n')) ||
+           (c == 0xC2 && p + 1 < end && p[1] == 0x85) ||
+           (c == 0xE2 && p + 2 < end && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9));
+}
+
+} // namespace
+
+bool endsLinesOtherwise(std::string_view text) {
+    const auto* p = reinterpret_cast<const scan::Byte*>(text.data());
+    const auto* const end = p + text.size();
+    // Sixty-four or eight bytes at a time past those with none of VT, FF, a
+    // CR (but for CR LF, with SSE2) or a byte from 0x80 up: almost all of a text.
+#ifdef MOUTHKEY_SCAN_SSE2
+    // VT, FF, a CR before anything but LF, and the bytes from 0x80 up (by
+    // the sign mask), so that CR LF texts pass as quickly as LF ones. Four
+    // vectors a step, with one mask for all four.
+    const auto marks = [](const scan::Byte* at) {
+        const auto load = [](const scan::Byte* from) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        };
+        const __m128i v = load(at);
+        const __m128i feeds = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0B)),
+                                           _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0C)));
+        const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(load(at + 1), _mm_set1_epi8('\n')),
+                                                _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+        return _mm_or_si128(_mm_or_si128(feeds, loneCr), v);
+    };
+    while (end - p > 64) { // a byte past the block is read
+        const __m128i any = _mm_or_si128(_mm_or_si128(marks(p), marks(p + 16)),
+                                         _mm_or_si128(marks(p + 32), marks(p + 48)));
+        if (_mm_movemask_epi8(any) == 0) {
+            p += 64;
+            continue;
+        }
+        for (const auto* const block = p + 64; p < block; ++p) {
+            if (endsLineOtherwiseAt(p, end)) {
+                return true;
+            }
+        }
+    }
+#endif
+    while (end - p >= 8) {
+        const scan::Word x = scan::loadWord(p);
+        if (((scan::bytesBelow(x, '\r' + 1) & ~scan::bytesBelow(x, '\n' + 1)) |
+             (x & scan::highs)) == 0) {
+            p += 8;
+            continue;
+        }
+        for (const auto* const word = p + 8; p < word; ++p) {
+            if (endsLineOtherwiseAt(p, end)) {
+                return true;
+            }
+        }
+    }
+    for (; p < end; ++p) {
+        if (endsLineOtherwiseAt(p, end)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace mouthkey::datlines
