@@ -36,17 +36,27 @@ ConversionResult checkOnly(const TextSource& source, bool letters) {
 
 // Opens the output and writes a document into it through `write`, which
 // returns what the conversion found; a staged output is handed back unplaced.
+// A strict run writes while it checks, and its output receives nothing
+// unless the checks found nothing: the text is read once for each.
 StagedConversion writeStaged(
     const ConvertRequest& request, const SharedSync* sharedSync, ConversionResult result,
     const std::function<std::optional<IoError>(DocumentOutput&, ConversionResult&)>& write) {
     auto output = std::make_unique<DocumentOutput>(request.output, sharedSync);
     DocumentOutput& out = *output;
+    const bool strict = request.checks == ConvertRequest::Checks::Strict;
+    if (strict) {
+        out.holdUntilCommit();
+    }
     if (auto error = out.open()) {
         result.error = error;
         return {result, nullptr};
     }
     if ((result.error = write(out, result))) {
         return {result, nullptr};
+    }
+    if (strict && (!result.report.findings.empty() || !result.chartFindings.empty())) {
+        result.refused = true;
+        return {result, nullptr}; // never committed: left as it was
     }
     result.error = out.commit();
     if (result.error || !out.awaitsPlace()) {
@@ -65,20 +75,12 @@ std::size_t outputChunkSize(qsizetype inputSize) {
 StagedConversion stageDat(const ConvertRequest& request, const SharedSync* sharedSync,
                           const TextSource& source, qsizetype inputSize) {
     using Checks = ConvertRequest::Checks;
-    // A strict run must know the findings before anything is written.
-    if (request.checks == Checks::Only || request.checks == Checks::Strict) {
-        ConversionResult checked = checkOnly(source, request.letters);
-        if (checked.error || request.checks == Checks::Only) {
-            return {checked, nullptr};
-        }
-        if (!checked.report.findings.empty()) {
-            checked.refused = true;
-            return {checked, nullptr};
-        }
+    if (request.checks == Checks::Only) {
+        return {checkOnly(source, request.letters), nullptr};
     }
     return writeStaged(request, sharedSync, {}, [&](DocumentOutput& out, ConversionResult& result) {
         // Quiet warnings would be thrown away, so they are not looked for.
-        const bool checking = !request.quiet;
+        const bool checking = !request.quiet || request.checks == Checks::Strict;
         TimingChecker checker(request.letters);
         DocumentWriter writer(
             buildMapping(request.setIndex, request.letters), request.rate,
@@ -177,22 +179,15 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
         to.report.findings =
             targetFindings(std::move(to.report.findings), std::move(leftOut), choices);
     };
-    // A strict run must know the findings before anything is written.
-    if (request.checks == Checks::Only || request.checks == Checks::Strict) {
+    if (request.checks == Checks::Only) {
         write([](std::string_view) {}, result);
-        if (request.checks == Checks::Only) {
-            return {result, nullptr};
-        }
-        if (!result.report.findings.empty() || !result.chartFindings.empty()) {
-            result.refused = true;
-            return {result, nullptr};
-        }
+        return {result, nullptr};
     }
     return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult& r) {
         ConversionResult written = r;
         write([&out](std::string_view chunk) { out.write(chunk); }, written);
-        // Quiet warnings would be thrown away; a strict run has its findings.
-        if (request.checks == Checks::Warn && !request.quiet) {
+        // Quiet warnings would be thrown away.
+        if (request.checks == Checks::Strict || !request.quiet) {
             r.report = std::move(written.report);
         }
         return std::optional<IoError>();

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -109,7 +110,7 @@ std::optional<IoError> DocumentOutput::open() {
         auto out = std::make_unique<QFile>();
         const bool opened = out->open(fileno(stdout), mode, QFileDevice::DontCloseHandle);
         m_device = std::move(out);
-        return opened ? std::nullopt : fail();
+        return opened ? openSpool() : fail();
     }
     const QFileInfo target(*m_path);
     if (target.exists() && !target.isFile() && !target.isDir()) {
@@ -117,7 +118,7 @@ std::optional<IoError> DocumentOutput::open() {
         auto direct = std::make_unique<QFile>(*m_path);
         const bool opened = direct->open(mode);
         m_device = std::move(direct);
-        return opened ? std::nullopt : fail();
+        return opened ? openSpool() : fail();
     }
     if (m_sharedSync && openUnnamed()) {
         return std::nullopt;
@@ -172,10 +173,39 @@ bool DocumentOutput::openUnnamed() {
 #endif
 }
 
+// Standard output, a device or a pipe takes what is written at once; a
+// document held until commit waits in a temporary file instead.
+std::optional<IoError> DocumentOutput::openSpool() {
+    if (!m_held) {
+        return std::nullopt;
+    }
+    m_spool = std::make_unique<QTemporaryFile>();
+    if (!m_spool->open()) {
+        m_error = IoError{IoError::Kind::Unwritable,
+                          QStringLiteral("cannot hold the document in a temporary file: %1")
+                              .arg(m_spool->errorString())};
+        return m_error;
+    }
+    return std::nullopt;
+}
+
 void DocumentOutput::write(std::string_view chunk) {
     if (m_error || !m_device) {
         return;
     }
+    if (m_spool) {
+        if (m_spool->write(chunk.data(), static_cast<qint64>(chunk.size())) !=
+            static_cast<qint64>(chunk.size())) {
+            m_error = IoError{IoError::Kind::Unwritable,
+                              QStringLiteral("cannot hold the document in a temporary file: %1")
+                                  .arg(m_spool->errorString())};
+        }
+        return;
+    }
+    writeOut(chunk);
+}
+
+void DocumentOutput::writeOut(std::string_view chunk) {
     // A short write is no error yet (a pipe may take only part); writing
     // the rest either goes through or fails with the system's reason.
     const char* data = chunk.data();
@@ -199,6 +229,19 @@ void DocumentOutput::write(std::string_view chunk) {
 std::optional<IoError> DocumentOutput::commit() {
     if (m_error || !m_device) {
         return m_error ? m_error : fail();
+    }
+    if (m_spool) {
+        const std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
+        if (!spool->seek(0)) {
+            return fail();
+        }
+        QByteArray part;
+        while (!m_error && !(part = spool->read(1 << 20)).isEmpty()) {
+            writeOut(std::string_view(part.constData(), static_cast<std::size_t>(part.size())));
+        }
+        if (m_error) {
+            return m_error;
+        }
     }
     if (m_replacement) {
         return m_replacement->commit() ? std::nullopt : fail();

@@ -11,6 +11,7 @@
 
 class QFileDevice;
 class QSaveFile;
+class QTemporaryFile;
 
 namespace mouthkey {
 
@@ -59,6 +60,9 @@ public:
     DocumentOutput(const DocumentOutput&) = delete;
     DocumentOutput& operator=(const DocumentOutput&) = delete;
 
+    // A run that may still refuse what it writes: standard output, a device
+    // or a pipe receives nothing before commit. Call it before open().
+    void holdUntilCommit() noexcept { m_held = true; }
     std::optional<IoError> open();
     // After the first failure further writes are dropped; commit reports it.
     void write(std::string_view chunk);
@@ -79,6 +83,8 @@ public:
 
 private:
     bool openUnnamed();
+    std::optional<IoError> openSpool();
+    void writeOut(std::string_view chunk);
     std::optional<IoError> fail();
     std::optional<IoError> failWith(int systemError);
 
@@ -89,6 +95,8 @@ private:
     int m_unnamed = -1;                 // m_device's descriptor, when it is an unnamed file
     QString m_unnamedTarget;            // the file it is to replace
     bool m_awaitsPlace = false;
+    bool m_held = false;
+    std::unique_ptr<QTemporaryFile> m_spool; // the held document, for a destination written at once
     std::optional<IoError> m_error;
 };
 
