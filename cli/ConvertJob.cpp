@@ -291,34 +291,15 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     }
     const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
     result.report = checkCues(*take, cues, request.rate);
-    if (!plain) {
-        return stageCues(
-            request, sharedSync, std::move(result),
-            targetChoices(request, take->letters || request.letters, chart),
-            [&](TargetWriter& writer, LineSample&) {
-                for (const Cue& cue : cues) {
-                    writer.feed(cue);
-                }
-            },
-            {}, cues.size());
-    }
-    if (request.checks == Checks::Only) {
-        return {result, nullptr};
-    }
-    if (request.checks == Checks::Strict && !result.report.findings.empty()) {
-        result.refused = true;
-        return {result, nullptr};
-    }
-
-    const std::string dat = datText(cues);
-    return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult&) {
-        DocumentWriter writer(
-            buildMapping(request.setIndex, take->letters || request.letters), request.rate,
-            [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize(bytes.size()));
-        writer.feed(dat);
-        writer.finish();
-        return std::optional<IoError>();
-    });
+    return stageCues(
+        request, sharedSync, std::move(result),
+        targetChoices(request, take->letters || request.letters, chart),
+        [&](TargetWriter& writer, LineSample&) {
+            for (const Cue& cue : cues) {
+                writer.feed(cue);
+            }
+        },
+        {}, cues.size());
 }
 
 } // namespace
