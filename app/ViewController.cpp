@@ -2,6 +2,9 @@
 
 #include "ChartChoice.h"
 #include "ConvertAction.h"
+#include "DrawingsChoice.h"
+#include "PlayedMouth.h"
+#include "RateChoice.h"
 #include "TakeSound.h"
 #include "TimingLoad.h"
 #include "app/BusyCursor.h"
@@ -10,14 +13,12 @@
 #include "app/LocaleNumbers.h"
 #include "app/TakePlayer.h"
 #include "conversion/KeyframeDocument.h"
-#include "conversion/Playback.h"
 #include "textinput/Utf8Text.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSignalBlocker>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -47,10 +48,12 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser, std::ostrea
 ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
                                std::unique_ptr<DiagnosticOutput> diagnostics, QObject* parent)
     : QObject(parent), m_chooser(std::move(chooser)), m_output(std::move(diagnostics)),
-      m_load(new TimingLoad(this)), m_chart(new ChartChoice(this)), m_sound(new TakeSound(this)),
-      m_convert(new ConvertAction(*m_output, this)) {
+      m_rate(std::make_unique<RateChoice>()), m_load(new TimingLoad(this)),
+      m_chart(new ChartChoice(this)), m_sound(new TakeSound(this)),
+      m_convert(new ConvertAction(*m_output, this)), m_drawings(new DrawingsChoice(this)) {
     connect(m_load, &TimingLoad::changedOnDisk, this, &ViewController::showChangeOnDisk);
     connect(m_chart, &ChartChoice::chartChanged, this, &ViewController::chartChanged);
+    connect(m_drawings, &DrawingsChoice::drawingsChanged, this, &ViewController::drawingsChanged);
     connect(m_sound, &TakeSound::noted, this, [this](const StatusNote& note) { showStatus(note); });
 }
 
@@ -78,6 +81,10 @@ const std::vector<Finding>& ViewController::writtenFindings() const {
 
 TakePlayer& ViewController::player() const {
     return m_sound->player();
+}
+
+const MouthDrawings& ViewController::drawings() const {
+    return m_drawings->drawings();
 }
 
 void ViewController::viewDidLoad() {
@@ -165,7 +172,7 @@ void ViewController::openFile(const QUrl& url) {
     picture.setImageNamed(QStringLiteral("smile"));
     const LoadNote chart = m_chart->useFolderChart(info.absoluteFilePath());
     const LoadNote sound = m_sound->useSoundFor(info.absoluteFilePath(), loaded()->take.get());
-    const LoadNote drawings = useFolderDrawings(info.absoluteFilePath());
+    const LoadNote drawings = m_drawings->useFolderBeside(info.absoluteFilePath());
     QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
     for (const QString& note :
          {readingNotice(*loaded()), loaded()->notice, chart.text, sound.text, drawings.text}) {
@@ -224,119 +231,27 @@ void ViewController::setSoundFile(const QUrl& url) {
     showStatus(note);
 }
 
-LoadNote ViewController::useFolderDrawings(const QString& timingFile) {
-    if (m_drawingsChosen) {
-        return {};
-    }
-    const QString beside = MouthDrawings::folderBeside(timingFile);
-    if (beside.isEmpty()) {
-        if (!m_drawings.folder().isEmpty()) {
-            m_drawings.setFolder({});
-            emit drawingsChanged();
-        }
-        return {};
-    }
-    const MouthDrawings::FolderReading reading = m_drawings.setFolder(beside);
-    emit drawingsChanged();
-    QString text = tr("mouth drawings from the %1 folder beside it (%2 of them)")
-                       .arg(QFileInfo(beside).fileName(), localeNumber(reading.found));
-    if (!reading.problems.isEmpty()) {
-        text += QStringLiteral("; ") + reading.problems.join(QStringLiteral("; "));
-    }
-    return {text, !reading.problems.isEmpty()};
-}
-
 void ViewController::chooseDrawings() {
     QWidget* parent = m_fileselect ? m_fileselect->window() : nullptr;
-    const QString folder = m_drawings.folder().isEmpty() ? chooserFolder() : m_drawings.folder();
+    const QString folder = m_drawings->folder().isEmpty() ? chooserFolder() : m_drawings->folder();
     const FileChoice choice = m_chooser->chooseDrawingsFolder(parent, folder);
-    if (choice.outcome != FileChoice::Outcome::Confirmed) {
-        return;
+    if (choice.outcome == FileChoice::Outcome::Confirmed) {
+        showStatus(m_drawings->choose(choice.url.toLocalFile()));
     }
-    const QString path = choice.url.toLocalFile();
-    const MouthDrawings::FolderReading reading = m_drawings.setFolder(path);
-    m_drawingsChosen = true;
-    emit drawingsChanged();
-    QString text =
-        reading.found == 0
-            ? tr("%1 holds no mouth drawing named by shape (AI.png, MBP.svg, rest.png, ...): "
-                 "the built-in drawings are shown")
-                  .arg(QFileInfo(path).fileName())
-            : tr("Showing the mouth drawings in %1 (%2 of them); the built-in ones stand in for "
-                 "the rest")
-                  .arg(QFileInfo(path).fileName(), localeNumber(reading.found));
-    if (!reading.problems.isEmpty()) {
-        text += QStringLiteral("; ") + reading.problems.join(QStringLiteral("; "));
-    }
-    showStatus(reading.found == 0 || !reading.problems.isEmpty() ? StatusMessage::Kind::Notice
-                                                                 : StatusMessage::Kind::Done,
-               text);
 }
 
 void ViewController::refreshPlayback() {
-    TakePlayer& player = this->player();
-    if (loaded() && !loaded()->track.empty() && m_frames && m_shift) {
-        // The last cue is held for its frame.
-        const std::int64_t last =
-            static_cast<std::int64_t>(loaded()->track.lastFrame()) + m_shift->value() + 1;
-        player.setTakeLength(last > 1 ? msOfFrame(static_cast<std::uint64_t>(last), rate()) : 0);
-    } else {
-        player.setTakeLength(0);
-    }
+    const bool played = loaded() && m_frames && m_shift;
+    player().setTakeLength(played ? takeLengthMs(loaded()->track, m_shift->value(), rate()) : 0);
     emit playbackChanged();
 }
 
 ViewController::PlayedMouth ViewController::mouthAt(qint64 ms) const {
-    PlayedMouth shown;
-    if (!loaded()) {
-        return shown;
-    }
-    const KeyframeTrack& track = loaded()->track;
-    const TargetChoices c = choices();
-    const PlaybackPoint point =
-        playbackAt(track, ms, c.rate, c.offset, c.letters, numberFormatOf());
-    shown.label = toQString(point.label);
-    const auto frame = static_cast<std::int64_t>(point.frame) - c.offset;
-    if (frame >= 0) {
-        shown.trackFrame = static_cast<std::uint64_t>(frame);
-    }
-    if (!point.keyframe) {
-        return shown; // at rest until the first cue
-    }
-    shown.mouth.name = toQString(point.shape);
-    shown.mouth.letters = c.letters;
-    if (c.target == Target::Position) {
-        // As the preview marks them: what gets no position.
-        shown.mouth.noPosition = point.name != KeyframeTrack::Name::Phoneme;
-        return shown;
-    }
-    // A key without a drawing is left out of the document, so the drawing
-    // before it holds on there; a take names few mouths, so few are passed.
-    // Drawings are looked up by the name as written, as the document's are.
-    const MouthChart chart = chartInUse();
-    const auto drawn = [&](const KeyframeTrack::Keyframe& k) {
-        return !k.written.empty() && chart.drawingOf(k.written, c.letters);
-    };
-    if (drawn(track.at(*point.keyframe))) {
-        return shown;
-    }
-    shown.mouth.noPosition = true;
-    constexpr std::size_t looked = 4096;
-    for (std::size_t i = *point.keyframe, n = 0; i-- > 0 && n < looked; ++n) {
-        const KeyframeTrack::Keyframe k = track.at(i);
-        if (drawn(k)) {
-            shown.mouth.name = toQString(shapeOf(k, c.letters));
-            shown.mouth.noPosition = false;
-            break;
-        }
-    }
-    return shown;
+    return loaded() ? playedMouthAt(loaded()->track, ms, choices()) : PlayedMouth{};
 }
 
 qint64 ViewController::positionOfTrackFrame(std::uint64_t frame) const {
-    const std::int64_t offset = m_shift ? m_shift->value() : 0;
-    const std::int64_t played = static_cast<std::int64_t>(frame) + offset;
-    return played <= 1 ? 0 : msOfFrame(static_cast<std::uint64_t>(played), rate());
+    return positionOfFrame(frame, m_shift ? m_shift->value() : 0, rate());
 }
 
 void ViewController::setLetters(bool letters) {
@@ -352,48 +267,23 @@ void ViewController::setLetters(bool letters) {
 }
 
 FrameRate ViewController::rate() const {
-    return m_typedRate ? *m_typedRate : FrameRate(require(m_frames, "frames").currentIndex());
+    return m_rate->rate(require(m_frames, "frames"));
 }
 
 void ViewController::setRateIndex(int rateIndex) {
-    if (rateIndex < 0 && m_typedRate) {
-        return; // the pop-up is cleared for a typed rate
+    if (m_rate->rowChosen(rateIndex, m_rateField)) {
+        useRate(rate());
     }
-    m_typedRate.reset();
-    if (m_rateField) {
-        m_rateField->setText(toQString(frameRateTitle(rateIndex)));
-    }
-    useRate(rate());
 }
 
 void ViewController::setRateText() {
-    QLineEdit& field = require(m_rateField, "rateField");
-    const QString text = field.text().trimmed();
-    const std::optional<FrameRate> typed = FrameRate::fromText(text.toStdString());
-    if (!typed) {
-        showStatus(StatusMessage::Kind::Failure,
-                   tr("'%1' is not a frame rate: type a number from 1 to 1000, such as 23.976; "
-                      "the rate in use is unchanged")
-                       .arg(text));
-        field.setText(toQString(rate().title()));
-        return;
+    const RateChoice::Typed typed =
+        m_rate->typed(require(m_frames, "frames"), require(m_rateField, "rateField"));
+    if (typed.refused) {
+        showStatus(*typed.refused);
+    } else if (typed.use) {
+        useRate(*typed.use);
     }
-    field.setText(toQString(typed->title()));
-    if (*typed == rate()) {
-        return;
-    }
-    QComboBox& rates = require(m_frames, "frames");
-    const auto row = std::find(frameRateTitles.begin(), frameRateTitles.end(), typed->title());
-    if (row != frameRateTitles.end()) {
-        rates.setCurrentIndex(static_cast<int>(row - frameRateTitles.begin()));
-        return; // setRateIndex takes it from there
-    }
-    m_typedRate = *typed;
-    {
-        const QSignalBlocker quiet(rates);
-        rates.setCurrentIndex(-1);
-    }
-    useRate(*typed);
 }
 
 void ViewController::useRate(const FrameRate& rate) {

@@ -28,10 +28,11 @@
 namespace mouthkey {
 
 struct IoError;
-struct LoadNote;
 struct StatusNote;
 class ChartChoice;
 class ConvertAction;
+class DrawingsChoice;
+class RateChoice;
 class TakePlayer;
 class TakeSound;
 class TimingLoad;
@@ -100,7 +101,7 @@ public:
 
     // The take's player, and the drawings its mouth shows.
     TakePlayer& player() const;
-    const MouthDrawings& drawings() const { return m_drawings; }
+    const MouthDrawings& drawings() const;
     // What the player shows at a position of the take: the mouth of the cue
     // in force, with the shift, at the chosen rate; and the frame of the track
     // that is, where it is one (a shift may put it before the first).
@@ -197,8 +198,6 @@ private:
     // The loaded take's findings for `choices`, given what writing its document left out.
     void showFindings(const TargetChoices& choices, std::vector<Finding> leftOut);
     void showChangeOnDisk(bool stillExists);
-    // Finds the drawings for a timing file just loaded, and says what it found.
-    LoadNote useFolderDrawings(const QString& timingFile);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -213,17 +212,15 @@ private:
     QPointer<QCheckBox> m_hold;
     QPointer<QSpinBox> m_shift;
     QPointer<QLineEdit> m_rateField;
-    std::optional<FrameRate> m_typedRate; // a rate no pop-up row has
+    std::unique_ptr<RateChoice> m_rate;
 
     // The window's parts, each a child of the controller.
     TimingLoad* m_load;
     ChartChoice* m_chart;
     TakeSound* m_sound;
     ConvertAction* m_convert;
+    DrawingsChoice* m_drawings;
     std::vector<Finding> m_findings;
-
-    MouthDrawings m_drawings;
-    bool m_drawingsChosen = false;
 };
 
 } // namespace mouthkey
