@@ -484,6 +484,52 @@ private slots:
         QCOMPARE(convertOf(app.vc()).fpsheader(), std::string());
     }
 
+    // The preview marks just the keys the document leaves out, whatever the chart: each key's
+    // drawing is looked up by the name it was written as, as the document's are.
+    void thePreviewMarksTheKeysTheDocumentLeavesOut_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("readLetters");
+        QTest::addColumn<QByteArray>("chart");
+        QTest::addColumn<int>("marked");
+
+        QTest::newRow("phoneme names, a chart without L")
+            << "take.dat" << QByteArray("h\n1 rest\n5 L\n9 MBP\n") << false
+            << QByteArray("rest\nMBP\nAI E O etc\n") << 1;
+        QTest::newRow("a letter take, a chart that lists A but not MBP")
+            << "take.txt" << QByteArray("0.00\tX\n0.50\tA\n1.00\tB\n") << true
+            << QByteArray("X\nA\n") << 1;
+        QTest::newRow("letters read as such, A drawn and MBP not")
+            << "take.dat" << QByteArray("h\n1 X\n5 A\n9 MBP\n") << true << QByteArray("X\nA\n")
+            << 1;
+    }
+
+    void thePreviewMarksTheKeysTheDocumentLeavesOut() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, readLetters);
+        QFETCH(QByteArray, chart);
+        QFETCH(int, marked);
+
+        AppUnderTest app;
+        app.writeFile(QString::fromStdString(std::string(mouthChartFileName)), chart);
+        app.openPath(app.writeFile(name, file));
+        if (readLetters && !app.vc().letters()) {
+            app.window->readLettersAction()->trigger();
+        }
+        QCOMPARE(app.vc().letters(), readLetters);
+        app.vc().target()->setCurrentIndex(1); // Time Remap, with the folder's chart
+        app.vc().hold()->setChecked(false);
+
+        const LoadedTiming& loaded = *app.vc().loaded();
+        const std::vector<Cue> cues =
+            loaded.take ? loaded.cues : datCues(loadOf(app.vc()).newdat());
+        const TargetResult written =
+            writeTargetDocument(cues, app.vc().choices(), [](std::string_view) {});
+        QCOMPARE(previewOf(app).marked(), static_cast<std::uint64_t>(marked));
+        QCOMPARE(previewOf(app).marked(), cues.size() - written.keyframes);
+    }
+
     // The field takes any rate the converter takes; a row's rate selects the row.
     void aTypedRateIsUsedEverywhere() {
         AppUnderTest app;
