@@ -54,9 +54,24 @@ class KeyframeTrack::Builder {
 public:
     explicit Builder(bool letters) { m_track.m_letters = letters; }
 
-    // A keyframe naming `name`; nothing: a line that is no keyframe.
-    void add(std::uint64_t frame, std::optional<std::string_view> name) {
-        const std::uint8_t code = name ? codeOfName(*name) : notAKeyframe;
+    // The bit of a name among keyNames as this track reads it; -1: no key here.
+    int bitOf(std::string_view name) const {
+        // A key keeps the name it was written as: a chart may draw one name of it and not another.
+        const int entry = MappingTable::entryIndex(name);
+        if (entry < 0) {
+            return -1;
+        }
+        const auto bit = static_cast<std::size_t>(
+            name == lookupNames[static_cast<std::size_t>(entry)] ? entry : keyNames - 1);
+        return m_track.keyOfName(bit) >= 0 ? static_cast<int>(bit) : -1;
+    }
+
+    // A keyframe naming `name`, whose bit is `bit` (-1: an unknown name);
+    // nothing: a line that is no keyframe.
+    void add(std::uint64_t frame, std::optional<std::string_view> name, int bit) {
+        const std::uint8_t code = !name      ? notAKeyframe
+                                  : bit >= 0 ? static_cast<std::uint8_t>(bit)
+                                             : codeOfUnknown(*name);
         if (code >= firstName) {
             ++m_track.m_withoutPosition;
         }
@@ -79,15 +94,7 @@ public:
     }
 
 private:
-    std::uint8_t codeOfName(std::string_view name) {
-        // A key keeps the name it was written as: a chart may draw one name of it and not another.
-        if (const int entry = MappingTable::entryIndex(name); entry >= 0) {
-            const auto bit = static_cast<std::size_t>(
-                name == lookupNames[static_cast<std::size_t>(entry)] ? entry : keyNames - 1);
-            if (m_track.keyOfName(bit) >= 0) {
-                return static_cast<std::uint8_t>(bit);
-            }
-        }
+    std::uint8_t codeOfUnknown(std::string_view name) {
         // As a tooltip may show it: a line break from a file never shows.
         std::string shown = shownText(name, nameBytesKept);
         if (const auto found = m_codes.find(shown); found != m_codes.end()) {
@@ -121,7 +128,19 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
             track.addOffTrack(); // nowhere to place it on a timeline
             return;
         }
-        track.add(*frame, key ? std::optional(key->name->text) : std::nullopt);
+        if (!key) {
+            track.add(*frame, std::nullopt, -1);
+            return;
+        }
+        const TimingToken& name = *key->name;
+        // Without letters the reader's own reading of the token serves: a key
+        // as spelled, or the KELVIN SIGN, the one other spelling of a key (K).
+        constexpr int kelvinKey = detail::indexIn(phonemeKeys, "K");
+        int bit = letters ? track.bitOf(name.text) : name.phoneme;
+        if (!letters && bit == kelvinKey && name.text != phonemeKeys[kelvinKey]) {
+            bit = static_cast<int>(keyNames) - 1;
+        }
+        track.add(*frame, name.text, bit);
     });
     reader.feed(text);
     reader.finish();
@@ -131,7 +150,7 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
 KeyframeTrack KeyframeTrack::fromCues(std::span<const Cue> cues, bool letters) {
     Builder track(letters);
     for (const Cue& cue : cues) {
-        track.add(cue.frame, cue.name);
+        track.add(cue.frame, cue.name, track.bitOf(cue.name));
     }
     return std::move(track).finish();
 }
