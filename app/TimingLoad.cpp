@@ -1,5 +1,6 @@
 #include "TimingLoad.h"
 
+#include "app/BusyCursor.h"
 #include "app/LoadedFileWatch.h"
 #include "textinput/FileBytes.h"
 #include "textinput/TakeReading.h"
@@ -68,6 +69,7 @@ bool TimingLoad::setLetters(bool letters, const FrameRate& rate) {
     if (!m_loaded || m_loaded->letters == letters || (m_loaded->take && m_loaded->take->letters)) {
         return false;
     }
+    const BusyCursor busy(workBytes());
     m_loaded->letters = letters;
     readAgain(rate);
     return true;

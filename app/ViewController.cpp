@@ -255,7 +255,6 @@ qint64 ViewController::positionOfTrackFrame(std::uint64_t frame) const {
 }
 
 void ViewController::setLetters(bool letters) {
-    const BusyCursor busy(m_load->workBytes());
     if (!m_load->setLetters(letters, rate())) {
         return;
     }

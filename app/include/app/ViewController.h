@@ -38,9 +38,9 @@ class TakeSound;
 class TimingLoad;
 
 // The state and behaviour of Mouthkey's one window: the choices its controls
-// make, wired to its parts (the load, the chart, the sound and Convert) and
-// the player's mouth. The window's controls are handed in from outside and
-// never owned; a control the logic needs but lacks is fatal.
+// make, wired to its parts (the load, the chart, the sound, the drawings, the
+// rate and Convert) and to the player. The window's controls are handed in
+// from outside and never owned; a control the logic needs but lacks is fatal.
 class ViewController : public QObject {
     Q_OBJECT
 public:
