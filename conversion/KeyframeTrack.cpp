@@ -1,6 +1,8 @@
 #include "conversion/KeyframeTrack.h"
 
+#include "conversion/MouthChart.h"
 #include "conversion/PopupChoice.h"
+#include "conversion/Take.h"
 #include "conversion/TimingCheck.h"
 #include "conversion/TimingReader.h"
 

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "conversion/MappingTables.h"
-#include "conversion/MouthChart.h"
-#include "conversion/Take.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +11,9 @@
 #include <vector>
 
 namespace mouthkey {
+
+class MouthChart;
+struct Cue;
 
 // The X value of a key (an index into phonemeKeys) in a phoneme set, as a
 // number; any set index outside the table gives the default set, as the pop-up does.
