@@ -9,15 +9,15 @@
 
 namespace mouthkey {
 
-void readAgain(LoadedTiming& loaded, std::string& newdat, const FrameRate& rate) {
+void readAgain(LoadedTiming& loaded, std::string_view datText, const FrameRate& rate) {
     if (loaded.take) {
         loaded.cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
-        newdat = datText(loaded.cues);
         loaded.report = checkCues(*loaded.take, loaded.cues, rate);
+        loaded.track = KeyframeTrack::fromCues(loaded.cues, loaded.letters);
     } else {
-        loaded.report = checkTimingText(newdat, loaded.letters);
+        loaded.report = checkTimingText(datText, loaded.letters);
+        loaded.track = KeyframeTrack::fromText(datText, loaded.letters);
     }
-    loaded.track = KeyframeTrack::fromText(newdat, loaded.letters);
 }
 
 QString readingNotice(const LoadedTiming& loaded) {

@@ -75,6 +75,7 @@ void TimelinePreview::setTrack(KeyframeTrack track) {
     m_cursorX.reset();
     m_hoverKeyframe.reset();
     m_playhead.reset();
+    nameHeights(); // a letter take's keys are drawn by their letters
     countMarked();
     update();
     emit previewChanged();
@@ -99,7 +100,7 @@ void TimelinePreview::countMarked() {
 }
 
 bool TimelinePreview::placed(const KeyframeTrack::Keyframe& k) const {
-    return k.name == KeyframeTrack::Name::Phoneme && ((m_unplaced >> k.phoneme) & 1) == 0;
+    return k.name == KeyframeTrack::Name::Phoneme && ((m_unplaced >> k.nameBit) & 1) == 0;
 }
 
 void TimelinePreview::setSetIndex(int setIndex) {
@@ -135,13 +136,17 @@ void TimelinePreview::nameHeights() {
     if (!m_chart) {
         return;
     }
+    // As the document writer looks them up: by the name a key is written as,
+    // which for a letter take is its letter.
+    m_unplaced = m_track.undrawn(*m_chart);
     std::map<int, QStringList> names;
-    for (std::size_t key = 0; key < phonemeKeys.size(); ++key) {
-        const auto drawing = m_chart->drawingOf(phonemeKeys[key]);
-        if (!drawing) {
-            m_unplaced |= static_cast<KeyframeTrack::KeySet>(1u << key);
-        } else {
-            QStringList& at = names[positionX(m_setIndex, static_cast<int>(key))];
+    for (std::size_t bit = 0; bit < KeyframeTrack::keyNames; ++bit) {
+        const int key = m_track.keyOfName(bit);
+        const auto drawing =
+            key < 0 ? std::nullopt
+                    : m_chart->drawingOf(KeyframeTrack::keyName(bit), m_track.letters());
+        if (drawing) {
+            QStringList& at = names[positionX(m_setIndex, key)];
             const QString name = toQString(m_chart->drawings()[*drawing].front());
             if (!at.contains(name)) {
                 at << name;
@@ -262,7 +267,7 @@ QString TimelinePreview::describe(std::size_t index) const {
     case KeyframeTrack::Name::Phoneme: {
         const std::string_view key = phonemeKeys[static_cast<std::size_t>(k.phoneme)];
         if (m_chart) {
-            const auto drawing = m_chart->drawingOf(key);
+            const auto drawing = m_chart->drawingOf(k.written, m_track.letters());
             return text + toQString(key) +
                    (drawing ? tr(" \u00B7 drawing %1").arg(localeNumber(*drawing))
                             : tr(" \u00B7 no drawing: left out"));

@@ -1,6 +1,8 @@
 #include "conversion/KeyframeTrack.h"
 
+#include "conversion/MouthChart.h"
 #include "conversion/PopupChoice.h"
+#include "conversion/Take.h"
 #include "conversion/TimingCheck.h"
 #include "conversion/TimingReader.h"
 
@@ -49,27 +51,74 @@ int positionX(int setIndex, int phoneme) {
     return positions[choiceRow(setIndex, positions.size())].at(static_cast<std::size_t>(phoneme));
 }
 
-KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
-    KeyframeTrack track;
-    std::unordered_map<std::string, std::uint8_t, NameHash, std::equal_to<>> codes;
-    bool inOrder = true;
-    std::uint64_t previous = 0;
+// Builds a track one line or cue at a time, whichever it is read from.
+class KeyframeTrack::Builder {
+public:
+    explicit Builder(bool letters) { m_track.m_letters = letters; }
 
-    const auto codeOfName = [&](std::string_view name) -> std::uint8_t {
+    // The bit of a name among keyNames as this track reads it; -1: no key here.
+    int bitOf(std::string_view name) const {
+        // A key keeps the name it was written as: a chart may draw one name of it and not another.
+        const int entry = MappingTable::entryIndex(name);
+        if (entry < 0) {
+            return -1;
+        }
+        const auto bit = static_cast<std::size_t>(
+            name == lookupNames[static_cast<std::size_t>(entry)] ? entry : keyNames - 1);
+        return m_track.keyOfName(bit) >= 0 ? static_cast<int>(bit) : -1;
+    }
+
+    // A keyframe naming `name`, whose bit is `bit` (-1: an unknown name);
+    // nothing: a line that is no keyframe.
+    void add(std::uint64_t frame, std::optional<std::string_view> name, int bit) {
+        const std::uint8_t code = !name      ? notAKeyframe
+                                  : bit >= 0 ? static_cast<std::uint8_t>(bit)
+                                             : codeOfUnknown(*name);
+        if (code >= firstName) {
+            ++m_track.m_withoutPosition;
+        }
+        const std::uint64_t at = std::min(frame, maxFrame);
+        m_inOrder = m_inOrder && at >= m_previous;
+        m_previous = at;
+        m_track.m_keys.push_back(at << 8 | code);
+    }
+    void addOffTrack() { ++m_track.m_offTrack; }
+
+    KeyframeTrack finish() && {
+        m_track.m_keys.shrink_to_fit();
+        if (!m_inOrder) {
+            // As on a timeline; keyframes on one frame keep their file order.
+            std::stable_sort(
+                m_track.m_keys.begin(), m_track.m_keys.end(),
+                [](std::uint64_t a, std::uint64_t b) { return frameOf(a) < frameOf(b); });
+        }
+        return std::move(m_track);
+    }
+
+private:
+    std::uint8_t codeOfUnknown(std::string_view name) {
         // As a tooltip may show it: a line break from a file never shows.
         std::string shown = shownText(name, nameBytesKept);
-        if (const auto found = codes.find(shown); found != codes.end()) {
+        if (const auto found = m_codes.find(shown); found != m_codes.end()) {
             return found->second;
         }
-        if (track.m_names.size() >= namesKept) {
+        if (m_track.m_names.size() >= namesKept) {
             return otherUnknown;
         }
-        const auto code = static_cast<std::uint8_t>(firstName + track.m_names.size());
-        track.m_names.push_back(shown);
-        codes.emplace(std::move(shown), code);
+        const auto code = static_cast<std::uint8_t>(firstName + m_track.m_names.size());
+        m_track.m_names.push_back(shown);
+        m_codes.emplace(std::move(shown), code);
         return code;
-    };
+    }
 
+    KeyframeTrack m_track;
+    std::unordered_map<std::string, std::uint8_t, NameHash, std::equal_to<>> m_codes;
+    bool m_inOrder = true;
+    std::uint64_t m_previous = 0;
+};
+
+KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
+    Builder track(letters);
     TimingReader reader([&](const TimingLine& line) {
         if (line.header) {
             return;
@@ -78,33 +127,59 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
         // A line that is no keyframe still shows, marked, where its frame is whole.
         const auto frame = key ? std::optional(key->frame) : wholeFrame(line.tokens[0].text);
         if (!frame) {
-            ++track.m_offTrack; // nowhere to place it on a timeline
+            track.addOffTrack(); // nowhere to place it on a timeline
             return;
         }
-        std::uint8_t code = notAKeyframe;
-        if (key) {
-            const TimingToken& name = *key->name;
-            const int phoneme = letters ? MappingTable::letterKeyIndex(name.text) : name.phoneme;
-            code = phoneme >= 0 ? static_cast<std::uint8_t>(phoneme) : codeOfName(name.text);
+        if (!key) {
+            track.add(*frame, std::nullopt, -1);
+            return;
         }
-        if (code >= firstName) {
-            ++track.m_withoutPosition;
+        const TimingToken& name = *key->name;
+        // Without letters the reader's own reading of the token serves: a key
+        // as spelled, or the KELVIN SIGN, the one other spelling of a key (K).
+        constexpr int kelvinKey = detail::indexIn(phonemeKeys, "K");
+        int bit = letters ? track.bitOf(name.text) : name.phoneme;
+        if (!letters && bit == kelvinKey && name.text != phonemeKeys[kelvinKey]) {
+            bit = static_cast<int>(keyNames) - 1;
         }
-        const std::uint64_t at = std::min(*frame, maxFrame);
-        inOrder = inOrder && at >= previous;
-        previous = at;
-        track.m_keys.push_back(at << 8 | code);
+        track.add(*frame, name.text, bit);
     });
     reader.feed(text);
     reader.finish();
+    return std::move(track).finish();
+}
 
-    track.m_keys.shrink_to_fit();
-    if (!inOrder) {
-        // As on a timeline; keyframes on one frame keep their file order.
-        std::stable_sort(track.m_keys.begin(), track.m_keys.end(),
-                         [](std::uint64_t a, std::uint64_t b) { return frameOf(a) < frameOf(b); });
+KeyframeTrack KeyframeTrack::fromCues(std::span<const Cue> cues, bool letters) {
+    Builder track(letters);
+    for (const Cue& cue : cues) {
+        track.add(cue.frame, cue.name, track.bitOf(cue.name));
     }
-    return track;
+    return std::move(track).finish();
+}
+
+std::string_view KeyframeTrack::keyName(std::size_t bit) noexcept {
+    return bit < lookupNames.size() ? lookupNames[bit] : std::string_view("\xE2\x84\xAA");
+}
+
+int KeyframeTrack::keyOfName(std::size_t bit) const noexcept {
+    if (bit >= keyNames) {
+        return -1;
+    }
+    if (bit == keyNames - 1) {
+        return MappingTable::keyIndex(keyName(bit)); // the KELVIN SIGN is K either way
+    }
+    return m_letters ? letterReadings[bit]
+                     : (bit < phonemeKeys.size() ? static_cast<int>(bit) : -1);
+}
+
+KeyframeTrack::KeySet KeyframeTrack::undrawn(const MouthChart& chart) const {
+    KeySet undrawn = 0;
+    for (std::size_t bit = 0; bit < keyNames; ++bit) {
+        if (keyOfName(bit) >= 0 && !chart.drawingOf(keyName(bit), m_letters)) {
+            undrawn |= KeySet{1} << bit;
+        }
+    }
+    return undrawn;
 }
 
 KeyframeTrack::Keyframe KeyframeTrack::at(std::size_t index) const {
@@ -113,13 +188,15 @@ KeyframeTrack::Keyframe KeyframeTrack::at(std::size_t index) const {
     Keyframe k;
     k.frame = frameOf(key);
     if (code < firstName) {
-        k.phoneme = code;
+        k.phoneme = keyOf(code);
+        k.written = keyName(code);
+        k.nameBit = code;
     } else if (code == notAKeyframe) {
         k.name = Name::NotAKeyframe;
     } else {
         k.name = Name::Unknown;
         if (code != otherUnknown) {
-            k.text = m_names[code - firstName];
+            k.text = k.written = m_names[code - firstName];
         }
     }
     return k;
@@ -172,7 +249,7 @@ KeyframeTrack::Thinned KeyframeTrack::thin(std::uint64_t from, std::uint64_t to,
         if (auto i = inEffectAt(from - 1)) {
             for (std::size_t k = *i + 1; k-- > 0;) {
                 if (placed(codeOf(m_keys[k]))) {
-                    out.before = x[codeOf(m_keys[k])];
+                    out.before = x[static_cast<std::size_t>(keyOf(codeOf(m_keys[k])))];
                     break;
                 }
             }
@@ -195,7 +272,7 @@ KeyframeTrack::Thinned KeyframeTrack::thin(std::uint64_t from, std::uint64_t to,
             column.withoutPosition = true;
             continue;
         }
-        const std::int16_t v = x[code];
+        const std::int16_t v = x[static_cast<std::size_t>(keyOf(code))];
         if (!column.positioned) {
             column.low = column.high = v;
             column.positioned = true;

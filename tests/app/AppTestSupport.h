@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConvertAction.h"
+#include "TimingLoad.h"
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
 #include "app/MainWindow.h"
@@ -19,6 +21,14 @@
 #include <string>
 
 namespace mouthkey::testing {
+
+// The controller's parts, which hold what it loaded and what Convert wrote.
+inline const TimingLoad& loadOf(const ViewController& vc) {
+    return *vc.findChild<TimingLoad*>(QString(), Qt::FindDirectChildrenOnly);
+}
+inline const ConvertAction& convertOf(const ViewController& vc) {
+    return *vc.findChild<ConvertAction*>(QString(), Qt::FindDirectChildrenOnly);
+}
 
 // Answers in place of the file dialogs, from a queue the test fills.
 class ScriptedChooser final : public FileChooser {

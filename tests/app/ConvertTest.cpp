@@ -116,11 +116,11 @@ private slots:
         QCOMPARE(app.takeOutput(), expectedOutput(rateLine.toStdString(), keyframes.toStdString()));
         QCOMPARE(app.picture(), QStringLiteral("happy"));
         QCOMPARE(app.status(), status);
-        QVERIFY(app.vc().mapping() == buildMapping(set));
-        QCOMPARE(app.vc().fps(), rateLine.toStdString());
-        QCOMPARE(app.vc().fpsheader(), rateLine.toStdString());
-        QCOMPARE(app.vc().newdatout(), keyframes.toStdString());
-        QCOMPARE(app.vc().newdat(), file.toStdString());
+        QVERIFY(convertOf(app.vc()).mapping() == buildMapping(set));
+        QCOMPARE(convertOf(app.vc()).fps(), rateLine.toStdString());
+        QCOMPARE(convertOf(app.vc()).fpsheader(), rateLine.toStdString());
+        QCOMPARE(convertOf(app.vc()).newdatout(), keyframes.toStdString());
+        QCOMPARE(loadOf(app.vc()).newdat(), file.toStdString());
     }
 
     void otherChoicesCopyTheirTargetsDocument_data() {
@@ -191,14 +191,14 @@ private slots:
         const auto* panel = app.window->findChild<FindingsPanel*>();
         QCOMPARE(panel->sentences().size(),
                  qsizetype(app.vc().loaded()->report.findings.size() + expected.findings.size()));
-        QCOMPARE(app.vc().newdatout(), std::string());
-        QCOMPARE(app.vc().fpsheader(), std::string("\tUnits Per Second\t24"));
+        QCOMPARE(convertOf(app.vc()).newdatout(), std::string());
+        QCOMPARE(convertOf(app.vc()).fpsheader(), std::string("\tUnits Per Second\t24"));
     }
 
     void convertBeforeAnyOpenGivesAnEmptyKeyframeSection() {
         AppUnderTest app;
         app.vc().go();
-        QCOMPARE(app.vc().newdat(), std::string("new dat"));
+        QCOMPARE(loadOf(app.vc()).newdat(), std::string("new dat"));
         QCOMPARE(clipboardText(), expectedDocument("\tUnits Per Second\t24", ""));
         const std::string out = app.takeOutput();
         QVERIFY(
@@ -213,7 +213,7 @@ private slots:
         AppUnderTest app;
         app.openPath(app.writeFile("empty.dat", QByteArray()));
         app.vc().go();
-        QCOMPARE(app.vc().newdatout(), std::string());
+        QCOMPARE(convertOf(app.vc()).newdatout(), std::string());
         QCOMPARE(clipboardText(), expectedDocument("\tUnits Per Second\t24", ""));
     }
 
@@ -237,7 +237,7 @@ private slots:
         app.openPath(app.writeFile("take.dat", "h\n1 etc\n"));
         select(app, 0, 0);
         app.vc().go();
-        QCOMPARE(app.vc().newdatout(), std::string("\t1 \t40\t4.00668\t0\n"));
+        QCOMPARE(convertOf(app.vc()).newdatout(), std::string("\t1 \t40\t4.00668\t0\n"));
         const std::string first = clipboardText();
         app.vc().go();
         QCOMPARE(clipboardText(), first);
@@ -256,7 +256,7 @@ private slots:
         app.openPath(app.writeFile("bad.dat", "h\n2 E\n\xFF"));
         select(app, 0, 0);
         app.vc().go();
-        QCOMPARE(app.vc().newdatout(), std::string("\t1 \t-40\t4.00668\t0\n"));
+        QCOMPARE(convertOf(app.vc()).newdatout(), std::string("\t1 \t-40\t4.00668\t0\n"));
     }
 };
 

@@ -96,14 +96,16 @@ private slots:
         QCOMPARE(itemsOf(vc.pset()), (QStringList{"Preston Blair", "PowerHouse", "Simplified Flash",
                                                   "Adobe Character Animator", "Full Set"}));
 
-        QVERIFY(vc.mapping() == buildMapping(-1));
-        QCOMPARE(vc.mapping().find("AI"), std::optional<std::string_view>("\t-40\t4.00668\t0"));
-        QCOMPARE(vc.fps(), std::string("\tUnits Per Second\t24"));
-        QCOMPARE(vc.newdat(), std::string("new dat"));
-        QCOMPARE(vc.newdatout(), std::string());
-        QCOMPARE(vc.fpsheader(), std::string());
-        QCOMPARE(vc.headertop(), std::string_view("Adobe After Effects 8.0 Keyframe Data\n"));
-        QCOMPARE(vc.footer().substr(0, 16), std::string_view("Expression Data\n"));
+        QVERIFY(convertOf(vc).mapping() == buildMapping(-1));
+        QCOMPARE(convertOf(vc).mapping().find("AI"),
+                 std::optional<std::string_view>("\t-40\t4.00668\t0"));
+        QCOMPARE(convertOf(vc).fps(), std::string("\tUnits Per Second\t24"));
+        QCOMPARE(loadOf(vc).newdat(), std::string("new dat"));
+        QCOMPARE(convertOf(vc).newdatout(), std::string());
+        QCOMPARE(convertOf(vc).fpsheader(), std::string());
+        QCOMPARE(convertOf(vc).headertop(),
+                 std::string_view("Adobe After Effects 8.0 Keyframe Data\n"));
+        QCOMPARE(convertOf(vc).footer().substr(0, 16), std::string_view("Expression Data\n"));
         QVERIFY(vc.fpstext() != nullptr);
 
         QCOMPARE(app.takeOutput(), std::string());

@@ -127,7 +127,7 @@ private slots:
         }
         app.vc().go();
         QCOMPARE(app.status(), status);
-        QVERIFY(app.vc().mapping() == buildMapping(0, readLetters));
+        QVERIFY(convertOf(app.vc()).mapping() == buildMapping(0, readLetters));
         // Findings make the message a warning, for a status line that can show one.
         ConvertFacts facts;
         facts.findings = app.vc().findings();
@@ -270,9 +270,9 @@ private slots:
                  QStringLiteral("Frame 24 (0:02.0) \u00B7 O \u00B7 X -10"));
         QVERIFY(panelOf(app).summary().endsWith(QStringLiteral("0:04.0 at 12 fps")));
 
-        QCOMPARE(app.vc().newdatout(), std::string());
-        QCOMPARE(app.vc().fpsheader(), std::string());
-        QVERIFY(app.vc().mapping() == buildMapping(-1));
+        QCOMPARE(convertOf(app.vc()).newdatout(), std::string());
+        QCOMPARE(convertOf(app.vc()).fpsheader(), std::string());
+        QVERIFY(convertOf(app.vc()).mapping() == buildMapping(-1));
         QCOMPARE(app.takeOutput(), urlLine(app.pathOf("take.dat")));
     }
 
@@ -332,7 +332,7 @@ private slots:
                                 "0:01.1 at 12 fps"));
         QCOMPARE(previewOf(app).track().lastFrame(), std::uint64_t{13});
         app.vc().go();
-        QCOMPARE(app.vc().newdatout(),
+        QCOMPARE(convertOf(app.vc()).newdatout(),
                  convertDataLines("h\n1 rest\n7 MBP\n13 rest\n", buildMapping(0)));
     }
 
@@ -352,7 +352,7 @@ private slots:
         app.vc().go();
         QVERIFY(app.status().contains(QStringLiteral("from two-voices.pgo, voice 'Bob' (Preston "
                                                      "Blair, 24 fps)")));
-        QCOMPARE(app.vc().newdatout(),
+        QCOMPARE(convertOf(app.vc()).newdatout(),
                  convertDataLines(test::readSample("two-voices-bob.dat").toStdString(),
                                   buildMapping(0)));
         QVERIFY(panelOf(app).sentences().isEmpty());
@@ -481,7 +481,53 @@ private slots:
                  (QStringList{unknownAi.arg("pasted unchanged"), beforeZero}));
         app.vc().shift()->setValue(0);
         QCOMPARE(panelOf(app).sentences(), QStringList{unknownAi.arg("pasted unchanged")});
-        QCOMPARE(app.vc().fpsheader(), std::string());
+        QCOMPARE(convertOf(app.vc()).fpsheader(), std::string());
+    }
+
+    // The preview marks just the keys the document leaves out, whatever the chart: each key's
+    // drawing is looked up by the name it was written as, as the document's are.
+    void thePreviewMarksTheKeysTheDocumentLeavesOut_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("readLetters");
+        QTest::addColumn<QByteArray>("chart");
+        QTest::addColumn<int>("marked");
+
+        QTest::newRow("phoneme names, a chart without L")
+            << "take.dat" << QByteArray("h\n1 rest\n5 L\n9 MBP\n") << false
+            << QByteArray("rest\nMBP\nAI E O etc\n") << 1;
+        QTest::newRow("a letter take, a chart that lists A but not MBP")
+            << "take.txt" << QByteArray("0.00\tX\n0.50\tA\n1.00\tB\n") << true
+            << QByteArray("X\nA\n") << 1;
+        QTest::newRow("letters read as such, A drawn and MBP not")
+            << "take.dat" << QByteArray("h\n1 X\n5 A\n9 MBP\n") << true << QByteArray("X\nA\n")
+            << 1;
+    }
+
+    void thePreviewMarksTheKeysTheDocumentLeavesOut() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, readLetters);
+        QFETCH(QByteArray, chart);
+        QFETCH(int, marked);
+
+        AppUnderTest app;
+        app.writeFile(QString::fromStdString(std::string(mouthChartFileName)), chart);
+        app.openPath(app.writeFile(name, file));
+        if (readLetters && !app.vc().letters()) {
+            app.window->readLettersAction()->trigger();
+        }
+        QCOMPARE(app.vc().letters(), readLetters);
+        app.vc().target()->setCurrentIndex(1); // Time Remap, with the folder's chart
+        app.vc().hold()->setChecked(false);
+
+        const LoadedTiming& loaded = *app.vc().loaded();
+        const std::vector<Cue> cues =
+            loaded.take ? loaded.cues : datCues(loadOf(app.vc()).newdat());
+        const TargetResult written =
+            writeTargetDocument(cues, app.vc().choices(), [](std::string_view) {});
+        QCOMPARE(previewOf(app).marked(), static_cast<std::uint64_t>(marked));
+        QCOMPARE(previewOf(app).marked(), cues.size() - written.keyframes);
     }
 
     // The field takes any rate the converter takes; a row's rate selects the row.
@@ -499,7 +545,7 @@ private slots:
         QVERIFY(panelOf(app).summary().endsWith(QStringLiteral("1:40.0 at 23.976 fps")));
         QCOMPARE(previewOf(app).rate().title(), std::string_view("23.976"));
         app.vc().go();
-        QCOMPARE(app.vc().fpsheader(), std::string("\tUnits Per Second\t23.976"));
+        QCOMPARE(convertOf(app.vc()).fpsheader(), std::string("\tUnits Per Second\t23.976"));
         QVERIFY(app.status().endsWith(QStringLiteral("(Preston Blair, 23.976 fps)")));
 
         type(QStringLiteral("abc"));

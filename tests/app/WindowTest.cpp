@@ -270,7 +270,7 @@ private slots:
         QTRY_COMPARE(app.label(), name);
         QCOMPARE(app.takeOutput(), urlLine(path));
         QCOMPARE(app.picture(), QStringLiteral("smile"));
-        QCOMPARE(app.vc().newdat(), std::string("h\n1 AI\n"));
+        QCOMPARE(loadOf(app.vc()).newdat(), std::string("h\n1 AI\n"));
         QCOMPARE(app.chooser->asked, 0);
     }
 
@@ -284,7 +284,7 @@ private slots:
         QVERIFY(app.takeOutput().ends_with("' is not valid UTF-8 text\n"));
         QCOMPARE(app.label(), QStringLiteral("None"));
         QCOMPARE(app.picture(), QStringLiteral("rest"));
-        QCOMPARE(app.vc().newdat(), std::string("new dat"));
+        QCOMPARE(loadOf(app.vc()).newdat(), std::string("new dat"));
         QCOMPARE(app.status(), QStringLiteral("'bad.dat' is not valid UTF-8 text"));
     }
 

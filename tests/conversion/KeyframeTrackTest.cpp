@@ -1,5 +1,9 @@
 #include "conversion/KeyframeTrack.h"
 
+#include "conversion/MouthChart.h"
+#include "conversion/Take.h"
+#include "conversion/Targets.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -192,5 +196,45 @@ INSTANTIATE_TEST_SUITE_P(
                     ThinCase{"no columns", "h\n1 AI\n", 0, 10, 0, 0, "- |"},
                     ThinCase{"an empty range", "h\n1 AI\n", 5, 5, 2, 0, "- | . ."},
                     ThinCase{"an empty track", "h\n", 0, 10, 2, 0, "- | . ."}));
+
+// A key's drawing is looked up by the name it was written as, so that the
+// keys a track marks as undrawn are just those the document leaves out; a
+// track from the text's cues marks the same.
+struct DrawingCase {
+    const char* what;
+    std::string text;
+    bool letters;
+    std::string chart;
+    std::uint64_t leftOut;
+    friend void PrintTo(const DrawingCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class TrackDrawings : public testing::TestWithParam<DrawingCase> {};
+
+TEST_P(TrackDrawings, markWhatTheDocumentLeavesOut) {
+    const auto& c = GetParam();
+    const MouthChart chart = *readMouthChart(c.chart).chart;
+    TargetChoices choices;
+    choices.target = Target::TimeRemap;
+    choices.hold = false;
+    choices.letters = c.letters;
+    choices.chart = chart;
+    const std::vector<Cue> cues = datCues(c.text);
+    const TargetResult written = writeTargetDocument(cues, choices, [](std::string_view) {});
+    ASSERT_EQ(cues.size() - written.keyframes, c.leftOut);
+    for (const KeyframeTrack& track :
+         {KeyframeTrack::fromText(c.text, c.letters), KeyframeTrack::fromCues(cues, c.letters)}) {
+        EXPECT_EQ(track.withoutPosition(track.undrawn(chart)), c.leftOut);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Charts, TrackDrawings,
+                         testing::Values(DrawingCase{"letters: A listed, MBP not",
+                                                     "h\n1 X\n2 A\n3 MBP\n", true, "X\nA\n", 1},
+                                         DrawingCase{"letters: D and E by their chart names first",
+                                                     "h\n1 D\n2 AI\n3 E\n4 O\n", true, "D\nO\n", 1},
+                                         DrawingCase{"the KELVIN SIGN listed, K not",
+                                                     "h\n1 \xE2\x84\xAA\n2 K\n", false,
+                                                     "\xE2\x84\xAA\nrest\n", 1}));
 
 } // namespace

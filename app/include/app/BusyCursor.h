@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mouthkey {
@@ -35,10 +36,9 @@ struct LoadedTiming {
     bool timedInSeconds() const { return take && take->timedInSeconds(); }
 };
 
-// Reads the loaded take for the current choices: a take's cues at `rate`,
-// into `newdat` as their .dat text, which the converter then converts; a .dat
-// text as it stands in `newdat`. Its report and track follow.
-void readAgain(LoadedTiming& loaded, std::string& newdat, const FrameRate& rate);
+// Reads the loaded take for the current choices: a take's cues at `rate`, or
+// a .dat file's text, `datText`, as it stands. Its report and track follow.
+void readAgain(LoadedTiming& loaded, std::string_view datText, const FrameRate& rate);
 
 // "Rhubarb TSV, re-timed at each rate" or "Papagayo-NG project at 24 fps,
 // voice 'Bob' (2 of 3)": how a take in another format than .dat was read;

@@ -98,7 +98,7 @@ private:
     int m_setIndex = 0;
     FrameRate m_rate;
     std::optional<MouthChart> m_chart;
-    KeyframeTrack::KeySet m_unplaced = 0; // keys the chart has no drawing for
+    KeyframeTrack::KeySet m_unplaced = 0; // keys written by names the chart has no drawing for
     std::uint64_t m_marked = 0;
     QVector<std::pair<int, QString>> m_axisNames; // a height and its drawings' names
     std::uint64_t m_from = 0, m_to = 1;

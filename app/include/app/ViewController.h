@@ -3,12 +3,10 @@
 #include "app/DiagnosticOutput.h"
 #include "app/FileChooser.h"
 #include "app/ImageView.h"
-#include "app/LoadedFileWatch.h"
 #include "app/LoadedTiming.h"
 #include "app/MouthDrawings.h"
 #include "app/MouthView.h"
 #include "app/StatusMessage.h"
-#include "conversion/MappingTables.h"
 #include "conversion/Targets.h"
 
 #include <QCheckBox>
@@ -24,19 +22,25 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
 namespace mouthkey {
 
 struct IoError;
+struct StatusNote;
+class ChartChoice;
+class ConvertAction;
+class DrawingsChoice;
+class RateChoice;
 class TakePlayer;
+class TakeSound;
+class TimingLoad;
 
-// The state and behaviour of Mouthkey's one window: the loaded text, the
-// mapping table in use and the pieces of the last keyframe document, and the
-// two actions that change them. The window's controls are handed in from
-// outside and never owned; a control the logic needs but lacks is fatal.
+// The state and behaviour of Mouthkey's one window: the choices its controls
+// make, wired to its parts (the load, the chart, the sound, the drawings, the
+// rate and Convert) and to the player. The window's controls are handed in
+// from outside and never owned; a control the logic needs but lacks is fatal.
 class ViewController : public QObject {
     Q_OBJECT
 public:
@@ -71,22 +75,11 @@ public:
     QLineEdit* rateField() const { return m_rateField; }
     void setRateField(QLineEdit* control) { m_rateField = control; }
 
-    // State.
-    const std::string& fps() const { return m_fps; }
-    const std::string& newdat() const { return m_newdat; }
-    // The converted keyframe lines of a plain Position document; empty when
-    // the last document was written for other choices.
-    const std::string& newdatout() const { return m_newdatout; }
-    std::string_view headertop() const { return m_headertop; }
-    const std::string& fpsheader() const { return m_fpsheader; }
-    std::string_view headerbottom() const { return m_headerbottom; }
-    std::string_view footer() const { return m_footer; }
-    const MappingTable& mapping() const { return m_mapping; }
-    // The file whose text newdat holds and what the checks found, once one has loaded.
-    const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
+    // The file whose text is loaded and what the checks found, once one has loaded.
+    const std::optional<LoadedTiming>& loaded() const;
     // Whether the loaded text is read with letter mouth shapes: off for each
     // .dat file loaded, always on for a format that only knows letters.
-    bool letters() const { return m_loaded && m_loaded->letters; }
+    bool letters() const { return loaded() && loaded()->letters; }
 
     // What Convert writes the document for, as the controls stand now.
     TargetChoices choices() const;
@@ -101,14 +94,14 @@ public:
     // or else the phoneme set's own.
     MouthChart chartInUse() const;
     // The file that chart was read from; empty for the set's own.
-    QString chartPath() const { return m_chart ? m_chart->path : QString(); }
-    bool chartChosen() const { return m_chart && m_chart->chosen; }
+    QString chartPath() const;
+    bool chartChosen() const;
     // What writing the last document left out; empty for a plain Position one.
-    const std::vector<Finding>& writtenFindings() const { return m_written; }
+    const std::vector<Finding>& writtenFindings() const;
 
     // The take's player, and the drawings its mouth shows.
-    TakePlayer& player() const { return *m_player; }
-    const MouthDrawings& drawings() const { return m_drawings; }
+    TakePlayer& player() const;
+    const MouthDrawings& drawings() const;
     // What the player shows at a position of the take: the mouth of the cue
     // in force, with the shift, at the chosen rate; and the frame of the track
     // that is, where it is one (a shift may put it before the first).
@@ -129,7 +122,7 @@ public:
     void openFile(const QUrl& url);
 
     // The file whose text is loaded; empty until one has been read.
-    const QUrl& loadedFile() const { return m_loadedUrl; }
+    const QUrl& loadedFile() const;
     // Where the chooser starts: the folder of the file loaded last.
     QString chooserFolder() const;
 
@@ -176,7 +169,7 @@ signals:
     void loadedFileChangedOnDisk();
 
 signals:
-    // A file's text has just replaced newdat.
+    // A file has just been loaded in place of the one before.
     void timingLoaded();
     // findings() changed.
     void findingsChanged();
@@ -198,28 +191,13 @@ private:
     void writeLine(std::string_view line);
     void reportOpenFailure(const IoError& error, const QString& path);
     void showStatus(StatusMessage::Kind kind, const QString& message);
-    // The loaded take's text, report and track for the current choices:
-    // newdat is the .dat text of a take's cues.
+    void showStatus(const StatusNote& note);
+    // The loaded take read again for the current choices, and its findings.
     void readLoaded(const FrameRate& rate);
-    // Writes the loaded take's document for `choices` into `sink`; what it
-    // leaves out goes to `leftOut`.
-    TargetResult writeLoaded(const TargetChoices& choices, const ChunkSink& sink,
-                             std::vector<Finding>& leftOut) const;
     void useRate(const FrameRate& rate);
     // The loaded take's findings for `choices`, given what writing its document left out.
     void showFindings(const TargetChoices& choices, std::vector<Finding> leftOut);
     void showChangeOnDisk(bool stillExists);
-    // Looks for the chart beside a timing file unless one was chosen, and says what it found.
-    struct ChartNote {
-        QString text; // empty when there is nothing to say
-        bool problem = false;
-    };
-    ChartNote useFolderChart(const QString& timingFile);
-    // Finds the sound and the drawings for a timing file just loaded, and says what it found.
-    ChartNote useSoundFor(const QString& timingFile);
-    ChartNote useFolderDrawings(const QString& timingFile);
-    QString soundNote() const;
-    void sayWhySilent(bool playing);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -234,36 +212,15 @@ private:
     QPointer<QCheckBox> m_hold;
     QPointer<QSpinBox> m_shift;
     QPointer<QLineEdit> m_rateField;
-    std::optional<FrameRate> m_typedRate; // a rate no pop-up row has
+    std::unique_ptr<RateChoice> m_rate;
 
-    std::string m_fps;
-    std::string m_newdat;
-    std::string m_newdatout;
-    const std::string_view m_headertop;
-    std::string m_fpsheader;
-    const std::string_view m_headerbottom;
-    const std::string_view m_footer;
-    MappingTable m_mapping;
-
-    QUrl m_loadedUrl;
-    QString m_loadedPath;
-    LoadedFileWatch* m_watch;
-    std::optional<LoadedTiming> m_loaded;
-
-    struct ReadChart {
-        MouthChart chart;
-        QString path;
-        bool chosen = false; // with chooseChart(), not found beside a file
-    };
-    std::optional<ReadChart> m_chart;
-    std::vector<Finding> m_written;
+    // The window's parts, each a child of the controller.
+    TimingLoad* m_load;
+    ChartChoice* m_chart;
+    TakeSound* m_sound;
+    ConvertAction* m_convert;
+    DrawingsChoice* m_drawings;
     std::vector<Finding> m_findings;
-
-    TakePlayer* m_player;
-    QString m_soundChosenFor;                 // the timing file the user chose the sound for
-    QString m_noSound = tr("no take loaded"); // why there is no sound file
-    MouthDrawings m_drawings;
-    bool m_drawingsChosen = false;
 };
 
 } // namespace mouthkey

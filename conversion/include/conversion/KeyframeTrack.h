@@ -5,11 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace mouthkey {
+
+class MouthChart;
+struct Cue;
 
 // The X value of a key (an index into phonemeKeys) in a phoneme set, as a
 // number; any set index outside the table gives the default set, as the pop-up does.
@@ -32,6 +36,10 @@ public:
         Name name = Name::Phoneme;
         int phoneme = -1;      // index into phonemeKeys, for Name::Phoneme
         std::string_view text; // the unknown name, if it is one of those kept; else empty
+        // The name as the line wrote it, which a chart looks its drawing up
+        // by: for a key, the key, a letter or the KELVIN SIGN; else as text.
+        std::string_view written;
+        std::uint8_t nameBit = 0; // for Name::Phoneme, the written name's bit in a KeySet
     };
 
     // Distinct unknown names kept for display; lines with further names are
@@ -44,6 +52,10 @@ public:
     // With `letters`, letter mouth shapes are read by their chart, as the converter then reads
     // them.
     static KeyframeTrack fromText(std::string_view text, bool letters = false);
+    // The same for cues, in their order, as the document writer takes them.
+    static KeyframeTrack fromCues(std::span<const Cue> cues, bool letters = false);
+
+    bool letters() const noexcept { return m_letters; }
 
     std::size_t size() const noexcept { return m_keys.size(); }
     bool empty() const noexcept { return m_keys.empty(); }
@@ -58,10 +70,19 @@ public:
     std::uint64_t withoutPosition() const noexcept { return m_withoutPosition; }
     std::uint64_t offTrack() const noexcept { return m_offTrack; }
 
-    // Keys, as bits by index into phonemeKeys, that a document leaves out
-    // too: for Time Remap and Slider Control, those the chart has no drawing for.
-    using KeySet = std::uint16_t;
-    static_assert(phonemeKeys.size() <= 16);
+    // Keys a document leaves out too (for Time Remap and Slider Control,
+    // those the chart has no drawing for), as bits by the name the key is
+    // written as: one name of a key may have a drawing where another has none.
+    using KeySet = std::uint32_t;
+    // The names a key may be written as, each with its bit: lookupNames, then the KELVIN SIGN.
+    static constexpr std::size_t keyNames = lookupNames.size() + 1;
+    static_assert(keyNames <= 32);
+    static std::string_view keyName(std::size_t bit) noexcept;
+    // The key a name of keyNames is read as in this track, or -1 when it is no key here.
+    int keyOfName(std::size_t bit) const noexcept;
+    // The keys written by names `chart` has no drawing for, looked up as the
+    // document writer looks them up.
+    KeySet undrawn(const MouthChart& chart) const;
     // The keyframes without a position, those of `unplaced` keys counted too.
     std::uint64_t withoutPosition(KeySet unplaced) const noexcept;
 
@@ -91,11 +112,14 @@ public:
     std::size_t memoryBytes() const noexcept;
 
 private:
+    class Builder;
+
     // One keyframe: its frame in the high 56 bits and a code in the low 8
-    // (0 to 13 a phoneme key, then the kept names, then the two markers).
+    // (a key's name, by its bit in a KeySet, then the kept unknown names,
+    // then the two markers).
     static constexpr std::uint8_t otherUnknown = 254;
     static constexpr std::uint8_t notAKeyframe = 255;
-    static constexpr std::uint8_t firstName = phonemeKeys.size();
+    static constexpr std::uint8_t firstName = keyNames;
     static_assert(firstName + namesKept <= otherUnknown);
 
     static std::uint64_t frameOf(std::uint64_t key) noexcept { return key >> 8; }
@@ -103,8 +127,11 @@ private:
         return static_cast<std::uint8_t>(key & 0xFF);
     }
 
+    int keyOf(std::uint8_t code) const noexcept { return keyOfName(code); }
+
     std::vector<std::uint64_t> m_keys;
     std::vector<std::string> m_names;
+    bool m_letters = false;
     std::uint64_t m_withoutPosition = 0;
     std::uint64_t m_offTrack = 0;
 };

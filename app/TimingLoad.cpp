@@ -1,0 +1,110 @@
+#include "TimingLoad.h"
+
+#include "app/BusyCursor.h"
+#include "app/LoadedFileWatch.h"
+#include "textinput/FileBytes.h"
+#include "textinput/TakeReading.h"
+#include "textinput/TextDecoding.h"
+
+#include <QFileInfo>
+
+namespace mouthkey {
+
+TimingLoad::TimingLoad(QObject* parent) : QObject(parent), m_watch(new LoadedFileWatch(this)) {
+    connect(m_watch, &LoadedFileWatch::changedOnDisk, this, &TimingLoad::changedOnDisk);
+}
+
+std::optional<IoError> TimingLoad::read(const QUrl& url, const FrameRate& rate) {
+    const QString path = url.toLocalFile();
+    const QFileInfo info(path);
+    const FileBytes read = readFileBytes(path, SourceKinds::RegularFilesOnly);
+    if (read.error) {
+        return read.error;
+    }
+    DecodedText decoded = decodeToUtf8(read.bytes);
+    if (decoded.error) {
+        return decoded.error;
+    }
+
+    const auto format = detectFormat(decoded.text, info.fileName());
+    if (!format) {
+        return unknownFormatError();
+    }
+    std::optional<Take> take = readTake(*format, decoded.text);
+
+    // Only now, with the text safely in hand, is the new file claimed.
+    m_loaded.emplace();
+    m_loaded->source = info.fileName();
+    m_loaded->notice = encodingGuessNotice(decoded.guess);
+    m_loaded->format = *format;
+    if (take) {
+        m_loaded->letters = take->letters;
+        m_loaded->take = std::make_shared<const Take>(std::move(*take));
+        std::string().swap(m_newdat);
+    } else {
+        m_newdat = std::move(decoded.text);
+    }
+    readAgain(rate);
+    m_url = url;
+    m_path = info.absoluteFilePath();
+    m_watch->watch(m_path);
+    return std::nullopt;
+}
+
+std::int64_t TimingLoad::workBytes() const {
+    // A cue is about a .dat line's worth.
+    constexpr std::int64_t bytesPerCue = 8;
+    return m_loaded && m_loaded->take
+               ? static_cast<std::int64_t>(m_loaded->cues.size()) * bytesPerCue
+               : static_cast<std::int64_t>(m_newdat.size());
+}
+
+void TimingLoad::readAgain(const FrameRate& rate) {
+    if (m_loaded) {
+        mouthkey::readAgain(*m_loaded, m_newdat, rate);
+    }
+}
+
+bool TimingLoad::setLetters(bool letters, const FrameRate& rate) {
+    if (!m_loaded || m_loaded->letters == letters || (m_loaded->take && m_loaded->take->letters)) {
+        return false;
+    }
+    const BusyCursor busy(workBytes());
+    m_loaded->letters = letters;
+    readAgain(rate);
+    return true;
+}
+
+bool TimingLoad::setVoice(int voice, const FrameRate& rate) {
+    if (!m_loaded || !m_loaded->take || voice < 0 ||
+        static_cast<std::size_t>(voice) >= m_loaded->take->voices.size() ||
+        static_cast<std::size_t>(voice) == m_loaded->voice) {
+        return false;
+    }
+    m_loaded->voice = static_cast<std::size_t>(voice);
+    readAgain(rate);
+    return true;
+}
+
+TargetResult TimingLoad::write(const TargetChoices& choices, const ChunkSink& sink,
+                               std::vector<Finding>& leftOut) const {
+    // A take's cues keep the places they were read at, for the findings;
+    // a .dat text's are read as they are written.
+    TargetWriter writer(choices, sink);
+    LineSample others;
+    if (m_loaded && m_loaded->take) {
+        for (const Cue& cue : m_loaded->cues) {
+            writer.feed(cue);
+        }
+    } else {
+        writer.feedDat(m_newdat, others);
+    }
+    TargetResult result = writer.finish();
+    if (others.count > 0) {
+        leftOut.push_back(linesLeftOut(others));
+    }
+    leftOut.insert(leftOut.end(), result.findings.begin(), result.findings.end());
+    return result;
+}
+
+} // namespace mouthkey

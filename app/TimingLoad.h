@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/LoadedTiming.h"
+#include "conversion/ChunkSink.h"
+#include "textinput/IoError.h"
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mouthkey {
+
+class LoadedFileWatch;
+
+// The timing file the window has loaded: its text or its take, read once,
+// what the checks found in it and its track, and a watch on it on disk.
+class TimingLoad : public QObject {
+    Q_OBJECT
+public:
+    explicit TimingLoad(QObject* parent = nullptr);
+
+    // Reads a local file and, only once its text is safely in hand, loads it in
+    // place of the one loaded, read at `rate`. What loaded before stays on failure.
+    std::optional<IoError> read(const QUrl& url, const FrameRate& rate);
+
+    const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
+    // A .dat file's text; "new dat" until one is read, empty for a take.
+    const std::string& newdat() const { return m_newdat; }
+    // The file loaded; empty until one has been read.
+    const QUrl& url() const { return m_url; }
+    const QString& path() const { return m_path; }
+    // Bytes of work a pass over the loaded take is like, for the busy cursor.
+    std::int64_t workBytes() const;
+
+    // Reads the loaded take again for the current choices: a take's cues at `rate`.
+    void readAgain(const FrameRate& rate);
+    // Reads letter mouth shapes by their chart or not, and another voice of a
+    // project; false when that changes nothing.
+    bool setLetters(bool letters, const FrameRate& rate);
+    bool setVoice(int voice, const FrameRate& rate);
+
+    // Writes the loaded take's document for `choices` into `sink`; what it
+    // leaves out goes to `leftOut`.
+    TargetResult write(const TargetChoices& choices, const ChunkSink& sink,
+                       std::vector<Finding>& leftOut) const;
+
+signals:
+    // The loaded file was changed, replaced or removed on disk since it was read.
+    void changedOnDisk(bool stillExists);
+
+private:
+    LoadedFileWatch* m_watch;
+    std::optional<LoadedTiming> m_loaded;
+    std::string m_newdat = "new dat";
+    QUrl m_url;
+    QString m_path;
+};
+
+} // namespace mouthkey
