@@ -5,6 +5,7 @@
 #include "app/ImageView.h"
 #include "app/LocaleNumbers.h"
 #include "app/TakePlayer.h"
+#include "conversion/DatDocument.h"
 #include "conversion/DataLineConversion.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/Playback.h"
@@ -288,14 +289,10 @@ void ViewController::refreshFindings() {
         return;
     }
     const TargetChoices choices = this->choices();
-    std::vector<Finding> leftOut;
-    if (!choices.plainPosition()) {
-        // What the document would leave out is found by writing it, to nowhere.
-        const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
-        writeLoaded(
-            choices, [](std::string_view) {}, leftOut);
-    }
-    showFindings(choices, std::move(leftOut));
+    // What the document would leave out is found by writing it, to nowhere.
+    const BusyCursor busy(static_cast<std::int64_t>(m_newdat.size()));
+    showFindings(choices, m_loaded->take ? writingFindings(m_loaded->cues, choices)
+                                         : writingFindings(m_newdat, choices));
 }
 
 void ViewController::showFindings(const TargetChoices& choices, std::vector<Finding> leftOut) {
@@ -479,7 +476,7 @@ ViewController::PlayedMouth ViewController::mouthAt(qint64 ms) const {
     }
     shown.mouth.name = toQString(point.shape);
     shown.mouth.letters = c.letters;
-    if (c.target == Target::Position) {
+    if (!usesChart(c.target)) {
         // As the preview marks them: what gets no position.
         shown.mouth.noPosition = point.name != KeyframeTrack::Name::Phoneme;
         return shown;
@@ -756,8 +753,8 @@ void ViewController::go() {
     QByteArray document;
     std::vector<DiagnosticLine> lines;
     ConvertFacts facts{0, {}, setIndex, choices.rate, choices.target, {}};
-    if (choices.plainPosition()) {
-        m_newdatout = convertDataLines(m_newdat, m_mapping);
+    if (std::optional<std::string> keyLines = datKeyLines(m_newdat, choices)) {
+        m_newdatout = std::move(*keyLines);
         // One line a keyframe, each ended by LF.
         facts.keyframes =
             static_cast<qsizetype>(std::count(m_newdatout.begin(), m_newdatout.end(), '\n'));
