@@ -18,17 +18,18 @@ void KeyRules::named(std::uint64_t cueFrame, std::string_view name, const CuePla
     if (!frame) {
         return;
     }
-    const std::string_view value = m_mapping.find(name).value_or(name);
-    if (holdStepBefore(m_holds, value != m_beforeValue, *frame, m_before.frame)) {
-        m_target->key({*frame - 1, m_beforeName, 0, {}});
-        ++m_holdSteps;
-    }
-    m_target->key({*frame, name, 0, {}});
-    m_before.frame = *frame;
+    // Without hold steps, what a key shows is never asked.
     if (m_holds) {
+        const std::string_view value = m_mapping.find(name).value_or(name);
+        if (holdStepBefore(true, value != m_beforeValue, *frame, m_before.frame)) {
+            m_target->key({*frame - 1, m_beforeName, 0, {}});
+            ++m_holdSteps;
+        }
         m_beforeName.assign(name);
         m_beforeValue.assign(value);
     }
+    m_target->key({*frame, name, 0, {}});
+    m_before.frame = *frame;
 }
 
 void KeyRules::noDrawing(std::string_view name, const CuePlace& place) {
