@@ -1,7 +1,7 @@
 #include "ConvertAction.h"
 
 #include "TimingLoad.h"
-#include "conversion/DataLineConversion.h"
+#include "conversion/DatDocument.h"
 #include "conversion/KeyframeDocument.h"
 
 #include <QByteArray>
@@ -79,37 +79,36 @@ ConvertAction::Written ConvertAction::run(const TargetChoices& choices, const Ti
         document.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
     };
     const bool take = load.loaded() && load.loaded()->take;
-    if (choices.plainPosition() && !take) {
-        m_newdatout = convertDataLines(load.newdat(), m_mapping);
+    std::optional<std::string> keyLines;
+    if (!take) {
+        keyLines = datKeyLines(load.newdat(), choices);
+    }
+    if (keyLines) {
+        m_newdatout = std::move(*keyLines);
         written.keyframes = linesIn(m_newdatout);
         assembleDocument(document, m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer);
         // The echo of the pieces shares the document's bytes.
         lines = echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
-    } else if (choices.plainPosition()) {
-        // A take's cues are written as they are; the document is the same a
-        // .dat export of them converts to, so its keyframe lines are kept too.
+    } else {
         std::vector<Finding> leftOut;
         const TargetResult result = load.write(choices, append, leftOut);
         written.keyframes = static_cast<qsizetype>(result.keyframes);
+        if (choices.holds()) {
+            written.holdSteps = result.holdSteps;
+        }
+        // A take's Position document is the one a .dat export of it converts
+        // to, so its keyframe lines are kept too.
         const std::string head = documentHead(m_fpsheader);
         const std::string tail = documentTail();
         const std::string_view text(document.constData(),
                                     static_cast<std::size_t>(document.size()));
-        if (text.size() >= head.size() + tail.size() && text.starts_with(head) &&
-            text.ends_with(tail)) {
+        if (take && !usesChart(choices.target) && text.size() >= head.size() + tail.size() &&
+            text.starts_with(head) && text.ends_with(tail)) {
             m_newdatout = text.substr(head.size(), text.size() - head.size() - tail.size());
             lines =
                 echoOf(document, {m_headertop, m_fpsheader, m_headerbottom, m_newdatout, m_footer});
         } else {
             lines.push_back({document, 0, document.size()});
-        }
-    } else {
-        std::vector<Finding> leftOut;
-        const TargetResult result = load.write(choices, append, leftOut);
-        lines.push_back({document, 0, document.size()});
-        written.keyframes = static_cast<qsizetype>(result.keyframes);
-        if (choices.holds()) {
-            written.holdSteps = result.holdSteps;
         }
         m_written = leftOut;
         written.leftOut = std::move(leftOut);

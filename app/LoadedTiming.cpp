@@ -54,7 +54,7 @@ ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<Load
             .arg(toQString(phonemeSetTitle(facts.setIndex)),
                  loaded && loaded->letters ? QStringLiteral(", letter mouth shapes") : QString(),
                  toQString(facts.rate.title()),
-                 facts.target == Target::Position
+                 facts.target == defaultTarget
                      ? QString()
                      : QStringLiteral(", ") + toQString(targetTitle(facts.target)));
     if (!loaded) {

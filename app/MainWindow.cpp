@@ -89,7 +89,7 @@ void showChart(ElidedLabel& label, const ViewController& controller) {
     QString tip = path.isEmpty() ? from : QDir::toNativeSeparators(path);
     tip += QLatin1Char('\n') + drawings.join(u'\n');
     // Greyed while the target uses none, so that it never seems to matter then.
-    const bool used = controller.choices().target != Target::Position;
+    const bool used = usesChart(controller.choices().target);
     if (!used) {
         tip += QLatin1Char('\n') + MainWindow::tr("Position uses no chart: it pastes each "
                                                   "phoneme's place on the strip.");
@@ -421,7 +421,7 @@ void MainWindow::buildForm() {
     m_controller->setRateField(rateField);
     // The preview's axis names drawings where the target pastes them.
     const auto previewChart = [this, overview] {
-        const bool drawings = m_controller->choices().target != Target::Position;
+        const bool drawings = usesChart(m_controller->choices().target);
         overview->preview()->setChart(drawings ? std::optional(m_controller->chartInUse())
                                                : std::nullopt);
     };

@@ -21,7 +21,7 @@ ViewController::PlayedMouth playedMouthAt(const KeyframeTrack& track, qint64 ms,
     }
     shown.mouth.name = toQString(point.shape);
     shown.mouth.letters = c.letters;
-    if (c.target == Target::Position) {
+    if (!usesChart(c.target)) {
         // As the preview marks them: what gets no position.
         shown.mouth.noPosition = point.name != KeyframeTrack::Name::Phoneme;
         return shown;

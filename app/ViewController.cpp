@@ -200,14 +200,11 @@ void ViewController::refreshFindings() {
         return;
     }
     const TargetChoices choices = this->choices();
-    std::vector<Finding> leftOut;
-    if (!choices.plainPosition()) {
-        // What the document would leave out is found by writing it, to nowhere.
-        const BusyCursor busy(m_load->workBytes());
-        m_load->write(
-            choices, [](std::string_view) {}, leftOut);
-    }
-    showFindings(choices, std::move(leftOut));
+    // What the document would leave out is found by writing it, to nowhere.
+    const BusyCursor busy(m_load->workBytes());
+    const LoadedTiming& shown = *loaded();
+    showFindings(choices, shown.take ? writingFindings(shown.cues, choices)
+                                     : writingFindings(m_load->newdat(), choices));
 }
 
 void ViewController::showFindings(const TargetChoices& choices, std::vector<Finding> leftOut) {
@@ -320,7 +317,7 @@ TargetChoices ViewController::choices() const {
     const int targetIndex = require(m_target, "target").currentIndex();
     choices.target = targetIndex >= 0 && static_cast<std::size_t>(targetIndex) < targets.size()
                          ? targets[static_cast<std::size_t>(targetIndex)]
-                         : Target::Position;
+                         : defaultTarget;
     choices.setIndex = require(m_pset, "pset").currentIndex();
     choices.rate = rate();
     choices.letters = letters();

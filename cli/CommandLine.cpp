@@ -293,7 +293,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.request.target = *named;
     }
     if (parser.isSet(chart)) {
-        if (result.request.target == Target::Position) {
+        if (!usesChart(result.request.target)) {
             return reject(QStringLiteral("--chart is for --target time-remap or slider; "
                                          "position uses no chart"));
         }

@@ -1,15 +1,13 @@
 #include "cli/ConvertJob.h"
 
 #include "cli/DocumentOutput.h"
-#include "conversion/DocumentWriter.h"
+#include "conversion/DatDocument.h"
 #include "conversion/Targets.h"
 #include "textinput/FileBytes.h"
 #include "textinput/MouthChartFile.h"
 #include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
-
-#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -19,20 +17,9 @@ namespace mouthkey {
 
 namespace {
 
-// Below this a second thread costs more than the checks it would take over.
-constexpr std::size_t checkAlongsideFrom = 4 << 20;
-
 // Where a .dat text comes from: its bytes decoded in chunks, or a text
-// already decoded to tell its format.
-using TextSource = std::function<std::optional<IoError>(const ChunkSink&, EncodingGuess*)>;
-
-ConversionResult checkOnly(const TextSource& source, bool letters) {
-    ConversionResult result;
-    TimingChecker checker(letters);
-    result.error = source([&](std::string_view text) { checker.feed(text); }, &result.guess);
-    result.report = checker.finish();
-    return result;
-}
+// already decoded to tell its format, handed to the document.
+using DatSource = std::function<std::optional<IoError>(DatDocument&, EncodingGuess*)>;
 
 // Opens the output and writes a document into it through `write`, which
 // returns what the conversion found; a staged output is handed back unplaced.
@@ -72,44 +59,35 @@ std::size_t outputChunkSize(qsizetype inputSize) {
     return std::clamp<std::size_t>(4 * static_cast<std::size_t>(inputSize), 64 << 10, 1 << 20);
 }
 
+// A .dat text's document, checked as it is written; how is the core's choice.
 StagedConversion stageDat(const ConvertRequest& request, const SharedSync* sharedSync,
-                          const TextSource& source, qsizetype inputSize) {
+                          ConversionResult seed, const TargetChoices& choices,
+                          const DatSource& source, qsizetype inputSize) {
     using Checks = ConvertRequest::Checks;
     if (request.checks == Checks::Only) {
-        return {checkOnly(source, request.letters), nullptr};
+        DatDocument findings(choices);
+        if ((seed.error = source(findings, &seed.guess))) {
+            return {seed, nullptr};
+        }
+        seed.report = findings.finish().report;
+        return {seed, nullptr};
     }
-    return writeStaged(request, sharedSync, {}, [&](DocumentOutput& out, ConversionResult& result) {
-        // Quiet warnings would be thrown away, so they are not looked for.
-        const bool checking = !request.quiet || request.checks == Checks::Strict;
-        TimingChecker checker(request.letters);
-        DocumentWriter writer(
-            buildMapping(request.setIndex, request.letters), request.rate,
-            [&out](std::string_view chunk) { out.write(chunk); }, outputChunkSize(inputSize));
-        // Each decoded chunk is checked while it is converted: on a second
-        // thread when it is large (a UTF-8 file arrives as one chunk), so that
-        // the checks take no time of their own.
-        const auto convert = [&](std::string_view text) {
-            if (!checking || text.size() < checkAlongsideFrom) {
-                if (checking) {
-                    checker.feed(text);
-                }
-                writer.feed(text);
-                return;
-            }
-            const std::unique_ptr<QThread> checks(QThread::create([&] { checker.feed(text); }));
-            checks->start();
-            writer.feed(text);
-            checks->wait();
-        };
-        if (auto error = source(convert, &result.guess)) {
-            return error;
-        }
-        writer.finish();
-        if (checking) {
-            result.report = checker.finish();
-        }
-        return std::optional<IoError>();
-    });
+    return writeStaged(request, sharedSync, std::move(seed),
+                       [&](DocumentOutput& out, ConversionResult& result) {
+                           // Quiet warnings would be thrown away, so they are not looked for.
+                           const bool checking = !request.quiet || request.checks == Checks::Strict;
+                           DatDocument document(
+                               choices, [&out](std::string_view chunk) { out.write(chunk); },
+                               checking, outputChunkSize(inputSize));
+                           if (auto error = source(document, &result.guess)) {
+                               return error;
+                           }
+                           DatDocumentResult written = document.finish();
+                           if (checking) {
+                               result.report = std::move(written.report);
+                           }
+                           return std::optional<IoError>();
+                       });
 }
 
 // The chart a Time Remap or Slider Control document is drawn by: the file
@@ -135,49 +113,17 @@ std::optional<MouthChart> loadChart(const ConvertRequest& request, ConversionRes
     return std::move(file.chart);
 }
 
-// Cues written as a target's document, with what writing it leaves out
-// joining the checks' findings.
-// Hands a text's cues, in file order, to a writer; the data lines of other
-// shapes go to the sample.
-using CueFeed = std::function<void(TargetWriter&, LineSample& others)>;
-
-// The document of a target the fast path does not write, from cues: with
-// `checks`, the text's own checks run beside the writing, on a second thread
-// when the text is large, and their report leads the findings.
+// A take's cues written as a target's document, with what writing it
+// leaves out joining the checks' findings.
 StagedConversion stageCues(const ConvertRequest& request, const SharedSync* sharedSync,
                            ConversionResult result, const TargetChoices& choices,
-                           const CueFeed& feed, const std::function<TimingReport()>& checks,
-                           std::size_t textSize) {
+                           std::span<const Cue> cues) {
     using Checks = ConvertRequest::Checks;
-    // Writes the document to the sink while the checks run, and gathers
-    // every finding in the report.
+    // Writes the document to the sink, and gathers every finding in the report.
     const auto write = [&](const ChunkSink& sink, ConversionResult& to) {
-        TimingReport checked;
-        std::unique_ptr<QThread> alongside;
-        if (checks && textSize >= checkAlongsideFrom) {
-            alongside.reset(QThread::create([&] { checked = checks(); }));
-            alongside->start();
-        } else if (checks) {
-            checked = checks();
-        }
-        TargetWriter writer(choices, sink);
-        LineSample others;
-        feed(writer, others);
-        TargetResult written = writer.finish();
-        if (alongside) {
-            alongside->wait();
-        }
-        if (checks) {
-            to.report = std::move(checked);
-        }
-        std::vector<Finding> leftOut;
-        if (others.count > 0) {
-            leftOut.push_back(linesLeftOut(others));
-        }
-        leftOut.insert(leftOut.end(), std::make_move_iterator(written.findings.begin()),
-                       std::make_move_iterator(written.findings.end()));
+        const TargetResult written = writeTargetDocument(cues, choices, sink);
         to.report.findings =
-            targetFindings(std::move(to.report.findings), std::move(leftOut), choices);
+            targetFindings(std::move(to.report.findings), written.findings, choices);
     };
     if (request.checks == Checks::Only) {
         write([](std::string_view) {}, result);
@@ -194,45 +140,20 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
     });
 }
 
-// A .dat text for a target the fast path does not write: its cues read as
-// they come, checked as ever.
-StagedConversion stageDatCues(const ConvertRequest& request, const SharedSync* sharedSync,
-                              ConversionResult result, std::string_view text,
-                              const std::optional<MouthChart>& chart) {
-    const bool checking = !request.quiet || request.checks != ConvertRequest::Checks::Warn;
-    return stageCues(
-        request, sharedSync, std::move(result), targetChoices(request, request.letters, chart),
-        [&](TargetWriter& writer, LineSample& others) { writer.feedDat(text, others); },
-        checking
-            ? std::function<TimingReport()>([&] { return checkTimingText(text, request.letters); })
-            : std::function<TimingReport()>(),
-        text.size());
-}
-
 // Every voice of a project checked, from the one reading of its file: each
 // as checking it with --voice would, but for the findings about the file as
 // a whole, which the result's report holds once.
 ConversionResult checkEveryVoice(const ConvertRequest& request, ConversionResult result,
-                                 const Take& take, const std::optional<MouthChart>& chart,
-                                 bool plain) {
+                                 const Take& take, const std::optional<MouthChart>& chart) {
     const TargetChoices choices = targetChoices(request, take.letters || request.letters, chart);
     for (std::size_t i = 0; i < take.voices.size(); ++i) {
         const std::vector<Cue> cues = takeCues(take, i, framesPerSecond(request.rate));
         ConversionResult voice = result;
         voice.voice = i;
         voice.report = checkTakeCues(take, cues);
-        if (!plain) {
-            // With what writing the target would leave out.
-            voice = stageCues(
-                        request, nullptr, std::move(voice), choices,
-                        [&](TargetWriter& writer, LineSample&) {
-                            for (const Cue& cue : cues) {
-                                writer.feed(cue);
-                            }
-                        },
-                        {}, cues.size())
-                        .result;
-        }
+        // With what writing the target would leave out.
+        voice.report.findings = targetFindings(std::move(voice.report.findings),
+                                               writingFindings(cues, choices), choices);
         result.voiceReports.push_back(std::move(voice.report));
     }
     result.report = {};
@@ -244,7 +165,7 @@ ConversionResult checkEveryVoice(const ConvertRequest& request, ConversionResult
 // and converted as their .dat text, or written as the target's document.
 StagedConversion stageTake(const ConvertRequest& request, const SharedSync* sharedSync,
                            const QByteArray& bytes, ConversionResult result,
-                           const std::optional<MouthChart>& chart, bool plain) {
+                           const std::optional<MouthChart>& chart) {
     using Checks = ConvertRequest::Checks;
     DecodedText decoded = decodeToUtf8(bytes);
     result.guess = decoded.guess;
@@ -260,19 +181,14 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     }
     result.format = *format;
     const std::optional<Take> take = readTake(*format, decoded.text);
-    if (!take && !plain) {
-        return stageDatCues(request, sharedSync, std::move(result), decoded.text, chart);
-    }
     if (!take) {
         const EncodingGuess guess = decoded.guess;
         const std::string text = std::move(decoded.text);
         return stageDat(
-            request, sharedSync,
-            [&](const ChunkSink& sink, EncodingGuess* guessed) {
+            request, sharedSync, std::move(result), targetChoices(request, request.letters, chart),
+            [&](DatDocument& document, EncodingGuess* guessed) {
                 *guessed = guess;
-                if (!text.empty()) {
-                    sink(text);
-                }
+                document.feedLasting(text);
                 return std::optional<IoError>();
             },
             bytes.size());
@@ -287,19 +203,12 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     }
     result.voice = voice.index;
     if (request.checks == Checks::Only && !request.voice && take->voices.size() > 1) {
-        return {checkEveryVoice(request, std::move(result), *take, chart, plain), nullptr};
+        return {checkEveryVoice(request, std::move(result), *take, chart), nullptr};
     }
     const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
     result.report = checkCues(*take, cues, request.rate);
-    return stageCues(
-        request, sharedSync, std::move(result),
-        targetChoices(request, take->letters || request.letters, chart),
-        [&](TargetWriter& writer, LineSample&) {
-            for (const Cue& cue : cues) {
-                writer.feed(cue);
-            }
-        },
-        {}, cues.size());
+    return stageCues(request, sharedSync, std::move(result),
+                     targetChoices(request, take->letters || request.letters, chart), cues);
 }
 
 } // namespace
@@ -318,49 +227,34 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     // another format is held whole to be told.
     const bool dat =
         request.from ? *request.from == TimingFormat::Dat : !mayBeOtherThanDat(textStart(in.bytes));
-    // Any new choice takes the cues; none keeps the .dat text's streaming path.
-    const bool plain = targetChoices(request, request.letters).plainPosition();
     ConversionResult seed;
     std::optional<MouthChart> chart;
-    if (request.target != Target::Position) {
+    if (usesChart(request.target)) {
         chart = loadChart(request, seed);
         if (seed.error) {
             return {seed, nullptr};
         }
     }
     if (!dat) {
-        return stageTake(request, sharedSync, in.bytes, std::move(seed), chart, plain);
+        return stageTake(request, sharedSync, in.bytes, std::move(seed), chart);
     }
-    if (!plain) {
-        // A UTF-8 file's text is its bytes, handed out whole: read in place.
-        // Another encoding's chunks are gathered.
-        std::string gathered;
-        std::string_view text;
-        const QByteArrayView raw(in.bytes);
-        seed.error = decodeToUtf8Chunks(
-            in.bytes,
-            [&](std::string_view chunk) {
-                const bool inPlace = gathered.empty() && text.empty() &&
-                                     chunk.data() >= raw.data() &&
-                                     chunk.data() + chunk.size() <= raw.data() + raw.size();
-                if (inPlace) {
-                    text = chunk;
-                    return;
-                }
-                gathered.append(text).append(chunk);
-                text = {};
-            },
-            &seed.guess);
-        if (seed.error) {
-            return {seed, nullptr};
-        }
-        return stageDatCues(request, sharedSync, std::move(seed),
-                            gathered.empty() ? text : std::string_view(gathered), chart);
-    }
+    // A UTF-8 file's text is its bytes, handed out whole, which stay until
+    // the document is written: read in place.
+    const QByteArrayView raw(in.bytes);
     return stageDat(
-        request, sharedSync,
-        [&](const ChunkSink& sink, EncodingGuess* guess) {
-            return decodeToUtf8Chunks(in.bytes, sink, guess);
+        request, sharedSync, std::move(seed), targetChoices(request, request.letters, chart),
+        [&](DatDocument& document, EncodingGuess* guess) {
+            return decodeToUtf8Chunks(
+                in.bytes,
+                [&](std::string_view chunk) {
+                    if (chunk.data() >= raw.data() &&
+                        chunk.data() + chunk.size() <= raw.data() + raw.size()) {
+                        document.feedLasting(chunk);
+                    } else {
+                        document.feed(chunk);
+                    }
+                },
+                guess);
         },
         in.bytes.size());
 }

@@ -112,7 +112,7 @@ void checkTargets(std::span<const Cue> cues, const FrameRate& rate, std::size_t 
         std::uint64_t undrawn = 0;
         std::uint64_t undrawnKnown = 0;
         for (const Cue& cue : cues) {
-            if (target != Target::Position && !inUse.drawingOf(cue.name, choices.letters)) {
+            if (usesChart(target) && !inUse.drawingOf(cue.name, choices.letters)) {
                 ++undrawn;
                 undrawnKnown += mapping.find(cue.name) ? 1 : 0;
             }
@@ -134,7 +134,7 @@ void checkTargets(std::span<const Cue> cues, const FrameRate& rate, std::size_t 
         check(document.starts_with(headertop), "a document without its head");
         if (target == Target::Position) {
             check(document.ends_with(footer), "a Position document without its end");
-            if (choices.plainPosition()) {
+            if (!choices.holds() && choices.offset == 0) {
                 check(document == plainDocument, "plain Position is not the converter's document");
             }
             continue;

@@ -231,7 +231,7 @@ private slots:
         QComboBox* target = app.vc().target();
         QCOMPARE(target->currentText(), QStringLiteral("Position"));
         QVERIFY(!hold->isChecked());
-        QVERIFY(app.vc().choices().plainPosition());
+        QVERIFY(!app.vc().choices().holds() && app.vc().choices().offset == 0);
         QSignalSpy toggled(hold, &QCheckBox::toggled);
 
         target->setCurrentIndex(1);
@@ -247,11 +247,11 @@ private slots:
         QCOMPARE(toggled.count(), 4);
 
         hold->click();
-        QVERIFY(!app.vc().choices().plainPosition());
+        QVERIFY(app.vc().choices().holds());
         hold->click();
         app.vc().shift()->setValue(-1);
         QCOMPARE(app.vc().choices().offset, -1);
-        QVERIFY(!app.vc().choices().plainPosition());
+        QVERIFY(!app.vc().choices().holds());
     }
 
     void droppedFileLoadsLikeAConfirmedOpen_data() {

@@ -279,7 +279,7 @@ TEST(PositionDocument, plainIsTheConvertersDocumentByteForByte) {
         const TargetChoices choices =
             choose(Target::Position, {}, 0, rng() % 2 == 0, static_cast<int>(rng() % 7) - 1,
                    FrameRate(static_cast<int>(rng() % 10)));
-        ASSERT_TRUE(choices.plainPosition());
+        ASSERT_TRUE(choices.target == Target::Position && !choices.holds() && choices.offset == 0);
         std::string target;
         const TargetResult result = writeTargetDocument(
             cues, choices, [&target](std::string_view chunk) { target.append(chunk); });
@@ -350,18 +350,7 @@ TEST(TargetWriter, aDatTextStreamsTheDocumentItsCuesGive) {
 // What the window and the converter list for a .dat text: its checks, then
 // what writing the target's document found, each line with one outcome.
 std::string findingsFor(std::string_view dat, const TargetChoices& choices) {
-    std::vector<Finding> written;
-    if (!choices.plainPosition()) {
-        TargetWriter writer(choices, [](std::string_view) {});
-        LineSample others;
-        writer.feedDat(dat, others);
-        if (others.count > 0) {
-            written.push_back(linesLeftOut(others));
-        }
-        for (Finding& f : writer.finish().findings) {
-            written.push_back(std::move(f));
-        }
-    }
+    const std::vector<Finding> written = writingFindings(dat, choices);
     std::string text;
     for (const Finding& f :
          targetFindings(checkTimingText(dat, choices.letters).findings, written, choices)) {

@@ -29,16 +29,19 @@ enum class Target {
 inline constexpr std::array<Target, 3> targets{Target::Position, Target::TimeRemap,
                                                Target::SliderControl};
 
+// What a document animates when nothing is chosen.
+inline constexpr Target defaultTarget = Target::Position;
+
 // The name --target takes: "position", "time-remap", "slider".
 std::string_view targetName(Target target);
 std::optional<Target> targetNamed(std::string_view name);
 // As the window and messages name it: "Position", "Time Remap", "Slider Control".
 std::string_view targetTitle(Target target);
-
 // Hold steps are on by default for Time Remap and Slider Control, off for Position.
-constexpr bool holdsByDefault(Target target) noexcept {
-    return target != Target::Position;
-}
+bool holdsByDefault(Target target);
+// Whether a target draws by a mouth chart (Time Remap, Slider Control)
+// rather than pasting the set's values (Position).
+bool usesChart(Target target);
 
 // What a document is written for.
 struct TargetChoices {
@@ -52,12 +55,7 @@ struct TargetChoices {
     std::optional<MouthChart> chart;
 
     // Hold steps: on by default for Time Remap and Slider Control, off for Position.
-    bool holds() const noexcept { return hold ? *hold : holdsByDefault(target); }
-    // Position with no new option: the document the converter has always
-    // written, by its streaming text path.
-    bool plainPosition() const noexcept {
-        return target == Target::Position && !holds() && offset == 0;
-    }
+    bool holds() const { return hold ? *hold : holdsByDefault(target); }
     // The chart in use: the one given, or the set's.
     MouthChart chartInUse() const;
 };
@@ -140,6 +138,13 @@ Finding linesLeftOut(const LineSample& lines);
 // already name is dropped.
 std::vector<Finding> targetFindings(std::vector<Finding> checked, std::vector<Finding> written,
                                     const TargetChoices& choices);
+
+// What writing the chosen target's document finds that the checks do not,
+// to join theirs by targetFindings: the lines left out, the names without a
+// drawing, the keys before frame 0. Found by writing to nowhere, but for a
+// choice that writes a .dat text's own lines, where there is nothing to find.
+std::vector<Finding> writingFindings(std::string_view datText, const TargetChoices& choices);
+std::vector<Finding> writingFindings(std::span<const Cue> cues, const TargetChoices& choices);
 
 std::string keyNumberText(double value);
 

@@ -1,0 +1,34 @@
+// The cues of a .dat text, for a document written from cues.
+#include "conversion/Targets.h"
+
+#include "DatLines.h"
+
+namespace mouthkey {
+
+void readDatCues(std::string_view text,
+                 const std::function<void(std::uint64_t frame, std::string_view name,
+                                          const CuePlace& place)>& each,
+                 LineSample& others) {
+    datlines::forEachDatCue(
+        text,
+        [&each](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
+                std::string_view) { each(frame, name, place); },
+        others);
+}
+
+std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings) {
+    std::vector<Cue> cues;
+    LineSample others;
+    readDatCues(
+        text,
+        [&](std::uint64_t frame, std::string_view name, const CuePlace& place) {
+            cues.push_back({frame, std::string(name), place});
+        },
+        others);
+    if (findings && others.count > 0) {
+        findings->push_back(linesLeftOut(others));
+    }
+    return cues;
+}
+
+} // namespace mouthkey

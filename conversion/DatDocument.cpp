@@ -1,0 +1,156 @@
+#include "conversion/DatDocument.h"
+
+#include "conversion/DocumentWriter.h"
+#include "conversion/MappingTables.h"
+
+#include "DatLinesPath.h"
+
+#include <iterator>
+#include <thread>
+#include <utility>
+
+namespace mouthkey {
+
+namespace {
+
+// Below this a second thread costs more than the checks it would take over.
+constexpr std::size_t checkAlongsideFrom = 4 << 20;
+
+} // namespace
+
+struct DatDocument::Impl {
+    Impl(const TargetChoices& choices, ChunkSink sink, bool checks, std::size_t chunkSize,
+         bool writing)
+        : choices(choices), sink(std::move(sink)), lines(writesDatLines(choices)) {
+        if (checks) {
+            checker = std::make_unique<TimingChecker>(choices.letters);
+        }
+        // The text's own lines stream through the converter, chunk by chunk;
+        // with nothing to write, they have nothing to find but the checks'.
+        if (lines && writing) {
+            writer =
+                std::make_unique<DocumentWriter>(buildMapping(choices.setIndex, choices.letters),
+                                                 choices.rate, this->sink, chunkSize);
+        }
+    }
+
+    // The text's own lines, checked as they are converted.
+    void stream(std::string_view chunk) {
+        if (chunk.empty()) {
+            return;
+        }
+        if (checker && writer && chunk.size() >= checkAlongsideFrom) {
+            std::jthread checks([&] { checker->feed(chunk); });
+            writer->feed(chunk);
+            return;
+        }
+        if (checker) {
+            checker->feed(chunk);
+        }
+        if (writer) {
+            writer->feed(chunk);
+        }
+    }
+
+    DatDocumentResult finishStreamed() {
+        DatDocumentResult result;
+        if (writer) {
+            writer->finish();
+            result.keyframes = writer->keyframeCount();
+        }
+        if (checker) {
+            result.report = checker->finish();
+        }
+        return result;
+    }
+
+    // Any other choice reads the whole text's cues, checked alongside.
+    DatDocumentResult finishFromCues() {
+        const std::string_view whole = gathered.empty() ? text : std::string_view(gathered);
+        TimingReport checked;
+        {
+            std::jthread alongside;
+            if (checker && whole.size() >= checkAlongsideFrom) {
+                alongside = std::jthread([&] {
+                    checker->feed(whole);
+                    checked = checker->finish();
+                });
+            } else if (checker) {
+                checker->feed(whole);
+                checked = checker->finish();
+            }
+            TargetWriter writer(choices, sink ? sink : ChunkSink([](std::string_view) {}));
+            LineSample others;
+            writer.feedDat(whole, others);
+            TargetResult written = writer.finish();
+            if (others.count > 0) {
+                leftOut.push_back(linesLeftOut(others));
+            }
+            leftOut.insert(leftOut.end(), std::make_move_iterator(written.findings.begin()),
+                           std::make_move_iterator(written.findings.end()));
+            keyframes = written.keyframes;
+            holdSteps = written.holdSteps;
+        }
+        DatDocumentResult result;
+        result.report = std::move(checked);
+        result.report.findings =
+            targetFindings(std::move(result.report.findings), std::move(leftOut), choices);
+        result.keyframes = keyframes;
+        result.holdSteps = holdSteps;
+        return result;
+    }
+
+    TargetChoices choices;
+    ChunkSink sink; // empty: only the findings
+    bool lines;
+    std::unique_ptr<TimingChecker> checker;
+    std::unique_ptr<DocumentWriter> writer;
+    // The text gathered for its cues, or the one lasting chunk that is all of it.
+    std::string gathered;
+    std::string_view text;
+    std::vector<Finding> leftOut;
+    std::uint64_t keyframes = 0;
+    std::uint64_t holdSteps = 0;
+};
+
+DatDocument::DatDocument(const TargetChoices& choices, ChunkSink sink, bool checks,
+                         std::size_t chunkSize)
+    : m_impl(std::make_unique<Impl>(choices, std::move(sink), checks, chunkSize, true)) {}
+
+DatDocument::DatDocument(const TargetChoices& choices)
+    : m_impl(std::make_unique<Impl>(choices, ChunkSink(), true,
+                                    DataLineConverter::defaultBufferSize, false)) {}
+
+DatDocument::~DatDocument() = default;
+
+void DatDocument::feed(std::string_view chunk) {
+    Impl& impl = *m_impl;
+    if (impl.lines) {
+        impl.stream(chunk);
+        return;
+    }
+    impl.gathered.append(impl.text).append(chunk);
+    impl.text = {};
+}
+
+void DatDocument::feedLasting(std::string_view chunk) {
+    Impl& impl = *m_impl;
+    if (!impl.lines && impl.gathered.empty() && impl.text.empty()) {
+        impl.text = chunk;
+        return;
+    }
+    feed(chunk);
+}
+
+DatDocumentResult DatDocument::finish() {
+    return m_impl->lines ? m_impl->finishStreamed() : m_impl->finishFromCues();
+}
+
+std::optional<std::string> datKeyLines(std::string_view datText, const TargetChoices& choices) {
+    if (!writesDatLines(choices)) {
+        return std::nullopt;
+    }
+    return convertDataLines(datText, buildMapping(choices.setIndex, choices.letters));
+}
+
+} // namespace mouthkey

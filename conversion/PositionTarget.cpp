@@ -1,0 +1,52 @@
+// Position: a strip of drawings slid sideways, as the phoneme set places them.
+#include "conversion/DocumentWriter.h"
+#include "conversion/MappingTables.h"
+#include "conversion/Take.h"
+
+#include "TargetFactories.h"
+
+#include <string>
+
+namespace mouthkey {
+
+namespace {
+
+// Each key as the converter writes its .dat line, so that a name the set
+// does not know passes through exactly as it always has. The lines go to the
+// converter in batches: one call a line would cost more than the line.
+class PositionTarget final : public DocumentTarget {
+public:
+    PositionTarget(const TargetChoices& choices, const ChunkSink& sink)
+        : m_writer(buildMapping(choices.setIndex, choices.letters), choices.rate, sink) {}
+
+    void head() override { m_lines = datText({}); }
+    void key(const TargetKey& key) override {
+        m_lines.append(std::to_string(key.frame)).append(" ").append(key.name).append("\n");
+        if (m_lines.size() >= batch) {
+            m_writer.feed(m_lines);
+            m_lines.clear();
+        }
+    }
+    void tail() override {
+        m_writer.feed(m_lines);
+        m_lines.clear();
+        m_writer.finish();
+    }
+    // Counted as the converter reads them: complete after the tail.
+    std::uint64_t keyframes() const override { return m_writer.keyframeCount(); }
+
+private:
+    static constexpr std::size_t batch = 64 * 1024;
+
+    DocumentWriter m_writer;
+    std::string m_lines;
+};
+
+} // namespace
+
+std::unique_ptr<DocumentTarget> makePositionTarget(const TargetChoices& choices, std::size_t,
+                                                   const ChunkSink& sink) {
+    return std::make_unique<PositionTarget>(choices, sink);
+}
+
+} // namespace mouthkey

@@ -1,0 +1,40 @@
+#pragma once
+
+// What TargetWriter holds: the target made by its row, the rules its keys
+// follow, and the drawings of names. Private to the conversion library.
+#include "conversion/Targets.h"
+
+#include "KeyRules.h"
+#include "NameCache.h"
+
+namespace mouthkey {
+
+struct TargetWriter::Impl {
+    Impl(const TargetChoices& choices, ChunkSink sink);
+
+    // A cue of any target: a name without a drawing left out where the
+    // target draws by a chart.
+    void feed(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
+        if (charted) {
+            rules.drawn(cueFrame, name, names.find(name), place, {});
+        } else {
+            rules.named(cueFrame, name, place);
+        }
+    }
+
+    ChunkSink sink;
+    bool letters;
+    bool charted;
+    MouthChart chart;
+    NameCache names;
+    KeyRules rules;
+};
+
+// The cues of a .dat text, for a target written through a DrawingTarget:
+// runs of usual lines by a quick loop of its own, other lines as QuickLines
+// reads them, and from the first line that ends otherwise than at LF or CR
+// LF on, the text as the line reader reads it.
+void feedQuickDrawings(std::string_view text, LineSample& others, KeyRules& rules,
+                       NameCache& names);
+
+} // namespace mouthkey
