@@ -121,7 +121,7 @@ constexpr std::array<std::string_view, 1> labelExtensions{"txt"};
 // The rows, in the order the probes are asked, which is also the order in
 // which help, messages and the Open dialog list them. Of two rows claiming a
 // text, the earlier wins unless the later has the file's extension.
-const std::array<TimingFormat, 7> formats{{
+constexpr std::array<TimingFormat, 7> formats{{
     {"dat", "Moho switch data", datExtensions, datFit, readDat,
      "Moho switch data: a header line, then FRAME NAME lines\n"
      "          MohoSwitch1\n"
@@ -144,7 +144,7 @@ const std::array<TimingFormat, 7> formats{{
      "a Papagayo-NG JSON project: {\"version\": 2, \"fps\": 24, \"voices\": [...]}\n"},
     {"labels", "Audacity labels", labelExtensions, labelTrackFit, readLabelTrack,
      "Audacity labels: START<TAB>END<TAB>LABEL lines in seconds; a region's end\n"
-     "          closes the mouth (rest, or X where every label is a letter)\n"
+     "          closes the mouth (rest, or X in a track of letter mouth shapes)\n"
      "          0.210000\t0.350000\tMBP\n"
      "          0.400000\t0.400000\tE\n"},
 }};

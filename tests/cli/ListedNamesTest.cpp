@@ -20,7 +20,7 @@ QString helpText() {
 }
 
 QString manPage() {
-    QFile file(QStringLiteral(MOUTHKEY_SOURCE_DIR "/packaging/mouthkey-convert.1"));
+    QFile file(QStringLiteral(MOUTHKEY_MAN_PAGE));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
