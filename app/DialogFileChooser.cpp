@@ -1,7 +1,7 @@
 #include "app/DialogFileChooser.h"
 
 #include "app/TakePlayer.h"
-#include "conversion/Take.h"
+#include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
 #include <QFileDialog>
@@ -41,8 +41,13 @@ FileChoice chooseOne(QWidget* parent, const QString& title, const QString& folde
 
 FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& folder) {
     QStringList patterns;
-    for (const std::string_view extension : timingFileExtensions) {
-        patterns << QStringLiteral("*.") + toQString(extension);
+    for (const TimingFormat& format : timingFormats()) {
+        for (const std::string_view extension : format.extensions) {
+            const QString pattern = QStringLiteral("*.") + toQString(extension);
+            if (!patterns.contains(pattern)) {
+                patterns << pattern;
+            }
+        }
     }
     return chooseOne(parent, QStringLiteral("Choose .dat File"), folder,
                      {QFileDialog::tr("Timing files (%1)").arg(patterns.join(u' ')),

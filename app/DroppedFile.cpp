@@ -1,7 +1,7 @@
 #include "app/DroppedFile.h"
 
 #include "app/TakePlayer.h"
-#include "textinput/TakeReading.h"
+#include "textinput/TimingFormats.h"
 
 #include <QFileInfo>
 #include <QMimeData>

@@ -25,7 +25,7 @@ QString readingNotice(const LoadedTiming& loaded) {
         return {};
     }
     const Take& take = *loaded.take;
-    QString text = toQString(formatTitle(loaded.format));
+    QString text = toQString(loaded.format->title);
     if (take.timedInSeconds()) {
         return text + QStringLiteral(", timed in seconds: its frames follow the frame rate");
     }

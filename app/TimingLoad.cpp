@@ -36,7 +36,7 @@ std::optional<IoError> TimingLoad::read(const QUrl& url, const FrameRate& rate) 
     m_loaded.emplace();
     m_loaded->source = info.fileName();
     m_loaded->notice = encodingGuessNotice(decoded.guess);
-    m_loaded->format = *format;
+    m_loaded->format = format;
     if (take) {
         m_loaded->letters = take->letters;
         m_loaded->take = std::make_shared<const Take>(std::move(*take));

@@ -1,7 +1,7 @@
 #include "cli/BatchPlan.h"
 
 #include "cli/SameFile.h"
-#include "textinput/TakeReading.h"
+#include "textinput/TimingFormats.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,11 +3,16 @@
 #include "cli/Choices.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace mouthkey {
 
@@ -40,12 +45,16 @@ QString asClause(QString text) {
 // "dat, tsv or pg2": every name a choice's table gives, as a usage error lists them.
 template <class Choices, class NameOf> QString orList(const Choices& choices, NameOf nameOf) {
     QStringList names;
-    for (const auto choice : choices) {
+    for (const auto& choice : choices) {
         names << toQString(nameOf(choice));
     }
     const QString last = names.takeLast();
     return names.isEmpty() ? last
                            : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+std::string_view formatName(const TimingFormat& format) {
+    return format.name;
 }
 
 QString quotedList(const QStringList& items) {
@@ -56,8 +65,32 @@ QString quotedList(const QStringList& items) {
     return quoted.join(QStringLiteral(", "));
 }
 
+// Each format's name and what it looks like, as the registry describes it.
+QString formatsText() {
+    QString text;
+    for (const TimingFormat& format : timingFormats()) {
+        text += QStringLiteral("  ") + toQString(format.name).leftJustified(5) + QLatin1Char(' ') +
+                toQString(format.help);
+    }
+    return text;
+}
+
+// ".dat, .tsv or .pg2": every extension of a timing file, once each.
+QString extensionsText() {
+    std::vector<std::string> extensions;
+    for (const TimingFormat& format : timingFormats()) {
+        for (const std::string_view extension : format.extensions) {
+            std::string dotted = "." + std::string(extension);
+            if (std::find(extensions.begin(), extensions.end(), dotted) == extensions.end()) {
+                extensions.push_back(std::move(dotted));
+            }
+        }
+    }
+    return orList(extensions, [](const std::string& e) { return std::string_view(e); });
+}
+
 QString examplesText() {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "\nExamples:\n"
         "  mouthkey-convert --fps 25 take1.dat -o take1.txt\n"
         "  mouthkey-convert -d keys shots/*.dat\n"
@@ -71,20 +104,9 @@ QString examplesText() {
         "  mouthkey-convert --offset -12 take1.dat -o take1.txt\n"
         "  mouthkey-convert --hold take1.dat -o take1.txt\n"
         "With -d, a file that fails is named and skipped; the others are still converted.\n"
-        "\nFormats, told by each file's text (the extension only breaks ties):\n"
-        "  dat   Moho switch data: a header line, then FRAME NAME lines\n"
-        "          MohoSwitch1\n"
-        "          1 rest\n"
-        "          5 MBP\n"
-        "  tsv   Rhubarb TSV: SECONDS<TAB>SHAPE lines, the last one the end of the take\n"
-        "          0.00\tX\n"
-        "          0.21\tB\n"
-        "  xml   Rhubarb XML:\n"
-        "          <mouthCue start=\"0.21\" end=\"0.35\">B</mouthCue>\n"
-        "  json  Rhubarb JSON:\n"
-        "          {\"mouthCues\": [{\"start\": 0.21, \"end\": 0.35, \"value\": \"B\"}]}\n"
-        "  pgo   a Papagayo-NG project: \"lipsync version 1\", then its voices\n"
-        "  pg2   a Papagayo-NG JSON project: {\"version\": 2, \"fps\": 24, \"voices\": [...]}\n"
+        "\nFormats, told by each file's text (the extension only breaks ties):\n");
+    text += formatsText();
+    text += QStringLiteral(
         "A cue at t seconds lands on frame 1 + floor(t * RATE); Rhubarb's letters A to H\n"
         "and X are always read by the chart of --letters. A project's frames are\n"
         "counted from 0 and come out as its own .dat export writes them.\n"
@@ -116,6 +138,7 @@ QString examplesText() {
         "  1  the checks found something\n"
         "  2  a file could not be read or decoded (the others were still checked), or\n"
         "     usage error\n\n");
+    return text;
 }
 
 } // namespace
@@ -190,8 +213,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
-                       "without a final .dat, .tsv, .txt, .xml, .json, .pgo or .pg2. DIR must "
-                       "exist. Needed for two or more inputs."),
+                       "without a final %1. DIR must exist. Needed for two or more inputs.")
+            .arg(extensionsText()),
         QStringLiteral("DIR"));
     const QCommandLineOption letters(
         QStringLiteral("letters"),
@@ -202,8 +225,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             .arg(toQString(letterChartText())));
     const QCommandLineOption from(
         QStringLiteral("from"),
-        QStringLiteral("Read every INPUT as FORMAT: dat, tsv, xml, json, pgo or pg2. Without it "
-                       "each file's format is told by its text (see Formats below)."),
+        QStringLiteral("Read every INPUT as FORMAT: %1. Without it each file's format is told by "
+                       "its text (see Formats below).")
+            .arg(orList(timingFormats(), formatName)),
         QStringLiteral("FORMAT"));
     const QCommandLineOption voice(
         QStringLiteral("voice"),
@@ -332,7 +356,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.request.from = formatNamed(name.toLower().toStdString());
         if (!result.request.from) {
             return reject(QStringLiteral("unknown format '%1' for --from (%2)")
-                              .arg(name, orList(timingFormats, formatName)));
+                              .arg(name, orList(timingFormats(), formatName)));
         }
     }
     if (parser.isSet(voice)) {

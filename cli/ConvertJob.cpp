@@ -179,7 +179,7 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
         result.error = unknownFormatError();
         return {result, nullptr};
     }
-    result.format = *format;
+    result.format = format;
     const std::optional<Take> take = readTake(*format, decoded.text);
     if (!take) {
         const EncodingGuess guess = decoded.guess;
@@ -225,8 +225,7 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     }
     // A .dat text streams from its bytes, as ever; only a text that may be
     // another format is held whole to be told.
-    const bool dat =
-        request.from ? *request.from == TimingFormat::Dat : !mayBeOtherThanDat(textStart(in.bytes));
+    const bool dat = request.from ? request.from->streams : !mayBeOtherThanDat(textStart(in.bytes));
     ConversionResult seed;
     std::optional<MouthChart> chart;
     if (usesChart(request.target)) {
@@ -264,7 +263,7 @@ ConversionResult runConversion(const ConvertRequest& request) {
 }
 
 QString readingText(const ConversionResult& result) {
-    QString text = toQString(formatTitle(result.format));
+    QString text = toQString(result.format->title);
     if (result.voices.size() > 1) {
         text += QStringLiteral(", voice '%1' (%2 of %3)")
                     .arg(result.voices[static_cast<qsizetype>(result.voice)])

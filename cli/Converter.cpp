@@ -94,7 +94,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
             // The voice's number tells apart voices of one name.
             summarise(voice, report,
                       QStringLiteral("%1, voice %2 of %3")
-                          .arg(toQString(formatTitle(result.format)))
+                          .arg(toQString(result.format->title))
                           .arg(i + 1)
                           .arg(result.voiceReports.size()));
             for (const Finding& finding : report.findings) {

@@ -1,7 +1,5 @@
 #include "conversion/Take.h"
 
-#include "NamedRows.h"
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -9,15 +7,6 @@
 namespace mouthkey {
 
 namespace {
-
-constexpr std::array<NamedRow<TimingFormat>, timingFormats.size()> formatNames{{
-    {TimingFormat::Dat, "dat", "Moho switch data"},
-    {TimingFormat::RhubarbTsv, "tsv", "Rhubarb TSV"},
-    {TimingFormat::RhubarbXml, "xml", "Rhubarb XML"},
-    {TimingFormat::RhubarbJson, "json", "Rhubarb JSON"},
-    {TimingFormat::PapagayoPgo, "pgo", "Papagayo-NG project"},
-    {TimingFormat::PapagayoPg2, "pg2", "Papagayo-NG JSON project"},
-}};
 
 // 1 + floor(t * fps), saturating for times no frame counter reaches.
 std::uint64_t frameAt(double seconds, double framesPerSecond) {
@@ -28,18 +17,6 @@ std::uint64_t frameAt(double seconds, double framesPerSecond) {
 }
 
 } // namespace
-
-std::string_view formatName(TimingFormat format) {
-    return rowOf(formatNames, format).name;
-}
-
-std::string_view formatTitle(TimingFormat format) {
-    return rowOf(formatNames, format).title;
-}
-
-std::optional<TimingFormat> formatNamed(std::string_view name) {
-    return valueNamed(formatNames, name);
-}
 
 bool ReaderFindings::has(Finding::Kind kind) const {
     return std::any_of(m_findings.begin(), m_findings.end(),
@@ -52,7 +29,33 @@ std::vector<Finding> ReaderFindings::take() {
     return std::move(m_findings);
 }
 
-std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond) {
+namespace {
+
+// Of cues on one frame, the first that opens the mouth, else the first.
+std::vector<Cue> openingWins(std::span<const TimedCue> timed, double framesPerSecond) {
+    std::vector<Cue> cues;
+    cues.reserve(timed.size());
+    bool opening = false; // of the cue kept for the last frame
+    for (const TimedCue& cue : timed) {
+        const std::uint64_t frame = frameAt(cue.seconds, framesPerSecond);
+        if (cues.empty() || frame != cues.back().frame) {
+            cues.push_back({frame, cue.name, cue.place});
+            opening = !cue.closing;
+        } else if (!opening && !cue.closing) {
+            cues.back() = {frame, cue.name, cue.place};
+            opening = true;
+        }
+    }
+    return cues;
+}
+
+} // namespace
+
+std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
+                        SameFrame sameFrame) {
+    if (sameFrame == SameFrame::OpeningWins) {
+        return openingWins(timed, framesPerSecond);
+    }
     std::vector<Cue> cues;
     cues.reserve(timed.size());
     std::uint64_t last = 0; // frames count from 1, so no cue is ever dropped as on it
@@ -73,7 +76,7 @@ std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond)
 
 std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerSecond) {
     if (take.timedInSeconds()) {
-        return cuesAt(take.timed, framesPerSecond);
+        return cuesAt(take.timed, framesPerSecond, take.sameFrame);
     }
     return take.voices[voice < take.voices.size() ? voice : 0].cues;
 }

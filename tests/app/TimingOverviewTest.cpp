@@ -336,6 +336,24 @@ private slots:
                  convertDataLines("h\n1 rest\n7 MBP\n13 rest\n", buildMapping(0)));
     }
 
+    void aLabelTrackIsReTimedAtEachRate() {
+        AppUnderTest app;
+        app.openPath(test::samplePath("hello-world-labels.txt"));
+        QCOMPARE(app.status(),
+                 QStringLiteral("Loaded hello-world-labels.txt; Audacity labels, timed in seconds: "
+                                "its frames follow the frame rate"));
+        app.vc().go();
+        QCOMPARE(convertOf(app.vc()).newdatout(),
+                 convertDataLines(test::readSample("hello-world-24fps.dat").toStdString(),
+                                  buildMapping(0)));
+
+        app.vc().frames()->setCurrentIndex(6); // 8 fps: L and O share frame 3, and L wins
+        app.vc().go();
+        QCOMPARE(convertOf(app.vc()).newdatout(),
+                 convertDataLines("h\n1 rest\n2 E\n3 L\n5 rest\n6 WQ\n7 O\n8 L\n9 D\n10 rest\n",
+                                  buildMapping(0)));
+    }
+
     void aProjectOfSeveralVoicesOffersThem() {
         AppUnderTest app;
         app.openPath(test::samplePath("two-voices.pgo"));

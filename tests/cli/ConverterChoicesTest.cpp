@@ -167,8 +167,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "/every-phoneme.dat', 'other.dat'"},
         UsageCase{"unknown format",
                   {"--from", "mp3"},
-                  "mouthkey-convert: unknown format 'mp3' for --from (dat, tsv, xml, json, pgo or "
-                  "pg2)"},
+                  "mouthkey-convert: unknown format 'mp3' for --from (dat, tsv, xml, json, pgo, "
+                  "pg2 or labels)"},
         UsageCase{"unknown target",
                   {"--target", "opacity"},
                   "mouthkey-convert: unknown target 'opacity' for --target (position, time-remap "

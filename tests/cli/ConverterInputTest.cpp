@@ -21,6 +21,8 @@ using namespace std::string_literals;
 namespace {
 
 const char* const hello = "hello-world-24fps.dat";
+// The same take, timed by hand as a label track.
+const char* const helloLabels = "hello-world-labels.txt";
 
 struct SourceCase {
     const char* what;
@@ -56,6 +58,20 @@ INSTANTIATE_TEST_SUITE_P(Sources, InputSource,
                                                             QStringLiteral("\"$0\" <(cat \"$1\")"),
                                                             {samplePath(hello)});
                                                     }}));
+
+INSTANTIATE_TEST_SUITE_P(
+    LabelTracks, InputSource,
+    testing::Values(SourceCase{"a label track, told by its text",
+                               [] {
+                                   return runConverter({samplePath(helloLabels)});
+                               }},
+                    // A first line of no label would be read as .dat without --from.
+                    SourceCase{"a label track as --from labels", [] {
+                                   return runConverter({QStringLiteral("--from"),
+                                                        QStringLiteral("labels"),
+                                                        QStringLiteral("-q")},
+                                                       "voice track\n" + readSample(helloLabels));
+                               }}));
 
 QByteArray encoded(QStringConverter::Encoding encoding, const QByteArray& utf8) {
     QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
@@ -246,8 +262,8 @@ INSTANTIATE_TEST_SUITE_P(
                      [](const QTemporaryDir& d) { return fileWith(d, "{\"frames\": [1, 5]}\n"); },
                      "'%1' is not a timing file Mouthkey reads (it looks like an XML or JSON "
                      "document, but not one of Moho switch data, Rhubarb TSV, Rhubarb XML, Rhubarb "
-                     "JSON, Papagayo-NG project, Papagayo-NG JSON project; read it with --from to "
-                     "say which it is)"},
+                     "JSON, Papagayo-NG project, Papagayo-NG JSON project, Audacity labels; read "
+                     "it with --from to say which it is)"},
         BadInputCase{"UTF-16 with a lone surrogate",
                      [](const QTemporaryDir& d) {
                          return fileWith(d, QByteArray("\xFE\xFF\0h\0\n\xD8\x00\0A", 10));

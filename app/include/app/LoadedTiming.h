@@ -4,6 +4,7 @@
 #include "conversion/Take.h"
 #include "conversion/Targets.h"
 #include "conversion/TimingCheck.h"
+#include "textinput/TimingFormats.h"
 
 #include <QString>
 
@@ -23,7 +24,7 @@ struct LoadedTiming {
     TimingReport report;
     QString notice;       // how the text was read, where that was a guess; else empty
     bool letters = false; // letter mouth shapes are read by their chart, for the report too
-    TimingFormat format = TimingFormat::Dat;
+    const TimingFormat* format = &defaultFormat();
     // For any format but .dat: what its reader made of it, from which the
     // cues are taken again at each rate and for each voice.
     std::shared_ptr<const Take> take;

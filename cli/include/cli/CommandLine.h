@@ -44,7 +44,7 @@ struct ConvertRequest {
     Checks checks = Checks::Warn;
     bool quiet = false;               // no warnings on standard error
     bool letters = false;             // letter mouth shapes read by their chart, for the checks too
-    std::optional<TimingFormat> from; // the input's format; told by its text when missing
+    const TimingFormat* from{};       // the input's format; told by its text when missing
     std::optional<QString> voice;     // a project's voice, by name or index from 1
     Target target = Target::Position; // what the document animates
     // The mouth chart file for Time Remap and Slider Control; without it, a

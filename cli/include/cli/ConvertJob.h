@@ -5,6 +5,7 @@
 #include "conversion/TimingCheck.h"
 #include "textinput/IoError.h"
 #include "textinput/TextDecoding.h"
+#include "textinput/TimingFormats.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,7 +29,7 @@ struct ConversionResult {
     // How the input was read, where that was a guess: said, but never a finding.
     EncodingGuess guess = EncodingGuess::None;
     // The format it was read as, and for a project its voices and the one read.
-    TimingFormat format = TimingFormat::Dat;
+    const TimingFormat* format = &defaultFormat();
     QStringList voices;
     std::size_t voice = 0;
     // The mouth chart file a Time Remap or Slider Control document was drawn

@@ -13,33 +13,6 @@
 
 namespace mouthkey {
 
-// The timing formats Mouthkey reads.
-enum class TimingFormat {
-    Dat,         // Moho switch data: a header, then "FRAME NAME" lines
-    RhubarbTsv,  // "SECONDS<TAB>SHAPE" lines, the last one closing the take
-    RhubarbXml,  // <rhubarbResult> with <mouthCue start=".." end="..">SHAPE</mouthCue>
-    RhubarbJson, // {"mouthCues": [{"start": .., "end": .., "value": ".."}]}
-    PapagayoPgo, // "lipsync version 1" projects
-    PapagayoPg2, // the JSON projects, "version": 2
-};
-
-inline constexpr std::array<TimingFormat, 6> timingFormats{
-    TimingFormat::Dat,         TimingFormat::RhubarbTsv,  TimingFormat::RhubarbXml,
-    TimingFormat::RhubarbJson, TimingFormat::PapagayoPgo, TimingFormat::PapagayoPg2,
-};
-
-// The file name extensions timing files come with, in the order the Open
-// dialog lists them.
-inline constexpr std::array<std::string_view, 7> timingFileExtensions{
-    "dat", "tsv", "txt", "xml", "json", "pgo", "pg2",
-};
-
-// The name --from takes: "dat", "tsv", "xml", "json", "pgo", "pg2".
-std::string_view formatName(TimingFormat format);
-std::optional<TimingFormat> formatNamed(std::string_view name);
-// As messages name it: "Moho switch data", "Rhubarb TSV", "Papagayo-NG project (.pgo)", ...
-std::string_view formatTitle(TimingFormat format);
-
 // Where in its file a cue was written. Lines count from 1, as the checks
 // number them; column 0 means the format has none.
 struct CuePlace {
@@ -62,6 +35,8 @@ struct TimedCue {
     double seconds = 0;
     std::string name;
     CuePlace place;
+    // It closes the mouth after a cue that ends, rather than starting one.
+    bool closing = false;
     friend bool operator==(const TimedCue&, const TimedCue&) = default;
 };
 
@@ -73,12 +48,22 @@ struct TakeVoice {
     friend bool operator==(const TakeVoice&, const TakeVoice&) = default;
 };
 
-// What a reader makes of a file in any format but .dat, whose text is read
-// line by line as it stands.
+// Which of the seconds-timed cues that land on one frame the frame keeps.
+enum class SameFrame {
+    // The first; the take's last cue, which closes it, moves one frame later
+    // instead when it lands on the frame of the cue before.
+    FirstWins,
+    // The first that is not closing, else the first: a mouth that opens
+    // wins over one that closes on the same frame.
+    OpeningWins,
+};
+
+// What a reader makes of a file.
 struct Take {
-    // Formats timed in seconds: the cues in file order, the closing one (the
-    // end of the take, as an X) last.
+    // Formats timed in seconds: the cues in time order (file order among
+    // equal times), for FirstWins the closing one (the end of the take) last.
     std::vector<TimedCue> timed;
+    SameFrame sameFrame = SameFrame::FirstWins;
     // Formats timed in frames: one entry per voice, never empty for them.
     std::vector<TakeVoice> voices;
     // The rate the project was timed at; for formats timed in frames only.
@@ -91,6 +76,29 @@ struct Take {
     std::vector<Finding> findings;
 
     bool timedInSeconds() const noexcept { return voices.empty(); }
+};
+
+// How well a text fits a format, as the format's probe tells by the text alone.
+enum class Fit {
+    No,
+    Fallback, // the format of a text no other format claims
+    OwnName,  // the format's only when the file's name has one of its extensions
+    Yes,
+};
+
+// A timing format Mouthkey reads: one row of the readers' registry
+// (textinput/TimingFormats.h), and the format's identity wherever a format is
+// named, so that a format is added by its reader and its row alone.
+struct TimingFormat {
+    std::string_view name;                        // what --from takes: "tsv"
+    std::string_view title;                       // as messages name it: "Rhubarb TSV"
+    std::span<const std::string_view> extensions; // without the dot, lower case
+    Fit (*probe)(std::string_view text);          // may see only the text's start
+    Take (*read)(std::string_view text);
+    // What --help says of it: one line, then example lines indented by ten spaces.
+    std::string_view help;
+    // Its text is converted as it streams, line by line, rather than read whole.
+    bool streams = false;
 };
 
 // What a reader finds, one finding per kind in the order of kinds, as the
@@ -124,11 +132,11 @@ private:
 };
 
 // The cues of seconds-timed cues at a rate: a cue at t seconds lands on frame
-// 1 + floor(t * fps); of cues landing on one frame the first wins, and the
-// closing (last) cue moves one frame later when it lands on the frame of the
-// cue written before it. These are the rules by which the tool that writes
-// such files exports the same take as a .dat file.
-std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond);
+// 1 + floor(t * fps); of cues landing on one frame, `sameFrame` says which
+// stays. FirstWins is the rule by which the tool that writes Rhubarb's files
+// exports the same take as a .dat file.
+std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
+                        SameFrame sameFrame = SameFrame::FirstWins);
 
 // The cues a take gives at a rate: a voice's cues (an index past the last
 // gives the first), or its seconds-timed cues at that rate.

@@ -1,0 +1,128 @@
+// The lists of names written out for people, in the help and the man page,
+// against the tables they are taken from.
+#include "cli/CommandLine.h"
+#include "textinput/TimingFormats.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using namespace mouthkey;
+
+namespace {
+
+QString helpText() {
+    const CommandLine parsed =
+        parseCommandLine({QStringLiteral("mouthkey-convert"), QStringLiteral("--help")});
+    return parsed.message;
+}
+
+QString manPage() {
+    QFile file(QStringLiteral(MOUTHKEY_MAN_PAGE));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The text between `before` and `after`, the first time both follow each other.
+QString between(const QString& text, const QString& before, const QString& after) {
+    const qsizetype from = text.indexOf(before);
+    const qsizetype to = from < 0 ? -1 : text.indexOf(after, from + before.size());
+    return to < 0 ? QString() : text.mid(from + before.size(), to - from - before.size());
+}
+
+// Every first capture of `pattern` in `text`, in order.
+QStringList captures(const QString& text, const QString& pattern) {
+    QStringList found;
+    const QRegularExpression expression(pattern, QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& match : expression.globalMatch(text)) {
+        found << match.captured(1);
+    }
+    return found;
+}
+
+// Help text is wrapped into columns; read as one line.
+QString unwrapped(QString text) {
+    return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+}
+
+QStringList registryFormats() {
+    QStringList names;
+    for (const TimingFormat& format : timingFormats()) {
+        names << QString::fromUtf8(format.name.data(), static_cast<qsizetype>(format.name.size()));
+    }
+    return names;
+}
+
+QStringList registryExtensions() {
+    QStringList extensions;
+    for (const TimingFormat& format : timingFormats()) {
+        for (const std::string_view e : format.extensions) {
+            const QString extension = QString::fromUtf8(e.data(), static_cast<qsizetype>(e.size()));
+            if (!extensions.contains(extension)) {
+                extensions << extension;
+            }
+        }
+    }
+    return extensions;
+}
+
+struct ListCase {
+    const char* what;
+    QStringList (*listed)();
+    QStringList (*expected)();
+    friend void PrintTo(const ListCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class ListedNames : public testing::TestWithParam<ListCase> {};
+
+TEST_P(ListedNames, nameWhatTheTableHolds) {
+    const QStringList expected = GetParam().expected();
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(GetParam().listed().join(u' ').toStdString(), expected.join(u' ').toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ListedNames,
+    testing::Values(
+        ListCase{"--help: --from's formats",
+                 [] {
+                     return captures(between(unwrapped(helpText()),
+                                             "Read every INPUT as FORMAT:", ". Without it"),
+                                     QStringLiteral("(\\w+)"))
+                         .filter(QRegularExpression(QStringLiteral("^(?!or$)")));
+                 },
+                 registryFormats},
+        ListCase{"--help: the formats described",
+                 [] {
+                     return captures(between(helpText(), "\nFormats, told", "\nA cue at"),
+                                     QStringLiteral("^  (\\w+) "));
+                 },
+                 registryFormats},
+        ListCase{"--help: -d's extensions",
+                 [] {
+                     return captures(
+                         between(unwrapped(helpText()), "without a final", ". DIR must"),
+                         QStringLiteral("\\.(\\w+)"));
+                 },
+                 registryExtensions},
+        ListCase{"man page: --from's formats",
+                 [] {
+                     return captures(between(manPage(), "Read every input as", "see FORMATS"),
+                                     QStringLiteral("\\\\fB(\\w+)\\\\fR"));
+                 },
+                 registryFormats},
+        ListCase{"man page: the formats described",
+                 [] {
+                     return captures(between(manPage(), "\n.SH FORMATS\n", "\n.SH "),
+                                     QStringLiteral("^\\.TP\\n\\.B (\\w+)$"));
+                 },
+                 registryFormats},
+        ListCase{"man page: -d's extensions",
+                 [] {
+                     return captures(between(manPage(), "without a final", ", in any case"),
+                                     QStringLiteral("\\.(\\w+)"));
+                 },
+                 registryExtensions}));
+
+} // namespace
