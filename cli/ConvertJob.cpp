@@ -59,35 +59,54 @@ std::size_t outputChunkSize(qsizetype inputSize) {
     return std::clamp<std::size_t>(4 * static_cast<std::size_t>(inputSize), 64 << 10, 1 << 20);
 }
 
+// Writes a document: to the sink, or without one for its findings alone.
+// With `checks` the input's own checks run as it is written; every finding
+// goes into the result's report.
+using DocumentWrite =
+    std::function<std::optional<IoError>(const ChunkSink* sink, bool checks, ConversionResult&)>;
+
+// The one way from an input to its document: only its findings for --check,
+// else written to the output, which a strict run holds until they are in.
+StagedConversion stageDocument(const ConvertRequest& request, const SharedSync* sharedSync,
+                               ConversionResult result, const DocumentWrite& write) {
+    using Checks = ConvertRequest::Checks;
+    if (request.checks == Checks::Only) {
+        result.error = write(nullptr, true, result);
+        return {result, nullptr};
+    }
+    return writeStaged(
+        request, sharedSync, std::move(result), [&](DocumentOutput& out, ConversionResult& r) {
+            const ChunkSink sink = [&out](std::string_view chunk) {
+                out.write(chunk);
+            };
+            // Quiet warnings would be thrown away, so they are not
+            // looked for; a strict run needs them.
+            return write(&sink, !request.quiet || request.checks == Checks::Strict, r);
+        });
+}
+
 // A .dat text's document, checked as it is written; how is the core's choice.
 StagedConversion stageDat(const ConvertRequest& request, const SharedSync* sharedSync,
                           ConversionResult seed, const TargetChoices& choices,
                           const DatSource& source, qsizetype inputSize) {
-    using Checks = ConvertRequest::Checks;
-    if (request.checks == Checks::Only) {
-        DatDocument findings(choices);
-        if ((seed.error = source(findings, &seed.guess))) {
-            return {seed, nullptr};
-        }
-        seed.report = findings.finish().report;
-        return {seed, nullptr};
-    }
-    return writeStaged(request, sharedSync, std::move(seed),
-                       [&](DocumentOutput& out, ConversionResult& result) {
-                           // Quiet warnings would be thrown away, so they are not looked for.
-                           const bool checking = !request.quiet || request.checks == Checks::Strict;
-                           DatDocument document(
-                               choices, [&out](std::string_view chunk) { out.write(chunk); },
-                               checking, outputChunkSize(inputSize));
-                           if (auto error = source(document, &result.guess)) {
-                               return error;
-                           }
-                           DatDocumentResult written = document.finish();
-                           if (checking) {
-                               result.report = std::move(written.report);
-                           }
-                           return std::optional<IoError>();
-                       });
+    return stageDocument(request, sharedSync, std::move(seed),
+                         [&](const ChunkSink* sink, bool checks, ConversionResult& result) {
+                             std::optional<DatDocument> document;
+                             if (sink) {
+                                 document.emplace(choices, *sink, checks,
+                                                  outputChunkSize(inputSize));
+                             } else {
+                                 document.emplace(choices);
+                             }
+                             if (auto error = source(*document, &result.guess)) {
+                                 return error;
+                             }
+                             DatDocumentResult written = document->finish();
+                             if (checks) {
+                                 result.report = std::move(written.report);
+                             }
+                             return std::optional<IoError>();
+                         });
 }
 
 // The chart a Time Remap or Slider Control document is drawn by: the file
@@ -118,26 +137,15 @@ std::optional<MouthChart> loadChart(const ConvertRequest& request, ConversionRes
 StagedConversion stageCues(const ConvertRequest& request, const SharedSync* sharedSync,
                            ConversionResult result, const TargetChoices& choices,
                            std::span<const Cue> cues) {
-    using Checks = ConvertRequest::Checks;
-    // Writes the document to the sink, and gathers every finding in the report.
-    const auto write = [&](const ChunkSink& sink, ConversionResult& to) {
-        const TargetResult written = writeTargetDocument(cues, choices, sink);
-        to.report.findings =
-            targetFindings(std::move(to.report.findings), written.findings, choices);
-    };
-    if (request.checks == Checks::Only) {
-        write([](std::string_view) {}, result);
-        return {result, nullptr};
-    }
-    return writeStaged(request, sharedSync, result, [&](DocumentOutput& out, ConversionResult& r) {
-        ConversionResult written = r;
-        write([&out](std::string_view chunk) { out.write(chunk); }, written);
-        // Quiet warnings would be thrown away.
-        if (request.checks == Checks::Strict || !request.quiet) {
-            r.report = std::move(written.report);
-        }
-        return std::optional<IoError>();
-    });
+    // The take's checks are in the report already; what writing leaves out joins them.
+    return stageDocument(request, sharedSync, std::move(result),
+                         [&](const ChunkSink* sink, bool, ConversionResult& to) {
+                             const TargetResult written = writeTargetDocument(
+                                 cues, choices, sink ? *sink : ChunkSink([](std::string_view) {}));
+                             to.report.findings = targetFindings(std::move(to.report.findings),
+                                                                 written.findings, choices);
+                             return std::optional<IoError>();
+                         });
 }
 
 // Every voice of a project checked, from the one reading of its file: each
