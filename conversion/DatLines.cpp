@@ -70,3 +70,33 @@ bool endsLinesOtherwise(std::string_view text) {
 }
 
 } // namespace mouthkey::datlines
+
+namespace mouthkey {
+
+std::optional<KeyLine> keyLine(const TimingLine& line) {
+    const auto& tokens = line.tokens;
+    if (tokens.size() != 2 || tokens[0].text.empty() || tokens[1].text.empty()) {
+        return std::nullopt;
+    }
+    const std::string_view frame = tokens[0].text;
+    const char* const frameEnd = frame.data() + frame.size();
+    // A frame that opens the line's own text may be read on past its end.
+    const char* const readable =
+        frame.data() == line.text.data() ? line.text.data() + line.text.size() : frameEnd;
+    std::uint64_t value = 0;
+    if (datlines::frameDigits(frame.data(), frameEnd, readable, value) != frameEnd) {
+        return std::nullopt;
+    }
+    return KeyLine{value, &tokens[1]};
+}
+
+std::optional<std::uint64_t> wholeFrame(std::string_view token) {
+    const char* const end = token.data() + token.size();
+    std::uint64_t value = 0;
+    if (token.empty() || datlines::frameDigits(token.data(), end, end, value) != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace mouthkey

@@ -10,8 +10,6 @@ namespace mouthkey {
 
 namespace {
 
-constexpr std::size_t decimalsKept = 6;
-
 // The letter a phoneme key stands for where the chart gives it one letter.
 std::optional<std::string_view> letterOf(std::string_view key) {
     for (const LetterShape& shape : letterShapes) {
@@ -23,33 +21,6 @@ std::optional<std::string_view> letterOf(std::string_view key) {
 }
 
 } // namespace
-
-ExactRate exactRate(const FrameRate& rate) {
-    // A title is plain digits, maybe a point and more digits (FrameRate::fromText).
-    std::uint64_t frames = 0;
-    std::uint64_t seconds = 1;
-    bool fraction = false;
-    std::size_t decimals = 0;
-    for (const char c : rate.title()) {
-        if (c == '.') {
-            fraction = true;
-            continue;
-        }
-        if (c < '0' || c > '9' || (fraction && decimals == decimalsKept)) {
-            break;
-        }
-        frames = frames * 10 + static_cast<std::uint64_t>(c - '0');
-        if (fraction) {
-            seconds *= 10;
-            ++decimals;
-        }
-    }
-    if (frames == 0) {
-        return {};
-    }
-    const std::uint64_t common = std::gcd(frames, seconds);
-    return {frames / common, seconds / common};
-}
 
 std::uint64_t frameAtMs(std::int64_t ms, const FrameRate& rate) {
     if (ms <= 0) {

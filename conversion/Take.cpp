@@ -1,5 +1,7 @@
 #include "conversion/Take.h"
 
+#include "conversion/TimingCheck.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>

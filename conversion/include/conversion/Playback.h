@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/FrameTime.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/KeyframeTrack.h"
 #include "conversion/TimingCheck.h"
@@ -10,15 +11,6 @@
 #include <string_view>
 
 namespace mouthkey {
-
-// A frame rate as an exact fraction of whole numbers, read from the digits of
-// its title ("29.97" is 2997/100), so that frames are counted without float drift.
-// Digits past the sixth decimal are dropped: no sound clock is that fine.
-struct ExactRate {
-    std::uint64_t frames = 24; // per `seconds`
-    std::uint64_t seconds = 1;
-};
-ExactRate exactRate(const FrameRate& rate);
 
 // The frame of the take at a sound position: 1 + floor(t × fps), a position
 // exactly on a frame's edge belonging to the later frame. Before 0 is frame 1.

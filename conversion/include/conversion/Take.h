@@ -1,6 +1,8 @@
 #pragma once
 
-#include "conversion/TimingCheck.h"
+#include "conversion/Finding.h"
+#include "conversion/FindingText.h"
+#include "conversion/KeyframeDocument.h"
 
 #include <array>
 #include <cstdint>
