@@ -102,8 +102,9 @@ struct QuickLines {
         return lf ? lf + 1 : end;
     }
 
-    // Reads the line at p, handing a cue to `each` or the line to `others`.
-    template <class Each> void step(Each& each, LineSample& others) {
+    // Reads the line at p, handing a cue to `each` or the line's number to
+    // `others` (a LineSample, or anything with its add()).
+    template <class Each, class Others> void step(Each& each, Others& others) {
         ++number;
         if (*p == '\n' || (*p == '\r' && p + 1 < end && p[1] == '\n')) {
             p += *p == '\n' ? 1 : 2; // an empty line
@@ -288,8 +289,8 @@ MOUTHKEY_INLINE const scan::Byte* takeBlockLines(const scan::Byte* p, const scan
 // lines otherwise than at LF or CR LF; `each` as forEachDatCue's. The text
 // may open at a line's start past `linesBefore` lines, the header among
 // them when `headerSeen`.
-template <class Each>
-void readerDatCues(std::string_view text, Each&& each, LineSample& others,
+template <class Each, class Others>
+void readerDatCues(std::string_view text, Each&& each, Others& others,
                    std::uint64_t linesBefore = 0, bool headerSeen = false) {
     const auto handle = [&](const TimingLine& line) {
         if (line.header) {
@@ -310,7 +311,8 @@ void readerDatCues(std::string_view text, Each&& each, LineSample& others,
 
 // Hands each cue of a .dat text to `each`, as readDatCues says, with how far
 // past the name bytes may be read.
-template <class Each> void forEachDatCue(std::string_view text, Each&& each, LineSample& others) {
+template <class Each, class Others>
+void forEachDatCue(std::string_view text, Each&& each, Others& others) {
     if (endsLinesOtherwise(text)) {
         readerDatCues(text, each, others);
         return;

@@ -13,7 +13,52 @@ namespace mouthkey {
 
 using namespace scan;
 
+// The converter's state, with the hot loop.
+struct DataLineConverter::Impl {
+    // A position value padded to a fixed width, so that the hot loop copies
+    // it with one constant-size store and then advances by its real size.
+    struct ValueSlot {
+        char bytes[MappingTable::maxValueSize];
+        unsigned char size;
+    };
+    static constexpr std::size_t slotWidth = sizeof(ValueSlot::bytes);
+
+    Impl(MappingTable mapping, ChunkSink sink, std::size_t bufferSize);
+    void feed(std::string_view chunk);
+    void finish();
+    void convertLines(std::string_view text);
+    void write(const char* data, std::size_t size);
+    void flush();
+
+    MappingTable m_mapping;
+    std::array<ValueSlot, lookupNames.size()> m_slots{};
+    ChunkSink m_sink;
+    std::unique_ptr<char[]> m_buffer;
+    char* m_write;
+    char* m_end;
+    std::string m_carry;
+    bool m_headerSkipped = false;
+    std::uint64_t m_keyframes = 0;
+};
+
 DataLineConverter::DataLineConverter(MappingTable mapping, ChunkSink sink, std::size_t bufferSize)
+    : m_impl(std::make_unique<Impl>(std::move(mapping), std::move(sink), bufferSize)) {}
+
+DataLineConverter::~DataLineConverter() = default;
+
+void DataLineConverter::feed(std::string_view chunk) {
+    m_impl->feed(chunk);
+}
+
+void DataLineConverter::finish() {
+    m_impl->finish();
+}
+
+std::uint64_t DataLineConverter::keyframeCount() const noexcept {
+    return m_impl->m_keyframes;
+}
+
+DataLineConverter::Impl::Impl(MappingTable mapping, ChunkSink sink, std::size_t bufferSize)
     : m_mapping(std::move(mapping)), m_sink(std::move(sink)) {
     // Room for the widest single store the hot loop makes without checking.
     bufferSize = std::max(bufferSize, 4 * slotWidth);
@@ -28,13 +73,11 @@ DataLineConverter::DataLineConverter(MappingTable mapping, ChunkSink sink, std::
     }
 }
 
-DataLineConverter::~DataLineConverter() = default;
-
-void DataLineConverter::feed(std::string_view chunk) {
+void DataLineConverter::Impl::feed(std::string_view chunk) {
     feedWholeLines(m_carry, chunk, [this](std::string_view lines) { convertLines(lines); });
 }
 
-void DataLineConverter::finish() {
+void DataLineConverter::Impl::finish() {
     if (!m_carry.empty()) {
         convertLines(m_carry);
         m_carry.clear();
@@ -42,7 +85,7 @@ void DataLineConverter::finish() {
     flush();
 }
 
-void DataLineConverter::flush() {
+void DataLineConverter::Impl::flush() {
     if (m_write != m_buffer.get()) {
         m_sink(
             std::string_view(m_buffer.get(), static_cast<std::size_t>(m_write - m_buffer.get())));
@@ -50,7 +93,7 @@ void DataLineConverter::flush() {
     }
 }
 
-void DataLineConverter::write(const char* data, std::size_t size) {
+void DataLineConverter::Impl::write(const char* data, std::size_t size) {
     if (static_cast<std::size_t>(m_end - m_write) < size) {
         flush();
         if (static_cast<std::size_t>(m_end - m_write) < size) {
@@ -69,7 +112,7 @@ void DataLineConverter::write(const char* data, std::size_t size) {
 // write cursor lives in a local, since stores through char* could alias a
 // member and would force reloads; it is synced around every call that may
 // flush.
-void DataLineConverter::convertLines(std::string_view text) {
+void DataLineConverter::Impl::convertLines(std::string_view text) {
     const Byte* const begin = bytes(text);
     const Byte* const end = begin + text.size();
     char* w = m_write;
@@ -97,7 +140,7 @@ void DataLineConverter::convertLines(std::string_view text) {
         const Byte* source = from;
         if (size - 1 < 4) {
             // Letters are entries too, so a table that reads them needs no pass of its own.
-            const int index = readable >= 4 ? keyIndexPadded<&detail::KeySlot::entry>(from, size)
+            const int index = readable >= 4 ? keyIndexPadded<&keys::KeySlot::entry>(from, size)
                                             : MappingTable::entryIndex(std::string_view(
                                                   reinterpret_cast<const char*>(from), size));
             // Selects rather than branches: whether a token is a phoneme

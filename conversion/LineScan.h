@@ -5,6 +5,8 @@
 // a text the same way. Private to the conversion library.
 #include "conversion/MappingTables.h"
 
+#include "KeySlots.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -170,12 +172,12 @@ inline std::uint64_t eventMask(const Byte* p) {
 // keyIndex (or, for KeySlot::entry, entryIndex) for a token that has at
 // least four readable bytes from its start. The key packs as
 // MappingTable::keyIndex packs it, first byte lowest.
-template <int detail::KeySlot::*field = &detail::KeySlot::index>
+template <int keys::KeySlot::*field = &keys::KeySlot::index>
 inline int keyIndexPadded(const Byte* token, std::size_t size) {
     const auto head = loadLowFirst<std::uint32_t>(token) &
                       static_cast<std::uint32_t>((std::uint64_t{1} << (8 * size)) - 1);
     const std::uint64_t packed = head | (static_cast<std::uint64_t>(size) << 32);
-    return detail::slotFieldOf<field>(packed);
+    return keys::slotFieldOf<field>(packed);
 }
 
 inline const Byte* bytes(std::string_view s) {

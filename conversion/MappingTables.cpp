@@ -1,6 +1,16 @@
 #include "conversion/MappingTables.h"
 
+#include "KeySlots.h"
+
 namespace mouthkey {
+
+int MappingTable::keyIndex(std::string_view token) noexcept {
+    return keys::slotFieldOf<&keys::KeySlot::index>(token);
+}
+
+int MappingTable::entryIndex(std::string_view token) noexcept {
+    return keys::slotFieldOf<&keys::KeySlot::entry>(token);
+}
 
 MappingTable buildMapping(int setIndex, bool letters) {
     const PhonemeSet& set = phonemeSets[choiceRow(setIndex, phonemeSets.size())];

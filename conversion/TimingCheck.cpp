@@ -4,6 +4,7 @@
 #include "conversion/MappingTables.h"
 
 #include "DatLines.h"
+#include "KeySlots.h"
 #include "LineReader.h"
 
 #include <algorithm>
@@ -259,7 +260,7 @@ const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan
 
 LineSample& TimingChecker::Impl::linesNaming(std::string_view name) {
     if (const int entry = MappingTable::entryIndex(name); entry >= 0) {
-        const int letter = detail::letterShapeOf(name);
+        const int letter = keys::letterShapeOf(name);
         if (m_letters || letter < 0) {
             return m_knownNameLines;
         }

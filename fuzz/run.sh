@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzzers with clang in build-fuzz/ (decoding and conversion, and one
-# per reader of another format) and runs each for its share of the time, starting
-# from samples/, fuzz/corpus/ (inputs earlier runs found worth keeping) and
+# Builds the fuzzers with clang in build-fuzz/ (decoding and conversion, the
+# fast lanes of a .dat text against their rule, and one per reader of another
+# format) and runs each for its share of the time, starting from samples/, fuzz/corpus/ (inputs earlier runs found worth keeping) and
 # fuzz/seeds/ (files the samples lack: UTF-16 without a mark, slips the checks
 # name, a keyframe document, broken takes). Skips,
 # and says so, where clang or its fuzzer runtime is missing (Debian: clang,
@@ -43,7 +43,7 @@ for fuzzer in "${fuzzers[@]}"; do
     corpus="$root/build-fuzz/corpus/$name"
     mkdir -p "$corpus"
     dict=()
-    if [ "$name" = decode_convert_fuzzer ]; then
+    if [ "$name" = decode_convert_fuzzer ] || [ "$name" = dat_lines_fuzzer ]; then
         dict=(-dict="$root/fuzz/timing.dict")
     fi
     echo "== Fuzzing with $name for $share s"

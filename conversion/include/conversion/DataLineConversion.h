@@ -3,7 +3,6 @@
 #include "conversion/ChunkSink.h"
 #include "conversion/MappingTables.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -37,30 +36,11 @@ public:
     // Converts what is held back and hands all pending output to the sink.
     void finish();
 
-    std::uint64_t keyframeCount() const noexcept { return m_keyframes; }
+    std::uint64_t keyframeCount() const noexcept;
 
 private:
-    // A position value padded to a fixed width, so that the hot loop copies
-    // it with one constant-size store and then advances by its real size.
-    struct ValueSlot {
-        char bytes[MappingTable::maxValueSize];
-        unsigned char size;
-    };
-    static constexpr std::size_t slotWidth = sizeof(ValueSlot::bytes);
-
-    void convertLines(std::string_view text);
-    void write(const char* data, std::size_t size);
-    void flush();
-
-    MappingTable m_mapping;
-    std::array<ValueSlot, lookupNames.size()> m_slots{};
-    ChunkSink m_sink;
-    std::unique_ptr<char[]> m_buffer;
-    char* m_write;
-    char* m_end;
-    std::string m_carry;
-    bool m_headerSkipped = false;
-    std::uint64_t m_keyframes = 0;
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 // The keyframe lines for a whole text; empty when it has no data line.

@@ -64,62 +64,53 @@ inline constexpr std::array<LetterShape, 9> letterShapes{{
     {"X", "rest"},
 }};
 
-namespace detail {
-
-constexpr int indexIn(std::span<const std::string_view> names, std::string_view name) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-constexpr int letterShapeOf(std::string_view name) {
-    for (std::size_t i = 0; i < letterShapes.size(); ++i) {
-        if (letterShapes[i].letter == name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-constexpr std::size_t lettersOnly = [] {
-    std::size_t n = 0;
+// How many names the lookup tells apart: the phoneme keys, and the letter
+// mouth shapes that are not also keys.
+inline constexpr std::size_t lookupNameCount = [] {
+    std::size_t n = phonemeKeys.size();
     for (const LetterShape& shape : letterShapes) {
-        n += indexIn(phonemeKeys, shape.letter) < 0 ? 1 : 0;
+        bool isKey = false;
+        for (const std::string_view key : phonemeKeys) {
+            isKey = isKey || key == shape.letter;
+        }
+        n += isKey ? 0 : 1;
     }
     return n;
 }();
 
-} // namespace detail
-
 // Every name the lookup tells apart: the phoneme keys, then the letter mouth
 // shapes that are not also keys. A name's place here is its entry.
-inline constexpr std::array<std::string_view, phonemeKeys.size() + detail::lettersOnly>
-    lookupNames = [] {
-        std::array<std::string_view, phonemeKeys.size() + detail::lettersOnly> names{};
-        std::size_t n = 0;
+inline constexpr std::array<std::string_view, lookupNameCount> lookupNames = [] {
+    std::array<std::string_view, lookupNameCount> names{};
+    std::size_t n = 0;
+    for (const std::string_view key : phonemeKeys) {
+        names[n++] = key;
+    }
+    for (const LetterShape& shape : letterShapes) {
+        bool isKey = false;
         for (const std::string_view key : phonemeKeys) {
-            names[n++] = key;
+            isKey = isKey || key == shape.letter;
         }
-        for (const LetterShape& shape : letterShapes) {
-            if (detail::indexIn(phonemeKeys, shape.letter) < 0) {
-                names[n++] = shape.letter;
-            }
+        if (!isKey) {
+            names[n++] = shape.letter;
         }
-        return names;
-    }();
+    }
+    return names;
+}();
 
 // For each entry, the phoneme key it is read as when letters are read by their chart.
 inline constexpr std::array<int, lookupNames.size()> letterReadings = [] {
     std::array<int, lookupNames.size()> readings{};
     for (std::size_t i = 0; i < lookupNames.size(); ++i) {
-        const int shape = detail::letterShapeOf(lookupNames[i]);
-        readings[i] = shape < 0
-                          ? static_cast<int>(i)
-                          : detail::indexIn(phonemeKeys,
-                                            letterShapes[static_cast<std::size_t>(shape)].phoneme);
+        readings[i] = static_cast<int>(i);
+        for (const LetterShape& shape : letterShapes) {
+            if (shape.letter == lookupNames[i]) {
+                for (std::size_t key = 0; key < phonemeKeys.size(); ++key) {
+                    readings[i] =
+                        phonemeKeys[key] == shape.phoneme ? static_cast<int>(key) : readings[i];
+                }
+            }
+        }
     }
     return readings;
 }();
@@ -193,74 +184,5 @@ std::string letterChartText();
 
 // The title of the set whose values an index gives.
 std::string_view phonemeSetTitle(int setIndex);
-
-namespace detail {
-
-// Keys are at most four bytes, so a key packs into one integer with its
-// length; a multiplicative hash then places the names of lookupNames and the
-// KELVIN SIGN in 32 slots without collision (checked at compile time below).
-// Lookup is a multiply, a load and a compare, with no branch on the token's length.
-constexpr std::uint64_t keyHashMultiplier = 0x43cbd775139e3855;
-constexpr int keyHashBits = 5;
-
-constexpr std::uint64_t packKey(std::string_view t) noexcept {
-    std::uint64_t packed = static_cast<std::uint64_t>(t.size()) << 32;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        packed |= static_cast<std::uint64_t>(static_cast<unsigned char>(t[i])) << (8 * i);
-    }
-    return packed;
-}
-
-constexpr std::size_t keySlotOf(std::uint64_t packed) noexcept {
-    return static_cast<std::size_t>((packed * keyHashMultiplier) >> (64 - keyHashBits));
-}
-
-struct KeySlot {
-    std::uint64_t packed = 0; // 0 never matches: a packed key holds its non-zero length
-    int index = -1;           // into phonemeKeys; -1 for a letter that is no key
-    int entry = -1;           // into lookupNames
-};
-
-constexpr std::array<KeySlot, std::size_t{1} << keyHashBits> makeKeySlots() {
-    std::array<KeySlot, std::size_t{1} << keyHashBits> table{}; // not "slots": Qt defines that word
-    const auto place = [&table](std::string_view key, int entry) {
-        KeySlot& slot = table[keySlotOf(packKey(key))];
-        if (slot.entry >= 0) {
-            throw "two keys share a hash slot"; // fails constant evaluation
-        }
-        const int index = entry < static_cast<int>(phonemeKeys.size()) ? entry : -1;
-        slot = {packKey(key), index, entry};
-    };
-    for (std::size_t i = 0; i < lookupNames.size(); ++i) {
-        place(lookupNames[i], static_cast<int>(i));
-    }
-    place("\xE2\x84\xAA", 13); // KELVIN SIGN, canonically equivalent to "K"
-    return table;
-}
-
-inline constexpr auto keySlots = makeKeySlots();
-
-// A field of the slot a packed token falls in, or -1 when the slot holds another name.
-template <int KeySlot::*field> int slotFieldOf(std::uint64_t packed) noexcept {
-    const KeySlot& slot = keySlots[keySlotOf(packed)];
-    return slot.packed == packed ? slot.*field : -1;
-}
-
-template <int KeySlot::*field> int slotFieldOf(std::string_view token) noexcept {
-    if (token.empty() || token.size() > 4) {
-        return -1;
-    }
-    return slotFieldOf<field>(packKey(token));
-}
-
-} // namespace detail
-
-inline int MappingTable::keyIndex(std::string_view token) noexcept {
-    return detail::slotFieldOf<&detail::KeySlot::index>(token);
-}
-
-inline int MappingTable::entryIndex(std::string_view token) noexcept {
-    return detail::slotFieldOf<&detail::KeySlot::entry>(token);
-}
 
 } // namespace mouthkey
