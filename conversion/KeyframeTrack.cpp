@@ -137,7 +137,8 @@ KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
         const TimingToken& name = *key->name;
         // Without letters the reader's own reading of the token serves: a key
         // as spelled, or the KELVIN SIGN, the one other spelling of a key (K).
-        constexpr int kelvinKey = detail::indexIn(phonemeKeys, "K");
+        constexpr auto kelvinKey = static_cast<int>(
+            std::find(phonemeKeys.begin(), phonemeKeys.end(), "K") - phonemeKeys.begin());
         int bit = letters ? track.bitOf(name.text) : name.phoneme;
         if (!letters && bit == kelvinKey && name.text != phonemeKeys[kelvinKey]) {
             bit = static_cast<int>(keyNames) - 1;
