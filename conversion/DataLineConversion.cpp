@@ -140,9 +140,11 @@ void DataLineConverter::Impl::convertLines(std::string_view text) {
         const Byte* source = from;
         if (size - 1 < 4) {
             // Letters are entries too, so a table that reads them needs no pass of its own.
-            const int index = readable >= 4 ? keyIndexPadded<&keys::KeySlot::entry>(from, size)
-                                            : MappingTable::entryIndex(std::string_view(
-                                                  reinterpret_cast<const char*>(from), size));
+            // MappingTable::entryIndex, inlined here as keyIndexPadded is.
+            const int index =
+                readable >= 4 ? keyIndexPadded<&keys::KeySlot::entry>(from, size)
+                              : keys::slotFieldOf<&keys::KeySlot::entry>(
+                                    std::string_view(reinterpret_cast<const char*>(from), size));
             // Selects rather than branches: whether a token is a phoneme
             // name follows no pattern a predictor could learn.
             const bool found = index >= 0;

@@ -96,8 +96,9 @@ private:
 
         const auto lookUp = [&](std::string_view t) {
             const auto* at = reinterpret_cast<const Byte*>(t.data());
-            return t.size() - 1 < 4 && textEnd - at >= 4 ? keyIndexPadded(at, t.size())
-                                                         : MappingTable::keyIndex(t);
+            return t.size() - 1 < 4 && textEnd - at >= 4
+                       ? keyIndexPadded(at, t.size())
+                       : keys::slotFieldOf<&keys::KeySlot::index>(t);
         };
         const auto view = [](const Byte* from, const Byte* to) {
             return std::string_view(reinterpret_cast<const char*>(from),
