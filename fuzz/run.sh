@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang in build-fuzz/ (decoding and conversion, the
 # fast lanes of a .dat text against their rule, and one per reader of another
-# format) and runs each for its share of the time, starting from samples/, fuzz/corpus/ (inputs earlier runs found worth keeping) and
-# fuzz/seeds/ (files the samples lack: UTF-16 without a mark, slips the checks
-# name, a keyframe document, broken takes). Skips,
-# and says so, where clang or its fuzzer runtime is missing (Debian: clang,
-# libclang-rt-14-dev; the test set-up in scripts/install-deps.sh installs both).
+# format) and runs each for its share of the time, starting from samples/,
+# fuzz/corpus/ (inputs earlier runs found worth keeping) and fuzz/seeds/ (files
+# the samples lack: UTF-16 without a mark, slips the checks name, a keyframe
+# document, broken takes). Skips, and says so, where clang or its fuzzer
+# runtime is missing (Debian: clang, libclang-rt-14-dev; the test set-up in
+# scripts/install-deps.sh installs both).
 # Usage: fuzz/run.sh [SECONDS]   (default 60, shared among the fuzzers)
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
