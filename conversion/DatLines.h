@@ -146,14 +146,50 @@ struct QuickLines {
     }
 };
 
-// The writer's quick lane: reads lines from lines.p for as long as they are
-// the usual ones a key can be copied from: up to eight digits without a
-// leading zero, a space, and a name of one to seven ASCII bytes above the
-// space ending at LF or CR LF. Each goes to `key(frame, digits, name, packed,
-// place)`, `packed` being the name's bytes as a word; a `key` that returns
-// false leaves its line, and the ones after it, to the long way. Two words
-// and sixteen bytes are read from each line's start, so the last 32 bytes
-// of the text are left too.
+// One usual line a key can be copied from, as the writer's quick lane reads
+// it: up to eight digits without a leading zero, a space, and a name of one
+// to seven ASCII bytes above the space ending at LF or CR LF. Two words and
+// sixteen bytes are read from the line's start.
+struct QuickLine {
+    std::uint64_t frame = 0;
+    int digits = 0; // the frame's, from the line's start
+    const char* name = nullptr;
+    int size = 0;          // the name's
+    scan::Word packed = 0; // the name's bytes as a word, its first byte lowest
+    bool crLf = false;     // the line ends at CR LF
+
+    // The next line's start.
+    const char* next() const noexcept { return name + size + 1 + (crLf ? 1 : 0); }
+};
+MOUTHKEY_INLINE bool readQuickLine(const char* p, QuickLine& line) {
+    std::uint64_t frame = 0;
+    const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
+    if (digits == 0 || p[digits] != ' ' || (*p == '0' && digits > 1)) {
+        return false;
+    }
+    const char* const name = p + digits + 1;
+    const scan::Word word = scan::loadWord(bytesAt(name));
+    // Spaces and control bytes end the name; only LF or CR LF may end it
+    // here. Bytes from 0x80 up are left to the line reader, which also ends
+    // lines at NEL and the Unicode separators.
+    const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
+    if (size == 0 || size == 8) {
+        return false;
+    }
+    const scan::Word packed = word & ((std::uint64_t{1} << (8 * size)) - 1);
+    const bool crLf = name[size] == '\r' && name[size + 1] == '\n';
+    if ((name[size] != '\n' && !crLf) || (packed & scan::highs) != 0) {
+        return false;
+    }
+    line = {frame, digits, name, size, packed, crLf};
+    return true;
+}
+
+// The writer's quick lane: reads lines from lines.p for as long as
+// readQuickLine takes them. Each goes to `key(frame, digits, name, packed,
+// place)`; a `key` that returns false leaves its line, and the ones after
+// it, to the long way. The last 32 bytes of the text are left too. The
+// writer's own loop reads its lines by readQuickLine as this does.
 template <class Key> MOUTHKEY_INLINE void takeQuickLines(QuickLines& lines, Key&& key) {
     const char* p = lines.p;
     if (lines.end - p < 32) {
@@ -161,32 +197,14 @@ template <class Key> MOUTHKEY_INLINE void takeQuickLines(QuickLines& lines, Key&
     }
     const char* const last = lines.end - 32;
     std::uint64_t number = lines.number;
-    while (p <= last) {
-        std::uint64_t frame = 0;
-        const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
-        if (digits == 0 || p[digits] != ' ' || (*p == '0' && digits > 1)) {
-            break;
-        }
-        const char* const name = p + digits + 1;
-        const scan::Word word = scan::loadWord(bytesAt(name));
-        // Spaces and control bytes end the name; only LF or CR LF may end
-        // it here. Bytes from 0x80 up are left to the line reader, which
-        // also ends lines at NEL and the Unicode separators.
-        const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
-        if (size == 0 || size == 8) {
-            break;
-        }
-        const scan::Word packed = word & ((std::uint64_t{1} << (8 * size)) - 1);
-        const bool crLf = name[size] == '\r' && name[size + 1] == '\n';
-        if ((name[size] != '\n' && !crLf) || (packed & scan::highs) != 0) {
-            break;
-        }
-        if (!key(frame, std::string_view(p, static_cast<std::size_t>(digits)),
-                 std::string_view(name, static_cast<std::size_t>(size)), packed,
+    QuickLine line;
+    while (p <= last && readQuickLine(p, line)) {
+        if (!key(line.frame, std::string_view(p, static_cast<std::size_t>(line.digits)),
+                 std::string_view(line.name, static_cast<std::size_t>(line.size)), line.packed,
                  CuePlace{number + 1, 0})) {
             break;
         }
-        p = name + size + 1 + (crLf ? 1 : 0);
+        p = line.next();
         ++number;
     }
     lines.p = p;

@@ -46,13 +46,11 @@ MOUTHKEY_INLINE char* numberLine(char* at, std::uint64_t frame, const DrawingTar
     return at + value.size;
 }
 
-// Reads lines from lines.p for as long as they are usual ones, writing
-// their keys: up to eight digits without a leading zero, a space, and a
-// name of one to seven ASCII bytes above the space ending at LF or CR
-// LF. What the loop reads and writes lives in locals for the run, since
-// a store through a char* may alias any member. With `shifted` the keys
-// move by the offset, and their frames are written out; else the
-// frames' digits are copied.
+// Reads lines from lines.p for as long as the quick lane's readQuickLine
+// takes them, writing their keys. What the loop reads and writes lives in
+// locals for the run, since a store through a char* may alias any member.
+// With `shifted` the keys move by the offset, and their frames are written
+// out; else the frames' digits are copied.
 template <bool shifted> void quickRun(QuickLines& lines, KeyRules& rules, NameCache& names) {
     using Value = DrawingTarget::Value;
     constexpr auto lineRoom = static_cast<std::ptrdiff_t>(DrawingTarget::lineRoom);
@@ -75,25 +73,15 @@ template <bool shifted> void quickRun(QuickLines& lines, KeyRules& rules, NameCa
     std::uint64_t keys = 0;
     std::uint64_t steps = 0;
     while (p <= last) {
-        std::uint64_t frame = 0;
-        const int digits = leadingDigits(scan::loadWord(bytesAt(p)), frame);
-        if (digits == 0 || p[digits] != ' ' || (*p == '0' && digits > 1)) {
+        QuickLine line;
+        if (!readQuickLine(p, line)) {
             break;
         }
-        const char* const name = p + digits + 1;
-        const scan::Word word = scan::loadWord(bytesAt(name));
-        // Spaces and control bytes end the name; only LF or CR LF may end
-        // it here. Bytes from 0x80 up are left to the line reader, which
-        // also ends lines at NEL and the Unicode separators.
-        const int size = std::countr_zero(scan::bytesBelow(word, ' ' + 1)) / 8; // 8: none
-        if (size == 0 || size == 8) {
-            break;
-        }
-        const scan::Word packed = word & ((std::uint64_t{1} << (8 * size)) - 1);
-        const bool crLf = name[size] == '\r' && name[size + 1] == '\n';
-        if ((name[size] != '\n' && !crLf) || (packed & scan::highs) != 0) {
-            break;
-        }
+        const std::uint64_t frame = line.frame;
+        const int digits = line.digits;
+        const char* const name = line.name;
+        const int size = line.size;
+        const scan::Word packed = line.packed;
         const std::string_view text(name, static_cast<std::size_t>(size));
         const std::int64_t drawing = names.ofWord(packed, text);
         std::uint64_t key = frame;
@@ -106,7 +94,7 @@ template <bool shifted> void quickRun(QuickLines& lines, KeyRules& rules, NameCa
             key = moved.value_or(0);
         }
         const char* const frameDigits = p;
-        p = name + size + 1 + (crLf ? 1 : 0);
+        p = line.next();
         ++number;
         if (drawing < 0) {
             rules.noDrawing(text, CuePlace{number, 0});
