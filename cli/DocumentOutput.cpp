@@ -232,15 +232,29 @@ std::optional<IoError> DocumentOutput::commit() {
     }
     if (m_spool) {
         const std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
+        const auto spoolFailed = [&] {
+            m_error = IoError{IoError::Kind::Unwritable,
+                              QStringLiteral("cannot read back the document held in a temporary "
+                                             "file: %1")
+                                  .arg(spool->errorString())};
+            return m_error;
+        };
         if (!spool->seek(0)) {
-            return fail();
+            return spoolFailed();
         }
+        // An empty read is the end or an error: what was copied tells which.
+        const qint64 held = spool->size();
+        qint64 copied = 0;
         QByteArray part;
-        while (!m_error && !(part = spool->read(1 << 20)).isEmpty()) {
+        while (!m_error && copied < held && !(part = spool->read(1 << 20)).isEmpty()) {
             writeOut(std::string_view(part.constData(), static_cast<std::size_t>(part.size())));
+            copied += part.size();
         }
         if (m_error) {
             return m_error;
+        }
+        if (copied != held) {
+            return spoolFailed();
         }
     }
     if (m_replacement) {

@@ -2,6 +2,7 @@
 
 #include "conversion/MappingTables.h"
 #include "conversion/RhubarbTsv.h"
+#include "conversion/TextPlaces.h"
 #include "conversion/TimingReader.h"
 
 #include <algorithm>
@@ -11,13 +12,6 @@ namespace mouthkey {
 namespace {
 
 constexpr std::string_view blanks = " \t";
-
-// Characters, not bytes, as an editor counts a column.
-std::uint64_t charactersIn(std::string_view text) {
-    return static_cast<std::uint64_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
 
 struct Label {
     double start = 0;
@@ -49,23 +43,6 @@ bool areLetters(const std::vector<Label>& labels) {
 // A line of the extended format, the frequencies of the label above.
 bool isFrequencyLine(std::string_view line) {
     return line == "\\" || line.starts_with("\\\t");
-}
-
-// "12" or "0.500000": digits, then maybe a point and digits.
-std::size_t decimalLength(std::string_view text) {
-    const auto digits = [&](std::size_t from) {
-        std::size_t at = from;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-            ++at;
-        }
-        return at;
-    };
-    const std::size_t whole = digits(0);
-    if (whole == 0 || whole == text.size() || text[whole] != '.') {
-        return whole;
-    }
-    const std::size_t fraction = digits(whole + 1);
-    return fraction == whole + 1 ? 0 : fraction;
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -171,7 +148,7 @@ Fit labelTrackFit(std::string_view text) {
     }
     std::string_view line = text.substr(first);
     for (int field = 0; field < 2; ++field) {
-        const std::size_t number = decimalLength(line);
+        const std::size_t number = rhubarb::decimalLength(line);
         if (number == 0 || number == line.size() || line[number] != '\t') {
             return Fit::No;
         }

@@ -1,5 +1,6 @@
 #include "conversion/RhubarbTsv.h"
 
+#include "conversion/TextPlaces.h"
 #include "conversion/TimingReader.h"
 
 #include <algorithm>
@@ -10,16 +11,21 @@ namespace mouthkey {
 
 namespace rhubarb {
 
-namespace {
-
-// Characters, not bytes, as an editor counts a column.
-std::uint64_t charactersIn(std::string_view text) {
-    return static_cast<std::uint64_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+std::size_t decimalLength(std::string_view text) {
+    const auto digits = [&](std::size_t from) {
+        std::size_t at = from;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+            ++at;
+        }
+        return at;
+    };
+    const std::size_t whole = digits(0);
+    if (whole == 0 || whole == text.size() || text[whole] != '.') {
+        return whole;
+    }
+    const std::size_t fraction = digits(whole + 1);
+    return fraction == whole + 1 ? 0 : fraction;
 }
-
-} // namespace
 
 std::optional<double> secondsIn(std::string_view text) {
     double seconds = 0;
@@ -79,16 +85,15 @@ Take readRhubarbTsv(std::string_view text) {
         const std::size_t tab = line.find('\t');
         const std::size_t extra = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
         if (tab == std::string_view::npos || extra != std::string_view::npos) {
-            const std::uint64_t column = tab == std::string_view::npos
-                                             ? 0
-                                             : 1 + rhubarb::charactersIn(line.substr(0, extra));
+            const std::uint64_t column =
+                tab == std::string_view::npos ? 0 : 1 + charactersIn(line.substr(0, extra));
             findings.add(Finding::Kind::UnreadableLine, {number, column},
                          quotedText(line) + " is not a time and a mouth shape between a tab");
             return;
         }
         const std::string_view time = line.substr(0, tab);
         const std::string_view shape = line.substr(tab + 1);
-        const CuePlace shapePlace{number, 2 + rhubarb::charactersIn(time)};
+        const CuePlace shapePlace{number, 2 + charactersIn(time)};
         const auto seconds =
             rhubarb::readTime(findings, rhubarb::secondsIn(time), time, {number, 1});
         if (seconds && rhubarb::readShape(findings, shape, shapePlace)) {

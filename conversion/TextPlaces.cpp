@@ -6,6 +6,12 @@
 
 namespace mouthkey {
 
+std::uint64_t charactersIn(std::string_view text) {
+    return static_cast<std::uint64_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 TextPlaces::TextPlaces(std::string_view text) : m_text(text) {
     const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
     TimingReader reader([&](const TimingLine& line) {
@@ -26,11 +32,7 @@ CuePlace TextPlaces::at(std::size_t offset) const {
                          [](std::size_t o, const Start& start) { return o < start.offset; });
     const Start start = after == m_starts.begin() ? Start{0, 1} : *(after - 1);
     const std::string_view before = m_text.substr(start.offset, offset - start.offset);
-    // Columns count characters: every byte but UTF-8's continuation bytes.
-    const auto chars = std::count_if(before.begin(), before.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    });
-    return {start.line, 1 + static_cast<std::uint64_t>(chars)};
+    return {start.line, 1 + charactersIn(before)};
 }
 
 } // namespace mouthkey

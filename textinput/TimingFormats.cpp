@@ -29,27 +29,6 @@ std::string_view firstLine(std::string_view text) {
     return end == std::string_view::npos ? text : text.substr(0, end);
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Digits, then maybe a point and digits: the length of such a number
-// starting a text, or 0.
-std::size_t numberLength(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && isDigit(text[at])) {
-        ++at;
-    }
-    if (at == 0 || at == text.size() || text[at] != '.') {
-        return at;
-    }
-    const std::size_t point = at++;
-    while (at < text.size() && isDigit(text[at])) {
-        ++at;
-    }
-    return at == point + 1 ? 0 : at;
-}
-
 bool opensDocument(std::string_view text) {
     const std::string_view start = skipBlanks(text);
     return !start.empty() && (start[0] == '<' || start[0] == '{' || start[0] == '[');
@@ -74,13 +53,13 @@ Take readDat(std::string_view text) {
 // whole number of seconds only a .tsv name makes likely.
 Fit tsvFit(std::string_view text) {
     const std::string_view line = firstLine(skipBlanks(text));
-    const std::size_t number = numberLength(line);
+    const std::size_t number = rhubarb::decimalLength(line);
     if (number == 0 || number + 1 >= line.size() || line[number] != '\t' ||
         line[number + 1] == '\t' || line[number + 1] == ' ') {
         return Fit::No;
     }
     const std::string_view rest = line.substr(number + 1);
-    const std::size_t second = numberLength(rest);
+    const std::size_t second = rhubarb::decimalLength(rest);
     if (second != 0 && second < rest.size() && rest[second] == '\t') {
         return Fit::No; // two numbers: a label track's line
     }

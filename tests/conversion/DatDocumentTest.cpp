@@ -78,7 +78,12 @@ TEST(DatDocument, writesEachChoicesDocumentFromChunksOrInPlace) {
                 std::size_t at = 0;
                 while (at < dat.size()) {
                     const std::size_t size = std::min<std::size_t>(1 + rng() % 40, dat.size() - at);
-                    writer.feed(std::string_view(dat).substr(at, size));
+                    const std::string_view chunk = std::string_view(dat).substr(at, size);
+                    if (at > 0 && at + size == dat.size()) {
+                        writer.feedLasting(chunk);
+                    } else {
+                        writer.feed(chunk);
+                    }
                     at += size;
                 }
             }

@@ -2,6 +2,7 @@
 
 #include "conversion/Take.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ namespace rhubarb {
 // A time as the tool writes it ("0.05", "12.40"), correctly rounded, so that
 // "0.29" is 29 / 100.0. Nothing for what is not a finite decimal number.
 std::optional<double> secondsIn(std::string_view text);
+
+// The length of the number a text opens with, "12" or "0.500000": digits,
+// then maybe a point and digits; 0 where a point has no digits after it.
+std::size_t decimalLength(std::string_view text);
 
 // Whether a mouth shape's name fits a .dat line: no spaces, tabs or line
 // separators, which would cut it into other tokens or lines.

@@ -117,9 +117,7 @@ private:
 std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings = nullptr);
 
 // The same, each cue handed on as it is read (its name valid during the
-// call); the data lines of other shapes go to `others`. A text whose lines
-// end only at LF or CR LF, as files almost always do, is cut by a quick
-// reader of its own, which the property test and the fuzzer hold to the rule.
+// call); the data lines of other shapes go to `others`.
 void readDatCues(std::string_view text,
                  const std::function<void(std::uint64_t frame, std::string_view name,
                                           const CuePlace& place)>& each,

@@ -9,6 +9,10 @@
 
 namespace mouthkey {
 
+// Characters, not bytes, as an editor counts a column: every byte but
+// UTF-8's continuation bytes.
+std::uint64_t charactersIn(std::string_view text);
+
 // Where byte offsets of a text fall, as line and column: lines counted as the
 // checks count them, columns in characters from 1. For readers whose parsers
 // give offsets, such as JSON's.

@@ -62,8 +62,7 @@ std::optional<MeantKey> meantKey(std::string_view name,
 
 // A data line that is a keyframe as its author meant one: a whole-number
 // frame, one space, a name. The one statement of that rule: the checks, the
-// header check and the preview's track read lines by it, and the fast lanes
-// beside it are held to it by the property test and the fuzzer.
+// header check, the preview's track and every quicker reader read lines by it.
 struct KeyLine {
     std::uint64_t frame = 0;
     const TimingToken* name = nullptr;
