@@ -5,23 +5,13 @@
 
 namespace mouthkey {
 
-void readDatCues(std::string_view text,
-                 const std::function<void(std::uint64_t frame, std::string_view name,
-                                          const CuePlace& place)>& each,
-                 LineSample& others) {
-    datlines::forEachDatCue(
-        text,
-        [&each](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
-                std::string_view) { each(frame, name, place); },
-        others);
-}
-
 std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings) {
     std::vector<Cue> cues;
     LineSample others;
-    readDatCues(
+    datlines::forEachDatCue(
         text,
-        [&](std::uint64_t frame, std::string_view name, const CuePlace& place) {
+        [&](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
+            std::string_view) {
             cues.push_back({frame, std::string(name), place});
         },
         others);

@@ -327,7 +327,7 @@ void readerDatCues(std::string_view text, Each&& each, Others& others,
     reader.finish();
 }
 
-// Hands each cue of a .dat text to `each`, as readDatCues says, with how far
+// Hands each cue of a .dat text to `each`, as datCues reads them, with how far
 // past the name bytes may be read.
 template <class Each, class Others>
 void forEachDatCue(std::string_view text, Each&& each, Others& others) {

@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -101,7 +100,7 @@ public:
     // Cues in file order; the name is only read during the call.
     void feed(std::uint64_t frame, std::string_view name, const CuePlace& place);
     void feed(const Cue& cue) { feed(cue.frame, cue.name, cue.place); }
-    // Every cue of a .dat text, as readDatCues reads them.
+    // Every cue of a .dat text, as datCues reads them.
     void feedDat(std::string_view text, LineSample& others);
     // Writes the tail; call it once, at the end.
     TargetResult finish();
@@ -115,13 +114,6 @@ private:
 // that line. Data lines of other shapes have no place in a document written
 // from cues: with `findings`, one finding naming them as left out is added.
 std::vector<Cue> datCues(std::string_view text, std::vector<Finding>* findings = nullptr);
-
-// The same, each cue handed on as it is read (its name valid during the
-// call); the data lines of other shapes go to `others`.
-void readDatCues(std::string_view text,
-                 const std::function<void(std::uint64_t frame, std::string_view name,
-                                          const CuePlace& place)>& each,
-                 LineSample& others);
 
 // The finding for data lines a document from cues leaves out.
 Finding linesLeftOut(const LineSample& lines);
