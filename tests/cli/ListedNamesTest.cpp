@@ -1,6 +1,7 @@
 // The lists of names written out for people, in the help and the man page,
 // against the tables they are taken from.
 #include "cli/CommandLine.h"
+#include "conversion/DocumentTarget.h"
 #include "textinput/TimingFormats.h"
 
 #include <QFile>
@@ -67,6 +68,14 @@ QStringList registryExtensions() {
     return extensions;
 }
 
+QStringList registryTargets() {
+    QStringList names;
+    for (const TargetRow& row : targetRows()) {
+        names << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size()));
+    }
+    return names;
+}
+
 struct ListCase {
     const char* what;
     QStringList (*listed)();
@@ -123,6 +132,21 @@ INSTANTIATE_TEST_SUITE_P(
                      return captures(between(manPage(), "without a final", ", in any case"),
                                      QStringLiteral("\\.(\\w+)"));
                  },
-                 registryExtensions}));
+                 registryExtensions},
+        ListCase{"--help: the targets described",
+                 [] {
+                     return captures(between(helpText(), "\nTargets, what the document animates:",
+                                             "\nA mouth chart"),
+                                     QStringLiteral("^  ([a-z][a-z-]*)  "));
+                 },
+                 registryTargets},
+        ListCase{"man page: --target's targets",
+                 [] {
+                     return captures(between(manPage(), "\\fB\\-\\-target\\fR \\fITARGET\\fR\n",
+                                             "\n.TP"),
+                                     QStringLiteral("\\\\fB((?:[a-z]|\\\\-)+)\\\\fR"))
+                         .replaceInStrings(QStringLiteral("\\-"), QStringLiteral("-"));
+                 },
+                 registryTargets}));
 
 } // namespace
