@@ -2,6 +2,8 @@
 // cues keep the label rules at every rate, whose .dat text converts to one
 // keyframe a cue, and whose checks keep the reader's findings; a text the
 // label probe claims is told as a label track, whatever its name.
+#include "FuzzCheck.h"
+
 #include "conversion/DocumentWriter.h"
 #include "conversion/LabelTrack.h"
 #include "conversion/MappingTables.h"
@@ -21,15 +23,9 @@
 #include <string>
 
 using namespace mouthkey;
+using mouthkey::fuzz::check;
 
 namespace {
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 // 1 + floor(t * fps), as the take's cues land.
 std::uint64_t frameOf(double seconds, double framesPerSecond) {

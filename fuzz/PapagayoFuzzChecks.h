@@ -4,6 +4,8 @@
 // least, cues on frames a .dat can hold, places on lines the text has,
 // checks and words that hold up whatever the names are, and a project that,
 // saved as JSON, reads back as the same cues.
+#include "FuzzCheck.h"
+
 #include "conversion/PapagayoProject.h"
 #include "conversion/Take.h"
 #include "conversion/TimingCheck.h"
@@ -22,17 +24,6 @@
 #include <vector>
 
 namespace mouthkey::fuzz {
-
-[[noreturn]] inline void fail(const char* what) {
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
-
-inline void check(bool ok, const char* what) {
-    if (!ok) {
-        fail(what);
-    }
-}
 
 inline constexpr std::size_t checkedVoices = 3;
 

@@ -3,6 +3,8 @@
 // the cues at a rate, their .dat text and the checks, with the invariants
 // every take must keep; then the three output targets' documents of those
 // cues, drawn by the set's chart or by a chart read from the same bytes.
+#include "FuzzCheck.h"
+
 #include "conversion/DocumentWriter.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
@@ -25,15 +27,9 @@
 #include <string>
 
 using namespace mouthkey;
+using mouthkey::fuzz::check;
 
 namespace {
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 Take readTake(std::string_view text) {
 #if MOUTHKEY_FUZZ_FORMAT == 0
