@@ -11,7 +11,9 @@ namespace mouthkey {
 
 void readAgain(LoadedTiming& loaded, std::string_view datText, const FrameRate& rate) {
     if (loaded.take) {
-        loaded.cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
+        if (!loaded.edited) {
+            loaded.cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
+        }
         loaded.report = checkCues(*loaded.take, loaded.cues, rate);
         loaded.track = KeyframeTrack::fromCues(loaded.cues, loaded.letters);
     } else {

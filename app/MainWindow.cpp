@@ -8,6 +8,7 @@
 #include "app/MouthView.h"
 #include "app/StatusMessage.h"
 #include "app/TakePlayer.h"
+#include "app/TakeEdits.h"
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 #include "app/ViewController.h"
@@ -26,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QUndoStack>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -233,6 +235,21 @@ void MainWindow::buildActions() {
     m_quit->setShortcuts(quitKeys);
     m_quit->setMenuRole(QAction::QuitRole);
     connect(m_quit, &QAction::triggered, this, &QWidget::close);
+
+    // Named for the step they take back or again: "Undo Move Cue".
+    QUndoStack* undo = m_controller->edits().undoStack();
+    m_undo = undo->createUndoAction(this, tr("&Undo"));
+    m_undo->setObjectName(QStringLiteral("undoAction"));
+    m_undo->setShortcuts(QKeySequence::Undo);
+    m_redo = undo->createRedoAction(this, tr("&Redo"));
+    m_redo->setObjectName(QStringLiteral("redoAction"));
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    if (const QKeySequence shiftZ(Qt::CTRL | Qt::SHIFT | Qt::Key_Z); !redoKeys.contains(shiftZ)) {
+        redoKeys.prepend(shiftZ);
+    }
+    m_redo->setShortcuts(redoKeys);
+    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this,
+            &QWidget::setWindowModified);
 
     m_about = new QAction(tr("&About Mouthkey"), this);
     m_about->setObjectName(QStringLiteral("aboutAction"));
@@ -513,7 +530,8 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset) {
         // "[*]" in a title is Qt's mark for unsaved changes; a file may be named so.
         QString name = m_controller->loaded()->source;
         name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-        setWindowTitle(tr("%1 \u2014 Mouthkey").arg(name));
+        setWindowTitle(tr("%1[*] \u2014 Mouthkey").arg(name));
+        setWindowModified(m_controller->edits().modified());
     });
     return overview;
 }
@@ -546,6 +564,10 @@ void MainWindow::buildMenu() {
     file->addAction(m_forgetChart);
     file->addSeparator();
     file->addAction(m_quit);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addAction(m_undo);
+    edit->addAction(m_redo);
 
     QMenu* play = menuBar()->addMenu(tr("Pla&y"));
     play->addAction(m_play);

@@ -6,7 +6,12 @@
 #include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 
+#include "conversion/CueEdits.h"
+#include "conversion/FrameTime.h"
+
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace mouthkey {
 
@@ -82,8 +87,59 @@ bool TimingLoad::setVoice(int voice, const FrameRate& rate) {
         return false;
     }
     m_loaded->voice = static_cast<std::size_t>(voice);
+    m_loaded->edited = false; // another voice's cues, as read
     readAgain(rate);
     return true;
+}
+
+std::vector<Cue>& TimingLoad::cuesForEditing() {
+    static std::vector<Cue> none;
+    if (!m_loaded) {
+        return none;
+    }
+    std::vector<Cue>& cues = m_loaded->cues;
+    if (!m_loaded->take && cues.empty()) {
+        const BusyCursor busy(workBytes());
+        cues = datCues(m_newdat, nullptr);
+        if (cues.size() != m_loaded->track.size()) {
+            // Selections count cues: the track shows the same ones.
+            m_loaded->track = KeyframeTrack::fromCues(inFrameOrder(cues), m_loaded->letters);
+        }
+    }
+    const auto byFrame = [](const Cue& a, const Cue& b) { return a.frame < b.frame; };
+    if (!std::is_sorted(cues.begin(), cues.end(), byFrame)) {
+        cues = inFrameOrder(std::move(cues));
+    }
+    return cues;
+}
+
+void TimingLoad::cuesEdited(const FrameRate& rate) {
+    if (!m_loaded) {
+        return;
+    }
+    LoadedTiming& loaded = *m_loaded;
+    if (!loaded.edited) {
+        // A take in frames of its own: the .dat text's findings of lines that
+        // are no cues stay with it, and seconds become frames at this rate.
+        Take take;
+        if (loaded.take) {
+            take = *loaded.take;
+        } else {
+            datCues(m_newdat, &take.findings);
+            std::string().swap(m_newdat);
+            take.voices.assign(1, TakeVoice{});
+        }
+        if (take.timedInSeconds()) {
+            take.timed.clear();
+            take.voices.assign(1, TakeVoice{});
+            take.framesPerSecond = framesPerSecond(rate);
+            take.framesPerSecondText = rate.title();
+            loaded.voice = 0;
+        }
+        loaded.take = std::make_shared<const Take>(std::move(take));
+        loaded.edited = true;
+    }
+    mouthkey::readAgain(loaded, m_newdat, rate);
 }
 
 TargetResult TimingLoad::write(const TargetChoices& choices, const ChunkSink& sink,

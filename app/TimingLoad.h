@@ -43,6 +43,13 @@ public:
     bool setLetters(bool letters, const FrameRate& rate);
     bool setVoice(int voice, const FrameRate& rate);
 
+    // The loaded take's cues in frame order, to be edited; a .dat text's are
+    // read from it now. They are a take's own until cuesEdited().
+    std::vector<Cue>& cuesForEditing();
+    // The cues were edited: from now on they, not the file, are the take,
+    // and its report and track follow them.
+    void cuesEdited(const FrameRate& rate);
+
     // Writes the loaded take's document for `choices` into `sink`; what it
     // leaves out goes to `leftOut`.
     TargetResult write(const TargetChoices& choices, const ChunkSink& sink,

@@ -11,6 +11,7 @@
 #include "app/ElidedLabel.h"
 #include "app/ImageView.h"
 #include "app/LocaleNumbers.h"
+#include "app/TakeEdits.h"
 #include "app/TakePlayer.h"
 #include "conversion/KeyframeDocument.h"
 #include "textinput/Utf8Text.h"
@@ -50,7 +51,10 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
     : QObject(parent), m_chooser(std::move(chooser)), m_output(std::move(diagnostics)),
       m_rate(std::make_unique<RateChoice>()), m_load(new TimingLoad(this)),
       m_chart(new ChartChoice(this)), m_sound(new TakeSound(this)),
-      m_convert(new ConvertAction(*m_output, this)), m_drawings(new DrawingsChoice(this)) {
+      m_convert(new ConvertAction(*m_output, this)), m_drawings(new DrawingsChoice(this)),
+      m_edits(new TakeEdits(this)) {
+    connect(m_edits, &TakeEdits::spliced, this, &ViewController::cuesEdited);
+    connect(m_edits, &TakeEdits::selectionChanged, this, &ViewController::showSelected);
     connect(m_load, &TimingLoad::changedOnDisk, this, &ViewController::showChangeOnDisk);
     connect(m_chart, &ChartChoice::chartChanged, this, &ViewController::chartChanged);
     connect(m_drawings, &DrawingsChoice::drawingsChanged, this, &ViewController::drawingsChanged);
@@ -77,6 +81,10 @@ bool ViewController::chartChosen() const {
 
 const std::vector<Finding>& ViewController::writtenFindings() const {
     return m_convert->written();
+}
+
+TakeEdits& ViewController::edits() const {
+    return *m_edits;
 }
 
 TakePlayer& ViewController::player() const {
@@ -164,6 +172,7 @@ void ViewController::openFile(const QUrl& url) {
         reportOpenFailure(*error, path);
         return;
     }
+    resetEdits();
     refreshFindings();
     label.setText(info.fileName());
     // Tool tips guess at rich text; a path is always shown as spelled.
@@ -192,7 +201,38 @@ void ViewController::openFile(const QUrl& url) {
 
 void ViewController::readLoaded(const FrameRate& rate) {
     m_load->readAgain(rate);
+    if (!loaded()->edited) {
+        resetEdits(); // a take re-timed: other cues
+    }
     refreshFindings();
+}
+
+void ViewController::resetEdits() {
+    m_edits->reset(
+        [this]() -> std::vector<Cue>& {
+            const std::size_t shown = loaded()->track.size();
+            std::vector<Cue>& cues = m_load->cuesForEditing();
+            if (loaded()->track.size() != shown) {
+                emit readingChanged(); // the track now has the cues' keyframes
+            }
+            return cues;
+        },
+        loaded() ? loaded()->track.size() : 0);
+}
+
+void ViewController::cuesEdited() {
+    const BusyCursor busy(m_load->workBytes());
+    m_load->cuesEdited(rate());
+    refreshFindings();
+    emit readingChanged();
+    showSelected(m_edits->selection());
+}
+
+void ViewController::showSelected(std::optional<CueRange> selection) {
+    const std::vector<Cue>& cues = m_edits->cues();
+    if (selection && selection->first < cues.size()) {
+        player().seek(positionOfTrackFrame(cues[selection->first].frame));
+    }
 }
 
 void ViewController::refreshFindings() {

@@ -29,8 +29,12 @@ struct LoadedTiming {
     // cues are taken again at each rate and for each voice.
     std::shared_ptr<const Take> take;
     std::size_t voice = 0;
-    // A take's cues for the current choices, at the places they were read from.
+    // A take's cues for the current choices, at the places they were read
+    // from; a .dat text's only once they are asked for, to be edited.
     std::vector<Cue> cues;
+    // The cues have been edited: they, not the file, are the take now, in
+    // frames whatever the file was timed in.
+    bool edited = false;
     KeyframeTrack track;
 
     // A take timed in seconds, whose frames follow the rate.
@@ -38,7 +42,8 @@ struct LoadedTiming {
 };
 
 // Reads the loaded take for the current choices: a take's cues at `rate`, or
-// a .dat file's text, `datText`, as it stands. Its report and track follow.
+// a .dat file's text, `datText`, as it stands; edited cues stay as they are.
+// Its report and track follow.
 void readAgain(LoadedTiming& loaded, std::string_view datText, const FrameRate& rate);
 
 // "Rhubarb TSV, re-timed at each rate" or "Papagayo-NG project at 24 fps,

@@ -47,6 +47,8 @@ public:
     QAction* toEndAction() const { return m_toEnd; }
     QAction* openSoundAction() const { return m_openSound; }
     QAction* chooseDrawingsAction() const { return m_chooseDrawings; }
+    QAction* undoAction() const { return m_undo; }
+    QAction* redoAction() const { return m_redo; }
 
     // What Help > About shows: the name, the version and what it is for.
     static QString aboutText();
@@ -80,6 +82,8 @@ private:
     QAction* m_toEnd = nullptr;
     QAction* m_openSound = nullptr;
     QAction* m_chooseDrawings = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_about = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "app/MouthDrawings.h"
 #include "app/MouthView.h"
 #include "app/StatusMessage.h"
+#include "conversion/CueEdits.h"
 #include "conversion/Targets.h"
 
 #include <QCheckBox>
@@ -33,6 +34,7 @@ class ChartChoice;
 class ConvertAction;
 class DrawingsChoice;
 class RateChoice;
+class TakeEdits;
 class TakePlayer;
 class TakeSound;
 class TimingLoad;
@@ -99,6 +101,8 @@ public:
     // What writing the last document left out; empty for a plain Position one.
     const std::vector<Finding>& writtenFindings() const;
 
+    // The loaded take's cues as edited, their selection and the undo stack.
+    TakeEdits& edits() const;
     // The take's player, and the drawings its mouth shows.
     TakePlayer& player() const;
     const MouthDrawings& drawings() const;
@@ -198,6 +202,12 @@ private:
     // The loaded take's findings for `choices`, given what writing its document left out.
     void showFindings(const TargetChoices& choices, std::vector<Finding> leftOut);
     void showChangeOnDisk(bool stillExists);
+    // Another take, or its cues read again: nothing selected, nothing to undo.
+    void resetEdits();
+    // An edit, its undo or its redo: everything shown follows the cues.
+    void cuesEdited();
+    // The player goes to the first cue selected.
+    void showSelected(std::optional<CueRange> selection);
 
     std::unique_ptr<FileChooser> m_chooser;
     std::unique_ptr<DiagnosticOutput> m_output;
@@ -220,6 +230,7 @@ private:
     TakeSound* m_sound;
     ConvertAction* m_convert;
     DrawingsChoice* m_drawings;
+    TakeEdits* m_edits;
     std::vector<Finding> m_findings;
 };
 

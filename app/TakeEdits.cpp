@@ -1,0 +1,274 @@
+#include "app/TakeEdits.h"
+
+#include <QUndoCommand>
+#include <QUndoStack>
+
+#include <algorithm>
+
+namespace mouthkey {
+
+namespace {
+
+QString counted(std::size_t n, const char* one, const char* many) {
+    return n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many);
+}
+
+// An undo step over the take's cues. Each keeps only what it changes, so
+// that an edit costs the same on ten cues as on a million.
+class CueCommand : public QUndoCommand {
+public:
+    CueCommand(TakeEdits& edits, const QString& text) : QUndoCommand(text), m_edits(edits) {}
+
+protected:
+    TakeEdits& m_edits;
+};
+
+class MoveCues final : public CueCommand {
+public:
+    MoveCues(TakeEdits& edits, CueRange range, std::int64_t frames)
+        : CueCommand(edits, counted(range.size(), "Move Cue", "Move Cues")), m_range(range),
+          m_frames(frames) {}
+    void redo() override { apply(m_frames); }
+    void undo() override { apply(-m_frames); }
+
+private:
+    void apply(std::int64_t frames) {
+        std::vector<Cue>& cues = m_edits.beginSplice(m_range.first, m_range.size(), m_range.size());
+        moveCues(cues, m_range, frames);
+        m_edits.endSplice(m_range);
+    }
+    CueRange m_range;
+    std::int64_t m_frames;
+};
+
+class ChangeMouth final : public CueCommand {
+public:
+    ChangeMouth(TakeEdits& edits, CueRange range, std::string name)
+        : CueCommand(edits, QStringLiteral("Change Mouth")), m_range(range),
+          m_name(std::move(name)) {}
+    void redo() override {
+        std::vector<Cue>& cues = m_edits.beginSplice(m_range.first, m_range.size(), m_range.size());
+        m_old.clear();
+        for (std::size_t i = m_range.first; i <= m_range.last; ++i) {
+            m_old.push_back(std::exchange(cues[i].name, m_name));
+        }
+        m_edits.endSplice(m_range);
+    }
+    void undo() override {
+        std::vector<Cue>& cues = m_edits.beginSplice(m_range.first, m_range.size(), m_range.size());
+        for (std::size_t i = m_range.first; i <= m_range.last; ++i) {
+            cues[i].name = std::move(m_old[i - m_range.first]);
+        }
+        m_edits.endSplice(m_range);
+    }
+
+private:
+    CueRange m_range;
+    std::string m_name;
+    std::vector<std::string> m_old;
+};
+
+// Inserting is deleting undone, and deleting inserting undone.
+class SpliceCues : public CueCommand {
+public:
+    SpliceCues(TakeEdits& edits, const QString& text, std::size_t at, std::vector<Cue> cues)
+        : CueCommand(edits, text), m_at(at), m_cues(std::move(cues)) {}
+
+protected:
+    void insert() {
+        std::vector<Cue>& cues = m_edits.beginSplice(m_at, 0, m_cues.size());
+        cues.insert(cues.begin() + static_cast<std::ptrdiff_t>(m_at),
+                    std::make_move_iterator(m_cues.begin()), std::make_move_iterator(m_cues.end()));
+        const CueRange inserted{m_at, m_at + m_cues.size() - 1};
+        m_cues.clear();
+        m_edits.endSplice(inserted);
+    }
+    void remove(std::size_t count) {
+        std::vector<Cue>& cues = m_edits.beginSplice(m_at, count, 0);
+        const auto from = cues.begin() + static_cast<std::ptrdiff_t>(m_at);
+        const auto to = from + static_cast<std::ptrdiff_t>(count);
+        m_cues.assign(std::make_move_iterator(from), std::make_move_iterator(to));
+        cues.erase(from, to);
+        m_edits.endSplice(std::nullopt);
+    }
+    std::size_t m_at;
+    std::vector<Cue> m_cues; // those out of the take
+};
+
+class InsertCue final : public SpliceCues {
+public:
+    InsertCue(TakeEdits& edits, std::size_t at, Cue cue)
+        : SpliceCues(edits, QStringLiteral("Insert Cue"), at, {std::move(cue)}) {}
+    void redo() override { insert(); }
+    void undo() override { remove(1); }
+};
+
+class DeleteCues final : public SpliceCues {
+public:
+    DeleteCues(TakeEdits& edits, CueRange range)
+        : SpliceCues(edits, counted(range.size(), "Delete Cue", "Delete Cues"), range.first, {}),
+          m_count(range.size()) {}
+    void redo() override { remove(m_count); }
+    void undo() override { insert(); }
+
+private:
+    std::size_t m_count;
+};
+
+} // namespace
+
+TakeEdits::TakeEdits(QObject* parent) : QObject(parent), m_undo(new QUndoStack(this)) {
+    connect(m_undo, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { emit modifiedChanged(!clean); });
+}
+
+TakeEdits::~TakeEdits() = default;
+
+void TakeEdits::reset(CueSource source, std::size_t cueCount) {
+    const bool wasModified = modified();
+    m_undo->blockSignals(true);
+    m_undo->clear();
+    m_undo->blockSignals(false);
+    m_source = std::move(source);
+    m_cues = nullptr;
+    m_count = cueCount;
+    m_edited = false;
+    m_anchor = 0;
+    if (m_selection) {
+        m_selection.reset();
+        emit selectionChanged(m_selection);
+    }
+    if (wasModified) {
+        emit modifiedChanged(false);
+    }
+}
+
+const std::vector<Cue>& TakeEdits::cues() {
+    if (!m_cues) {
+        static std::vector<Cue> none;
+        m_cues = m_source ? &m_source() : &none;
+        m_count = m_cues->size();
+    }
+    return *m_cues;
+}
+
+std::size_t TakeEdits::cueCount() const { return m_cues ? m_cues->size() : m_count; }
+
+bool TakeEdits::modified() const { return !m_undo->isClean(); }
+
+void TakeEdits::markSaved() { m_undo->setClean(); }
+
+void TakeEdits::select(std::optional<CueRange> range) {
+    if (range && (range->first > range->last || range->last >= cueCount())) {
+        range.reset();
+    }
+    if (range && (!m_selection || !m_selection->contains(m_anchor))) {
+        m_anchor = range->first;
+    }
+    if (range == m_selection) {
+        return;
+    }
+    m_selection = range;
+    emit selectionChanged(m_selection);
+}
+
+void TakeEdits::selectCue(std::size_t index, bool extend) {
+    if (index >= cueCount()) {
+        return;
+    }
+    if (!extend || !m_selection) {
+        m_anchor = index;
+        select(CueRange{index, index});
+        return;
+    }
+    m_selection = CueRange{std::min(m_anchor, index), std::max(m_anchor, index)};
+    emit selectionChanged(m_selection);
+}
+
+bool TakeEdits::push(QUndoCommand* command) {
+    if (!m_source) {
+        delete command; // no take to edit
+        return false;
+    }
+    m_undo->push(command);
+    return true;
+}
+
+bool TakeEdits::moveSelection(std::int64_t frames) {
+    if (!m_selection) {
+        return false;
+    }
+    const std::int64_t allowed = moveLimit(cues(), *m_selection, frames);
+    return allowed != 0 && push(new MoveCues(*this, *m_selection, allowed));
+}
+
+bool TakeEdits::setFrame(std::size_t index, std::uint64_t frame) {
+    if (index >= cues().size()) {
+        return false;
+    }
+    const std::uint64_t to = frameWithin(cues(), index, frame);
+    const std::int64_t frames =
+        static_cast<std::int64_t>(to) - static_cast<std::int64_t>(cues()[index].frame);
+    return frames != 0 && push(new MoveCues(*this, CueRange{index, index}, frames));
+}
+
+bool TakeEdits::changeMouth(const std::string& name) {
+    if (!m_selection || name.empty()) {
+        return false;
+    }
+    const std::vector<Cue>& all = cues();
+    const bool same = std::all_of(all.begin() + static_cast<std::ptrdiff_t>(m_selection->first),
+                                  all.begin() + static_cast<std::ptrdiff_t>(m_selection->last + 1),
+                                  [&](const Cue& c) { return c.name == name; });
+    return !same && push(new ChangeMouth(*this, *m_selection, name));
+}
+
+bool TakeEdits::changeMouthAt(std::size_t index, const std::string& name) {
+    if (index >= cues().size() || name.empty() || cues()[index].name == name) {
+        return false;
+    }
+    return push(new ChangeMouth(*this, CueRange{index, index}, name));
+}
+
+bool TakeEdits::insertAt(std::uint64_t frame) {
+    const std::vector<Cue>& all = cues();
+    const std::optional<InsertPlace> place = insertPlace(all, frame);
+    if (!place) {
+        return false;
+    }
+    const std::optional<std::size_t> before = cueInForce(all, place->frame);
+    Cue cue{place->frame, before ? all[*before].name : std::string("rest"), {}};
+    return push(new InsertCue(*this, place->index, std::move(cue)));
+}
+
+bool TakeEdits::deleteSelection() { return m_selection && deleteRange(*m_selection); }
+
+bool TakeEdits::deleteRange(CueRange range) {
+    if (range.first > range.last || range.last >= cues().size()) {
+        return false;
+    }
+    return push(new DeleteCues(*this, range));
+}
+
+std::vector<Cue>& TakeEdits::beginSplice(std::size_t first, std::size_t removed,
+                                         std::size_t added) {
+    cues();
+    std::vector<Cue>& all = *m_cues;
+    m_edited = true;
+    m_pendingFirst = first;
+    m_pendingRemoved = removed;
+    m_pendingAdded = added;
+    emit aboutToSplice(first, removed, added);
+    return all;
+}
+
+void TakeEdits::endSplice(std::optional<CueRange> selection) {
+    const std::size_t first = m_pendingFirst.value_or(0);
+    m_pendingFirst.reset();
+    m_count = m_cues->size();
+    emit spliced(first, m_pendingRemoved, m_pendingAdded);
+    m_anchor = selection ? selection->first : 0;
+    select(selection);
+}
+
+} // namespace mouthkey
