@@ -7,8 +7,8 @@
 #include "app/LocaleNumbers.h"
 #include "app/MouthView.h"
 #include "app/StatusMessage.h"
-#include "app/TakePlayer.h"
 #include "app/TakeEdits.h"
+#include "app/TakePlayer.h"
 #include "app/TimelinePreview.h"
 #include "app/TimingOverview.h"
 #include "app/ViewController.h"
@@ -27,12 +27,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QUndoStack>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -248,8 +248,7 @@ void MainWindow::buildActions() {
         redoKeys.prepend(shiftZ);
     }
     m_redo->setShortcuts(redoKeys);
-    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this,
-            &QWidget::setWindowModified);
+    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this, &QWidget::setWindowModified);
 
     m_about = new QAction(tr("&About Mouthkey"), this);
     m_about->setObjectName(QStringLiteral("aboutAction"));

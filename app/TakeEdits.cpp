@@ -152,11 +152,17 @@ const std::vector<Cue>& TakeEdits::cues() {
     return *m_cues;
 }
 
-std::size_t TakeEdits::cueCount() const { return m_cues ? m_cues->size() : m_count; }
+std::size_t TakeEdits::cueCount() const {
+    return m_cues ? m_cues->size() : m_count;
+}
 
-bool TakeEdits::modified() const { return !m_undo->isClean(); }
+bool TakeEdits::modified() const {
+    return !m_undo->isClean();
+}
 
-void TakeEdits::markSaved() { m_undo->setClean(); }
+void TakeEdits::markSaved() {
+    m_undo->setClean();
+}
 
 void TakeEdits::select(std::optional<CueRange> range) {
     if (range && (range->first > range->last || range->last >= cueCount())) {
@@ -241,7 +247,9 @@ bool TakeEdits::insertAt(std::uint64_t frame) {
     return push(new InsertCue(*this, place->index, std::move(cue)));
 }
 
-bool TakeEdits::deleteSelection() { return m_selection && deleteRange(*m_selection); }
+bool TakeEdits::deleteSelection() {
+    return m_selection && deleteRange(*m_selection);
+}
 
 bool TakeEdits::deleteRange(CueRange range) {
     if (range.first > range.last || range.last >= cues().size()) {

@@ -106,39 +106,46 @@ std::vector<Cue>& TimingLoad::cuesForEditing() {
             m_loaded->track = KeyframeTrack::fromCues(inFrameOrder(cues), m_loaded->letters);
         }
     }
-    const auto byFrame = [](const Cue& a, const Cue& b) { return a.frame < b.frame; };
+    const auto byFrame = [](const Cue& a, const Cue& b) {
+        return a.frame < b.frame;
+    };
     if (!std::is_sorted(cues.begin(), cues.end(), byFrame)) {
         cues = inFrameOrder(std::move(cues));
     }
     return cues;
 }
 
-void TimingLoad::cuesEdited(const FrameRate& rate) {
+void TimingLoad::cuesEdited(const FrameRate& rate, const CueSplice& splice) {
     if (!m_loaded) {
         return;
     }
     LoadedTiming& loaded = *m_loaded;
-    if (!loaded.edited) {
-        // A take in frames of its own: the .dat text's findings of lines that
-        // are no cues stay with it, and seconds become frames at this rate.
-        Take take;
-        if (loaded.take) {
-            take = *loaded.take;
-        } else {
-            datCues(m_newdat, &take.findings);
-            std::string().swap(m_newdat);
-            take.voices.assign(1, TakeVoice{});
-        }
-        if (take.timedInSeconds()) {
-            take.timed.clear();
-            take.voices.assign(1, TakeVoice{});
-            take.framesPerSecond = framesPerSecond(rate);
-            take.framesPerSecondText = rate.title();
-            loaded.voice = 0;
-        }
-        loaded.take = std::make_shared<const Take>(std::move(take));
-        loaded.edited = true;
+    if (loaded.edited) {
+        // The checks see the whole take; the track changes where the cues did.
+        loaded.report = checkCues(*loaded.take, loaded.cues, rate);
+        loaded.track.splice(splice.first, splice.removed,
+                            std::span(loaded.cues).subspan(splice.first, splice.added));
+        return;
     }
+    // A take in frames of its own: the .dat text's findings of lines that
+    // are no cues stay with it, and seconds become frames at this rate.
+    Take take;
+    if (loaded.take) {
+        take = *loaded.take;
+    } else {
+        datCues(m_newdat, &take.findings);
+        std::string().swap(m_newdat);
+        take.voices.assign(1, TakeVoice{});
+    }
+    if (take.timedInSeconds()) {
+        take.timed.clear();
+        take.voices.assign(1, TakeVoice{});
+        take.framesPerSecond = framesPerSecond(rate);
+        take.framesPerSecondText = rate.title();
+        loaded.voice = 0;
+    }
+    loaded.take = std::make_shared<const Take>(std::move(take));
+    loaded.edited = true;
     mouthkey::readAgain(loaded, m_newdat, rate);
 }
 

@@ -48,7 +48,11 @@ public:
     std::vector<Cue>& cuesForEditing();
     // The cues were edited: from now on they, not the file, are the take,
     // and its report and track follow them.
-    void cuesEdited(const FrameRate& rate);
+    // Cues [first, first + removed) became [first, first + added).
+    struct CueSplice {
+        std::size_t first = 0, removed = 0, added = 0;
+    };
+    void cuesEdited(const FrameRate& rate, const CueSplice& splice);
 
     // Writes the loaded take's document for `choices` into `sink`; what it
     // leaves out goes to `leftOut`.

@@ -220,9 +220,9 @@ void ViewController::resetEdits() {
         loaded() ? loaded()->track.size() : 0);
 }
 
-void ViewController::cuesEdited() {
+void ViewController::cuesEdited(std::size_t first, std::size_t removed, std::size_t added) {
     const BusyCursor busy(m_load->workBytes());
-    m_load->cuesEdited(rate());
+    m_load->cuesEdited(rate(), {first, removed, added});
     refreshFindings();
     emit readingChanged();
     showSelected(m_edits->selection());

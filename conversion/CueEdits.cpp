@@ -26,12 +26,14 @@ std::int64_t moveLimit(std::span<const Cue> cues, CueRange range, std::int64_t f
     const std::uint64_t ceiling =
         range.last + 1 < cues.size() ? cues[range.last + 1].frame - 1 : UINT64_MAX / 2;
     const std::uint64_t room = ceiling > to ? ceiling - to : 0;
-    return static_cast<std::int64_t>(std::min<std::uint64_t>(room, static_cast<std::uint64_t>(frames)));
+    return static_cast<std::int64_t>(
+        std::min<std::uint64_t>(room, static_cast<std::uint64_t>(frames)));
 }
 
 void moveCues(std::span<Cue> cues, CueRange range, std::int64_t frames) {
     for (std::size_t i = range.first; i <= range.last && i < cues.size(); ++i) {
-        cues[i].frame = static_cast<std::uint64_t>(static_cast<std::int64_t>(cues[i].frame) + frames);
+        cues[i].frame =
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(cues[i].frame) + frames);
     }
 }
 
@@ -46,7 +48,9 @@ std::optional<std::size_t> cueInForce(std::span<const Cue> cues, std::uint64_t f
 
 std::optional<InsertPlace> insertPlace(std::span<const Cue> cues, std::uint64_t frame) {
     frame = std::max<std::uint64_t>(frame, 1);
-    const auto byFrame = [](const Cue& c, std::uint64_t f) { return c.frame < f; };
+    const auto byFrame = [](const Cue& c, std::uint64_t f) {
+        return c.frame < f;
+    };
     const auto at = std::lower_bound(cues.begin(), cues.end(), frame, byFrame);
     if (at == cues.end() || at->frame != frame) {
         return InsertPlace{static_cast<std::size_t>(at - cues.begin()), frame};
@@ -64,7 +68,8 @@ std::uint64_t frameWithin(std::span<const Cue> cues, std::size_t index, std::uin
         return frame;
     }
     const std::uint64_t floor = index == 0 ? 1 : cues[index - 1].frame + 1;
-    const std::uint64_t ceiling = index + 1 < cues.size() ? cues[index + 1].frame - 1 : UINT64_MAX / 2;
+    const std::uint64_t ceiling =
+        index + 1 < cues.size() ? cues[index + 1].frame - 1 : UINT64_MAX / 2;
     if (ceiling < floor) {
         return cues[index].frame; // neighbours leave it no other frame
     }

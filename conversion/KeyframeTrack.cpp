@@ -56,17 +56,7 @@ class KeyframeTrack::Builder {
 public:
     explicit Builder(bool letters) { m_track.m_letters = letters; }
 
-    // The bit of a name among keyNames as this track reads it; -1: no key here.
-    int bitOf(std::string_view name) const {
-        // A key keeps the name it was written as: a chart may draw one name of it and not another.
-        const int entry = MappingTable::entryIndex(name);
-        if (entry < 0) {
-            return -1;
-        }
-        const auto bit = static_cast<std::size_t>(
-            name == lookupNames[static_cast<std::size_t>(entry)] ? entry : keyNames - 1);
-        return m_track.keyOfName(bit) >= 0 ? static_cast<int>(bit) : -1;
-    }
+    int bitOf(std::string_view name) const { return m_track.bitOf(name); }
 
     // A keyframe naming `name`, whose bit is `bit` (-1: an unknown name);
     // nothing: a line that is no keyframe.
@@ -116,6 +106,55 @@ private:
     bool m_inOrder = true;
     std::uint64_t m_previous = 0;
 };
+
+int KeyframeTrack::bitOf(std::string_view name) const {
+    // A key keeps the name it was written as: a chart may draw one name of it and not another.
+    const int entry = MappingTable::entryIndex(name);
+    if (entry < 0) {
+        return -1;
+    }
+    const auto bit = static_cast<std::size_t>(
+        name == lookupNames[static_cast<std::size_t>(entry)] ? entry : keyNames - 1);
+    return keyOfName(bit) >= 0 ? static_cast<int>(bit) : -1;
+}
+
+void KeyframeTrack::splice(std::size_t first, std::size_t removed, std::span<const Cue> added) {
+    first = std::min(first, m_keys.size());
+    removed = std::min(removed, m_keys.size() - first);
+    const auto from = m_keys.begin() + static_cast<std::ptrdiff_t>(first);
+    m_withoutPosition -= static_cast<std::uint64_t>(
+        std::count_if(from, from + static_cast<std::ptrdiff_t>(removed),
+                      [](std::uint64_t key) { return codeOf(key) >= firstName; }));
+    std::vector<std::uint64_t> keys;
+    keys.reserve(added.size());
+    for (const Cue& cue : added) {
+        std::uint8_t code = otherUnknown;
+        if (const int bit = bitOf(cue.name); bit >= 0) {
+            code = static_cast<std::uint8_t>(bit);
+        } else {
+            // Few names are new in an edit: the kept ones are looked up one by one.
+            const std::string shown = shownText(cue.name, nameBytesKept);
+            const auto kept = std::find(m_names.begin(), m_names.end(), shown);
+            if (kept != m_names.end()) {
+                code = static_cast<std::uint8_t>(firstName + (kept - m_names.begin()));
+            } else if (m_names.size() < namesKept) {
+                code = static_cast<std::uint8_t>(firstName + m_names.size());
+                m_names.push_back(shown);
+            }
+        }
+        m_withoutPosition += code >= firstName ? 1 : 0;
+        keys.push_back(std::min(cue.frame, maxFrame) << 8 | code);
+    }
+    const std::size_t common = std::min(removed, keys.size());
+    std::copy_n(keys.begin(), common, from);
+    if (keys.size() > removed) {
+        m_keys.insert(from + static_cast<std::ptrdiff_t>(common),
+                      keys.begin() + static_cast<std::ptrdiff_t>(common), keys.end());
+    } else {
+        m_keys.erase(from + static_cast<std::ptrdiff_t>(common),
+                     from + static_cast<std::ptrdiff_t>(removed));
+    }
+}
 
 KeyframeTrack KeyframeTrack::fromText(std::string_view text, bool letters) {
     Builder track(letters);

@@ -108,7 +108,7 @@ std::vector<Finding> takeFindings(const Take& take, const FrameRate& rate) {
 TimingReport checkTakeCues(const Take& take, std::span<const Cue> cues) {
     TimingChecker checker(take.letters);
     for (const Cue& cue : cues) {
-        checker.feedLine(cue.place.line, std::to_string(cue.frame), cue.name);
+        checker.feedCue(cue.place.line, cue.frame, cue.name);
     }
     TimingReport report = checker.finish();
     // A reader's finding already names what went wrong with an empty take.

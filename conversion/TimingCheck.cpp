@@ -112,7 +112,19 @@ struct TimingChecker::Impl {
     ~Impl();
     void feed(std::string_view chunk);
     void feedLine(std::uint64_t number, std::string_view frame, std::string_view name);
+    void feedCue(std::uint64_t number, std::uint64_t frame, std::string_view name);
     TimingReport finish();
+
+    // The counts a run of usual keyframes moves on, kept in locals while it lasts.
+    struct Run {
+        std::uint64_t keyframes, frames, lowest, last;
+    };
+    Run run() const { return {m_summary.keyframes, m_frames, m_lowestFrame, m_lastFrame}; }
+    void endRun(const Run& run);
+    // A whole frame above the last with a name of `packed`'s bytes (up to
+    // eight, else 0): counted, unless it is not above the last.
+    bool takeUsual(std::uint64_t frame, std::string_view name, scan::Word packed,
+                   std::uint64_t line, Run& run);
 
     const unsigned char* takeLines(const unsigned char* p, const unsigned char* end,
                                    std::uint64_t& lines);
@@ -183,6 +195,10 @@ void TimingChecker::feedLine(std::uint64_t number, std::string_view frame, std::
     m_impl->feedLine(number, frame, name);
 }
 
+void TimingChecker::feedCue(std::uint64_t number, std::uint64_t frame, std::string_view name) {
+    m_impl->feedCue(number, frame, name);
+}
+
 TimingReport TimingChecker::finish() {
     return m_impl->finish();
 }
@@ -216,46 +232,74 @@ void TimingChecker::Impl::feedLine(std::uint64_t number, std::string_view frame,
 const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan::Byte* end,
                                                  std::uint64_t& lines) {
     // Locals, not members: the stores through a slot would force reloads.
-    std::uint64_t keyframes = m_summary.keyframes;
-    std::uint64_t frames = m_frames;
-    // Frames rise within a run, so the lowest can only be the take's first.
-    std::uint64_t lowest = m_lowestFrame;
-    std::uint64_t last = m_lastFrame;
+    Run counts = run();
     const auto take = [&](std::uint64_t frame, std::string_view name, std::uint64_t line) {
-        if (frames > 0 && frame <= last) {
-            return false; // backwards or on the last frame: check() says where
-        }
-        lowest = frames == 0 ? frame : lowest;
-        last = frame;
-        ++frames;
-        ++keyframes;
-        // The name's lines are counted through a small cache keyed by the
-        // name's bytes, known names and unknown alike: no branch on which it is.
-        LineSample* sample = nullptr;
-        if (name.size() - 1 < 8) { // one to eight bytes, with eight readable
-            const scan::Word packed = scan::loadWord(datlines::bytesAt(name.data())) &
-                                      (~scan::Word{0} >> (64 - 8 * name.size()));
-            NameSlot* const set = &m_nameSlots[2 * ((packed * 0x9E3779B97F4A7C15u) >> 56)];
-            const bool inFirst = set[0].packed == packed;
-            sample = inFirst ? set[0].lines : set[1].lines;
-            if (!inFirst && set[1].packed != packed) {
-                sample = &linesNaming(name);
-                set[set[0].packed == 0 ? 0 : 1] = {packed, sample};
-            }
-        } else {
-            sample = &linesNaming(name);
-        }
-        sample->add(line);
-        return true;
+        const scan::Word packed = name.size() - 1 < 8 // one to eight bytes, with eight readable
+                                      ? scan::loadWord(datlines::bytesAt(name.data())) &
+                                            (~scan::Word{0} >> (64 - 8 * name.size()))
+                                      : 0;
+        return takeUsual(frame, name, packed, line, counts);
     };
     const scan::Byte* const stop = datlines::takeBlockLines(p, end, lines, take);
-    m_summary.keyframes = keyframes;
-    m_frames = frames;
-    m_lowestFrame = lowest;
-    // And the run's highest is its last.
-    m_highestFrame = std::max(m_highestFrame, last);
-    m_lastFrame = last;
+    endRun(counts);
     return stop;
+}
+
+void TimingChecker::Impl::endRun(const Run& run) {
+    m_summary.keyframes = run.keyframes;
+    m_frames = run.frames;
+    m_lowestFrame = run.lowest;
+    // Frames rise within a run, so its highest is its last.
+    m_highestFrame = std::max(m_highestFrame, run.last);
+    m_lastFrame = run.last;
+}
+
+inline bool TimingChecker::Impl::takeUsual(std::uint64_t frame, std::string_view name,
+                                           scan::Word packed, std::uint64_t line, Run& run) {
+    if (run.frames > 0 && frame <= run.last) {
+        return false; // backwards or on the last frame: check() says where
+    }
+    // Frames rise within a run, so the lowest can only be the take's first.
+    run.lowest = run.frames == 0 ? frame : run.lowest;
+    run.last = frame;
+    ++run.frames;
+    ++run.keyframes;
+    // The name's lines are counted through a small cache keyed by the
+    // name's bytes, known names and unknown alike: no branch on which it is.
+    LineSample* sample = nullptr;
+    if (packed != 0) {
+        NameSlot* const set = &m_nameSlots[2 * ((packed * 0x9E3779B97F4A7C15u) >> 56)];
+        const bool inFirst = set[0].packed == packed;
+        sample = inFirst ? set[0].lines : set[1].lines;
+        if (!inFirst && set[1].packed != packed) {
+            sample = &linesNaming(name);
+            set[set[0].packed == 0 ? 0 : 1] = {packed, sample};
+        }
+    } else {
+        sample = &linesNaming(name);
+    }
+    sample->add(line);
+    return true;
+}
+
+void TimingChecker::Impl::feedCue(std::uint64_t number, std::uint64_t frame,
+                                  std::string_view name) {
+    // A usual name: visible ASCII alone, as a data line's would be.
+    const bool usual = !name.empty() && std::all_of(name.begin(), name.end(),
+                                                    [](char c) { return c > ' ' && c < 0x7F; });
+    m_headerSeen = true;
+    m_cueLines = true;
+    if (usual) {
+        std::array<scan::Byte, 8> bytes{};
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 8), bytes.begin());
+        Run counts = run();
+        if (takeUsual(frame, name, name.size() <= 8 ? scan::loadWord(bytes.data()) : 0, number,
+                      counts)) {
+            endRun(counts);
+            return;
+        }
+    }
+    feedLine(number, std::to_string(frame), name);
 }
 
 LineSample& TimingChecker::Impl::linesNaming(std::string_view name) {

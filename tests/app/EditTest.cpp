@@ -44,45 +44,66 @@ void EditTest::editsAndTheirUndo_data() {
     QTest::addColumn<QString>("before");
     QTest::addColumn<int>("first"); // of the selection; -1: none
     QTest::addColumn<int>("last");
-    QTest::addColumn<QString>("edit"); // "move N", "frame I F", "mouth NAME", "insert F", "delete"
-    QTest::addColumn<QString>("after");   // "" for no step at all
+    QTest::addColumn<QString>("edit");  // "move N", "frame I F", "mouth NAME", "insert F", "delete"
+    QTest::addColumn<QString>("after"); // "" for no step at all
     QTest::addColumn<QString>("undoText");
 
     const QString take = QStringLiteral("1 rest, 5 AI, 9 E, 20 rest");
-    QTest::newRow("move later") << take << 1 << 1 << "move 2" << "1 rest, 7 AI, 9 E, 20 rest"
+    QTest::newRow("move later") << take << 1 << 1 << "move 2"
+                                << "1 rest, 7 AI, 9 E, 20 rest"
                                 << "Undo Move Cue";
-    QTest::newRow("move stops short of the next cue")
-        << take << 1 << 1 << "move 10" << "1 rest, 8 AI, 9 E, 20 rest" << "Undo Move Cue";
-    QTest::newRow("move stops short of the cue before")
-        << take << 2 << 2 << "move -10" << "1 rest, 5 AI, 6 E, 20 rest" << "Undo Move Cue";
-    QTest::newRow("a range moves as a whole")
-        << take << 1 << 2 << "move 10" << "1 rest, 15 AI, 19 E, 20 rest" << "Undo Move Cues";
-    QTest::newRow("never before frame 1")
-        << QStringLiteral("3 rest, 9 AI") << 0 << 0 << "move -10" << "1 rest, 9 AI"
-        << "Undo Move Cue";
-    QTest::newRow("no room, no step") << take << 0 << 0 << "move -1" << "" << "";
-    QTest::newRow("the last cue moves on freely")
-        << take << 3 << 3 << "move 100" << "1 rest, 5 AI, 9 E, 120 rest" << "Undo Move Cue";
+    QTest::newRow("move stops short of the next cue") << take << 1 << 1 << "move 10"
+                                                      << "1 rest, 8 AI, 9 E, 20 rest"
+                                                      << "Undo Move Cue";
+    QTest::newRow("move stops short of the cue before") << take << 2 << 2 << "move -10"
+                                                        << "1 rest, 5 AI, 6 E, 20 rest"
+                                                        << "Undo Move Cue";
+    QTest::newRow("a range moves as a whole") << take << 1 << 2 << "move 10"
+                                              << "1 rest, 15 AI, 19 E, 20 rest"
+                                              << "Undo Move Cues";
+    QTest::newRow("never before frame 1") << QStringLiteral("3 rest, 9 AI") << 0 << 0 << "move -10"
+                                          << "1 rest, 9 AI"
+                                          << "Undo Move Cue";
+    QTest::newRow("no room, no step") << take << 0 << 0 << "move -1"
+                                      << ""
+                                      << "";
+    QTest::newRow("the last cue moves on freely") << take << 3 << 3 << "move 100"
+                                                  << "1 rest, 5 AI, 9 E, 120 rest"
+                                                  << "Undo Move Cue";
     QTest::newRow("a frame edited is kept between its neighbours")
-        << take << -1 << -1 << "frame 2 30" << "1 rest, 5 AI, 19 E, 20 rest" << "Undo Move Cue";
-    QTest::newRow("change the mouth")
-        << take << 1 << 2 << "mouth MBP" << "1 rest, 5 MBP, 9 MBP, 20 rest" << "Undo Change Mouth";
-    QTest::newRow("the same mouth is no step") << take << 1 << 1 << "mouth AI" << "" << "";
+        << take << -1 << -1 << "frame 2 30"
+        << "1 rest, 5 AI, 19 E, 20 rest"
+        << "Undo Move Cue";
+    QTest::newRow("change the mouth") << take << 1 << 2 << "mouth MBP"
+                                      << "1 rest, 5 MBP, 9 MBP, 20 rest"
+                                      << "Undo Change Mouth";
+    QTest::newRow("the same mouth is no step") << take << 1 << 1 << "mouth AI"
+                                               << ""
+                                               << "";
     QTest::newRow("insert on a free frame takes the mouth in force")
-        << take << -1 << -1 << "insert 12" << "1 rest, 5 AI, 9 E, 12 E, 20 rest"
+        << take << -1 << -1 << "insert 12"
+        << "1 rest, 5 AI, 9 E, 12 E, 20 rest"
         << "Undo Insert Cue";
-    QTest::newRow("insert on a taken frame goes to the next")
-        << take << -1 << -1 << "insert 9" << "1 rest, 5 AI, 9 E, 10 E, 20 rest"
-        << "Undo Insert Cue";
+    QTest::newRow("insert on a taken frame goes to the next") << take << -1 << -1 << "insert 9"
+                                                              << "1 rest, 5 AI, 9 E, 10 E, 20 rest"
+                                                              << "Undo Insert Cue";
     QTest::newRow("insert before the first cue is a rest")
-        << QStringLiteral("4 AI") << -1 << -1 << "insert 2" << "2 rest, 4 AI" << "Undo Insert Cue";
+        << QStringLiteral("4 AI") << -1 << -1 << "insert 2"
+        << "2 rest, 4 AI"
+        << "Undo Insert Cue";
     QTest::newRow("no free frame, no insert")
-        << QStringLiteral("1 rest, 2 AI") << -1 << -1 << "insert 1" << "" << "";
-    QTest::newRow("delete one") << take << 2 << 2 << "delete" << "1 rest, 5 AI, 20 rest"
+        << QStringLiteral("1 rest, 2 AI") << -1 << -1 << "insert 1"
+        << ""
+        << "";
+    QTest::newRow("delete one") << take << 2 << 2 << "delete"
+                                << "1 rest, 5 AI, 20 rest"
                                 << "Undo Delete Cue";
-    QTest::newRow("delete a range")
-        << take << 0 << 2 << "delete" << "20 rest" << "Undo Delete Cues";
-    QTest::newRow("delete with nothing selected") << take << -1 << -1 << "delete" << "" << "";
+    QTest::newRow("delete a range") << take << 0 << 2 << "delete"
+                                    << "20 rest"
+                                    << "Undo Delete Cues";
+    QTest::newRow("delete with nothing selected") << take << -1 << -1 << "delete"
+                                                  << ""
+                                                  << "";
 }
 
 void EditTest::editsAndTheirUndo() {

@@ -372,7 +372,7 @@ private slots:
         QVERIFY(text->palette().color(QPalette::WindowText) != normal);
         QCOMPARE(app.label(), QStringLiteral("good.dat"));
         QCOMPARE(app.picture(), QStringLiteral("smile"));
-        QCOMPARE(app.window->windowTitle(), QStringLiteral("good.dat \u2014 Mouthkey"));
+        QCOMPARE(app.window->windowTitle(), QStringLiteral("good.dat[*] \u2014 Mouthkey"));
 
         app.vc().go();
         passOverMenus();

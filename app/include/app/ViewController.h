@@ -205,7 +205,7 @@ private:
     // Another take, or its cues read again: nothing selected, nothing to undo.
     void resetEdits();
     // An edit, its undo or its redo: everything shown follows the cues.
-    void cuesEdited();
+    void cuesEdited(std::size_t first, std::size_t removed, std::size_t added);
     // The player goes to the first cue selected.
     void showSelected(std::optional<CueRange> selection);
 

@@ -57,6 +57,11 @@ public:
 
     bool letters() const noexcept { return m_letters; }
 
+    // For a track of cues: keyframes [first, first + removed) become those of
+    // `added`, which keep the track in frame order. An edit costs this, not
+    // a track built again.
+    void splice(std::size_t first, std::size_t removed, std::span<const Cue> added);
+
     std::size_t size() const noexcept { return m_keys.size(); }
     bool empty() const noexcept { return m_keys.empty(); }
     Keyframe at(std::size_t index) const;
@@ -128,6 +133,8 @@ private:
     }
 
     int keyOf(std::uint8_t code) const noexcept { return keyOfName(code); }
+    // The bit of a name among keyNames as this track reads it; -1: no key here.
+    int bitOf(std::string_view name) const;
 
     std::vector<std::uint64_t> m_keys;
     std::vector<std::string> m_names;

@@ -40,6 +40,9 @@ public:
     // other formats give their cues; such a text has no header. Not to be
     // mixed with feed().
     void feedLine(std::uint64_t number, std::string_view frame, std::string_view name);
+    // The same for a cue whose frame is already a number, as feedLine checks
+    // its line, but without writing and reading the frame again.
+    void feedCue(std::uint64_t number, std::uint64_t frame, std::string_view name);
     // Call once, at the end.
     TimingReport finish();
 
