@@ -81,6 +81,9 @@ ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<Load
         from +=
             QStringLiteral(", voice '%1'").arg(toQString(loaded->take->voices[loaded->voice].name));
     }
+    if (facts.unsaved) {
+        from += QStringLiteral(", edited, not saved");
+    }
     QString text = QStringLiteral("Copied %1 from %2 %3").arg(copied, from, choices);
     QStringList found;
     qsizetype others = 0;

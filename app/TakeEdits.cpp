@@ -68,51 +68,37 @@ private:
     std::vector<std::string> m_old;
 };
 
-// Inserting is deleting undone, and deleting inserting undone.
-class SpliceCues : public CueCommand {
+// Cues [at, at + removed) give way to others, and back: an insert removes
+// none, a delete adds none.
+class ReplaceCues final : public CueCommand {
 public:
-    SpliceCues(TakeEdits& edits, const QString& text, std::size_t at, std::vector<Cue> cues)
-        : CueCommand(edits, text), m_at(at), m_cues(std::move(cues)) {}
-
-protected:
-    void insert() {
-        std::vector<Cue>& cues = m_edits.beginSplice(m_at, 0, m_cues.size());
-        cues.insert(cues.begin() + static_cast<std::ptrdiff_t>(m_at),
-                    std::make_move_iterator(m_cues.begin()), std::make_move_iterator(m_cues.end()));
-        const CueRange inserted{m_at, m_at + m_cues.size() - 1};
-        m_cues.clear();
-        m_edits.endSplice(inserted);
-    }
-    void remove(std::size_t count) {
-        std::vector<Cue>& cues = m_edits.beginSplice(m_at, count, 0);
-        const auto from = cues.begin() + static_cast<std::ptrdiff_t>(m_at);
-        const auto to = from + static_cast<std::ptrdiff_t>(count);
-        m_cues.assign(std::make_move_iterator(from), std::make_move_iterator(to));
-        cues.erase(from, to);
-        m_edits.endSplice(std::nullopt);
-    }
-    std::size_t m_at;
-    std::vector<Cue> m_cues; // those out of the take
-};
-
-class InsertCue final : public SpliceCues {
-public:
-    InsertCue(TakeEdits& edits, std::size_t at, Cue cue)
-        : SpliceCues(edits, QStringLiteral("Insert Cue"), at, {std::move(cue)}) {}
-    void redo() override { insert(); }
-    void undo() override { remove(1); }
-};
-
-class DeleteCues final : public SpliceCues {
-public:
-    DeleteCues(TakeEdits& edits, CueRange range)
-        : SpliceCues(edits, counted(range.size(), "Delete Cue", "Delete Cues"), range.first, {}),
-          m_count(range.size()) {}
-    void redo() override { remove(m_count); }
-    void undo() override { insert(); }
+    ReplaceCues(TakeEdits& edits, const QString& text, std::size_t at, std::size_t removed,
+                std::vector<Cue> added)
+        : CueCommand(edits, text), m_at(at), m_removed(removed), m_other(std::move(added)) {}
+    void redo() override { swap(); }
+    void undo() override { swap(); }
 
 private:
-    std::size_t m_count;
+    // The cues out of the take and those in it change places.
+    void swap() {
+        std::vector<Cue>& cues = m_edits.beginSplice(m_at, m_removed, m_other.size());
+        const auto from = cues.begin() + static_cast<std::ptrdiff_t>(m_at);
+        std::vector<Cue> out(
+            std::make_move_iterator(from),
+            std::make_move_iterator(from + static_cast<std::ptrdiff_t>(m_removed)));
+        const auto at = cues.erase(from, from + static_cast<std::ptrdiff_t>(m_removed));
+        cues.insert(at, std::make_move_iterator(m_other.begin()),
+                    std::make_move_iterator(m_other.end()));
+        const std::size_t added = m_other.size();
+        m_removed = added;
+        m_other = std::move(out);
+        m_edits.endSplice(added > 0 ? std::optional(CueRange{m_at, m_at + added - 1})
+                                    : std::nullopt);
+    }
+
+    std::size_t m_at;
+    std::size_t m_removed;
+    std::vector<Cue> m_other; // the cues out of the take
 };
 
 } // namespace
@@ -244,7 +230,17 @@ bool TakeEdits::insertAt(std::uint64_t frame) {
     }
     const std::optional<std::size_t> before = cueInForce(all, place->frame);
     Cue cue{place->frame, before ? all[*before].name : std::string("rest"), {}};
-    return push(new InsertCue(*this, place->index, std::move(cue)));
+    std::vector<Cue> added{std::move(cue)};
+    return push(
+        new ReplaceCues(*this, QStringLiteral("Insert Cue"), place->index, 0, std::move(added)));
+}
+
+bool TakeEdits::replaceAll(std::vector<Cue> cues, const QString& text) {
+    cues = inFrameOrder(std::move(cues));
+    if (cues == this->cues()) {
+        return false;
+    }
+    return push(new ReplaceCues(*this, text, 0, this->cues().size(), std::move(cues)));
 }
 
 bool TakeEdits::deleteSelection() {
@@ -255,7 +251,8 @@ bool TakeEdits::deleteRange(CueRange range) {
     if (range.first > range.last || range.last >= cues().size()) {
         return false;
     }
-    return push(new DeleteCues(*this, range));
+    return push(new ReplaceCues(*this, counted(range.size(), "Delete Cue", "Delete Cues"),
+                                range.first, range.size(), {}));
 }
 
 std::vector<Cue>& TakeEdits::beginSplice(std::size_t first, std::size_t removed,

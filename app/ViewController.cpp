@@ -431,8 +431,8 @@ void ViewController::go() {
         showFindings(choices, std::move(*written.leftOut));
     }
 
-    const ConvertFacts facts{written.keyframes, written.holdSteps, choices.setIndex,
-                             choices.rate,      choices.target,    m_findings};
+    const ConvertFacts facts{written.keyframes, written.holdSteps, choices.setIndex,   choices.rate,
+                             choices.target,    m_findings,        m_edits->modified()};
     const ConvertMessage message = convertStatus(facts, loaded());
     showStatus(message.warning ? StatusMessage::Kind::Notice : StatusMessage::Kind::Done,
                message.text);

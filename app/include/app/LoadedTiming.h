@@ -67,6 +67,8 @@ struct ConvertFacts {
     Target target = Target::Position;
     // The take's findings for those choices, as the window lists them.
     std::span<const Finding> findings;
+    // The take copied holds edits its file does not.
+    bool unsaved = false;
 };
 
 // What the window says after a conversion: how many keys were copied (the

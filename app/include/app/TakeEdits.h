@@ -59,6 +59,8 @@ public:
     bool insertAt(std::uint64_t frame);
     bool deleteSelection();
     bool deleteRange(CueRange range);
+    // Every cue at once, as one step named `text`, such as restored edits.
+    bool replaceAll(std::vector<Cue> cues, const QString& text);
 
     // For the undo steps: rows [first, first + removed) become
     // [first, first + added), and the selection after.
