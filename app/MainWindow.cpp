@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/CueList.h"
+#include "app/CueListModel.h"
 #include "app/DroppedFile.h"
 #include "app/ElidedLabel.h"
 #include "app/FindingsPanel.h"
@@ -435,6 +437,7 @@ void MainWindow::buildForm() {
     connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshFindings);
     followChart();
     buildPlayer(overview);
+    buildCueList(overview);
     connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshPlayback);
     connect(m_controller, &ViewController::rateChanged, m_controller,
             &ViewController::refreshPlayback);
@@ -461,6 +464,21 @@ void MainWindow::buildPlayer(TimingOverview* overview) {
                 player->seek(m_controller->positionOfTrackFrame(frame));
             });
     showPlayback();
+}
+
+// Hidden until asked for, in every window: the table is for editing, the
+// preview for reading.
+void MainWindow::buildCueList(TimingOverview* overview) {
+    m_cueList = new CueList;
+    m_cueList->hide();
+    overview->splitWithPreview(m_cueList);
+    connect(m_controller, &ViewController::rateChanged, m_cueList,
+            [this](const FrameRate& rate) { m_cueList->cues().setRate(rate); });
+    m_showCueList = new QAction(tr("&Cue List"), this);
+    m_showCueList->setObjectName(QStringLiteral("cueListAction"));
+    m_showCueList->setCheckable(true);
+    m_showCueList->setToolTip(tr("Show the take's cues as a table beside the preview"));
+    connect(m_showCueList, &QAction::toggled, m_cueList, &QWidget::setVisible);
 }
 
 void MainWindow::showPlayback() {
@@ -546,6 +564,9 @@ void MainWindow::buildMenu() {
     file->addAction(m_forgetChart);
     file->addSeparator();
     file->addAction(m_quit);
+
+    QMenu* view = menuBar()->addMenu(tr("V&iew"));
+    view->addAction(m_showCueList);
 
     QMenu* play = menuBar()->addMenu(tr("Pla&y"));
     play->addAction(m_play);
