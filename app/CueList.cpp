@@ -89,7 +89,7 @@ CueList::CueList(QWidget* parent) : QTableView(parent), m_model(new CueListModel
     const auto widthOf = [this](const QString& sample) {
         return fontMetrics().horizontalAdvance(sample) + 16;
     };
-    setColumnWidth(CueListModel::FrameColumn, widthOf(QStringLiteral("000,000")));
+    setColumnWidth(CueListModel::FrameColumn, widthOf(QStringLiteral("0,000,000")));
     setColumnWidth(CueListModel::TimeColumn, widthOf(QStringLiteral("0:00:00.0")));
     setColumnWidth(CueListModel::MouthColumn, widthOf(QStringLiteral("rest \u25BE")));
 
@@ -146,11 +146,28 @@ void CueList::followSelection() {
     }
 }
 
+namespace {
+
+bool isDeleteKey(const QKeyEvent& key) {
+    return key.matches(QKeySequence::Delete) ||
+           (key.key() == Qt::Key_Backspace && key.modifiers() == Qt::NoModifier);
+}
+
+} // namespace
+
+// Delete is the table's while it has rows selected, even where a window
+// action has the key too: the action would not know which rows.
+bool CueList::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && state() != EditingState &&
+        isDeleteKey(*static_cast<QKeyEvent*>(event)) && selectionModel()->hasSelection()) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
 void CueList::keyPressEvent(QKeyEvent* event) {
-    const bool deleteKey =
-        event->matches(QKeySequence::Delete) ||
-        (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier);
-    if (deleteKey && state() != EditingState) {
+    if (isDeleteKey(*event) && state() != EditingState) {
         if (selectionModel()->hasSelection()) {
             emit deleteRequested();
         }

@@ -307,8 +307,14 @@ private slots:
         QCOMPARE(selects.back().at(0).value<std::optional<CueRange>>(),
                  std::optional(CueRange{2, 4}));
 
+        // A window's own Delete waits while the table has rows to delete.
+        QAction windowDelete;
+        windowDelete.setShortcut(QKeySequence::Delete);
+        list.addAction(&windowDelete);
+        QSignalSpy windowDeletes(&windowDelete, &QAction::triggered);
         QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(deletes.size(), 1);
+        QCOMPARE(windowDeletes.size(), 0);
         // The owner deletes them: what that does to the selection is no request.
         const qsizetype asked = selects.size();
         list.cues().beginSplice(2, 3, 0);
@@ -318,6 +324,7 @@ private slots:
         QCOMPARE(list.selection(), std::nullopt);
         QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(deletes.size(), 1);
+        QCOMPARE(windowDeletes.size(), 1);
     }
 
     void theViewMenuShowsTheCueList() {

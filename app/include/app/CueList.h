@@ -37,6 +37,7 @@ signals:
     void deleteRequested();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
