@@ -91,7 +91,15 @@ CueList::CueList(QWidget* parent) : QTableView(parent), m_model(new CueListModel
     };
     setColumnWidth(CueListModel::FrameColumn, widthOf(QStringLiteral("0,000,000")));
     setColumnWidth(CueListModel::TimeColumn, widthOf(QStringLiteral("0:00:00.0")));
-    setColumnWidth(CueListModel::MouthColumn, widthOf(QStringLiteral("rest \u25BE")));
+    // Wide enough for the pop-up that edits it.
+    QComboBox mouths;
+    mouths.addItems(m_model->mouthNames());
+    setColumnWidth(CueListModel::MouthColumn, mouths.sizeHint().width());
+    setColumnWidth(CueListModel::LineColumn, widthOf(QStringLiteral("000,000")));
+    // The last column stretches, so its width now is the one to ask for.
+    for (int column = 0; column < CueListModel::ColumnCount; ++column) {
+        m_columnsWidth += columnWidth(column);
+    }
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CueList::followSelection);
@@ -101,11 +109,8 @@ CueList::CueList(QWidget* parent) : QTableView(parent), m_model(new CueListModel
 }
 
 QSize CueList::sizeHint() const {
-    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
-    for (int column = 0; column < CueListModel::ColumnCount; ++column) {
-        width += columnWidth(column);
-    }
-    return {width, QTableView::sizeHint().height()};
+    return {2 * frameWidth() + verticalScrollBar()->sizeHint().width() + m_columnsWidth,
+            QTableView::sizeHint().height()};
 }
 
 void CueList::setSelection(std::optional<CueRange> range) {

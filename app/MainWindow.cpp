@@ -32,6 +32,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -478,7 +479,18 @@ void MainWindow::buildCueList(TimingOverview* overview) {
     m_showCueList->setObjectName(QStringLiteral("cueListAction"));
     m_showCueList->setCheckable(true);
     m_showCueList->setToolTip(tr("Show the take's cues as a table beside the preview"));
-    connect(m_showCueList, &QAction::toggled, m_cueList, &QWidget::setVisible);
+    // First shown as wide as its columns, leaving the rest to the preview;
+    // after that, as wide as the user left it.
+    connect(m_showCueList, &QAction::toggled, m_cueList, [this, sized = false](bool on) mutable {
+        m_cueList->setVisible(on);
+        auto* split = qobject_cast<QSplitter*>(m_cueList->parentWidget());
+        if (on && !sized && split != nullptr && split->count() == 2) {
+            sized = true;
+            const QList<int> sizes = split->sizes();
+            const int width = std::min(m_cueList->sizeHint().width(), sizes[0] + sizes[1]);
+            split->setSizes({sizes[0] + sizes[1] - width, width});
+        }
+    });
 }
 
 void MainWindow::showPlayback() {

@@ -45,6 +45,7 @@ private:
 
     CueListModel* m_model;
     bool m_settingSelection = false;
+    int m_columnsWidth = 0;
 };
 
 } // namespace mouthkey
