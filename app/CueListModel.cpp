@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <optional>
 
 namespace mouthkey {
@@ -21,7 +20,7 @@ int asRow(std::size_t n) {
 }
 
 // A whole frame from 1, as typed (digits, grouped as the locale groups them)
-// or as a number.
+// or as a whole number.
 std::optional<std::uint64_t> frameOf(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::Int:
@@ -33,14 +32,6 @@ std::optional<std::uint64_t> frameOf(const QVariant& value) {
     case QMetaType::ULongLong: {
         const qulonglong n = value.toULongLong();
         return n >= 1 ? std::optional<std::uint64_t>(n) : std::nullopt;
-    }
-    case QMetaType::Double: {
-        const double d = value.toDouble();
-        // Below 2^63, where a double still tells whole numbers apart.
-        if (d >= 1 && d < 9.2e18 && std::floor(d) == d) {
-            return static_cast<std::uint64_t>(d);
-        }
-        return std::nullopt;
     }
     default:
         break;
