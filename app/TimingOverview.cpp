@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QResizeEvent>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -26,6 +27,15 @@ TimingOverview::TimingOverview(QWidget* parent)
 
 void TimingOverview::addBesidePreview(QWidget* widget) {
     m_previewRow->addWidget(widget);
+}
+
+void TimingOverview::splitWithPreview(QWidget* widget) {
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setChildrenCollapsible(false);
+    delete m_previewRow->replaceWidget(m_preview, split);
+    split->addWidget(m_preview);
+    split->addWidget(widget);
+    split->setStretchFactor(0, 1);
 }
 
 void TimingOverview::showFindings(const LoadedTiming& loaded, std::span<const Finding> findings) {

@@ -14,6 +14,7 @@ class QComboBox;
 
 namespace mouthkey {
 
+class CueList;
 class MouthView;
 class TimingOverview;
 class ViewController;
@@ -49,6 +50,10 @@ public:
     QAction* chooseDrawingsAction() const { return m_chooseDrawings; }
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
+    QAction* cueListAction() const { return m_showCueList; }
+
+    // The table of the take's cues, beside the preview while View > Cue List is on.
+    CueList* cueList() const { return m_cueList; }
 
     // What Help > About shows: the name, the version and what it is for.
     static QString aboutText();
@@ -66,11 +71,13 @@ private:
     void buildStatus();
     TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset);
     void buildPlayer(TimingOverview* overview);
+    void buildCueList(TimingOverview* overview);
     void showPlayback();
 
     ViewController* m_controller;
     MouthView* m_mouth = nullptr;
     TimingOverview* m_overview = nullptr;
+    CueList* m_cueList = nullptr;
     QAction* m_open = nullptr;
     QAction* m_reload = nullptr;
     QAction* m_convert = nullptr;
@@ -84,6 +91,7 @@ private:
     QAction* m_chooseDrawings = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
+    QAction* m_showCueList = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_about = nullptr;
 };

@@ -27,6 +27,9 @@ public:
 
     // A widget to the right of the preview, as tall as it.
     void addBesidePreview(QWidget* widget);
+    // A widget to the right of the preview, which shares its width with it
+    // by a splitter the user drags.
+    void splitWithPreview(QWidget* widget);
 
     FindingsPanel* findings() const { return m_findings; }
     TimelinePreview* preview() const { return m_preview; }
