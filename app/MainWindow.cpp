@@ -1,7 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/CueList.h"
-#include "app/CueListModel.h"
 #include "app/DroppedFile.h"
 #include "app/ElidedLabel.h"
 #include "app/FindingsPanel.h"
@@ -454,7 +452,7 @@ void MainWindow::buildForm() {
     connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshFindings);
     followChart();
     buildPlayer(overview);
-    buildCueList(overview);
+    buildEditing(overview);
     connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshPlayback);
     connect(m_controller, &ViewController::rateChanged, m_controller,
             &ViewController::refreshPlayback);
@@ -474,6 +472,8 @@ void MainWindow::buildPlayer(TimingOverview* overview) {
     connect(m_controller, &ViewController::drawingsChanged, m_mouth, &MouthView::redraw);
     connect(m_controller, &ViewController::readingChanged, m_controller,
             &ViewController::refreshPlayback);
+    connect(m_controller, &ViewController::takeEdited, m_controller,
+            &ViewController::refreshPlayback);
     connect(m_controller, &ViewController::chartChanged, m_controller,
             &ViewController::refreshPlayback);
     connect(overview->preview(), &TimelinePreview::frameChosen, player,
@@ -481,32 +481,6 @@ void MainWindow::buildPlayer(TimingOverview* overview) {
                 player->seek(m_controller->positionOfTrackFrame(frame));
             });
     showPlayback();
-}
-
-// Hidden until asked for, in every window: the table is for editing, the
-// preview for reading.
-void MainWindow::buildCueList(TimingOverview* overview) {
-    m_cueList = new CueList;
-    m_cueList->hide();
-    overview->splitWithPreview(m_cueList);
-    connect(m_controller, &ViewController::rateChanged, m_cueList,
-            [this](const FrameRate& rate) { m_cueList->cues().setRate(rate); });
-    m_showCueList = new QAction(tr("&Cue List"), this);
-    m_showCueList->setObjectName(QStringLiteral("cueListAction"));
-    m_showCueList->setCheckable(true);
-    m_showCueList->setToolTip(tr("Show the take's cues as a table beside the preview"));
-    // First shown as wide as its columns, leaving the rest to the preview;
-    // after that, as wide as the user left it.
-    connect(m_showCueList, &QAction::toggled, m_cueList, [this, sized = false](bool on) mutable {
-        m_cueList->setVisible(on);
-        auto* split = qobject_cast<QSplitter*>(m_cueList->parentWidget());
-        if (on && !sized && split != nullptr && split->count() == 2) {
-            sized = true;
-            const QList<int> sizes = split->sizes();
-            const int width = std::min(m_cueList->sizeHint().width(), sizes[0] + sizes[1]);
-            split->setSizes({sizes[0] + sizes[1] - width, width});
-        }
-    });
 }
 
 void MainWindow::showPlayback() {
@@ -548,6 +522,7 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset) {
     };
     connect(m_controller, &ViewController::timingLoaded, overview, showTrack);
     connect(m_controller, &ViewController::readingChanged, overview, showTrack);
+    connect(m_controller, &ViewController::takeEdited, overview, showTrack);
     connect(m_controller, &ViewController::findingsChanged, overview, [this, overview] {
         overview->showFindings(*m_controller->loaded(), m_controller->findings());
     });

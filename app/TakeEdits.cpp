@@ -127,6 +127,7 @@ void TakeEdits::reset(CueSource source, std::size_t cueCount) {
     if (wasModified) {
         emit modifiedChanged(false);
     }
+    emit cuesReset();
 }
 
 const std::vector<Cue>& TakeEdits::cues() {
@@ -272,6 +273,7 @@ void TakeEdits::endSplice(std::optional<CueRange> selection) {
     m_pendingFirst.reset();
     m_count = m_cues->size();
     emit spliced(first, m_pendingRemoved, m_pendingAdded);
+    emit changed(first, m_pendingRemoved, m_pendingAdded);
     m_anchor = selection ? selection->first : 0;
     select(selection);
 }

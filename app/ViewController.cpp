@@ -53,7 +53,7 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
       m_chart(new ChartChoice(this)), m_sound(new TakeSound(this)),
       m_convert(new ConvertAction(*m_output, this)), m_drawings(new DrawingsChoice(this)),
       m_edits(new TakeEdits(this)) {
-    connect(m_edits, &TakeEdits::spliced, this, &ViewController::cuesEdited);
+    connect(m_edits, &TakeEdits::changed, this, &ViewController::cuesEdited);
     connect(m_edits, &TakeEdits::selectionChanged, this, &ViewController::showSelected);
     connect(m_load, &TimingLoad::changedOnDisk, this, &ViewController::showChangeOnDisk);
     connect(m_chart, &ChartChoice::chartChanged, this, &ViewController::chartChanged);
@@ -224,7 +224,7 @@ void ViewController::cuesEdited(std::size_t first, std::size_t removed, std::siz
     const BusyCursor busy(m_load->workBytes());
     m_load->cuesEdited(rate(), {first, removed, added});
     refreshFindings();
-    emit readingChanged();
+    emit takeEdited();
     showSelected(m_edits->selection());
 }
 

@@ -34,6 +34,8 @@ public:
     // only, so an edit costs the rows it touches, not the take.
     void beginSplice(std::size_t first, std::size_t removed, std::size_t added);
     void endSplice();
+    // Whether it shows cues: set and not nullptr.
+    bool fed() const noexcept { return m_cues != nullptr; }
     // Between the two calls, or while the cues are being set.
     bool changing() const noexcept { return m_changing; }
 

@@ -71,7 +71,8 @@ private:
     void buildStatus();
     TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset);
     void buildPlayer(TimingOverview* overview);
-    void buildCueList(TimingOverview* overview);
+    // The cue list, and the edits the timeline and the list ask for.
+    void buildEditing(TimingOverview* overview);
     void showPlayback();
 
     ViewController* m_controller;

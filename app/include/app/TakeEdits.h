@@ -68,9 +68,14 @@ public:
     void endSplice(std::optional<CueRange> selection);
 
 signals:
-    // Around every change of the cues: an edit, its undo or its redo.
+    // Around every change of the cues: an edit, its undo or its redo. Views
+    // of the rows take these; what follows from the cues takes `changed`,
+    // once every view has seen the change.
     void aboutToSplice(std::size_t first, std::size_t removed, std::size_t added);
     void spliced(std::size_t first, std::size_t removed, std::size_t added);
+    void changed(std::size_t first, std::size_t removed, std::size_t added);
+    // Another take, or the same read again.
+    void cuesReset();
     void selectionChanged(std::optional<mouthkey::CueRange> selection);
     void modifiedChanged(bool modified);
 

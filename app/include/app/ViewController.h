@@ -181,6 +181,9 @@ signals:
     void rateChanged(const mouthkey::FrameRate& rate);
     // The loaded text was read again another way: its report is new.
     void readingChanged();
+    // The take's cues were edited, an edit undone or redone: its report and
+    // track are new.
+    void takeEdited();
     // The chart in use, or whether the target uses one, may have changed.
     void chartChanged();
     // A document was copied; writtenFindings() says what it left out.

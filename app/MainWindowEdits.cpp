@@ -1,0 +1,89 @@
+// The window's editing: the cue list beside the timeline, both showing the
+// one selection, and the edits they ask for made as undo steps.
+#include "app/CueList.h"
+#include "app/CueListModel.h"
+#include "app/MainWindow.h"
+#include "app/TakeEdits.h"
+#include "app/TakePlayer.h"
+#include "app/TimelinePreview.h"
+#include "app/TimingOverview.h"
+#include "app/ViewController.h"
+
+#include <QAction>
+#include <QSplitter>
+
+#include <algorithm>
+
+namespace mouthkey {
+
+void MainWindow::buildEditing(TimingOverview* overview) {
+    TakeEdits& edits = m_controller->edits();
+
+    // Hidden until asked for, in every window: the table is for editing, the
+    // preview for reading.
+    m_cueList = new CueList;
+    m_cueList->hide();
+    overview->splitWithPreview(m_cueList);
+    CueListModel& model = m_cueList->cues();
+    connect(m_controller, &ViewController::rateChanged, m_cueList,
+            [&model](const FrameRate& rate) { model.setRate(rate); });
+    // The list shows the cues only while it is shown, so that a take merely
+    // looked at is never read into cues.
+    const auto feedList = [this, &model, &edits] {
+        const bool shown = m_showCueList->isChecked() && m_controller->loaded();
+        model.setCues(shown ? &edits.cues() : nullptr, m_controller->rate(),
+                      shown && m_controller->letters());
+        m_cueList->setSelection(shown ? edits.selection() : std::nullopt);
+    };
+    connect(&edits, &TakeEdits::cuesReset, m_cueList, feedList);
+    connect(m_controller, &ViewController::readingChanged, m_cueList, feedList);
+    connect(&edits, &TakeEdits::aboutToSplice, m_cueList,
+            [&model](std::size_t first, std::size_t removed, std::size_t added) {
+                if (model.fed()) {
+                    model.beginSplice(first, removed, added);
+                }
+            });
+    connect(&edits, &TakeEdits::spliced, m_cueList, [&model] {
+        if (model.changing()) {
+            model.endSplice();
+        }
+    });
+    connect(&edits, &TakeEdits::selectionChanged, m_cueList,
+            [this, &model](std::optional<CueRange> range) {
+                m_cueList->setSelection(model.fed() ? range : std::nullopt);
+            });
+    connect(m_cueList, &CueList::selectRequested, &edits, &TakeEdits::select);
+    connect(m_cueList, &CueList::rowClicked, this, [this, &edits](std::size_t row) {
+        const std::vector<Cue>& cues = edits.cues();
+        if (row < cues.size()) {
+            m_controller->player().seek(m_controller->positionOfTrackFrame(cues[row].frame));
+        }
+    });
+    connect(m_cueList, &CueList::deleteRequested, &edits, &TakeEdits::deleteSelection);
+    connect(&model, &CueListModel::frameEditRequested, &edits, &TakeEdits::setFrame);
+    connect(&model, &CueListModel::mouthEditRequested, &edits,
+            [&edits](std::size_t row, const QString& name) {
+                edits.changeMouthAt(row, name.toStdString());
+            });
+
+    m_showCueList = new QAction(tr("&Cue List"), this);
+    m_showCueList->setObjectName(QStringLiteral("cueListAction"));
+    m_showCueList->setCheckable(true);
+    m_showCueList->setToolTip(tr("Show the take's cues as a table beside the preview"));
+    // First shown as wide as its columns, leaving the rest to the preview;
+    // after that, as wide as the user left it.
+    connect(m_showCueList, &QAction::toggled, m_cueList,
+            [this, feedList, sized = false](bool on) mutable {
+                feedList();
+                m_cueList->setVisible(on);
+                auto* split = qobject_cast<QSplitter*>(m_cueList->parentWidget());
+                if (on && !sized && split != nullptr && split->count() == 2) {
+                    sized = true;
+                    const QList<int> sizes = split->sizes();
+                    const int width = std::min(m_cueList->sizeHint().width(), sizes[0] + sizes[1]);
+                    split->setSizes({sizes[0] + sizes[1] - width, width});
+                }
+            });
+}
+
+} // namespace mouthkey
