@@ -73,4 +73,22 @@ FileChoice DialogFileChooser::chooseDrawingsFolder(QWidget* parent, const QStrin
     return chooseOne(parent, QFileDialog::tr("Choose Mouth Drawings Folder"), folder, {});
 }
 
+FileChoice DialogFileChooser::chooseSaveFile(QWidget* parent, const QString& suggested,
+                                             const QStringList& filters) {
+    QFileDialog dialog(parent, QFileDialog::tr("Save Timing As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {FileChoice::Outcome::Cancelled, {}};
+    }
+    const QList<QUrl> urls = dialog.selectedUrls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
+        return {FileChoice::Outcome::Other, {}};
+    }
+    return {FileChoice::Outcome::Confirmed, urls.front(),
+            static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
+}
+
 } // namespace mouthkey

@@ -33,7 +33,6 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -237,19 +236,7 @@ void MainWindow::buildActions() {
     m_quit->setMenuRole(QAction::QuitRole);
     connect(m_quit, &QAction::triggered, this, &QWidget::close);
 
-    // Named for the step they take back or again: "Undo Move Cue".
-    QUndoStack* undo = m_controller->edits().undoStack();
-    m_undo = undo->createUndoAction(this, tr("&Undo"));
-    m_undo->setObjectName(QStringLiteral("undoAction"));
-    m_undo->setShortcuts(QKeySequence::Undo);
-    m_redo = undo->createRedoAction(this, tr("&Redo"));
-    m_redo->setObjectName(QStringLiteral("redoAction"));
-    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    if (const QKeySequence shiftZ(Qt::CTRL | Qt::SHIFT | Qt::Key_Z); !redoKeys.contains(shiftZ)) {
-        redoKeys.prepend(shiftZ);
-    }
-    m_redo->setShortcuts(redoKeys);
-    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this, &QWidget::setWindowModified);
+    buildEditActions();
 
     m_about = new QAction(tr("&About Mouthkey"), this);
     m_about->setObjectName(QStringLiteral("aboutAction"));
@@ -530,13 +517,15 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset) {
     overview->findings()->findingsView()->addAction(m_readLetters);
     // Only a load changes the title: after a cancelled or failed Open, the
     // earlier file is still the one Convert uses.
-    connect(m_controller, &ViewController::timingLoaded, this, [this] {
+    const auto showTitle = [this] {
         // "[*]" in a title is Qt's mark for unsaved changes; a file may be named so.
         QString name = m_controller->loaded()->source;
         name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
         setWindowTitle(tr("%1[*] \u2014 Mouthkey").arg(name));
         setWindowModified(m_controller->edits().modified());
-    });
+    };
+    connect(m_controller, &ViewController::timingLoaded, this, showTitle);
+    connect(m_controller, &ViewController::savedAs, this, showTitle);
     return overview;
 }
 
@@ -558,6 +547,8 @@ void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(m_open);
     file->addAction(m_reload);
+    file->addAction(m_save);
+    file->addAction(m_saveAs);
     file->addAction(m_convert);
     file->addSeparator();
     file->addAction(m_openSound);

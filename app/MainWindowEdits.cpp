@@ -10,11 +10,55 @@
 #include "app/ViewController.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QUndoStack>
 #include <QSplitter>
 
 #include <algorithm>
 
 namespace mouthkey {
+
+void MainWindow::buildEditActions() {
+    m_save = new QAction(tr("&Save"), this);
+    m_save->setObjectName(QStringLiteral("saveAction"));
+    m_save->setShortcuts(QKeySequence::Save);
+    m_save->setToolTip(tr("Write the edited take back to its file"));
+    m_save->setEnabled(false);
+    connect(m_save, &QAction::triggered, m_controller, &ViewController::save);
+    m_saveAs = new QAction(tr("Save &As…"), this);
+    m_saveAs->setObjectName(QStringLiteral("saveAsAction"));
+    m_saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    m_saveAs->setToolTip(tr("Write the take to a file of your choice, as .dat or TSV"));
+    m_saveAs->setEnabled(false);
+    connect(m_saveAs, &QAction::triggered, m_controller, &ViewController::saveAs);
+    connect(m_controller, &ViewController::fileLoaded, this, [this] {
+        m_save->setEnabled(true);
+        m_saveAs->setEnabled(true);
+    });
+
+    // Named for the step they take back or again: "Undo Move Cue".
+    QUndoStack* undo = m_controller->edits().undoStack();
+    m_undo = undo->createUndoAction(this, tr("&Undo"));
+    m_undo->setObjectName(QStringLiteral("undoAction"));
+    m_undo->setShortcuts(QKeySequence::Undo);
+    m_redo = undo->createRedoAction(this, tr("&Redo"));
+    m_redo->setObjectName(QStringLiteral("redoAction"));
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    if (const QKeySequence shiftZ(Qt::CTRL | Qt::SHIFT | Qt::Key_Z); !redoKeys.contains(shiftZ)) {
+        redoKeys.prepend(shiftZ);
+    }
+    m_redo->setShortcuts(redoKeys);
+    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this,
+            &QWidget::setWindowModified);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_controller->mayLeaveTake()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
 
 void MainWindow::buildEditing(TimingOverview* overview) {
     TakeEdits& edits = m_controller->edits();

@@ -42,6 +42,11 @@ std::optional<IoError> TimingLoad::read(const QUrl& url, const FrameRate& rate) 
     m_loaded->source = info.fileName();
     m_loaded->notice = encodingGuessNotice(decoded.guess);
     m_loaded->format = format;
+    m_loaded->style = styleOfText(decoded.text);
+    if (format != &defaultFormat()) {
+        m_loaded->style.header = TimingTextStyle{}.header; // the first line is a cue's
+    }
+    m_loaded->encoding = encodingOf(read.bytes);
     if (take) {
         m_loaded->letters = take->letters;
         m_loaded->take = std::make_shared<const Take>(std::move(*take));
@@ -147,6 +152,39 @@ void TimingLoad::cuesEdited(const FrameRate& rate, const CueSplice& splice) {
     loaded.take = std::make_shared<const Take>(std::move(take));
     loaded.edited = true;
     mouthkey::readAgain(loaded, m_newdat, rate);
+}
+
+std::uint64_t TimingLoad::linesNotCues() const {
+    if (!m_loaded) {
+        return 0;
+    }
+    std::vector<Finding> found;
+    if (m_loaded->take) {
+        found = m_loaded->take->findings;
+    } else {
+        datCues(m_newdat, &found);
+    }
+    std::uint64_t lines = 0;
+    for (const Finding& f : found) {
+        lines += f.kind == Finding::Kind::UnreadableLine ? f.lines.count : 0;
+    }
+    return lines;
+}
+
+void TimingLoad::savedAs(const QString& path, const TimingFormat& format) {
+    if (!m_loaded) {
+        return;
+    }
+    const QFileInfo info(path);
+    m_loaded->source = info.fileName();
+    m_loaded->format = &format;
+    m_url = QUrl::fromLocalFile(info.absoluteFilePath());
+    m_path = info.absoluteFilePath();
+    watchAgain();
+}
+
+void TimingLoad::watchAgain() {
+    m_watch->watch(m_path);
 }
 
 TargetResult TimingLoad::write(const TargetChoices& choices, const ChunkSink& sink,

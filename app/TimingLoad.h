@@ -54,6 +54,13 @@ public:
     };
     void cuesEdited(const FrameRate& rate, const CueSplice& splice);
 
+    // Lines of the file that are not cues, which a save does not write.
+    std::uint64_t linesNotCues() const;
+    // The take was saved as another file, or in another format.
+    void savedAs(const QString& path, const TimingFormat& format);
+    // The file on disk is the take as it stands: changes from here are news.
+    void watchAgain();
+
     // Writes the loaded take's document for `choices` into `sink`; what it
     // leaves out goes to `leftOut`.
     TargetResult write(const TargetChoices& choices, const ChunkSink& sink,

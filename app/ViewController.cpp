@@ -5,6 +5,7 @@
 #include "DrawingsChoice.h"
 #include "PlayedMouth.h"
 #include "RateChoice.h"
+#include "TakeSaving.h"
 #include "TakeSound.h"
 #include "TimingLoad.h"
 #include "app/BusyCursor.h"
@@ -52,7 +53,8 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
       m_rate(std::make_unique<RateChoice>()), m_load(new TimingLoad(this)),
       m_chart(new ChartChoice(this)), m_sound(new TakeSound(this)),
       m_convert(new ConvertAction(*m_output, this)), m_drawings(new DrawingsChoice(this)),
-      m_edits(new TakeEdits(this)) {
+      m_edits(new TakeEdits(this)), m_saving(new TakeSaving(*m_load, *m_edits, this)) {
+    connect(m_saving, &TakeSaving::savedAs, this, &ViewController::savedAs);
     connect(m_edits, &TakeEdits::changed, this, &ViewController::cuesEdited);
     connect(m_edits, &TakeEdits::selectionChanged, this, &ViewController::showSelected);
     connect(m_load, &TimingLoad::changedOnDisk, this, &ViewController::showChangeOnDisk);
@@ -154,6 +156,9 @@ void ViewController::Opendat() {
 
 void ViewController::openFile(const QUrl& url) {
     QLabel& label = require(m_fileselect, "fileselect");
+    if (!mayLeaveTake()) {
+        return;
+    }
     ImageView& picture = require(m_Picture, "Picture");
     require(m_statusline, "statusline");
 
@@ -192,6 +197,9 @@ void ViewController::openFile(const QUrl& url) {
     showStatus(chart.problem || sound.problem || drawings.problem ? StatusMessage::Kind::Notice
                                                                   : StatusMessage::Kind::Done,
                loadedText);
+    if (const std::optional<StatusNote> recovered = m_saving->offerRecovered(label.window())) {
+        showStatus(*recovered);
+    }
 
     player().seek(0);
     emit fileLoaded(url);
@@ -333,6 +341,11 @@ void ViewController::useRate(const FrameRate& rate) {
 }
 
 void ViewController::setVoice(int voice) {
+    if (loaded() && loaded()->take && static_cast<std::size_t>(voice) != loaded()->voice &&
+        !mayLeaveTake()) {
+        emit readingChanged(); // the pop-up shows the voice still read
+        return;
+    }
     if (!m_load->setVoice(voice, rate())) {
         return;
     }
@@ -394,6 +407,28 @@ void ViewController::reload() {
     }
 }
 
+bool ViewController::mayLeaveTake() {
+    return m_saving->mayLeave(m_fileselect ? m_fileselect->window() : nullptr, *m_chooser, rate());
+}
+
+void ViewController::save() {
+    showSaved(m_saving->save(m_fileselect ? m_fileselect->window() : nullptr, *m_chooser, rate()));
+}
+
+void ViewController::saveAs() {
+    showSaved(
+        m_saving->saveAs(m_fileselect ? m_fileselect->window() : nullptr, *m_chooser, rate()));
+}
+
+void ViewController::showSaved(const SaveOutcome& outcome) {
+    if (outcome.note) {
+        showStatus(*outcome.note);
+    }
+    if (outcome.saved && loaded()) {
+        refreshFindings(); // the lines left out are no longer the file's
+    }
+}
+
 QString ViewController::chooserFolder() const {
     return m_load->path().isEmpty() ? QString() : QFileInfo(m_load->path()).absolutePath();
 }
@@ -401,11 +436,19 @@ QString ViewController::chooserFolder() const {
 void ViewController::showChangeOnDisk(bool stillExists) {
     // Only said, never acted on: the user decides when to read it again.
     // The news comes first, so that it shows however narrow the window.
-    showStatus(StatusMessage::Kind::Notice,
-               stillExists ? tr("The loaded file has changed on disk; Convert still uses the "
-                                "text read before")
-                           : tr("The loaded file is no longer on disk; Convert still uses the "
-                                "text read before"));
+    if (m_edits->modified()) {
+        showStatus(StatusMessage::Kind::Notice,
+                   stillExists ? tr("The loaded file has changed on disk; your edits are kept, "
+                                    "not saved, and Reload would ask before reading it")
+                               : tr("The loaded file is no longer on disk; your edits are kept, "
+                                    "not saved"));
+    } else {
+        showStatus(StatusMessage::Kind::Notice,
+                   stillExists ? tr("The loaded file has changed on disk; Convert still uses the "
+                                    "text read before")
+                               : tr("The loaded file is no longer on disk; Convert still uses the "
+                                    "text read before"));
+    }
     emit loadedFileChangedOnDisk();
 }
 

@@ -47,6 +47,9 @@ public:
     FileChoice chooseChartFile(QWidget*, const QString&) override { return {}; }
     FileChoice chooseSoundFile(QWidget*, const QString&) override { return {}; }
     FileChoice chooseDrawingsFolder(QWidget*, const QString&) override { return {}; }
+    FileChoice chooseSaveFile(QWidget*, const QString&, const QStringList&) override {
+        return {};
+    }
 };
 
 struct LoadedWindow {

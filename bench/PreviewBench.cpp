@@ -88,6 +88,9 @@ public:
     FileChoice chooseChartFile(QWidget*, const QString&) override { return {}; }
     FileChoice chooseSoundFile(QWidget*, const QString&) override { return {}; }
     FileChoice chooseDrawingsFolder(QWidget*, const QString&) override { return {}; }
+    FileChoice chooseSaveFile(QWidget*, const QString&, const QStringList&) override {
+        return {};
+    }
 };
 
 // The whole load as the window does it: read, decode, check, build the

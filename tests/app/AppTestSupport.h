@@ -54,6 +54,17 @@ public:
         ++foldersAsked;
         return next();
     }
+    // What Save As offered, last.
+    QString saveSuggested;
+    QStringList saveFilters;
+    FileChoice chooseSaveFile(QWidget*, const QString& suggested,
+                              const QStringList& filters) override {
+        ++savesAsked;
+        saveSuggested = suggested;
+        saveFilters = filters;
+        return next();
+    }
+    int savesAsked = 0;
 
 private:
     FileChoice next() {

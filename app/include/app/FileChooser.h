@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 class QWidget;
@@ -17,6 +18,7 @@ struct FileChoice {
 
     Outcome outcome = Outcome::Cancelled;
     QUrl url; // set when Confirmed
+    int filter = -1; // for a file to save: which of the filters offered was chosen
 };
 
 // Asks the user for one existing file: a timing file, a mouth chart or a sound,
@@ -35,6 +37,10 @@ public:
     virtual FileChoice chooseSoundFile(QWidget* parent, const QString& folder) = 0;
     // One existing folder, of mouth drawings; its URL when Confirmed.
     virtual FileChoice chooseDrawingsFolder(QWidget* parent, const QString& folder) = 0;
+    // A file to save to, new or not (replacing one is confirmed there),
+    // starting at `suggested`, in one of the formats `filters` name.
+    virtual FileChoice chooseSaveFile(QWidget* parent, const QString& suggested,
+                                      const QStringList& filters) = 0;
 };
 
 } // namespace mouthkey

@@ -4,7 +4,9 @@
 #include "conversion/Take.h"
 #include "conversion/Targets.h"
 #include "conversion/TimingCheck.h"
+#include "conversion/TimingWriting.h"
 #include "textinput/TimingFormats.h"
+#include "textinput/TimingSave.h"
 
 #include <QString>
 
@@ -35,6 +37,9 @@ struct LoadedTiming {
     // The cues have been edited: they, not the file, are the take now, in
     // frames whatever the file was timed in.
     bool edited = false;
+    // How the file's text was written, for a save to write it alike.
+    TimingTextStyle style;
+    TextEncoding encoding;
     KeyframeTrack track;
 
     // A take timed in seconds, whose frames follow the rate.

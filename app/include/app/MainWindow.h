@@ -48,6 +48,8 @@ public:
     QAction* toEndAction() const { return m_toEnd; }
     QAction* openSoundAction() const { return m_openSound; }
     QAction* chooseDrawingsAction() const { return m_chooseDrawings; }
+    QAction* saveAction() const { return m_save; }
+    QAction* saveAsAction() const { return m_saveAs; }
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
     QAction* cueListAction() const { return m_showCueList; }
@@ -63,6 +65,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Unsaved edits are saved or discarded first, or the window stays.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildActions();
@@ -71,6 +75,8 @@ private:
     void buildStatus();
     TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset);
     void buildPlayer(TimingOverview* overview);
+    // Save, Save As, Undo and Redo.
+    void buildEditActions();
     // The cue list, and the edits the timeline and the list ask for.
     void buildEditing(TimingOverview* overview);
     void showPlayback();
@@ -90,6 +96,8 @@ private:
     QAction* m_toEnd = nullptr;
     QAction* m_openSound = nullptr;
     QAction* m_chooseDrawings = nullptr;
+    QAction* m_save = nullptr;
+    QAction* m_saveAs = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_showCueList = nullptr;

@@ -29,12 +29,14 @@
 namespace mouthkey {
 
 struct IoError;
+struct SaveOutcome;
 struct StatusNote;
 class ChartChoice;
 class ConvertAction;
 class DrawingsChoice;
 class RateChoice;
 class TakeEdits;
+class TakeSaving;
 class TakePlayer;
 class TakeSound;
 class TimingLoad;
@@ -118,6 +120,10 @@ public:
     // Where the player is when a frame of the track plays, with the shift.
     qint64 positionOfTrackFrame(std::uint64_t frame) const;
 
+    // Whether the loaded take may be set aside: it has no unsaved edits, or
+    // the user saved or discarded them when asked.
+    bool mayLeaveTake();
+
     // Fills the pop-ups and shows the start-up label and picture, once the
     // controls are connected and before the window is first shown.
     void viewDidLoad();
@@ -137,6 +143,10 @@ public slots:
     void go();
     // Reads the loaded file again, exactly as a confirmed Open would.
     void reload();
+    // Writes the take to its file, in its own format where Mouthkey writes
+    // it, else to one the user picks, as saveAs() does.
+    void save();
+    void saveAs();
     // Reads the loaded text again, with letter mouth shapes read by their
     // chart or not; Convert then converts it so. Nothing when no file is
     // loaded, or when its format only knows letters.
@@ -193,6 +203,8 @@ signals:
     void playbackChanged();
     // Other mouth drawings are in use.
     void drawingsChanged();
+    // The take was saved as another file, which is now the one loaded.
+    void savedAs();
 
 private:
     void writeLine(std::string_view line);
@@ -205,6 +217,7 @@ private:
     // The loaded take's findings for `choices`, given what writing its document left out.
     void showFindings(const TargetChoices& choices, std::vector<Finding> leftOut);
     void showChangeOnDisk(bool stillExists);
+    void showSaved(const SaveOutcome& outcome);
     // Another take, or its cues read again: nothing selected, nothing to undo.
     void resetEdits();
     // An edit, its undo or its redo: everything shown follows the cues.
@@ -234,6 +247,7 @@ private:
     ConvertAction* m_convert;
     DrawingsChoice* m_drawings;
     TakeEdits* m_edits;
+    TakeSaving* m_saving;
     std::vector<Finding> m_findings;
 };
 
