@@ -115,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(Frames, SecondsText,
                          testing::Values(SecondsCase{1, "24", "0.0"}, SecondsCase{2, "24", "0.05"},
                                          SecondsCase{3, "24", "0.1"}, SecondsCase{25, "24", "1.0"},
                                          SecondsCase{2, "25", "0.04"}, SecondsCase{26, "25", "1.0"},
-                                         // 1/29.97 s is 0.033366...: 0.034 is the first past it.
-                                         SecondsCase{2, "29.97", "0.034"},
+                                         // Frame 4 starts at 0.1001 s, just past 0.1.
+                                         SecondsCase{4, "29.97", "0.11"},
                                          SecondsCase{2, "1000", "0.001"},
                                          SecondsCase{4, "1", "3.0"}, SecondsCase{0, "24", "0.0"}));
 
