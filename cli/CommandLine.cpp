@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/Choices.h"
+#include "conversion/DocumentTarget.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 #include "textinput/TimingFormats.h"
@@ -57,6 +58,40 @@ std::string_view formatName(const TimingFormat& format) {
     return format.name;
 }
 
+// "position (default), time-remap or slider".
+QString documentTargetsText() {
+    return orList(targetRows(), [](const TargetRow& row) {
+        return std::string(row.name) + (row.target == defaultTarget ? " (default)" : "");
+    });
+}
+
+std::string_view writtenName(const TimingFormat* format) {
+    return format->name;
+}
+
+// "position, time-remap, slider, dat, tsv or labels": the document targets,
+// then the formats a take is written in.
+QString allTargetsText() {
+    std::vector<std::string_view> names;
+    for (const TargetRow& row : targetRows()) {
+        names.push_back(row.name);
+    }
+    for (const TimingFormat* format : writtenFormats()) {
+        names.push_back(format->name);
+    }
+    return orList(names, [](std::string_view name) { return name; });
+}
+
+// Each format a take is written in, by its --target name and title.
+QString timingTargetsText() {
+    QString text;
+    for (const TimingFormat* format : writtenFormats()) {
+        text += QStringLiteral("  ") + toQString(format->name).leftJustified(10) +
+                QStringLiteral("  ") + toQString(format->title) + QLatin1Char('\n');
+    }
+    return text;
+}
+
 QString quotedList(const QStringList& items) {
     QStringList quoted;
     for (const QString& item : items) {
@@ -103,6 +138,7 @@ QString examplesText() {
         "  mouthkey-convert --print-chart --set PowerHouse > shots/mouth-chart.txt\n"
         "  mouthkey-convert --offset -12 take1.dat -o take1.txt\n"
         "  mouthkey-convert --hold take1.dat -o take1.txt\n"
+        "  mouthkey-convert --target tsv --fps 25 take1.dat -o take1.tsv\n"
         "With -d, a file that fails is named and skipped; the others are still converted.\n"
         "\nFormats, told by each file's text (the extension only breaks ties):\n");
     text += formatsText();
@@ -124,6 +160,14 @@ QString examplesText() {
         "          AI D\n"
         "          MBP A\n"
         "A name not listed is left out, with a warning. --print-chart writes the set's own.\n"
+        "\nTiming targets, the take itself written as a timing file:\n");
+    text += timingTargetsText();
+    text += QStringLiteral(
+        "Each reads back to the same cues at the same --fps, and so converts to the same\n"
+        "document. A .dat keeps the header line and line ends of a .dat input; a TSV\n"
+        "writes each time in the fewest decimals that land on its frame at --fps, and its\n"
+        "last line, the end of the take, is the last cue; a label track's labels run from\n"
+        "one cue to the next, the last a point label.\n"
         "\nExit status, when converting (to standard output, -o or -d), with or without\n"
         "--strict:\n"
         "  0  every document was written\n"
@@ -149,8 +193,13 @@ QString usageLine() {
         "       mouthkey-convert --target TARGET [--chart FILE] [--hold | --no-hold] [--offset N]\n"
         "                        [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
         "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...\n"
+        "       mouthkey-convert --target FORMAT [--fps RATE] [-o FILE] [INPUT]\n"
         "       mouthkey-convert --check [--fps RATE] [INPUT...]\n"
         "       mouthkey-convert --print-chart [--set SET]");
+}
+
+std::string_view outputExtension(const ConvertRequest& request) {
+    return request.timingTarget ? request.timingTarget->extensions.front() : "txt";
 }
 
 TargetChoices targetChoices(const ConvertRequest& request, bool letters,
@@ -213,7 +262,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
-                       "without a final %1. DIR must exist. Needed for two or more inputs.")
+                       "without a final %1. DIR must exist. Needed for two or more inputs. A "
+                       "timing target's files take its format's extension, as NAME.tsv.")
             .arg(extensionsText()),
         QStringLiteral("DIR"));
     const QCommandLineOption letters(
@@ -240,8 +290,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("N"));
     const QCommandLineOption target(
         QStringLiteral("target"),
-        QStringLiteral("What the document animates: position (default), time-remap or slider (see "
-                       "Targets below)."),
+        QStringLiteral("What the document animates: %1 (see Targets below); or the take itself, "
+                       "written as %2 (see Timing targets below).")
+            .arg(documentTargetsText(), orList(writtenFormats(), writtenName)),
         QStringLiteral("TARGET"));
     const QCommandLineOption chart(
         QStringLiteral("chart"),
@@ -309,19 +360,37 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(target)) {
         const QString name = parser.value(target);
-        const auto named = targetNamed(name.toLower().toStdString());
-        if (!named) {
+        const std::string lower = name.toLower().toStdString();
+        const auto named = targetNamed(lower);
+        const TimingFormat* format = named ? nullptr : formatNamed(lower);
+        if (!named && !(format && format->write)) {
             return reject(QStringLiteral("unknown target '%1' for --target (%2)")
-                              .arg(name, orList(targets, targetName)));
+                              .arg(name, allTargetsText()));
         }
-        result.request.target = *named;
+        if (named) {
+            result.request.target = *named;
+        } else {
+            result.request.timingTarget = format;
+        }
     }
+    const QString targetText =
+        toQString(result.request.timingTarget ? result.request.timingTarget->name
+                                              : targetName(result.request.target));
     if (parser.isSet(chart)) {
-        if (!usesChart(result.request.target)) {
-            return reject(QStringLiteral("--chart is for --target time-remap or slider; "
-                                         "position uses no chart"));
+        if (result.request.timingTarget || !usesChart(result.request.target)) {
+            return reject(QStringLiteral("--chart is for --target time-remap or slider; %1 uses "
+                                         "no chart")
+                              .arg(targetText));
         }
         result.request.chart = parser.value(chart);
+    }
+    // A timing file has no keys to hold or shift.
+    for (const QCommandLineOption* option : {&hold, &noHold, &offset}) {
+        if (result.request.timingTarget && parser.isSet(*option)) {
+            return reject(QStringLiteral("--%1 is for keyframe documents; --target %2 writes a "
+                                         "timing file")
+                              .arg(option->names().constFirst(), targetText));
+        }
     }
     if (parser.isSet(hold) && parser.isSet(noHold)) {
         return reject(QStringLiteral("--hold and --no-hold cannot be used together"));
