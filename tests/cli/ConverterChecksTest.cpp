@@ -105,16 +105,6 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(run.out, document);
                        EXPECT_EQ(run.err, "");
                    }},
-        ChecksCase{"--target tsv writes the cues, warning of a line it leaves out",
-                   {"--target", "tsv"},
-                   "h\n1 rest\n5MBP\n9 AI\n",
-                   0,
-                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
-                       EXPECT_EQ(run.out, "0.0\trest\n0.34\tAI\n");
-                       EXPECT_EQ(run.err, "mouthkey-convert: warning: " +
-                                              named(path, "a line that is not FRAME NAME on line "
-                                                          "3: left out\n"));
-                   }},
         ChecksCase{"--strict refuses a timing file of a take with findings",
                    {"--target", "tsv", "--strict"},
                    "h\n1 rest\n5MBP\n9 AI\n",
