@@ -2,6 +2,7 @@
 
 #include "cli/SameFile.h"
 #include "textinput/TimingFormats.h"
+#include "textinput/Utf8Text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,22 +28,22 @@ BatchPlan refuse(ExitCode code, QString why) {
 
 } // namespace
 
-QString outputNameFor(const QString& input) {
+QString outputNameFor(const QString& input, std::string_view extension) {
     QString name = QFileInfo(input).fileName();
     const QString suffix = QFileInfo(name).suffix();
     if (suffix.size() < name.size() - 1 && isTimingFileExtension(suffix)) {
         name.chop(suffix.size() + 1);
     }
-    return name.isEmpty() ? QString() : name + QLatin1String(".txt");
+    return name.isEmpty() ? QString() : name + QLatin1Char('.') + toQString(extension);
 }
 
-BatchPlan planBatch(const BatchRequest& request) {
+BatchPlan planBatch(const BatchRequest& request, std::string_view extension) {
     const QDir dir(request.outputDir);
     BatchPlan plan;
     QHash<QString, qsizetype> inputByName;
     for (qsizetype i = 0; i < request.inputs.size(); ++i) {
         const QString& input = request.inputs[i];
-        const QString name = outputNameFor(input);
+        const QString name = outputNameFor(input, extension);
         if (name.isEmpty()) {
             return refuse(ExitCode::UsageError,
                           QStringLiteral("'%1' has no file name to name its output by").arg(input));

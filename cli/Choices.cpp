@@ -1,5 +1,6 @@
 #include "cli/Choices.h"
 
+#include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
 #include "conversion/KeyframeDocument.h"
@@ -42,6 +43,12 @@ QString choicesText() {
         text += QStringLiteral("  %1  %2\n")
                     .arg(toQString(targetName(target)), -10)
                     .arg(toQString(targetTitle(target)));
+    }
+    // The formats a take is written in, as the same option takes them.
+    for (const TimingFormat* format : writtenFormats()) {
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(toQString(format->name), -10)
+                    .arg(toQString(format->title));
     }
     return text;
 }

@@ -1,18 +1,19 @@
 #include "cli/CommandLine.h"
 
 #include "cli/Choices.h"
+#include "conversion/DocumentTarget.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
 #include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
+#include "HelpText.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 namespace mouthkey {
 
@@ -42,103 +43,12 @@ QString asClause(QString text) {
     return text;
 }
 
-// "dat, tsv or pg2": every name a choice's table gives, as a usage error lists them.
-template <class Choices, class NameOf> QString orList(const Choices& choices, NameOf nameOf) {
-    QStringList names;
-    for (const auto& choice : choices) {
-        names << toQString(nameOf(choice));
-    }
-    const QString last = names.takeLast();
-    return names.isEmpty() ? last
-                           : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
-}
-
-std::string_view formatName(const TimingFormat& format) {
-    return format.name;
-}
-
 QString quotedList(const QStringList& items) {
     QStringList quoted;
     for (const QString& item : items) {
         quoted << QLatin1Char('\'') + item + QLatin1Char('\'');
     }
     return quoted.join(QStringLiteral(", "));
-}
-
-// Each format's name and what it looks like, as the registry describes it.
-QString formatsText() {
-    QString text;
-    for (const TimingFormat& format : timingFormats()) {
-        text += QStringLiteral("  ") + toQString(format.name).leftJustified(5) + QLatin1Char(' ') +
-                toQString(format.help);
-    }
-    return text;
-}
-
-// ".dat, .tsv or .pg2": every extension of a timing file, once each.
-QString extensionsText() {
-    std::vector<std::string> extensions;
-    for (const TimingFormat& format : timingFormats()) {
-        for (const std::string_view extension : format.extensions) {
-            std::string dotted = "." + std::string(extension);
-            if (std::find(extensions.begin(), extensions.end(), dotted) == extensions.end()) {
-                extensions.push_back(std::move(dotted));
-            }
-        }
-    }
-    return orList(extensions, [](const std::string& e) { return std::string_view(e); });
-}
-
-QString examplesText() {
-    QString text = QStringLiteral(
-        "\nExamples:\n"
-        "  mouthkey-convert --fps 25 take1.dat -o take1.txt\n"
-        "  mouthkey-convert -d keys shots/*.dat\n"
-        "  find shots -name '*.dat' -print0 | xargs -0 -r mouthkey-convert -d keys\n"
-        "  mouthkey-convert --check shots/*.dat\n"
-        "  mouthkey-convert --fps 25 take1.tsv -o take1.txt\n"
-        "  mouthkey-convert --voice Bob scene4.pgo -o bob.txt\n"
-        "  mouthkey-convert --target time-remap take1.dat -o take1-remap.txt\n"
-        "  mouthkey-convert --target slider --chart mouths.txt --no-hold take1.tsv\n"
-        "  mouthkey-convert --print-chart --set PowerHouse > shots/mouth-chart.txt\n"
-        "  mouthkey-convert --offset -12 take1.dat -o take1.txt\n"
-        "  mouthkey-convert --hold take1.dat -o take1.txt\n"
-        "With -d, a file that fails is named and skipped; the others are still converted.\n"
-        "\nFormats, told by each file's text (the extension only breaks ties):\n");
-    text += formatsText();
-    text += QStringLiteral(
-        "A cue at t seconds lands on frame 1 + floor(t * RATE); Rhubarb's letters A to H\n"
-        "and X are always read by the chart of --letters. A project's frames are\n"
-        "counted from 0 and come out as its own .dat export writes them.\n"
-        "\nTargets, what the document animates:\n"
-        "  position    the layer's Position, a strip of drawings slid by the set's values\n"
-        "  time-remap  the Time Remap of a precomp holding one drawing a frame, in the\n"
-        "              chart's order; each key lands inside its drawing's frame\n"
-        "  slider      a Slider Control (\"Slider Control\", \"Slider\") holding the drawing's\n"
-        "              number, for an expression on the precomp's Time Remap such as\n"
-        "                framesToTime(effect(\"Slider Control\")(\"Slider\"))\n"
-        "A mouth chart file lists one drawing a line, from drawing 0, each line the names\n"
-        "it shows; '#' starts a comment:\n"
-        "          # my mouths\n"
-        "          rest X\n"
-        "          AI D\n"
-        "          MBP A\n"
-        "A name not listed is left out, with a warning. --print-chart writes the set's own.\n"
-        "\nExit status, when converting (to standard output, -o or -d), with or without\n"
-        "--strict:\n"
-        "  0  every document was written\n"
-        "  1  a file could not be read, decoded or written, or --strict refused it; its\n"
-        "     output was left as it was, and with -d the others were still converted\n"
-        "     (or DIR cannot be written into, and nothing was converted)\n"
-        "  2  usage error, such as an unknown option, set or rate, inputs that would\n"
-        "     share an output, or an output that would replace an input; nothing was\n"
-        "     written\n"
-        "With --check, as for cmp:\n"
-        "  0  every file is clean\n"
-        "  1  the checks found something\n"
-        "  2  a file could not be read or decoded (the others were still checked), or\n"
-        "     usage error\n\n");
-    return text;
 }
 
 } // namespace
@@ -149,8 +59,13 @@ QString usageLine() {
         "       mouthkey-convert --target TARGET [--chart FILE] [--hold | --no-hold] [--offset N]\n"
         "                        [--set SET] [--fps RATE] [-o FILE] [INPUT]\n"
         "       mouthkey-convert [--set SET] [--fps RATE] [-j N] -d DIR INPUT...\n"
+        "       mouthkey-convert --target FORMAT [--fps RATE] [-o FILE] [INPUT]\n"
         "       mouthkey-convert --check [--fps RATE] [INPUT...]\n"
         "       mouthkey-convert --print-chart [--set SET]");
+}
+
+std::string_view outputExtension(const ConvertRequest& request) {
+    return request.timingTarget ? request.timingTarget->extensions.front() : "txt";
 }
 
 TargetChoices targetChoices(const ConvertRequest& request, bool letters,
@@ -213,7 +128,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outputDir(
         {QStringLiteral("d"), QStringLiteral("output-dir")},
         QStringLiteral("Convert every INPUT into DIR/NAME.txt, NAME being the input's file name "
-                       "without a final %1. DIR must exist. Needed for two or more inputs.")
+                       "without a final %1. DIR must exist. Needed for two or more inputs. A "
+                       "timing target's files take its format's extension, as NAME.tsv.")
             .arg(extensionsText()),
         QStringLiteral("DIR"));
     const QCommandLineOption letters(
@@ -227,7 +143,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("from"),
         QStringLiteral("Read every INPUT as FORMAT: %1. Without it each file's format is told by "
                        "its text (see Formats below).")
-            .arg(orList(timingFormats(), formatName)),
+            .arg(formatNamesText()),
         QStringLiteral("FORMAT"));
     const QCommandLineOption voice(
         QStringLiteral("voice"),
@@ -240,8 +156,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("N"));
     const QCommandLineOption target(
         QStringLiteral("target"),
-        QStringLiteral("What the document animates: position (default), time-remap or slider (see "
-                       "Targets below)."),
+        QStringLiteral("What the document animates: %1 (see Targets below); or the take itself, "
+                       "written as %2 (see Timing targets below).")
+            .arg(documentTargetsText(), writtenFormatNamesText()),
         QStringLiteral("TARGET"));
     const QCommandLineOption chart(
         QStringLiteral("chart"),
@@ -309,19 +226,37 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(target)) {
         const QString name = parser.value(target);
-        const auto named = targetNamed(name.toLower().toStdString());
-        if (!named) {
+        const std::string lower = name.toLower().toStdString();
+        const auto named = targetNamed(lower);
+        const TimingFormat* format = named ? nullptr : formatNamed(lower);
+        if (!named && !(format && format->write)) {
             return reject(QStringLiteral("unknown target '%1' for --target (%2)")
-                              .arg(name, orList(targets, targetName)));
+                              .arg(name, allTargetsText()));
         }
-        result.request.target = *named;
+        if (named) {
+            result.request.target = *named;
+        } else {
+            result.request.timingTarget = format;
+        }
     }
+    const QString targetText =
+        toQString(result.request.timingTarget ? result.request.timingTarget->name
+                                              : targetName(result.request.target));
     if (parser.isSet(chart)) {
-        if (!usesChart(result.request.target)) {
-            return reject(QStringLiteral("--chart is for --target time-remap or slider; "
-                                         "position uses no chart"));
+        if (result.request.timingTarget || !usesChart(result.request.target)) {
+            return reject(QStringLiteral("--chart is for --target time-remap or slider; %1 uses "
+                                         "no chart")
+                              .arg(targetText));
         }
         result.request.chart = parser.value(chart);
+    }
+    // A timing file has no keys to hold or shift.
+    for (const QCommandLineOption* option : {&hold, &noHold, &offset}) {
+        if (result.request.timingTarget && parser.isSet(*option)) {
+            return reject(QStringLiteral("--%1 is for keyframe documents; --target %2 writes a "
+                                         "timing file")
+                              .arg(option->names().constFirst(), targetText));
+        }
     }
     if (parser.isSet(hold) && parser.isSet(noHold)) {
         return reject(QStringLiteral("--hold and --no-hold cannot be used together"));
@@ -355,8 +290,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         const QString name = parser.value(from);
         result.request.from = formatNamed(name.toLower().toStdString());
         if (!result.request.from) {
-            return reject(QStringLiteral("unknown format '%1' for --from (%2)")
-                              .arg(name, orList(timingFormats(), formatName)));
+            return reject(
+                QStringLiteral("unknown format '%1' for --from (%2)").arg(name, formatNamesText()));
         }
     }
     if (parser.isSet(voice)) {

@@ -2,7 +2,9 @@
 
 #include "cli/DocumentOutput.h"
 #include "conversion/DatDocument.h"
+#include "conversion/FrameTime.h"
 #include "conversion/Targets.h"
+#include "conversion/TimingWriting.h"
 #include "textinput/FileBytes.h"
 #include "textinput/MouthChartFile.h"
 #include "textinput/TakeReading.h"
@@ -148,6 +150,32 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
                          });
 }
 
+// The text of a take in the request's timing format: a .dat input's header
+// and any input's line ends kept, seconds at the request's rate.
+TimingTextStyle timingStyle(const ConvertRequest& request, const TimingFormat& from,
+                            std::string_view text) {
+    TimingTextStyle style = styleOfText(text);
+    if (!from.streams) {
+        style.header = TimingTextStyle{}.header; // only a .dat text's first line is a header
+    }
+    style.framesPerSecond = framesPerSecond(request.rate);
+    return style;
+}
+
+// A take's cues written as the request's timing format; its checks are in
+// the report already, and the text leaves nothing of the cues out.
+StagedConversion stageTimingText(const ConvertRequest& request, const SharedSync* sharedSync,
+                                 ConversionResult result, std::span<const Cue> cues,
+                                 const TimingTextStyle& style) {
+    return stageDocument(request, sharedSync, std::move(result),
+                         [&](const ChunkSink* sink, bool, ConversionResult&) {
+                             if (sink) {
+                                 (*sink)(request.timingTarget->write(cues, style));
+                             }
+                             return std::optional<IoError>();
+                         });
+}
+
 // Every voice of a project checked, from the one reading of its file: each
 // as checking it with --voice would, but for the findings about the file as
 // a whole, which the result's report holds once.
@@ -188,7 +216,9 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
         return {result, nullptr};
     }
     result.format = format;
-    const std::optional<Take> take = readTake(*format, decoded.text);
+    // A take written as a timing file is read whole, a .dat text too.
+    std::optional<Take> take = request.timingTarget ? std::optional(format->read(decoded.text))
+                                                    : readTake(*format, decoded.text);
     if (!take) {
         const EncodingGuess guess = decoded.guess;
         const std::string text = std::move(decoded.text);
@@ -201,6 +231,9 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
             },
             bytes.size());
     }
+    // --letters reads the names by the letters' chart in the checks too, as
+    // the document does.
+    take->letters = take->letters || request.letters;
     const VoiceChoice voice = chooseVoice(*take, request.voice);
     if (voice.error) {
         result.error = voice.error;
@@ -215,6 +248,10 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     }
     const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
     result.report = checkCues(*take, cues, request.rate);
+    if (request.timingTarget) {
+        return stageTimingText(request, sharedSync, std::move(result), cues,
+                               timingStyle(request, *format, decoded.text));
+    }
     return stageCues(request, sharedSync, std::move(result),
                      targetChoices(request, take->letters || request.letters, chart), cues);
 }
@@ -233,7 +270,9 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
     }
     // A .dat text streams from its bytes, as ever; only a text that may be
     // another format is held whole to be told.
-    const bool dat = request.from ? request.from->streams : !mayBeOtherThanDat(textStart(in.bytes));
+    const bool dat =
+        !request.timingTarget &&
+        (request.from ? request.from->streams : !mayBeOtherThanDat(textStart(in.bytes)));
     ConversionResult seed;
     std::optional<MouthChart> chart;
     if (usesChart(request.target)) {

@@ -158,7 +158,7 @@ int runConverter(const QStringList& arguments) {
     case CommandLine::Action::Check:
         return checkFiles(command.request, command.checkInputs);
     case CommandLine::Action::ConvertToFolder: {
-        const BatchPlan plan = planBatch(command.batch);
+        const BatchPlan plan = planBatch(command.batch, outputExtension(command.request));
         if (plan.refusal) {
             if (plan.refusalCode == ExitCode::UsageError) {
                 return usageError(*plan.refusal);

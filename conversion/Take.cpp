@@ -1,6 +1,7 @@
 #include "conversion/Take.h"
 
 #include "conversion/TimingCheck.h"
+#include "conversion/TimingWriting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,17 +9,12 @@
 
 namespace mouthkey {
 
-namespace {
-
-// 1 + floor(t * fps), saturating for times no frame counter reaches.
-std::uint64_t frameAt(double seconds, double framesPerSecond) {
+std::uint64_t frameAtSeconds(double seconds, double framesPerSecond) {
     const double frames = std::floor(seconds * framesPerSecond);
     constexpr double last = 9.0e18;
     return frames >= last ? static_cast<std::uint64_t>(last)
                           : 1 + static_cast<std::uint64_t>(std::max(frames, 0.0));
 }
-
-} // namespace
 
 bool ReaderFindings::has(Finding::Kind kind) const {
     return std::any_of(m_findings.begin(), m_findings.end(),
@@ -39,7 +35,7 @@ std::vector<Cue> openingWins(std::span<const TimedCue> timed, double framesPerSe
     cues.reserve(timed.size());
     bool opening = false; // of the cue kept for the last frame
     for (const TimedCue& cue : timed) {
-        const std::uint64_t frame = frameAt(cue.seconds, framesPerSecond);
+        const std::uint64_t frame = frameAtSeconds(cue.seconds, framesPerSecond);
         if (cues.empty() || frame != cues.back().frame) {
             cues.push_back({frame, cue.name, cue.place});
             opening = !cue.closing;
@@ -62,7 +58,7 @@ std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
     cues.reserve(timed.size());
     std::uint64_t last = 0; // frames count from 1, so no cue is ever dropped as on it
     for (std::size_t i = 0; i < timed.size(); ++i) {
-        std::uint64_t frame = frameAt(timed[i].seconds, framesPerSecond);
+        std::uint64_t frame = frameAtSeconds(timed[i].seconds, framesPerSecond);
         const bool closing = i + 1 == timed.size();
         if (frame == last) {
             if (!closing) {
@@ -84,11 +80,7 @@ std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerS
 }
 
 std::string datText(std::span<const Cue> cues) {
-    std::string text = "MohoSwitch1\n";
-    for (const Cue& cue : cues) {
-        text.append(std::to_string(cue.frame)).append(" ").append(cue.name).append("\n");
-    }
-    return text;
+    return datTimingText(cues, TimingTextStyle{});
 }
 
 std::vector<Finding> takeFindings(const Take& take, const FrameRate& rate) {

@@ -77,10 +77,12 @@ bool decodeWide(QByteArrayView raw, QStringConverter::Encoding encoding, const C
     return pendingHighSurrogate.isEmpty();
 }
 
+} // namespace
+
 // UTF-16 without a mark, where nothing else is likely: at least one
 // character, a NUL in every other byte and in none of the others. Read as
 // UTF-8 such a file gives a NUL in every line and no name right.
-EncodingGuess plainUtf16(QByteArrayView raw) {
+EncodingGuess unmarkedUtf16(QByteArrayView raw) {
     if (raw.size() < 2 || raw.size() % 2 != 0 || (raw[0] == 0) == (raw[1] == 0)) {
         return EncodingGuess::None;
     }
@@ -93,12 +95,10 @@ EncodingGuess plainUtf16(QByteArrayView raw) {
     return nulAt == 1 ? EncodingGuess::Utf16LE : EncodingGuess::Utf16BE;
 }
 
-} // namespace
-
 std::optional<IoError> decodeToUtf8Chunks(QByteArrayView raw, const ChunkSink& sink,
                                           EncodingGuess* guess) {
     const auto marked = QStringConverter::encodingForData(raw);
-    const EncodingGuess guessed = marked ? EncodingGuess::None : plainUtf16(raw);
+    const EncodingGuess guessed = marked ? EncodingGuess::None : unmarkedUtf16(raw);
     if (guess) {
         *guess = guessed;
     }

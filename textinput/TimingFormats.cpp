@@ -4,6 +4,7 @@
 #include "conversion/PapagayoPgo.h"
 #include "conversion/RhubarbTsv.h"
 #include "conversion/Targets.h"
+#include "conversion/TimingWriting.h"
 #include "textinput/PapagayoPg2.h"
 #include "textinput/RhubarbDocuments.h"
 #include "textinput/Utf8Text.h"
@@ -106,11 +107,12 @@ constexpr std::array<TimingFormat, 7> formats{{
      "          MohoSwitch1\n"
      "          1 rest\n"
      "          5 MBP\n",
-     true},
+     true, datTimingText},
     {"tsv", "Rhubarb TSV", tsvExtensions, tsvFit, readRhubarbTsv,
      "Rhubarb TSV: SECONDS<TAB>SHAPE lines, the last one the end of the take\n"
      "          0.00\tX\n"
-     "          0.21\tB\n"},
+     "          0.21\tB\n",
+     false, tsvTimingText},
     {"xml", "Rhubarb XML", xmlExtensions, xmlFit, readRhubarbXml,
      "Rhubarb XML:\n"
      "          <mouthCue start=\"0.21\" end=\"0.35\">B</mouthCue>\n"},
@@ -125,7 +127,8 @@ constexpr std::array<TimingFormat, 7> formats{{
      "Audacity labels: START<TAB>END<TAB>LABEL lines in seconds; a region's end\n"
      "          closes the mouth (rest, or X in a track of letter mouth shapes)\n"
      "          0.210000\t0.350000\tMBP\n"
-     "          0.400000\t0.400000\tE\n"},
+     "          0.400000\t0.400000\tE\n",
+     false, labelTrackText},
 }};
 
 bool hasExtension(const TimingFormat& format, const QString& extension) {
@@ -143,6 +146,16 @@ const TimingFormat* formatNamed(std::string_view name) {
     const auto named = std::find_if(formats.begin(), formats.end(),
                                     [&](const TimingFormat& f) { return f.name == name; });
     return named == formats.end() ? nullptr : &*named;
+}
+
+std::vector<const TimingFormat*> writtenFormats() {
+    std::vector<const TimingFormat*> written;
+    for (const TimingFormat& format : formats) {
+        if (format.write) {
+            written.push_back(&format);
+        }
+    }
+    return written;
 }
 
 const TimingFormat& defaultFormat() {

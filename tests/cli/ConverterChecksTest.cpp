@@ -105,6 +105,35 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(run.out, document);
                        EXPECT_EQ(run.err, "");
                    }},
+        ChecksCase{"--strict refuses a timing file of a take with findings",
+                   {"--target", "tsv", "--strict"},
+                   "h\n1 rest\n5MBP\n9 AI\n",
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString&) {
+                       EXPECT_EQ(run.out, "");
+                   }},
+        ChecksCase{"--check --target dat checks the cues the file would hold",
+                   {"--check", "--target", "dat"},
+                   "h\n1 rest\n5MBP\n9 AI\n",
+                   1,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out,
+                                 named(path, "2 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                                             "9 \xC2\xB7 0:00.4 at 24 fps\n") +
+                                     named(path, readAsDat) +
+                                     named(path, "a line that is not FRAME NAME on line 3: left "
+                                                 "out\n"));
+                   }},
+        // The document reads them as MBP and etc, so no check may call them unknown.
+        ChecksCase{"--letters reads a label track's letters in the checks too",
+                   {"--check", "--letters"},
+                   "0.0\t0.1\tA\n0.1\t0.2\tB\n0.2\t0.3\trest\n",
+                   0,
+                   [](const ConverterRun& run, const QByteArray&, const QString& path) {
+                       EXPECT_EQ(run.out, named(path, "4 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
+                                                      "8 \xC2\xB7 0:00.3 at 24 fps\n") +
+                                              named(path, "read as Audacity labels\n"));
+                   }},
         ChecksCase{"--target time-remap writes Time Remap, warning of a name it leaves out",
                    {"--target", "time-remap"},
                    "h\n1 rest\n5 Foo\n9 AI\n",

@@ -171,8 +171,16 @@ INSTANTIATE_TEST_SUITE_P(
                   "pg2 or labels)"},
         UsageCase{"unknown target",
                   {"--target", "opacity"},
-                  "mouthkey-convert: unknown target 'opacity' for --target (position, time-remap "
-                  "or slider)"},
+                  "mouthkey-convert: unknown target 'opacity' for --target (position, time-remap, "
+                  "slider, dat, tsv or labels)"},
+        UsageCase{"a shift for a timing file",
+                  {"--target", "tsv", "--offset", "-1"},
+                  "mouthkey-convert: --offset is for keyframe documents; --target tsv writes a "
+                  "timing file"},
+        UsageCase{"a chart for a timing file",
+                  {"--target", "DAT", "--chart", "mouths.txt"},
+                  "mouthkey-convert: --chart is for --target time-remap or slider; dat uses no "
+                  "chart"},
         UsageCase{"a chart for Position",
                   {"--chart", "mouths.txt"},
                   "mouthkey-convert: --chart is for --target time-remap or slider; position uses "

@@ -76,6 +76,19 @@ QStringList registryTargets() {
     return names;
 }
 
+QStringList registryWrittenFormats() {
+    QStringList names;
+    for (const TimingFormat* format : writtenFormats()) {
+        names << QString::fromUtf8(format->name.data(),
+                                   static_cast<qsizetype>(format->name.size()));
+    }
+    return names;
+}
+
+QStringList everyTarget() {
+    return registryTargets() + registryWrittenFormats();
+}
+
 struct ListCase {
     const char* what;
     QStringList (*listed)();
@@ -148,5 +161,33 @@ INSTANTIATE_TEST_SUITE_P(
                          .replaceInStrings(QStringLiteral("\\-"), QStringLiteral("-"));
                  },
                  registryTargets}));
+
+INSTANTIATE_TEST_SUITE_P(
+    TimingTargets, ListedNames,
+    testing::Values(ListCase{"--help: the timing targets described",
+                             [] {
+                                 return captures(
+                                     between(helpText(), "\nTiming targets,", "\nEach reads back"),
+                                     QStringLiteral("^  (\\w+) "));
+                             },
+                             registryWrittenFormats},
+                    ListCase{"the usage error for an unknown target",
+                             [] {
+                                 const CommandLine parsed =
+                                     parseCommandLine({QStringLiteral("mouthkey-convert"),
+                                                       QStringLiteral("--target=x")});
+                                 return captures(between(parsed.message, "for --target (", ")"),
+                                                 QStringLiteral("([a-z][a-z-]*)"))
+                                     .filter(QRegularExpression(QStringLiteral("^(?!or$)")));
+                             },
+                             everyTarget},
+                    ListCase{"man page: --target's timing formats",
+                             [] {
+                                 return captures(between(manPage(),
+                                                         "\\fB\\-\\-target\\fR \\fIFORMAT\\fR\n",
+                                                         " (see FORMATS)"),
+                                                 QStringLiteral("\\\\fB(\\w+)\\\\fR"));
+                             },
+                             registryWrittenFormats}));
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace mouthkey {
@@ -47,6 +48,9 @@ struct ConvertRequest {
     const TimingFormat* from{};       // the input's format; told by its text when missing
     std::optional<QString> voice;     // a project's voice, by name or index from 1
     Target target = Target::Position; // what the document animates
+    // Instead of a document, the take itself in this format, one whose row
+    // writes: its cues at the request's rate, read back to the same cues.
+    const TimingFormat* timingTarget{};
     // The mouth chart file for Time Remap and Slider Control; without it, a
     // mouth-chart.txt beside the input, or the set's chart.
     std::optional<QString> chart;
@@ -57,6 +61,10 @@ struct ConvertRequest {
 // The target choices of a request, letters read as `letters` says.
 TargetChoices targetChoices(const ConvertRequest& request, bool letters,
                             std::optional<MouthChart> chart = std::nullopt);
+
+// The extension, without its dot, of the files a request writes: the timing
+// target's own, else "txt".
+std::string_view outputExtension(const ConvertRequest& request);
 
 // Several inputs, each converted into its own file in one folder.
 struct BatchRequest {

@@ -80,6 +80,8 @@ struct Take {
     bool timedInSeconds() const noexcept { return voices.empty(); }
 };
 
+struct TimingTextStyle; // conversion/TimingWriting.h
+
 // How well a text fits a format, as the format's probe tells by the text alone.
 enum class Fit {
     No,
@@ -101,6 +103,9 @@ struct TimingFormat {
     std::string_view help;
     // Its text is converted as it streams, line by line, rather than read whole.
     bool streams = false;
+    // The text of cues in this format, which `read` reads back to the same
+    // cues; nullptr for a format Mouthkey does not write.
+    std::string (*write)(std::span<const Cue> cues, const TimingTextStyle& style) = nullptr;
 };
 
 // What a reader finds, one finding per kind in the order of kinds, as the
@@ -133,10 +138,13 @@ private:
     std::vector<Finding> m_findings;
 };
 
-// The cues of seconds-timed cues at a rate: a cue at t seconds lands on frame
-// 1 + floor(t * fps); of cues landing on one frame, `sameFrame` says which
-// stays. FirstWins is the rule by which the tool that writes Rhubarb's files
-// exports the same take as a .dat file.
+// The frame a cue at `seconds` lands on: 1 + floor(seconds * fps), 1 for a
+// time before 0, saturating for times no frame counter reaches.
+std::uint64_t frameAtSeconds(double seconds, double framesPerSecond);
+
+// The cues of seconds-timed cues at a rate, each on the frame of
+// frameAtSeconds; of cues landing on one frame, `sameFrame` says which stays. FirstWins is the rule
+// by which the tool that writes Rhubarb's files exports the same take as a .dat file.
 std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
                         SameFrame sameFrame = SameFrame::FirstWins);
 
@@ -144,9 +152,9 @@ std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
 // gives the first), or its seconds-timed cues at that rate.
 std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerSecond);
 
-// The .dat text of cues: "MohoSwitch1", then one "FRAME NAME" line a cue.
-// Converting it gives the document of those cues, as converting the .dat
-// export of the same take gives.
+// The .dat text of cues: "MohoSwitch1", then one "FRAME NAME" line a cue, as
+// datTimingText writes it with the default style. Converting it gives the
+// document of those cues, as converting the .dat export of the same take gives.
 std::string datText(std::span<const Cue> cues);
 
 // What is found about a take's file as a whole, whichever voice is read: the

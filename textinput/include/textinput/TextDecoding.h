@@ -19,6 +19,10 @@ enum class EncodingGuess {
     Utf16BE,
 };
 
+// How bytes without a byte-order mark are guessed: as UTF-16 when they are
+// plainly that (see EncodingGuess), else None.
+EncodingGuess unmarkedUtf16(QByteArrayView raw);
+
 // Decodes a timing file's bytes to UTF-8. A byte-order mark picks UTF-8,
 // UTF-16 or UTF-32 and is dropped; without one the bytes must be UTF-8,
 // unless they are plainly UTF-16 (see EncodingGuess), which `guess` then

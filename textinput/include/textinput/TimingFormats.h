@@ -6,6 +6,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace mouthkey {
 
@@ -16,6 +17,10 @@ std::span<const TimingFormat> timingFormats();
 
 // The format --from names ("dat", "tsv", ...), or nothing.
 const TimingFormat* formatNamed(std::string_view name);
+
+// The rows of the formats Mouthkey writes as well as reads, in the
+// registry's order: those whose cues a take can be saved as.
+std::vector<const TimingFormat*> writtenFormats();
 
 // The format of a text no probe claims but as a fallback: .dat, which streams.
 const TimingFormat& defaultFormat();
