@@ -12,8 +12,8 @@ namespace mouthkey {
 
 // The name of an input's output: the input's file name without a final
 // timing file extension in any case, then the extension, so "Shot01.DAT"
-// gives "Shot01.txt". Empty when nothing is left to name it by.
-QString outputNameFor(const QString& input, std::string_view extension = "txt");
+// with "txt" gives "Shot01.txt". Empty when nothing is left to name it by.
+QString outputNameFor(const QString& input, std::string_view extension);
 
 // Where each input of a batch goes, settled before anything is converted.
 struct BatchPlan {

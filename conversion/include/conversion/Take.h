@@ -142,9 +142,10 @@ private:
 // time before 0, saturating for times no frame counter reaches.
 std::uint64_t frameAtSeconds(double seconds, double framesPerSecond);
 
-// The cues of seconds-timed cues at a rate, each on the frame of
-// frameAtSeconds; of cues landing on one frame, `sameFrame` says which stays. FirstWins is the rule
-// by which the tool that writes Rhubarb's files exports the same take as a .dat file.
+// The cues of seconds-timed cues at a rate, each on its frameAtSeconds; of
+// cues landing on one frame, `sameFrame` says which stays. FirstWins is the
+// rule by which the tool that writes Rhubarb's files exports the same take as
+// a .dat file.
 std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
                         SameFrame sameFrame = SameFrame::FirstWins);
 
