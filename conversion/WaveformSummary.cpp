@@ -77,11 +77,14 @@ WaveformSummary::peaks(double fromSeconds, double toSeconds, std::size_t count) 
     if (count == 0 || !(toSeconds > fromSeconds) || m_levels.front().empty()) {
         return out;
     }
-    const double columnFrames = (toSeconds - fromSeconds) * m_sampleRate / static_cast<double>(count);
-    // The coarsest level whose blocks are no wider than a column.
+    const double columnFrames =
+        (toSeconds - fromSeconds) * m_sampleRate / static_cast<double>(count);
+    // The coarsest level with a few blocks a column: a block across a
+    // column's edge counts in both, and so smears the sound by less than a
+    // quarter of a column.
     std::size_t level = 0;
     double span = static_cast<double>(m_framesPerPeak);
-    while (level + 1 < m_levels.size() && span * levelFactor <= columnFrames) {
+    while (level + 1 < m_levels.size() && span * levelFactor * 4 <= columnFrames) {
         ++level;
         span *= levelFactor;
     }
@@ -90,14 +93,14 @@ WaveformSummary::peaks(double fromSeconds, double toSeconds, std::size_t count) 
     for (std::size_t c = 0; c < count; ++c) {
         const double from =
             std::max(0.0, fromSeconds * m_sampleRate + static_cast<double>(c) * columnFrames);
-        const double to =
-            std::min(frames, fromSeconds * m_sampleRate + static_cast<double>(c + 1) * columnFrames);
+        const double to = std::min(frames, fromSeconds * m_sampleRate +
+                                               static_cast<double>(c + 1) * columnFrames);
         if (!(to > from)) {
             continue;
         }
         const auto first = std::min(at.size() - 1, static_cast<std::size_t>(from / span));
-        const auto end = std::clamp(static_cast<std::size_t>(std::ceil(to / span)), first + 1,
-                                    at.size());
+        const auto end =
+            std::clamp(static_cast<std::size_t>(std::ceil(to / span)), first + 1, at.size());
         Peak peak = at[first];
         for (std::size_t e = first + 1; e < end; ++e) {
             peak = joined(peak, at[e]);
