@@ -261,10 +261,18 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
     const QRectF plot = plotRect();
 
     if (!m_wave.isEmpty()) {
-        QColor wave = palette().color(QPalette::PlaceholderText);
-        wave.setAlpha(90);
-        painter.setPen(QPen(wave, 1));
-        painter.drawLines(m_wave);
+        // Opaque, mixed with the background beforehand: a translucent column
+        // would be blended a row at a time, which costs far more.
+        const QColor base = palette().color(QPalette::Base);
+        const QColor ink = palette().color(QPalette::PlaceholderText);
+        const auto mix = [](int a, int b) {
+            return (a * 65 + b * 35) / 100;
+        };
+        const QColor wave(mix(base.red(), ink.red()), mix(base.green(), ink.green()),
+                          mix(base.blue(), ink.blue()));
+        for (const QRectF& column : m_wave) {
+            painter.fillRect(column, wave);
+        }
     }
     drawSelection(painter, plot);
     drawScale(painter, plot);

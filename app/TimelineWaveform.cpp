@@ -44,10 +44,10 @@ void TimelinePreview::rebuildWaveform(const QRectF& plot, std::size_t count) {
         if (!peaks[c]) {
             continue;
         }
-        const double x = plot.left() + static_cast<double>(c) + 0.5;
+        const double x = plot.left() + static_cast<double>(c);
         const double top = middle - std::clamp(double(peaks[c]->high), -1.0, 1.0) * half;
         const double bottom = middle - std::clamp(double(peaks[c]->low), -1.0, 1.0) * half;
-        m_wave.append(QLineF(x, top, x, std::max(bottom, top + 1)));
+        m_wave.append(QRectF(x, top, 1, std::max(bottom - top, 1.0)));
     }
 }
 

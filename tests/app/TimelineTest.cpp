@@ -197,10 +197,9 @@ private slots:
             << false << "Enter"
             << "AI"
             << "et" << int(Qt::Key_Enter) << QStringList{"mouth etc"};
-        QTest::newRow("double click, Escape")
-            << false << "double click"
-            << "AI"
-            << "o" << int(Qt::Key_Escape) << QStringList{};
+        QTest::newRow("double click, Escape") << false << "double click"
+                                              << "AI"
+                                              << "o" << int(Qt::Key_Escape) << QStringList{};
         QTest::newRow("a letter take's letters")
             << true << "F2"
             << "B"

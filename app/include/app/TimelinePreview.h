@@ -209,7 +209,7 @@ private:
     QVector<QLineF> m_steps;
     QVector<QLineF> m_marks;
     QVector<QPointF> m_dots;
-    QVector<QLineF> m_wave;
+    QVector<QRectF> m_wave; // a pixel column each
 
     std::shared_ptr<const WaveformSummary> m_waveform;
     std::int64_t m_soundShift = 0;
