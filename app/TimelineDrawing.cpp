@@ -214,7 +214,6 @@ void TimelinePreview::drawSelection(QPainter& painter, const QRectF& plot) const
 // Close enough to read: each cue's mouth named at the top of its stretch.
 void TimelinePreview::drawNames(QPainter& painter, const QRectF& plot) const {
     const QFontMetrics metrics = fontMetrics();
-    const double room = metrics.horizontalAdvance(QStringLiteral("MBP")) + 6;
     const auto first = m_track.inEffectAt(m_from);
     auto i = first ? first : m_track.firstFrom(m_from);
     constexpr int drawn = 400; // far more than a plot has room to name
@@ -227,10 +226,10 @@ void TimelinePreview::drawNames(QPainter& painter, const QRectF& plot) const {
         const double left = std::max(plot.left(), xOfFrame(k.frame) + 3);
         const double right =
             *i + 1 < m_track.size() ? xOfFrame(m_track.at(*i + 1).frame) - 2 : plot.right();
-        if (std::min(right, plot.right()) - left < room) {
+        const QString name = toQString(shapeOf(k, m_track.letters()));
+        if (std::min(right, plot.right()) - left < metrics.horizontalAdvance(name)) {
             continue;
         }
-        const QString name = toQString(shapeOf(k, m_track.letters()));
         painter.drawText(
             QRectF(left, plot.top() + 1, std::min(right, plot.right()) - left, metrics.height()),
             Qt::AlignLeft | Qt::AlignTop,
@@ -265,8 +264,9 @@ void TimelinePreview::paintEvent(QPaintEvent*) {
         // would be blended a row at a time, which costs far more.
         const QColor base = palette().color(QPalette::Base);
         const QColor ink = palette().color(QPalette::PlaceholderText);
-        const auto mix = [](int a, int b) {
-            return (a * 65 + b * 35) / 100;
+        const double share = 0.3 * ink.alphaF();
+        const auto mix = [share](int a, int b) {
+            return static_cast<int>(std::lround(a + (b - a) * share));
         };
         const QColor wave(mix(base.red(), ink.red()), mix(base.green(), ink.green()),
                           mix(base.blue(), ink.blue()));

@@ -38,7 +38,7 @@ void TimelinePreview::rebuildWaveform(const QRectF& plot, std::size_t count) {
     };
     const auto peaks = m_waveform->peaks(seconds(m_from), seconds(m_to), count);
     const double middle = plot.center().y();
-    const double half = plot.height() / 2;
+    const double half = plot.height() * 0.45; // clear of the names above it
     m_wave.reserve(static_cast<qsizetype>(count));
     for (std::size_t c = 0; c < count; ++c) {
         if (!peaks[c]) {

@@ -369,6 +369,28 @@ private slots:
         }
     }
 
+    // An edit of the take leaves the frames shown and the selection; another take shows all of
+    // itself, none selected.
+    void anEditedTakeKeepsTheView() {
+        Timeline t("h\n1 rest\n5 AI\n9 E\n9 O\n20 MBP\n200 rest\n");
+        TimelinePreview& p = t.preview;
+        p.zoomBy(4, p.xOfFrame(10));
+        QVERIFY(!p.showsAll());
+        p.scrollTo(4);
+        p.setSelection(CueRange{1, 2});
+        const std::uint64_t from = p.viewFrom(), to = p.viewTo();
+        p.setEditedTrack(
+            KeyframeTrack::fromText("h\n1 rest\n6 AI\n9 E\n9 O\n20 MBP\n200 rest\n230 E\n"));
+        QCOMPARE(p.viewFrom(), from);
+        QCOMPARE(p.viewTo(), to);
+        QCOMPARE(p.selection(), std::optional(CueRange{1, 2}));
+        p.setEditedTrack(KeyframeTrack::fromText("h\n1 rest\n"));
+        QCOMPARE(p.selection(), std::nullopt); // its cues are gone
+        p.setTrack(KeyframeTrack::fromText(take));
+        QVERIFY(p.showsAll());
+        QCOMPARE(p.selection(), std::nullopt);
+    }
+
     // Read apart from the window, a sound's waveform shows what is loud where;
     // a second load drops the first.
     void aSoundsWaveformIsRead() {
