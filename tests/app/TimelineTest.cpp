@@ -5,11 +5,11 @@
 #include "app/TimelinePreview.h"
 
 #include <QAction>
+#include <QDataStream>
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QtEndian>
 
 #include <cmath>
 
@@ -25,35 +25,23 @@ const char* const take = "h\n1 rest\n5 AI\n9 E\n9 O\n20 MBP\n";
 // scale from `from` seconds on.
 QByteArray wav(double seconds, double from, double burst) {
     constexpr int rate = 8000;
-    const auto frames = static_cast<int>(seconds * rate);
-    QByteArray samples(frames * 2, '\0');
-    for (int i = static_cast<int>(from * rate); i < static_cast<int>((from + burst) * rate); ++i) {
-        const auto v = static_cast<qint16>(16384 * std::sin(i * 2 * M_PI * 440 / rate));
-        qToLittleEndian(v, samples.data() + 2 * i);
+    const auto frames = static_cast<quint32>(seconds * rate);
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    stream.writeRawData("RIFF", 4);
+    stream << quint32(36 + frames * 2);
+    stream.writeRawData("WAVEfmt ", 8);
+    // PCM, mono, the rate, its bytes a second, two bytes a frame of 16 bits.
+    stream << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
+           << quint16(2) << quint16(16);
+    stream.writeRawData("data", 4);
+    stream << quint32(frames * 2);
+    for (quint32 i = 0; i < frames; ++i) {
+        const double t = double(i) / rate;
+        stream << qint16(t >= from && t < from + burst ? 16384 * std::sin(t * 2 * M_PI * 440) : 0);
     }
-    QByteArray out("RIFF");
-    const auto u32 = [&out](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        out.append(b, 4);
-    };
-    const auto u16 = [&out](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        out.append(b, 2);
-    };
-    u32(static_cast<quint32>(36 + samples.size()));
-    out += "WAVEfmt ";
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out += "data";
-    u32(static_cast<quint32>(samples.size()));
-    return out + samples;
+    return out;
 }
 
 // A timeline on its own, shown, with every request it makes written down.
