@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "SoundWaveform.h"
 #include "app/DroppedFile.h"
 #include "app/ElidedLabel.h"
 #include "app/FindingsPanel.h"
@@ -322,13 +323,18 @@ void MainWindow::buildForm() {
     fileRow->addWidget(openButton);
     fileRow->addWidget(fileselect, 1);
 
-    auto* framesRow = new QHBoxLayout;
-    framesRow->addWidget(frames);
-    framesRow->addWidget(rateField);
-    framesRow->addStretch(1);
+    // Two controls a row where they read together, to leave the timeline the room.
+    auto* setRow = new QHBoxLayout;
+    setRow->addWidget(pset, 1);
+    setRow->addSpacing(12);
+    setRow->addWidget(fpstext);
+    setRow->addWidget(frames);
+    setRow->addWidget(rateField);
 
     auto* targetRow = new QHBoxLayout;
     targetRow->addWidget(target);
+    targetRow->addSpacing(12);
+    targetRow->addWidget(hold);
     targetRow->addStretch(1);
 
     QPushButton* playButton = buttonFor(m_play, central);
@@ -345,12 +351,10 @@ void MainWindow::buildForm() {
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     form->addRow(tr("Timing file:"), fileRow);
-    form->addRow(psetCaption, pset);
-    form->addRow(fpstext, framesRow);
+    form->addRow(psetCaption, setRow);
     form->addRow(voicesCaption, voices);
     form->setRowVisible(voices, false);
     form->addRow(targetCaption, targetRow);
-    form->addRow(QString(), hold);
     form->addRow(shiftCaption, shiftRow);
     form->addRow(chart);
     connect(m_controller, &ViewController::timingLoaded, voices, [this, form, voices] {
@@ -441,6 +445,7 @@ void MainWindow::buildForm() {
     buildPlayer(overview);
     buildEditing(overview);
     connect(shift, &QSpinBox::valueChanged, m_controller, &ViewController::refreshPlayback);
+    connect(shift, &QSpinBox::valueChanged, overview->preview(), &TimelinePreview::setSoundShift);
     connect(m_controller, &ViewController::rateChanged, m_controller,
             &ViewController::refreshPlayback);
     connect(pset, &QComboBox::currentIndexChanged, m_controller, &ViewController::refreshPlayback);
@@ -463,10 +468,28 @@ void MainWindow::buildPlayer(TimingOverview* overview) {
             &ViewController::refreshPlayback);
     connect(m_controller, &ViewController::chartChanged, m_controller,
             &ViewController::refreshPlayback);
-    connect(overview->preview(), &TimelinePreview::frameChosen, player,
-            [this, player](std::uint64_t frame) {
-                player->seek(m_controller->positionOfTrackFrame(frame));
+    TimelinePreview* preview = overview->preview();
+    connect(preview, &TimelinePreview::frameChosen, player, [this, player](std::uint64_t frame) {
+        player->seek(m_controller->positionOfTrackFrame(frame));
+    });
+    // The cues asked for are the ones selected, and the player goes to the
+    // one asked for last, where its mouth shows.
+    connect(preview, &TimelinePreview::selectRequested, player,
+            [this, player, preview](std::size_t index, bool extend) {
+                const auto now = preview->selection();
+                preview->setSelection(extend && now ? CueRange{std::min(now->first, index),
+                                                               std::max(now->last, index)}
+                                                    : CueRange{index, index});
+                player->seek(m_controller->positionOfTrackFrame(preview->track().at(index).frame));
             });
+    // The sound's waveform, read apart from the window, follows the sound the take plays with.
+    auto* waveform = new SoundWaveform(this);
+    connect(player, &TakePlayer::soundFileChanged, waveform,
+            [waveform, preview](const QString& path) {
+                preview->setWaveform(nullptr);
+                waveform->load(path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path));
+            });
+    connect(waveform, &SoundWaveform::ready, preview, &TimelinePreview::setWaveform);
     showPlayback();
 }
 

@@ -60,6 +60,11 @@ bool TakePlayer::hasSoundDevice() {
 }
 
 void TakePlayer::setSoundFile(const QString& path) {
+    useSound(path);
+    emit soundFileChanged(m_soundFile);
+}
+
+void TakePlayer::useSound(const QString& path) {
     pause();
     m_soundFile = path;
     m_error.clear();

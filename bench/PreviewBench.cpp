@@ -1,11 +1,13 @@
 // What the window's keyframe preview costs on a timing file of 1,000,000
-// lines: building its track once per load, thinning it, and painting it.
+// lines: building its track once per load, thinning it, and painting it, at
+// the whole take and at single frames with a sound's waveform behind it.
 #include "app/FileChooser.h"
 #include "app/MainWindow.h"
 #include "app/TimelinePreview.h"
 #include "app/ViewController.h"
 #include "conversion/KeyframeTrack.h"
 #include "conversion/TimingCheck.h"
+#include "conversion/WaveformSummary.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,6 +17,8 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <cmath>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -82,6 +86,72 @@ void BM_paintMillionKeyframes(benchmark::State& state) {
     }
 }
 
+// Ten minutes of a 48 kHz sound, a tone that swells and fades each second.
+std::shared_ptr<const WaveformSummary> tenMinutes() {
+    static const auto summary = [] {
+        constexpr int rate = 48000;
+        auto made = std::make_shared<WaveformSummary>(rate, 1);
+        std::vector<float> second(rate);
+        for (int s = 0; s < 600; ++s) {
+            for (int i = 0; i < rate; ++i) {
+                const double t = s + static_cast<double>(i) / rate;
+                second[static_cast<std::size_t>(i)] =
+                    static_cast<float>(std::sin(t * 1382.3) * std::abs(std::sin(t * 3.1)));
+            }
+            made->append(second);
+        }
+        made->finish();
+        return made;
+    }();
+    return summary;
+}
+
+void BM_summarizeTenMinutesOfSound(benchmark::State& state) {
+    std::vector<float> second(48000);
+    for (std::size_t i = 0; i < second.size(); ++i) {
+        second[i] = static_cast<float>(std::sin(static_cast<double>(i) * 0.0288));
+    }
+    for (auto _ : state) {
+        WaveformSummary summary(48000, 1);
+        for (int s = 0; s < 600; ++s) {
+            summary.append(second);
+        }
+        summary.finish();
+        benchmark::DoNotOptimize(summary.frames());
+    }
+}
+
+void BM_waveformPeaksOfTenMinutes(benchmark::State& state) {
+    const auto summary = tenMinutes();
+    for (auto _ : state) {
+        auto peaks = summary->peaks(0, 600, 640);
+        benchmark::DoNotOptimize(peaks.data());
+    }
+}
+
+// A paint after the set changes, zoomed in as close as the timeline goes
+// (24 px a frame), at a frame within the sound and one far past it; the
+// second argument: with the sound's waveform behind the keys.
+void BM_paintMillionKeyframesAtSingleFrames(benchmark::State& state) {
+    TimelinePreview preview;
+    preview.resize(680, 220);
+    preview.setTrack(KeyframeTrack::fromText(millionLines()));
+    if (state.range(1) != 0) {
+        preview.setWaveform(tenMinutes());
+    }
+    for (int i = 0; i < 40; ++i) {
+        preview.zoomBy(2, 340);
+    }
+    preview.scrollTo(static_cast<std::uint64_t>(state.range(0)));
+    QPixmap target(preview.size());
+    int set = 0;
+    for (auto _ : state) {
+        preview.setSetIndex(set++ % 5);
+        preview.render(&target);
+    }
+    state.counters["px_per_frame"] = preview.pixelsPerFrame();
+}
+
 class NoChooser final : public FileChooser {
 public:
     FileChoice chooseDatFile(QWidget*, const QString&) override { return {}; }
@@ -124,6 +194,13 @@ BENCHMARK(BM_checkMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_trackFromMillionLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_thinMillionKeyframes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_paintMillionKeyframes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_paintMillionKeyframesAtSingleFrames)
+    ->Args({7000, 1})
+    ->Args({7000, 0})
+    ->Args({1250000, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_summarizeTenMinutesOfSound)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_waveformPeaksOfTenMinutes)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

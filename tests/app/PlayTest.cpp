@@ -148,8 +148,9 @@ private slots:
     }
 
     // The preview's keys move the player, and so the playhead, from keyframe
-    // to keyframe; keyframes on one frame are one stop. A focused control
-    // keeps End for itself.
+    // to keyframe: the arrows by selecting the cue beside the selection, the
+    // page keys and End from the playhead; keyframes on one frame are one
+    // stop. A focused control keeps End for itself.
     void theKeysMoveThePlayheadFromKeyframeToKeyframe_data() {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("shift");
@@ -164,8 +165,9 @@ private slots:
         QTest::newRow("a page is two keyframes")
             << preview << 0 << QList{pageDown, pageDown, pageUp, pageUp, pageUp}
             << QList{7, 13, 7, 4, 1};
-        QTest::newRow("to the end and back") << preview << 0 << QList{end, left, pageUp, right, end}
-                                             << QList{118, 115, 109, 112, 118};
+        QTest::newRow("Left selects the cue at the playhead; Right goes on from the selection")
+            << preview << 0 << QList{end, left, left, pageUp, right}
+            << QList{118, 118, 115, 109, 118};
         QTest::newRow("shifted later, the start is before the first keyframe")
             << preview << 5 << QList{right, right, end} << QList{1, 4, 118};
         QTest::newRow("shifted earlier, the start is within the second")

@@ -90,8 +90,11 @@ signals:
     void playingChanged(bool playing);
     // The sound file could not be played: playback goes on silently.
     void soundFailed(const QString& message);
+    // Another sound file is the take's, or none (empty).
+    void soundFileChanged(const QString& path);
 
 private:
+    void useSound(const QString& path);
     void setPlaying(bool playing);
     void fail(const QString& message);
     bool audible() const { return m_sound == Sound::Audible; }
