@@ -214,7 +214,7 @@ void MainWindow::buildActions() {
         m_toEnd->setEnabled(true);
     });
 
-    m_openSound = new QAction(tr("Open &Sound…"), this);
+    m_openSound = new QAction(tr("Open So&und…"), this);
     m_openSound->setObjectName(QStringLiteral("openSoundAction"));
     m_openSound->setToolTip(tr("Choose the sound to play the take with"));
     connect(m_openSound, &QAction::triggered, m_controller, &ViewController::openSound);
@@ -472,16 +472,6 @@ void MainWindow::buildPlayer(TimingOverview* overview) {
     connect(preview, &TimelinePreview::frameChosen, player, [this, player](std::uint64_t frame) {
         player->seek(m_controller->positionOfTrackFrame(frame));
     });
-    // The cues asked for are the ones selected, and the player goes to the
-    // one asked for last, where its mouth shows.
-    connect(preview, &TimelinePreview::selectRequested, player,
-            [this, player, preview](std::size_t index, bool extend) {
-                const auto now = preview->selection();
-                preview->setSelection(extend && now ? CueRange{std::min(now->first, index),
-                                                               std::max(now->last, index)}
-                                                    : CueRange{index, index});
-                player->seek(m_controller->positionOfTrackFrame(preview->track().at(index).frame));
-            });
     // The sound's waveform, read apart from the window, follows the sound the take plays with.
     auto* waveform = new SoundWaveform(this);
     connect(player, &TakePlayer::soundFileChanged, waveform,
@@ -532,7 +522,6 @@ TimingOverview* MainWindow::buildOverview(QBoxLayout* page, QComboBox* pset) {
     };
     connect(m_controller, &ViewController::timingLoaded, overview, showTrack);
     connect(m_controller, &ViewController::readingChanged, overview, showTrack);
-    connect(m_controller, &ViewController::takeEdited, overview, showTrack);
     connect(m_controller, &ViewController::findingsChanged, overview, [this, overview] {
         overview->showFindings(*m_controller->loaded(), m_controller->findings());
     });

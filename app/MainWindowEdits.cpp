@@ -11,8 +11,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QUndoStack>
 #include <QSplitter>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -48,8 +48,7 @@ void MainWindow::buildEditActions() {
         redoKeys.prepend(shiftZ);
     }
     m_redo->setShortcuts(redoKeys);
-    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this,
-            &QWidget::setWindowModified);
+    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this, &QWidget::setWindowModified);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -62,6 +61,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::buildEditing(TimingOverview* overview) {
     TakeEdits& edits = m_controller->edits();
+
+    // The timeline shows the selection and asks for edits; an edit keeps its
+    // zoom and scroll, where a take read again is fitted anew.
+    TimelinePreview* timeline = overview->preview();
+    connect(timeline, &TimelinePreview::selectRequested, &edits, &TakeEdits::selectCue);
+    connect(&edits, &TakeEdits::selectionChanged, timeline, &TimelinePreview::setSelection);
+    connect(timeline, &TimelinePreview::moveRequested, &edits, &TakeEdits::moveSelection);
+    connect(timeline, &TimelinePreview::mouthChangeRequested, &edits,
+            [&edits](const QString& name) { edits.changeMouth(name.toStdString()); });
+    connect(timeline, &TimelinePreview::insertRequested, &edits, &TakeEdits::insertAt);
+    connect(timeline, &TimelinePreview::deleteRequested, &edits, &TakeEdits::deleteSelection);
+    connect(m_controller, &ViewController::takeEdited, timeline, [this, timeline, &edits] {
+        timeline->setEditedTrack(m_controller->loaded()->track);
+        timeline->setSelection(edits.selection());
+    });
 
     // Hidden until asked for, in every window: the table is for editing, the
     // preview for reading.

@@ -26,14 +26,14 @@ void RecoveryFile::setSource(const QString& takePath) {
         return;
     }
     // Named by the take's own path, so that opening it again finds them.
-    const QByteArray key = QCryptographicHash::hash(
-        QFileInfo(takePath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
+    const QByteArray key = QCryptographicHash::hash(QFileInfo(takePath).absoluteFilePath().toUtf8(),
+                                                    QCryptographicHash::Sha1);
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty()) {
         return;
     }
-    m_path = QDir(folder).filePath(QStringLiteral("recovery/%1.dat")
-                                       .arg(QString::fromLatin1(key.toHex())));
+    m_path = QDir(folder).filePath(
+        QStringLiteral("recovery/%1.dat").arg(QString::fromLatin1(key.toHex())));
 }
 
 void RecoveryFile::editsChanged() {
@@ -69,8 +69,9 @@ std::optional<RecoveryFile::Found> RecoveryFile::found() const {
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
-    Found found{datCues(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))),
-                QFileInfo(file).lastModified()};
+    Found found{
+        datCues(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))),
+        QFileInfo(file).lastModified()};
     return found;
 }
 

@@ -50,13 +50,13 @@ std::vector<const TimingFormat*> saveFormats(const TimingFormat& own) {
 } // namespace
 
 TakeSaving::TakeSaving(TimingLoad& load, TakeEdits& edits, QObject* parent)
-    : QObject(parent), m_load(load), m_edits(edits),
-      m_recovery(new RecoveryFile(
-          [this] {
-              // The file keeps the cues, not their places: a .dat text.
-              return datText(m_edits.cues());
-          },
-          this)) {
+    : QObject(parent), m_load(load), m_edits(edits), m_recovery(new RecoveryFile(
+                                                         [this] {
+                                                             // The file keeps the cues, not their
+                                                             // places: a .dat text.
+                                                             return datText(m_edits.cues());
+                                                         },
+                                                         this)) {
     connect(&m_edits, &TakeEdits::changed, this, [this] {
         if (m_edits.modified()) {
             m_recovery->editsChanged();
@@ -72,8 +72,7 @@ TakeSaving::TakeSaving(TimingLoad& load, TakeEdits& edits, QObject* parent)
 
 TakeSaving::~TakeSaving() = default;
 
-TakeSaving::Outcome TakeSaving::save(QWidget* parent, FileChooser& chooser,
-                                     const FrameRate& rate) {
+TakeSaving::Outcome TakeSaving::save(QWidget* parent, FileChooser& chooser, const FrameRate& rate) {
     if (!m_load.loaded()) {
         return {};
     }
@@ -98,9 +97,8 @@ TakeSaving::Outcome TakeSaving::saveAs(QWidget* parent, FileChooser& chooser,
     if (choice.outcome != FileChoice::Outcome::Confirmed) {
         return {};
     }
-    const TimingFormat& format =
-        *formats[static_cast<std::size_t>(std::clamp<int>(choice.filter, 0,
-                                                          static_cast<int>(formats.size()) - 1))];
+    const TimingFormat& format = *formats[static_cast<std::size_t>(
+        std::clamp<int>(choice.filter, 0, static_cast<int>(formats.size()) - 1))];
     QString path = choice.url.toLocalFile();
     // A name without an extension gets the format's.
     if (QFileInfo(path).suffix().isEmpty() && !format.extensions.empty()) {
@@ -143,8 +141,8 @@ TakeSaving::Outcome TakeSaving::saveTo(QWidget* parent, const QString& path,
     const std::vector<Cue>& cues = m_edits.cues();
     if (const std::optional<IoError> error =
             saveTimingFile(path, format, cues, style, loaded.encoding)) {
-        return {false, StatusNote{StatusMessage::Kind::Failure,
-                                  withCapital(error->describe(name))}};
+        return {false,
+                StatusNote{StatusMessage::Kind::Failure, withCapital(error->describe(name))}};
     }
     m_edits.markSaved();
     m_recovery->remove();
@@ -181,11 +179,11 @@ std::optional<StatusNote> TakeSaving::offerRecovered(QWidget* parent) {
     if (!found) {
         return std::nullopt;
     }
-    QMessageBox ask(QMessageBox::Question, tr("Recover Edits"),
-                    tr("Mouthkey kept edits of %1 that were not saved, from %2.")
-                        .arg(m_load.loaded()->source,
-                             QLocale().toString(found->when, QLocale::ShortFormat)),
-                    QMessageBox::Discard, parent);
+    QMessageBox ask(
+        QMessageBox::Question, tr("Recover Edits"),
+        tr("Mouthkey kept edits of %1 that were not saved, from %2.")
+            .arg(m_load.loaded()->source, QLocale().toString(found->when, QLocale::ShortFormat)),
+        QMessageBox::Discard, parent);
     ask.setObjectName(QStringLiteral("recoverEditsQuestion"));
     ask.setInformativeText(tr("Restore them? Undo takes them back again."));
     QPushButton* restore = ask.addButton(tr("&Restore"), QMessageBox::AcceptRole);
@@ -196,9 +194,9 @@ std::optional<StatusNote> TakeSaving::offerRecovered(QWidget* parent) {
         return StatusNote{StatusMessage::Kind::Done, tr("Kept edits discarded")};
     }
     m_edits.replaceAll(std::move(found->cues), tr("Restore Edits"));
-    return StatusNote{StatusMessage::Kind::Done, tr("Restored the edits kept from %1")
-                                                     .arg(QLocale().toString(
-                                                         found->when, QLocale::ShortFormat))};
+    return StatusNote{StatusMessage::Kind::Done,
+                      tr("Restored the edits kept from %1")
+                          .arg(QLocale().toString(found->when, QLocale::ShortFormat))};
 }
 
 } // namespace mouthkey

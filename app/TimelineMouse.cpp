@@ -174,23 +174,18 @@ void TimelinePreview::leaveEvent(QEvent* event) {
 }
 
 std::int64_t TimelinePreview::movable(CueRange range, std::int64_t frames) const {
-    if (range.last >= m_track.size() || range.first > range.last || frames == 0) {
+    if (range.last >= m_track.size() || range.first > range.last) {
         return 0;
     }
-    if (frames < 0) {
-        const std::uint64_t first = m_track.at(range.first).frame;
-        const std::uint64_t floor = range.first > 0 ? m_track.at(range.first - 1).frame + 1 : 1;
-        const std::uint64_t room = first > floor ? first - floor : 0;
-        return -static_cast<std::int64_t>(std::min(room, static_cast<std::uint64_t>(-frames)));
-    }
-    const std::uint64_t last = m_track.at(range.last).frame;
-    std::uint64_t ceiling = KeyframeTrack::maxFrame;
-    if (range.last + 1 < m_track.size()) {
-        const std::uint64_t next = m_track.at(range.last + 1).frame;
-        ceiling = next > 0 ? next - 1 : 0;
-    }
-    const std::uint64_t room = ceiling > last ? ceiling - last : 0;
-    return static_cast<std::int64_t>(std::min(room, static_cast<std::uint64_t>(frames)));
+    // The edits' own rule, on the track's frames, which are the cues'.
+    const auto frameAt = [this](std::size_t i) {
+        return m_track.at(i).frame;
+    };
+    return moveLimit(frameAt(range.first), frameAt(range.last),
+                     range.first > 0 ? std::optional(frameAt(range.first - 1)) : std::nullopt,
+                     range.last + 1 < m_track.size() ? std::optional(frameAt(range.last + 1))
+                                                     : std::nullopt,
+                     frames);
 }
 
 void TimelinePreview::chooseMouth(std::size_t index) {

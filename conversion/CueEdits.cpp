@@ -11,21 +11,27 @@ std::vector<Cue> inFrameOrder(std::vector<Cue> cues) {
 }
 
 std::int64_t moveLimit(std::span<const Cue> cues, CueRange range, std::int64_t frames) {
-    if (frames == 0 || range.last >= cues.size() || range.first > range.last) {
+    if (range.last >= cues.size() || range.first > range.last) {
         return 0;
     }
+    return moveLimit(cues[range.first].frame, cues[range.last].frame,
+                     range.first > 0 ? std::optional(cues[range.first - 1].frame) : std::nullopt,
+                     range.last + 1 < cues.size() ? std::optional(cues[range.last + 1].frame)
+                                                  : std::nullopt,
+                     frames);
+}
+
+std::int64_t moveLimit(std::uint64_t first, std::uint64_t last, std::optional<std::uint64_t> before,
+                       std::optional<std::uint64_t> after, std::int64_t frames) {
     if (frames < 0) {
         // Frame 1 is the earliest, or one past the cue before.
-        const std::uint64_t floor = range.first == 0 ? 1 : cues[range.first - 1].frame + 1;
-        const std::uint64_t from = cues[range.first].frame;
-        const std::uint64_t room = from > floor ? from - floor : 0;
+        const std::uint64_t floor = before ? *before + 1 : 1;
+        const std::uint64_t room = first > floor ? first - floor : 0;
         return -static_cast<std::int64_t>(
             std::min<std::uint64_t>(room, static_cast<std::uint64_t>(-frames)));
     }
-    const std::uint64_t to = cues[range.last].frame;
-    const std::uint64_t ceiling =
-        range.last + 1 < cues.size() ? cues[range.last + 1].frame - 1 : UINT64_MAX / 2;
-    const std::uint64_t room = ceiling > to ? ceiling - to : 0;
+    const std::uint64_t ceiling = after ? (*after > 0 ? *after - 1 : 0) : UINT64_MAX / 2;
+    const std::uint64_t room = ceiling > last ? ceiling - last : 0;
     return static_cast<std::int64_t>(
         std::min<std::uint64_t>(room, static_cast<std::uint64_t>(frames)));
 }

@@ -17,7 +17,7 @@ struct FileChoice {
     };
 
     Outcome outcome = Outcome::Cancelled;
-    QUrl url; // set when Confirmed
+    QUrl url;        // set when Confirmed
     int filter = -1; // for a file to save: which of the filters offered was chosen
 };
 

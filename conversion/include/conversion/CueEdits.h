@@ -31,6 +31,11 @@ std::vector<Cue> inFrameOrder(std::vector<Cue> cues);
 // before frame 1. The result has the sign of `frames`, or is 0.
 std::int64_t moveLimit(std::span<const Cue> cues, CueRange range, std::int64_t frames);
 
+// The same for a range from frame `first` to frame `last`, between the
+// frames of the cues beside it, where there are any: the rule itself.
+std::int64_t moveLimit(std::uint64_t first, std::uint64_t last, std::optional<std::uint64_t> before,
+                       std::optional<std::uint64_t> after, std::int64_t frames);
+
 // Moves the range by `frames`, which moveLimit allows.
 void moveCues(std::span<Cue> cues, CueRange range, std::int64_t frames);
 
