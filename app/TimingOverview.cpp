@@ -36,6 +36,8 @@ void TimingOverview::splitWithPreview(QWidget* widget) {
     split->addWidget(m_preview);
     split->addWidget(widget);
     split->setStretchFactor(0, 1);
+    // The timeline takes what the window gives; the mouth beside it keeps its own width.
+    m_previewRow->setStretchFactor(split, 1);
 }
 
 void TimingOverview::showFindings(const LoadedTiming& loaded, std::span<const Finding> findings) {

@@ -46,7 +46,8 @@ protected:
 
 private:
     static constexpr int minimumSide = 64;
-    static constexpr int maximumSide = 360;
+    // Beside a timeline that takes the rest of the width.
+    static constexpr int maximumSide = 220;
     int labelHeight() const;
     QSize drawingSize() const;
 
