@@ -136,15 +136,8 @@ void CueListModel::endSplice() {
 
 QStringList CueListModel::mouthNames() const {
     QStringList names;
-    if (m_letters) {
-        for (const LetterShape& shape : letterShapes) {
-            names << toQString(shape.letter);
-        }
-    }
-    for (const std::string_view key : phonemeKeys) {
-        if (!names.contains(toQString(key))) {
-            names << toQString(key);
-        }
+    for (const std::string_view name : cueNames(m_letters)) {
+        names << toQString(name);
     }
     return names;
 }

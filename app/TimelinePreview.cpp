@@ -230,15 +230,8 @@ void TimelinePreview::setSelection(std::optional<CueRange> range) {
 // A letter take's letters come first, as it names its mouths by them.
 QStringList TimelinePreview::mouthNames() const {
     QStringList names;
-    if (m_track.letters()) {
-        for (const LetterShape& shape : letterShapes) {
-            names << toQString(shape.letter);
-        }
-    }
-    for (const std::string_view key : phonemeKeys) {
-        if (!names.contains(toQString(key))) {
-            names << toQString(key);
-        }
+    for (const std::string_view name : cueNames(m_track.letters())) {
+        names << toQString(name);
     }
     return names;
 }

@@ -1,6 +1,7 @@
 // What an edit costs the cue list of a take of 1,000,000 cues, shown: one
 // cue changed, one inserted, one deleted, each with the events that follow
 // it (the view's layout and paint) handled.
+#include "QtBench.h"
 #include "app/CueList.h"
 #include "app/CueListModel.h"
 
@@ -118,12 +119,5 @@ BENCHMARK(BM_cueListSplice)
     ->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return mouthkey::bench::runInApplication(argc, argv);
 }

@@ -1,7 +1,7 @@
 // What one edit of a 1,000,000-cue take costs the window, from the undo
 // step to the painted timeline: the cues changed, the checks and findings
 // made again, the track rebuilt and the preview drawn.
-#include "app/FileChooser.h"
+#include "QtBench.h"
 #include "app/MainWindow.h"
 #include "app/TakeEdits.h"
 #include "app/TimelinePreview.h"
@@ -41,21 +41,10 @@ std::string millionCues() {
     return t;
 }
 
-class NoChooser final : public FileChooser {
-public:
-    FileChoice chooseDatFile(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseChartFile(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseSoundFile(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseDrawingsFolder(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseSaveFile(QWidget*, const QString&, const QStringList&) override {
-        return {};
-    }
-};
-
 struct LoadedWindow {
     QTemporaryDir dir;
     std::ostringstream diagnostics;
-    MainWindow window{std::make_unique<NoChooser>(), diagnostics};
+    MainWindow window{std::make_unique<bench::NoChooser>(), diagnostics};
     TimelinePreview* preview = nullptr;
     bool ok = false;
 
@@ -118,12 +107,5 @@ BENCHMARK(BM_changeOneOfMillionCues)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_deleteOneOfMillionCues)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return mouthkey::bench::runInApplication(argc, argv);
 }

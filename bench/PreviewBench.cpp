@@ -1,7 +1,7 @@
 // What the window's keyframe preview costs on a timing file of 1,000,000
 // lines: building its track once per load, thinning it, and painting it, at
 // the whole take and at single frames with a sound's waveform behind it.
-#include "app/FileChooser.h"
+#include "QtBench.h"
 #include "app/MainWindow.h"
 #include "app/TimelinePreview.h"
 #include "app/ViewController.h"
@@ -152,17 +152,6 @@ void BM_paintMillionKeyframesAtSingleFrames(benchmark::State& state) {
     state.counters["px_per_frame"] = preview.pixelsPerFrame();
 }
 
-class NoChooser final : public FileChooser {
-public:
-    FileChoice chooseDatFile(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseChartFile(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseSoundFile(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseDrawingsFolder(QWidget*, const QString&) override { return {}; }
-    FileChoice chooseSaveFile(QWidget*, const QString&, const QStringList&) override {
-        return {};
-    }
-};
-
 // The whole load as the window does it: read, decode, check, build the
 // track, show the findings, and paint the preview once.
 void BM_openMillionLineFile(benchmark::State& state) {
@@ -176,7 +165,7 @@ void BM_openMillionLineFile(benchmark::State& state) {
     }
     file.close();
     std::ostringstream diagnostics;
-    MainWindow window(std::make_unique<NoChooser>(), diagnostics);
+    MainWindow window(std::make_unique<bench::NoChooser>(), diagnostics);
     window.resize(760, 540);
     auto* preview = window.findChild<TimelinePreview*>();
     QPixmap target(preview->size());
@@ -203,12 +192,5 @@ BENCHMARK(BM_summarizeTenMinutesOfSound)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_waveformPeaksOfTenMinutes)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return mouthkey::bench::runInApplication(argc, argv);
 }

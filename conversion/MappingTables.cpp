@@ -2,6 +2,8 @@
 
 #include "KeySlots.h"
 
+#include <algorithm>
+
 namespace mouthkey {
 
 int MappingTable::keyIndex(std::string_view token) noexcept {
@@ -34,6 +36,21 @@ std::string letterChartText() {
 
 std::string_view phonemeSetTitle(int setIndex) {
     return phonemeSets[choiceRow(setIndex, phonemeSets.size())].title;
+}
+
+std::vector<std::string_view> cueNames(bool letters) {
+    std::vector<std::string_view> names;
+    if (letters) {
+        for (const LetterShape& shape : letterShapes) {
+            names.push_back(shape.letter);
+        }
+    }
+    for (const std::string_view key : phonemeKeys) {
+        if (std::find(names.begin(), names.end(), key) == names.end()) {
+            names.push_back(key);
+        }
+    }
+    return names;
 }
 
 } // namespace mouthkey

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mouthkey {
 
@@ -97,6 +98,11 @@ inline constexpr std::array<std::string_view, lookupNameCount> lookupNames = [] 
     }
     return names;
 }();
+
+// The names a cue may be given, in the order a list offers them: with
+// `letters`, the letter mouth shapes first, as a letter take names its
+// mouths, then the phoneme keys not among them.
+std::vector<std::string_view> cueNames(bool letters);
 
 // For each entry, the phoneme key it is read as when letters are read by their chart.
 inline constexpr std::array<int, lookupNames.size()> letterReadings = [] {
