@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -57,7 +58,8 @@ TakeSaving::TakeSaving(TimingLoad& load, TakeEdits& edits, QObject* parent)
                                                              return datText(m_edits.cues());
                                                          },
                                                          this)) {
-    connect(&m_edits, &TakeEdits::changed, this, [this] {
+    // Once the stack has moved: during an edit's first step it is still clean.
+    connect(m_edits.undoStack(), &QUndoStack::indexChanged, this, [this] {
         if (m_edits.modified()) {
             m_recovery->editsChanged();
         }

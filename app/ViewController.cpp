@@ -349,6 +349,7 @@ void ViewController::setVoice(int voice) {
     if (!m_load->setVoice(voice, rate())) {
         return;
     }
+    resetEdits(); // another voice's cues: the undo steps were the other's
     refreshFindings();
     showStatus(StatusMessage::Kind::Done,
                tr("Reading voice '%1'; Convert uses it")
