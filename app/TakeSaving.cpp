@@ -138,6 +138,9 @@ TakeSaving::Outcome TakeSaving::saveTo(QWidget* parent, const QString& path,
         }
     }
     const LoadedTiming& loaded = *m_load.loaded();
+    if (format.name == "tsv" && !loaded.letters && !askLettersRead(parent, name)) {
+        return {false, StatusNote{StatusMessage::Kind::Done, tr("Save cancelled")}};
+    }
     TimingTextStyle style = loaded.style;
     style.framesPerSecond = framesPerSecond(rate);
     const std::vector<Cue>& cues = m_edits.cues();
@@ -152,6 +155,39 @@ TakeSaving::Outcome TakeSaving::saveTo(QWidget* parent, const QString& path,
     return {true, StatusNote{StatusMessage::Kind::Done,
                              tr("Saved %1 cues to %2 as %3")
                                  .arg(localeNumber(cues.size()), name, toQString(format.title))}};
+}
+
+bool TakeSaving::askLettersRead(QWidget* parent, const QString& name) {
+    // Its reader reads every name as a letter take's: a phoneme name that is
+    // also a letter comes back as that letter's mouth.
+    std::uint64_t letterNamed = 0;
+    QStringList letters;
+    for (const Cue& cue : m_edits.cues()) {
+        for (const LetterShape& shape : letterShapes) {
+            if (cue.name == shape.letter && shape.phoneme != shape.letter) {
+                ++letterNamed;
+                const QString reading = QStringLiteral("%1 as %2")
+                                            .arg(toQString(shape.letter), toQString(shape.phoneme));
+                if (!letters.contains(reading)) {
+                    letters << reading;
+                }
+            }
+        }
+    }
+    if (letterNamed == 0) {
+        return true;
+    }
+    QMessageBox ask(QMessageBox::Warning, tr("Save"),
+                    tr("Rhubarb TSV names mouths by letter: %1 read back from %2 as letter "
+                       "mouth shapes (%3).")
+                        .arg(letterNamed == 1 ? tr("1 cue is")
+                                              : tr("%1 cues are").arg(localeNumber(letterNamed)),
+                             name, letters.join(QStringLiteral(", "))),
+                    QMessageBox::Save | QMessageBox::Cancel, parent);
+    ask.setObjectName(QStringLiteral("lettersReadQuestion"));
+    ask.setInformativeText(tr("A .dat file keeps the names as they are."));
+    ask.setDefaultButton(QMessageBox::Cancel);
+    return ask.exec() == QMessageBox::Save;
 }
 
 bool TakeSaving::mayLeave(QWidget* parent, FileChooser& chooser, const FrameRate& rate) {

@@ -58,6 +58,10 @@ private:
     Outcome saveTo(QWidget* parent, const QString& path, const TimingFormat& format,
                    const FrameRate& rate);
 
+    // Whether to write a take whose names are not letters to a format that
+    // reads them as letters, where some would read back as other mouths.
+    bool askLettersRead(QWidget* parent, const QString& name);
+
     TimingLoad& m_load;
     TakeEdits& m_edits;
     RecoveryFile* m_recovery;

@@ -197,14 +197,15 @@ void ViewController::openFile(const QUrl& url) {
     showStatus(chart.problem || sound.problem || drawings.problem ? StatusMessage::Kind::Notice
                                                                   : StatusMessage::Kind::Done,
                loadedText);
-    if (const std::optional<StatusNote> recovered = m_saving->offerRecovered(label.window())) {
-        showStatus(*recovered);
-    }
 
     player().seek(0);
     emit fileLoaded(url);
     emit timingLoaded();
     refreshPlayback();
+    // Once the window shows the take, as the edits kept of it will be shown.
+    if (const std::optional<StatusNote> recovered = m_saving->offerRecovered(label.window())) {
+        showStatus(*recovered);
+    }
 }
 
 void ViewController::readLoaded(const FrameRate& rate) {

@@ -247,6 +247,26 @@ private slots:
         QCOMPARE(textOf(again.vc().edits().cues()), edited);
     }
 
+    // A phoneme name that is a letter reads back from a TSV as the letter's mouth.
+    void savingAsTsvAsksAboutLetters_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("cancel") << "Cancel";
+        QTest::newRow("save") << "Save";
+    }
+
+    void savingAsTsvAsksAboutLetters() {
+        QFETCH(QString, answer);
+        AppUnderTest app;
+        app.openPath(app.writeFile("take.dat", take));
+        app.chooser->answers.push_back(
+            {FileChoice::Outcome::Confirmed, QUrl::fromLocalFile(app.pathOf("take.tsv")), 1});
+        Answers answers;
+        answers.next(answer);
+        app.vc().saveAs();
+        QCOMPARE(answers.asked, QStringList{"lettersReadQuestion"});
+        QCOMPARE(QFile::exists(app.pathOf("take.tsv")), answer == "Save");
+    }
+
     void recoveredEditsAreOffered_data() {
         QTest::addColumn<QString>("answer");
         QTest::newRow("restore") << "Restore";
