@@ -57,9 +57,30 @@ shoot_playing() {
     wait "$pid"
 }
 
+# shoot_editing SAMPLE OUT.png: open a copy of SAMPLE with a stand-in sound
+# beside it, zoom the timeline in, select a cue by keys, grab.
+shoot_editing() {
+    cp "$1" "$runtime/take.dat"
+    python3 "$root/tools/make-take-sound.py" "$1" "$runtime/take.wav"
+    XDG_DATA_HOME="$runtime" "$app" "$runtime/take.dat" >/dev/null &
+    local pid=$! win
+    win="$(xdotool search --sync --onlyvisible --pid "$pid" --name 'Mouthkey$' | head -1)"
+    xdotool windowsize --sync "$win" 900 600
+    sleep 1.5
+    xdotool mousemove --window "$win" 300 300 click 1
+    for _ in $(seq 12); do xdotool key --clearmodifiers ctrl+plus; done
+    xdotool key --clearmodifiers Right Right
+    xdotool mousemove --window "$win" 890 590
+    sleep 1.2
+    "$grab" "$win" "$2"
+    xdotool windowfocus --sync "$win" key --clearmodifiers ctrl+q
+    wait "$pid"
+}
+
 shoot "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot.png" 300,300
 shoot "$root/samples/hand-edited-take.dat" "$root/docs/screenshot-findings.png" 70,330
 shoot "$root/samples/see-you-soon.tsv" "$root/docs/screenshot-time-remap.png" 300,300 1
 shoot_playing "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot-playing.png" 240,330
-echo "saved docs/screenshot.png, docs/screenshot-findings.png, docs/screenshot-time-remap.png" \
-    "and docs/screenshot-playing.png"
+shoot_editing "$root/samples/one-minute-dialogue-24fps.dat" "$root/docs/screenshot-editing.png"
+echo "saved docs/screenshot.png, docs/screenshot-findings.png, docs/screenshot-time-remap.png," \
+    "docs/screenshot-playing.png and docs/screenshot-editing.png"
