@@ -64,9 +64,13 @@ TakeSaving::TakeSaving(TimingLoad& load, TakeEdits& edits, QObject* parent)
             m_recovery->editsChanged();
         }
     });
-    // Undone back to the file's state: nothing left to recover.
+    // The first edit since the file's state is told by this alone: while its
+    // cues change, the undo stack does not yet count it. Undone back to the
+    // file's state: nothing left to recover.
     connect(&m_edits, &TakeEdits::modifiedChanged, this, [this](bool modified) {
-        if (!modified) {
+        if (modified) {
+            m_recovery->editsChanged();
+        } else {
             m_recovery->remove();
         }
     });
