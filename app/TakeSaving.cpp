@@ -51,26 +51,18 @@ std::vector<const TimingFormat*> saveFormats(const TimingFormat& own) {
 } // namespace
 
 TakeSaving::TakeSaving(TimingLoad& load, TakeEdits& edits, QObject* parent)
-    : QObject(parent), m_load(load), m_edits(edits), m_recovery(new RecoveryFile(
-                                                         [this] {
-                                                             // The file keeps the cues, not their
-                                                             // places: a .dat text.
-                                                             return datText(m_edits.cues());
-                                                         },
-                                                         this)) {
+    : QObject(parent), m_load(load), m_edits(edits),
+      // The file keeps the cues, not their places: a .dat text.
+      m_recovery(new RecoveryFile([this] { return datText(m_edits.cues()); }, this)) {
     // Once the stack has moved: during an edit's first step it is still clean.
     connect(m_edits.undoStack(), &QUndoStack::indexChanged, this, [this] {
         if (m_edits.modified()) {
             m_recovery->editsChanged();
         }
     });
-    // The first edit since the file's state is told by this alone: while its
-    // cues change, the undo stack does not yet count it. Undone back to the
-    // file's state: nothing left to recover.
+    // Undone back to the file's state: nothing left to recover.
     connect(&m_edits, &TakeEdits::modifiedChanged, this, [this](bool modified) {
-        if (modified) {
-            m_recovery->editsChanged();
-        } else {
+        if (!modified) {
             m_recovery->remove();
         }
     });
