@@ -216,34 +216,6 @@ void ViewController::readLoaded(const FrameRate& rate) {
     refreshFindings();
 }
 
-void ViewController::resetEdits() {
-    m_edits->reset(
-        [this]() -> std::vector<Cue>& {
-            const std::size_t shown = loaded()->track.size();
-            std::vector<Cue>& cues = m_load->cuesForEditing();
-            if (loaded()->track.size() != shown) {
-                emit readingChanged(); // the track now has the cues' keyframes
-            }
-            return cues;
-        },
-        loaded() ? loaded()->track.size() : 0);
-}
-
-void ViewController::cuesEdited(std::size_t first, std::size_t removed, std::size_t added) {
-    const BusyCursor busy(m_load->workBytes());
-    m_load->cuesEdited(rate(), {first, removed, added});
-    refreshFindings();
-    emit takeEdited();
-    showSelected(m_edits->selection());
-}
-
-void ViewController::showSelected(std::optional<CueRange> selection) {
-    const std::vector<Cue>& cues = m_edits->cues();
-    if (selection && selection->first < cues.size()) {
-        player().seek(positionOfTrackFrame(cues[selection->first].frame));
-    }
-}
-
 void ViewController::refreshFindings() {
     if (!loaded()) {
         return;
@@ -406,28 +378,6 @@ void ViewController::forgetChart() {
 void ViewController::reload() {
     if (!loadedFile().isEmpty()) {
         openFile(loadedFile());
-    }
-}
-
-bool ViewController::mayLeaveTake() {
-    return m_saving->mayLeave(m_fileselect ? m_fileselect->window() : nullptr, *m_chooser, rate());
-}
-
-void ViewController::save() {
-    showSaved(m_saving->save(m_fileselect ? m_fileselect->window() : nullptr, *m_chooser, rate()));
-}
-
-void ViewController::saveAs() {
-    showSaved(
-        m_saving->saveAs(m_fileselect ? m_fileselect->window() : nullptr, *m_chooser, rate()));
-}
-
-void ViewController::showSaved(const SaveOutcome& outcome) {
-    if (outcome.note) {
-        showStatus(*outcome.note);
-    }
-    if (outcome.saved && loaded()) {
-        refreshFindings(); // the lines left out are no longer the file's
     }
 }
 
