@@ -104,8 +104,7 @@ private slots:
         QFETCH(bool, wentAhead);
         QFETCH(bool, editsKept);
         QFETCH(bool, saved);
-        const QString action = steps.section(u' ', 0, 0);
-        const QString edits = steps.section(u' ', 1, 1);
+        const QString action = steps.section(u' ', 0, 0), edits = steps.section(u' ', 1, 1);
         const QString answer = steps.section(u' ', 2, 2);
         const bool asks = answer != u"-";
 
@@ -188,7 +187,7 @@ private slots:
         QFETCH(QString, chosen);
         QFETCH(QString, written);
         AppUnderTest app;
-        const QByteArray before = test::readSample(sample.toUtf8().constData());
+        const QByteArray before = test::readSample(qPrintable(sample));
         const QString path = app.writeFile(sample, before);
         app.openPath(path);
         QVERIFY(app.vc().edits().changeMouthAt(1, "C"));
@@ -263,8 +262,9 @@ private slots:
 
     void recoveredEditsAreOffered_data() {
         QTest::addColumn<QString>("answer");
-        QTest::newRow("restore") << "Restore";
-        QTest::newRow("discard") << "Discard";
+        for (const char* answer : {"Restore", "Discard"}) {
+            QTest::newRow(answer) << QString(answer);
+        }
     }
 
     void recoveredEditsAreOffered() {
