@@ -172,14 +172,13 @@ private slots:
         CueListModel model;
         model.setCues(&cues, FrameRate(0), false);
         QStringList requests;
-        connect(&model, &CueListModel::frameEditRequested, this,
-                [&](std::size_t row, std::uint64_t f) {
-                    requests << QString("%1 frame %2").arg(row).arg(f);
-                });
-        connect(&model, &CueListModel::mouthEditRequested, this,
-                [&](std::size_t row, const QString& m) {
-                    requests << QString("%1 mouth %2").arg(row).arg(m);
-                });
+        const auto ask = [&requests](const char* what) {
+            return [&requests, what](std::size_t row, const auto& to) {
+                requests << QString("%1 %2 %3").arg(row).arg(what).arg(to);
+            };
+        };
+        connect(&model, &CueListModel::frameEditRequested, this, ask("frame"));
+        connect(&model, &CueListModel::mouthEditRequested, this, ask("mouth"));
         const QModelIndex cell = model.index(1, column);
         QCOMPARE(model.flags(cell).testFlag(Qt::ItemIsEditable),
                  column == CueListModel::FrameColumn || column == CueListModel::MouthColumn);
