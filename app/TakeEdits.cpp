@@ -108,7 +108,12 @@ TakeEdits::TakeEdits(QObject* parent) : QObject(parent), m_undo(new QUndoStack(t
             [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
-TakeEdits::~TakeEdits() = default;
+TakeEdits::~TakeEdits() {
+    // The stack clears itself as it goes, and nothing may hear that from an
+    // object half destroyed.
+    m_undo->blockSignals(true);
+    delete m_undo;
+}
 
 void TakeEdits::reset(CueSource source, std::size_t cueCount) {
     const bool wasModified = modified();
