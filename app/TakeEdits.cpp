@@ -123,7 +123,6 @@ void TakeEdits::reset(CueSource source, std::size_t cueCount) {
     m_source = std::move(source);
     m_cues = nullptr;
     m_count = cueCount;
-    m_edited = false;
     m_anchor = 0;
     if (m_selection) {
         m_selection.reset();
@@ -265,7 +264,6 @@ std::vector<Cue>& TakeEdits::beginSplice(std::size_t first, std::size_t removed,
                                          std::size_t added) {
     cues();
     std::vector<Cue>& all = *m_cues;
-    m_edited = true;
     m_pendingFirst = first;
     m_pendingRemoved = removed;
     m_pendingAdded = added;

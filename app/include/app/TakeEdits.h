@@ -39,9 +39,6 @@ public:
     QUndoStack* undoStack() const { return m_undo; }
     // Whether the cues differ from the file's, or the state last saved.
     bool modified() const;
-    // Whether any edit has been made since the take was read: its cues, not
-    // its file, are what the window now works from.
-    bool edited() const { return m_edited; }
     void markSaved();
 
     std::optional<CueRange> selection() const { return m_selection; }
@@ -88,7 +85,6 @@ private:
     std::size_t m_count = 0;
     std::optional<CueRange> m_selection;
     std::size_t m_anchor = 0;
-    bool m_edited = false;
     std::optional<std::size_t> m_pendingFirst; // of the splice under way
     std::size_t m_pendingRemoved = 0, m_pendingAdded = 0;
 };
