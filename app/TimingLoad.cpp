@@ -42,10 +42,7 @@ std::optional<IoError> TimingLoad::read(const QUrl& url, const FrameRate& rate) 
     m_loaded->source = info.fileName();
     m_loaded->notice = encodingGuessNotice(decoded.guess);
     m_loaded->format = format;
-    m_loaded->style = styleOfText(decoded.text);
-    if (format != &defaultFormat()) {
-        m_loaded->style.header = TimingTextStyle{}.header; // the first line is a cue's
-    }
+    m_loaded->style = styleOfText(decoded.text, *format);
     m_loaded->encoding = encodingOf(read.bytes);
     if (take) {
         m_loaded->letters = take->letters;

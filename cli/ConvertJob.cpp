@@ -154,10 +154,7 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
 // and any input's line ends kept, seconds at the request's rate.
 TimingTextStyle timingStyle(const ConvertRequest& request, const TimingFormat& from,
                             std::string_view text) {
-    TimingTextStyle style = styleOfText(text);
-    if (!from.streams) {
-        style.header = TimingTextStyle{}.header; // only a .dat text's first line is a header
-    }
+    TimingTextStyle style = styleOfText(text, from);
     style.framesPerSecond = framesPerSecond(request.rate);
     return style;
 }

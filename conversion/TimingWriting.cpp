@@ -107,6 +107,14 @@ TimingTextStyle styleOfText(std::string_view text) {
     return style;
 }
 
+TimingTextStyle styleOfText(std::string_view text, const TimingFormat& format) {
+    TimingTextStyle style = styleOfText(text);
+    if (format.write != &datTimingText) {
+        style.header = TimingTextStyle{}.header; // its first line is a cue's
+    }
+    return style;
+}
+
 std::string datTimingText(std::span<const Cue> cues, const TimingTextStyle& style) {
     const std::string_view header = style.header;
     const bool oneLine = !header.empty() && header.find('\n') == std::string_view::npos &&

@@ -23,6 +23,9 @@ struct TimingTextStyle {
 // cut lines, and whether its first line ends at CR LF; the default where it
 // has none. The rate is the caller's.
 TimingTextStyle styleOfText(std::string_view text);
+// The same for a text read as `format`, whose first line is a header only
+// where the format writes one: a .dat text's.
+TimingTextStyle styleOfText(std::string_view text, const TimingFormat& format);
 
 // The header, then one "FRAME NAME" line a cue. A header that would not read
 // back as the one header line (empty, or holding a line separator) is
