@@ -1,0 +1,173 @@
+#include "conversion/CleanUp.h"
+
+#include "conversion/CueEdits.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace mouthkey;
+
+namespace {
+
+// "1 AI 5 rest": one cue per frame and name, on lines 1, 2, ...
+std::vector<Cue> cuesOf(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<Cue> cues;
+    Cue cue;
+    while (in >> cue.frame >> cue.name) {
+        cue.place.line = cues.size() + 1;
+        cues.push_back(cue);
+    }
+    return cues;
+}
+
+// "1 AI/1 5 rest/2": each cue with the line it came from.
+std::string textOf(const std::vector<Cue>& cues) {
+    std::string out;
+    for (const Cue& c : cues) {
+        out += (out.empty() ? "" : " ") + std::to_string(c.frame) + " " + c.name + "/" +
+               std::to_string(c.place.line);
+    }
+    return out;
+}
+
+using Rule = RuleResult (*)(std::span<const Cue>, std::uint64_t, bool);
+
+struct RuleCase {
+    const char* what;
+    Rule rule;
+    std::uint64_t frames;
+    std::string input;
+    std::string output;
+    std::uint64_t dropped = 0;
+    std::uint64_t moved = 0;
+    bool letters = false;
+    friend void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class CleanUpRule : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(CleanUpRule, GivesTheCuesItKeeps) {
+    const RuleCase& c = GetParam();
+    const RuleResult result = c.rule(cuesOf(c.input), c.frames, c.letters);
+    EXPECT_EQ(textOf(result.cues), c.output);
+    EXPECT_EQ(result.effect.dropped.count, c.dropped);
+    EXPECT_EQ(result.effect.moved, c.moved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BridgeRests, CleanUpRule,
+    ::testing::Values(RuleCase{"short rest goes, one held N frames stays", bridgeShortRests, 3,
+                               "1 AI 5 rest 7 O 10 rest 13 E 20 rest",
+                               "1 AI/1 7 O/3 10 rest/4 13 E/5 20 rest/6", 1},
+                      RuleCase{"rests at the ends and in a row", bridgeShortRests, 9,
+                               "1 rest 2 AI 3 rest 4 rest 5 O 6 rest",
+                               "1 rest/1 2 AI/2 3 rest/3 4 rest/4 5 O/5 6 rest/6"},
+                      RuleCase{"letter rest", bridgeShortRests, 3, "1 D 5 X 6 E 7 rest 8 C",
+                               "1 D/1 6 E/3 8 C/5", 2, 0, true}));
+
+INSTANTIATE_TEST_SUITE_P(
+    MinHold, CleanUpRule,
+    ::testing::Values(RuleCase{"too soon after a kept cue", holdMouths, 3, "1 AI 2 O 4 E 10 rest",
+                               "1 AI/1 4 E/3 10 rest/4", 1},
+                      RuleCase{"closed mouths in a row: the first moves earlier", holdMouths, 3,
+                               "1 AI 5 O 6 MBP 7 MBP 12 rest", "1 AI/1 5 MBP/3 12 rest/5", 2, 1},
+                      RuleCase{"closed mouth takes the first place", holdMouths, 3,
+                               "1 rest 2 A 8 D 12 X", "1 A/2 8 D/3 12 X/4", 1, 1, true},
+                      RuleCase{"last stays, the cue before goes", holdMouths, 3, "1 AI 5 O 7 rest",
+                               "1 AI/1 7 rest/3", 1},
+                      RuleCase{"closed mouth before the last moves again, counted once", holdMouths,
+                               3, "1 AI 4 O 5 MBP 6 rest", "1 MBP/3 6 rest/4", 2, 1},
+                      RuleCase{"take shorter than N", holdMouths, 5, "1 AI 2 O 3 rest",
+                               "1 AI/1 3 rest/3", 1}));
+
+// Grid frames 1, 4, 7, 10, ...
+INSTANTIATE_TEST_SUITE_P(
+    OnEvery, CleanUpRule,
+    ::testing::Values(
+        RuleCase{"cues on grid frames", keyOnGrid, 3, "1 AI 4 O 7 rest", "1 AI/1 4 O/2 7 rest/3"},
+        RuleCase{"unseen closed mouth", keyOnGrid, 3, "1 AI 2 MBP 3 O 6 E 9 rest",
+                 "1 AI/1 4 MBP/2 7 E/4 10 rest/5", 1, 3},
+        RuleCase{"N larger than the take", keyOnGrid, 10, "1 AI 3 O 5 rest", "1 AI/1 11 rest/3", 1,
+                 1},
+        RuleCase{"frames past the last grid frame", keyOnGrid, 1ULL << 63,
+                 "1 AI 2 O 18446744073709551615 rest", "1 AI/1 9223372036854775809 rest/3", 1, 1}));
+
+// The name of the mouth in force at a frame, or "" before the first cue.
+std::string shownAt(const std::vector<Cue>& cues, std::uint64_t frame) {
+    const std::optional<std::size_t> at = cueInForce(cues, frame);
+    return at ? cues[*at].name : "";
+}
+
+std::vector<Cue> randomTake(std::mt19937& random) {
+    static const char* const names[] = {"AI", "O", "MBP", "rest", "E"};
+    std::vector<Cue> cues;
+    std::uint64_t frame = std::uniform_int_distribution<std::uint64_t>(1, 4)(random);
+    const int count = std::uniform_int_distribution<int>(1, 30)(random);
+    for (int i = 0; i < count; ++i) {
+        cues.push_back({frame, names[random() % 5], {cues.size() + 1, 0}});
+        frame += std::uniform_int_distribution<std::uint64_t>(0, 6)(random);
+    }
+    return cues;
+}
+
+TEST(CleanUpRules, HoldAndGridOverRandomTakes) {
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 2000; ++round) {
+        const std::vector<Cue> take = randomTake(random);
+        const std::uint64_t n = std::uniform_int_distribution<std::uint64_t>(2, 6)(random);
+        SCOPED_TRACE(textOf(take) + " with N " + std::to_string(n));
+
+        // A take shorter than N keeps its first cue and its last.
+        const RuleResult held = holdMouths(take, n, false);
+        EXPECT_EQ(held.cues.back(), take.back());
+        for (std::size_t i = 0; i + 1 < held.cues.size(); ++i) {
+            const std::uint64_t hold = held.cues[i + 1].frame - held.cues[i].frame;
+            EXPECT_TRUE(hold >= n || take.back().frame - take.front().frame < n) << i;
+        }
+
+        const RuleResult gridded = keyOnGrid(take, n, false);
+        for (std::size_t i = 0; i < gridded.cues.size(); ++i) {
+            EXPECT_EQ((gridded.cues[i].frame - 1) % n, 0U) << i;
+            if (i > 0) {
+                EXPECT_NE(gridded.cues[i].name, gridded.cues[i - 1].name) << i;
+            }
+        }
+        // Each grid frame shows the mouth in force there, or the last closed
+        // mouth that came and went since the grid frame before.
+        for (std::uint64_t g = 1; g <= gridded.cues.back().frame; g += n) {
+            std::string expected = shownAt(take, g);
+            for (std::size_t i = 0; i + 1 < take.size(); ++i) {
+                if (take[i].name == "MBP" && take[i].frame + n > g && take[i + 1].frame <= g) {
+                    expected = "MBP";
+                }
+            }
+            EXPECT_EQ(shownAt(gridded.cues, g), expected) << "grid frame " << g;
+        }
+    }
+}
+
+// All three in order, each telling what it did.
+TEST(CleanUpRules, ApplyInOrderAndTellWhatEachDid) {
+    const std::vector<Cue> take = cuesOf("1 AI 5 O 6 rest 7 E 8 MBP 9 U 20 rest");
+    EXPECT_EQ(cleanUp(take, {}).cues, take);
+    const CleanUpResult result = cleanUp(take, {2, 3, 2, false});
+    // Bridged: 1 AI 5 O 7 E 8 MBP 9 U 20 rest. Held: 1 AI 5 O 8 MBP 20 rest.
+    EXPECT_EQ(textOf(result.cues), "1 AI/1 5 O/2 9 MBP/5 21 rest/7");
+    EXPECT_EQ(result.bridged, (RuleEffect{{1, {3}}, 0}));
+    EXPECT_EQ(result.held, (RuleEffect{{2, {4, 6}}, 0}));
+    EXPECT_EQ(result.gridded, (RuleEffect{{0, {}}, 2}));
+}
+
+TEST(CleanUpRules, SingleFrameMouthsLeaveOutTheLast) {
+    EXPECT_EQ(singleFrameMouths(cuesOf("1 AI 2 O 2 E 3 MBP 9 rest 10 O")),
+              (LineSample{3, {1, 3, 5}}));
+}
+
+} // namespace
