@@ -8,22 +8,32 @@
 #include "conversion/Take.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace mouthkey {
 
 struct CleanUpRules {
-    // A rest held for fewer frames than this, between two mouths, is left
-    // out; 0 is off.
+    // A rest held for fewer frames than this, between two cues that are not
+    // rests, is left out, so the mouth before it holds on. A rest that starts
+    // or ends the take stays. 0 is off.
     std::uint64_t bridgeRests = 0;
-    // No mouth but the last shows for fewer frames than this; 1 (or 0) keeps
+    // No mouth but the last shows for fewer frames than this. Each cue too
+    // soon after the last kept one is left out, but for a closed mouth after
+    // one that is not: it takes that cue's place and frame, since it must be
+    // seen and earlier is better than later. The take's last cue always
+    // stays; the kept cue too close before it goes instead. 1 (or 0) keeps
     // every cue.
     std::uint64_t minHold = 1;
-    // Keys fall only on every Nth frame, counted from frame 1; 1 (or 0) is
-    // every frame.
+    // Keys fall only on frames 1, 1 + N, 1 + 2N, ...: each shows the mouth in
+    // force there, or a closed mouth that came and went since the grid frame
+    // before it, which would otherwise never be seen. A grid frame showing
+    // the mouth of the one before it has no key. The last cue keys on the
+    // first grid frame at or after its own. 1 (or 0) is every frame.
     std::uint64_t onEvery = 1;
-    // The names are letter mouth shapes: A is the closed mouth, X the rest.
+    // The names are letter mouth shapes: A is a closed mouth too, X a rest.
     bool letters = false;
 
     bool any() const noexcept { return bridgeRests > 0 || minHold > 1 || onEvery > 1; }
@@ -34,46 +44,47 @@ struct CleanUpRules {
 struct RuleEffect {
     LineSample dropped;      // the cues it left out, by their lines
     std::uint64_t moved = 0; // the cues it kept at a frame other than their own
+    bool any() const noexcept { return dropped.count > 0 || moved > 0; }
     friend bool operator==(const RuleEffect&, const RuleEffect&) = default;
 };
 
-struct RuleResult {
-    std::vector<Cue> cues;
-    RuleEffect effect;
+// What each rule did, in the order they apply.
+struct CleanUpEffects {
+    RuleEffect bridged; // --bridge-rests
+    RuleEffect held;    // --min-hold
+    RuleEffect gridded; // --on
+    bool any() const noexcept { return bridged.any() || held.any() || gridded.any(); }
+    friend bool operator==(const CleanUpEffects&, const CleanUpEffects&) = default;
 };
 
-// A rest held for fewer than `frames` frames between two cues that are not
-// rests is left out, so the mouth before it holds on. A rest that starts or
-// ends the take stays.
-RuleResult bridgeShortRests(std::span<const Cue> cues, std::uint64_t frames, bool letters);
+// The rules asked for, applied one cue at a time, so that a take of any
+// length is cleaned without being held: cues in frame order in, the cleaned
+// cues out to `out` as soon as no later cue can change them.
+class CueCleaner {
+public:
+    using Out = std::function<void(Cue&&)>;
 
-// Keeps the first cue, then each cue `frames` or more after the last kept one.
-// A closed mouth too soon after a kept cue that is not one takes that cue's
-// place and frame: it must be seen, and earlier is better than later. The
-// take's last cue always stays; the kept cue too close before it goes instead
-// (a closed mouth then takes the place of the cue before it, as above),
-// unless it is the first, which a take shorter than `frames` keeps.
-RuleResult holdMouths(std::span<const Cue> cues, std::uint64_t frames, bool letters);
+    CueCleaner(const CleanUpRules& rules, Out out);
+    ~CueCleaner();
+    CueCleaner(const CueCleaner&) = delete;
+    CueCleaner& operator=(const CueCleaner&) = delete;
 
-// Keys only on frames 1, 1 + frames, 1 + 2 * frames, ...: each shows the
-// mouth in force there, or a closed mouth that came and went since the grid
-// frame before it, which would otherwise never be seen. A grid frame showing
-// the mouth of the one before it has no key. The last cue keys on the first
-// grid frame at or after its own, so the take may end up to frames - 1 later.
-RuleResult keyOnGrid(std::span<const Cue> cues, std::uint64_t frames, bool letters);
+    void feed(Cue cue);
+    // Gives out the cues still held; call it once, at the end.
+    CleanUpEffects finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
 
 struct CleanUpResult {
     std::vector<Cue> cues;
-    RuleEffect bridged; // by bridgeShortRests
-    RuleEffect held;    // by holdMouths
-    RuleEffect gridded; // by keyOnGrid
+    CleanUpEffects effects;
 };
 
-// The rules asked for, in the order bridge, hold, grid.
+// The rules applied to a whole take, its cues taken in frame order (a take
+// out of order is put in order first, as the editor shows it).
 CleanUpResult cleanUp(std::span<const Cue> cues, const CleanUpRules& rules);
-
-// The mouths shown for a single frame, by their lines; the last cue, which
-// holds to the take's end, is not one of them.
-LineSample singleFrameMouths(std::span<const Cue> cues);
 
 } // namespace mouthkey
