@@ -1,6 +1,10 @@
 #include "conversion/CleanUp.h"
 
+#include "conversion/CueEdits.h"
+
+#include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace mouthkey {
 
@@ -15,172 +19,331 @@ bool isRest(const Cue& cue, bool letters) {
     return cue.name == "rest" || (letters && cue.name == "X");
 }
 
-std::uint64_t holdOf(std::span<const Cue> cues, std::size_t i) {
-    return cues[i + 1].frame - cues[i].frame;
-}
+// One rule: cues in, cues out to the next stage, each given out as soon as
+// no later cue can change it.
+class Stage {
+public:
+    explicit Stage(bool letters) : m_letters(letters) {}
+    virtual ~Stage() = default;
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
 
-} // namespace
+    void setNext(std::function<void(Cue&&)> next) { m_next = std::move(next); }
+    virtual void feed(Cue&& cue) = 0;
+    virtual void finish() = 0;
+    const RuleEffect& effect() const { return m_effect; }
 
-RuleResult bridgeShortRests(std::span<const Cue> cues, std::uint64_t frames, bool letters) {
-    RuleResult result;
-    result.cues.reserve(cues.size());
-    for (std::size_t i = 0; i < cues.size(); ++i) {
-        const bool inside = i > 0 && i + 1 < cues.size();
-        if (inside && isRest(cues[i], letters) && holdOf(cues, i) < frames &&
-            !isRest(cues[i - 1], letters) && !isRest(cues[i + 1], letters)) {
-            result.effect.dropped.add(cues[i].place.line);
-            continue;
+protected:
+    bool closed(const Cue& cue) const { return isClosedMouth(cue, m_letters); }
+    bool rest(const Cue& cue) const { return isRest(cue, m_letters); }
+    void give(Cue&& cue) { m_next(std::move(cue)); }
+    void drop(const Cue& cue) { m_effect.dropped.add(cue.place.line); }
+
+    RuleEffect m_effect;
+
+private:
+    bool m_letters;
+    std::function<void(Cue&&)> m_next;
+};
+
+// A short rest is held back until the cue after it says whether it goes.
+class BridgeRests final : public Stage {
+public:
+    BridgeRests(std::uint64_t frames, bool letters) : Stage(letters), m_frames(frames) {}
+
+    void feed(Cue&& cue) override {
+        if (m_rest) {
+            if (!rest(cue) && cue.frame - m_rest->frame < m_frames) {
+                drop(*m_rest);
+            } else {
+                give(std::move(*m_rest));
+            }
+            m_rest.reset();
         }
-        result.cues.push_back(cues[i]);
+        // Only a rest after a cue that is not one may be bridged.
+        const bool held = rest(cue) && m_seen && !m_lastWasRest;
+        m_seen = true;
+        m_lastWasRest = rest(cue);
+        if (held) {
+            m_rest = std::move(cue);
+        } else {
+            give(std::move(cue));
+        }
     }
-    return result;
-}
+    void finish() override {
+        if (m_rest) {
+            give(std::move(*m_rest)); // the take ends on it
+            m_rest.reset();
+        }
+    }
 
-RuleResult holdMouths(std::span<const Cue> cues, std::uint64_t frames, bool letters) {
-    if (frames <= 1 || cues.size() < 2) {
-        return {{cues.begin(), cues.end()}, {}};
+private:
+    std::uint64_t m_frames;
+    std::optional<Cue> m_rest;
+    bool m_seen = false;
+    bool m_lastWasRest = false;
+};
+
+// The last two kept cues stay held, since the take's last cue may drop the
+// one before it and put a closed mouth in the place of the one before that;
+// the newest cue is held too, until a later one shows it is not the last.
+class HoldMouths final : public Stage {
+public:
+    HoldMouths(std::uint64_t frames, bool letters) : Stage(letters), m_frames(frames) {}
+
+    void feed(Cue&& cue) override {
+        if (m_newest) {
+            middle(std::move(*m_newest));
+            m_newest.reset();
+        }
+        if (m_keptCount == 0) {
+            keep({std::move(cue), false}); // the first always stays
+            return;
+        }
+        m_newest = std::move(cue);
     }
-    RuleResult result;
-    std::vector<Cue>& kept = result.cues;
-    RuleEffect& effect = result.effect;
-    // Whether the last kept cue already stands at a frame not its own, so
-    // that moving it again does not count it twice.
-    bool backMoved = false;
-    const auto takePlaceOfBack = [&](Cue closed, bool alreadyMoved) {
-        effect.dropped.add(kept.back().place.line);
-        closed.frame = kept.back().frame;
-        kept.back() = std::move(closed);
-        effect.moved += alreadyMoved ? 0 : 1;
-        backMoved = true;
+    void finish() override {
+        if (m_newest) {
+            last(std::move(*m_newest));
+            m_newest.reset();
+        }
+        for (Kept& kept : m_held) {
+            give(std::move(kept.cue));
+        }
+        m_held.clear();
+    }
+
+private:
+    struct Kept {
+        Cue cue;
+        bool moved; // already at a frame not its own, so not counted twice
     };
 
-    kept.push_back(cues.front());
-    for (std::size_t i = 1; i + 1 < cues.size(); ++i) {
-        const Cue& cue = cues[i];
-        if (cue.frame - kept.back().frame >= frames) {
-            kept.push_back(cue);
-            backMoved = false;
-        } else if (isClosedMouth(cue, letters) && !isClosedMouth(kept.back(), letters)) {
-            takePlaceOfBack(cue, false);
+    void keep(Kept kept) {
+        if (m_held.size() == 2) {
+            give(std::move(m_held.front().cue));
+            m_held.erase(m_held.begin());
+        }
+        m_held.push_back(std::move(kept));
+        ++m_keptCount;
+    }
+    // A closed mouth too soon after the kept cue takes its place and frame.
+    void takePlace(Kept& kept, Cue&& closedMouth, bool alreadyMoved) {
+        drop(kept.cue);
+        closedMouth.frame = kept.cue.frame;
+        kept = {std::move(closedMouth), true};
+        m_effect.moved += alreadyMoved ? 0 : 1;
+    }
+    void middle(Cue&& cue) {
+        Kept& back = m_held.back();
+        if (cue.frame - back.cue.frame >= m_frames) {
+            keep({std::move(cue), false});
+        } else if (closed(cue) && !closed(back.cue)) {
+            takePlace(back, std::move(cue), false);
         } else {
-            effect.dropped.add(cue.place.line);
+            drop(cue);
+        }
+    }
+    void last(Cue&& cue) {
+        // A take shorter than the hold keeps its first cue.
+        if (cue.frame - m_held.back().cue.frame < m_frames && m_keptCount > 1) {
+            Kept tooClose = std::move(m_held.back());
+            m_held.pop_back();
+            --m_keptCount;
+            // Kept cues stand the hold apart, so the one before is far
+            // enough from the last for a closed mouth to take its place.
+            if (closed(tooClose.cue) && !closed(m_held.back().cue)) {
+                takePlace(m_held.back(), std::move(tooClose.cue), tooClose.moved);
+            } else {
+                drop(tooClose.cue);
+            }
+        }
+        keep({std::move(cue), false});
+    }
+
+    std::uint64_t m_frames;
+    std::vector<Kept> m_held; // at most two, oldest first
+    std::uint64_t m_keptCount = 0;
+    std::optional<Cue> m_newest;
+};
+
+// The cues since the grid frame before are held until a cue past the grid
+// frame shows that they are all there is.
+class KeyOnGrid final : public Stage {
+public:
+    KeyOnGrid(std::uint64_t frames, bool letters)
+        : Stage(letters), m_frames(frames), m_lastSteps((maxFrame - 1) / frames),
+          m_lastGrid(1 + m_lastSteps * frames) {}
+
+    void feed(Cue&& cue) override {
+        const std::uint64_t grid = gridAtOrAfter(cue.frame);
+        if (!m_group.empty() && grid != m_grid) {
+            settle();
+        }
+        m_grid = grid;
+        m_group.push_back(std::move(cue));
+    }
+    void finish() override {
+        if (!m_group.empty()) {
+            settle();
+        }
+        if (m_resume) {
+            key(std::move(*m_resume), m_resumeGrid);
+            m_resume.reset();
         }
     }
 
-    const Cue& last = cues.back();
-    if (last.frame - kept.back().frame < frames && kept.size() > 1) {
-        Cue tooClose = std::move(kept.back());
-        const bool tooCloseMoved = backMoved;
-        kept.pop_back();
-        // Kept cues stand `frames` apart, so the one before is far enough
-        // from the last for a closed mouth to take its place.
-        if (isClosedMouth(tooClose, letters) && !isClosedMouth(kept.back(), letters)) {
-            takePlaceOfBack(std::move(tooClose), tooCloseMoved);
-        } else {
-            effect.dropped.add(tooClose.place.line);
-        }
-    }
-    kept.push_back(last);
-    return result;
-}
+private:
+    static constexpr std::uint64_t maxFrame = std::numeric_limits<std::uint64_t>::max();
 
-RuleResult keyOnGrid(std::span<const Cue> cues, std::uint64_t frames, bool letters) {
-    if (frames <= 1 || cues.empty()) {
-        return {{cues.begin(), cues.end()}, {}};
-    }
-    constexpr std::uint64_t maxFrame = std::numeric_limits<std::uint64_t>::max();
-    const std::uint64_t lastSteps = (maxFrame - 1) / frames;
-    const std::uint64_t lastGrid = 1 + lastSteps * frames;
     // Frames past the last grid frame a counter holds key on that one.
-    const auto gridAtOrAfter = [&](std::uint64_t frame) -> std::uint64_t {
+    std::uint64_t gridAtOrAfter(std::uint64_t frame) const {
         if (frame <= 1) {
             return 1;
         }
-        const std::uint64_t steps = (frame - 2) / frames + 1;
-        return steps > lastSteps ? lastGrid : 1 + steps * frames;
-    };
+        const std::uint64_t steps = (frame - 2) / m_frames + 1;
+        return steps > m_lastSteps ? m_lastGrid : 1 + steps * m_frames;
+    }
 
-    RuleResult result;
-    RuleEffect& effect = result.effect;
-    const auto key = [&](const Cue& cue, std::uint64_t grid) {
-        if (!result.cues.empty() && result.cues.back().name == cue.name) {
-            effect.dropped.add(cue.place.line);
+    void key(Cue&& cue, std::uint64_t grid) {
+        if (m_keyed && m_keyedName == cue.name) {
+            drop(cue);
             return;
         }
-        result.cues.push_back(cue);
         if (cue.frame != grid) {
-            result.cues.back().frame = grid;
-            ++effect.moved;
+            cue.frame = grid;
+            ++m_effect.moved;
         }
-    };
+        m_keyed = true;
+        m_keyedName = cue.name;
+        give(std::move(cue));
+    }
 
-    // The mouth a closed one was shown instead of, in force again from the
-    // next grid frame unless a cue comes before it; none is cues.size().
-    std::size_t resume = cues.size();
-    std::uint64_t resumeGrid = 0;
-    for (std::size_t first = 0; first < cues.size();) {
-        // The cues that start since the grid frame before this one.
-        const std::uint64_t grid = gridAtOrAfter(cues[first].frame);
-        std::size_t last = first;
-        while (last + 1 < cues.size() && gridAtOrAfter(cues[last + 1].frame) == grid) {
-            ++last;
-        }
-        if (resume < cues.size()) {
-            if (resumeGrid < grid) {
-                key(cues[resume], resumeGrid);
+    // The cues that start after the grid frame before m_grid and by it.
+    void settle() {
+        if (m_resume) {
+            if (m_resumeGrid < m_grid) {
+                key(std::move(*m_resume), m_resumeGrid);
             } else {
-                effect.dropped.add(cues[resume].place.line);
+                drop(*m_resume);
             }
-            resume = cues.size();
+            m_resume.reset();
         }
-        std::size_t unseen = last;
-        if (!isClosedMouth(cues[last], letters)) {
-            for (std::size_t i = first; i < last; ++i) {
-                unseen = isClosedMouth(cues[i], letters) ? i : unseen;
-            }
-        }
-        for (std::size_t i = first; i < last; ++i) {
-            if (i != unseen) {
-                effect.dropped.add(cues[i].place.line);
+        // The mouth in force at the grid frame, or the latest closed mouth
+        // that came and went before it, which would otherwise go unseen.
+        const std::size_t last = m_group.size() - 1;
+        std::size_t shown = last;
+        if (!closed(m_group[last])) {
+            for (std::size_t i = 0; i < last; ++i) {
+                shown = closed(m_group[i]) ? i : shown;
             }
         }
-        key(cues[unseen], grid);
-        if (unseen != last) {
-            if (grid < lastGrid) {
-                resume = last;
-                resumeGrid = grid + frames;
+        for (std::size_t i = 0; i < last; ++i) {
+            if (i != shown) {
+                drop(m_group[i]);
+            }
+        }
+        // The mouth it was shown instead of is in force again from the next
+        // grid frame, unless a cue comes before it.
+        if (shown != last) {
+            if (m_grid < m_lastGrid) {
+                m_resume = std::move(m_group[last]);
+                m_resumeGrid = m_grid + m_frames;
             } else {
-                effect.dropped.add(cues[last].place.line);
+                drop(m_group[last]);
             }
         }
-        first = last + 1;
+        key(std::move(m_group[shown]), m_grid);
+        m_group.clear();
     }
-    if (resume < cues.size()) {
-        key(cues[resume], resumeGrid);
+
+    std::uint64_t m_frames;
+    std::uint64_t m_lastSteps;
+    std::uint64_t m_lastGrid;
+    std::vector<Cue> m_group;
+    std::uint64_t m_grid = 0;
+    std::optional<Cue> m_resume;
+    std::uint64_t m_resumeGrid = 0;
+    bool m_keyed = false;
+    std::string m_keyedName;
+};
+
+} // namespace
+
+struct CueCleaner::Impl {
+    Impl(const CleanUpRules& rules, Out out) : out(std::move(out)) {
+        if (rules.bridgeRests > 0) {
+            bridged = std::make_unique<BridgeRests>(rules.bridgeRests, rules.letters);
+        }
+        if (rules.minHold > 1) {
+            held = std::make_unique<HoldMouths>(rules.minHold, rules.letters);
+        }
+        if (rules.onEvery > 1) {
+            gridded = std::make_unique<KeyOnGrid>(rules.onEvery, rules.letters);
+        }
+        // Each rule hands its cues to the next one asked for.
+        std::function<void(Cue &&)> next = [this](Cue&& cue) {
+            this->out(std::move(cue));
+        };
+        for (Stage* stage : {gridded.get(), held.get(), bridged.get()}) {
+            if (stage) {
+                stage->setNext(next);
+                next = [stage](Cue&& cue) {
+                    stage->feed(std::move(cue));
+                };
+            }
+        }
+        first = std::move(next);
     }
-    return result;
+
+    Out out;
+    std::unique_ptr<Stage> bridged;
+    std::unique_ptr<Stage> held;
+    std::unique_ptr<Stage> gridded;
+    std::function<void(Cue&&)> first;
+};
+
+CueCleaner::CueCleaner(const CleanUpRules& rules, Out out)
+    : m_impl(std::make_unique<Impl>(rules, std::move(out))) {}
+
+CueCleaner::~CueCleaner() = default;
+
+void CueCleaner::feed(Cue cue) {
+    m_impl->first(std::move(cue));
+}
+
+CleanUpEffects CueCleaner::finish() {
+    CleanUpEffects effects;
+    // In the order they apply, so that each finishes into the next.
+    const std::pair<Stage*, RuleEffect*> stages[] = {{m_impl->bridged.get(), &effects.bridged},
+                                                     {m_impl->held.get(), &effects.held},
+                                                     {m_impl->gridded.get(), &effects.gridded}};
+    for (const auto& [stage, effect] : stages) {
+        if (stage) {
+            stage->finish();
+            *effect = stage->effect();
+        }
+    }
+    return effects;
 }
 
 CleanUpResult cleanUp(std::span<const Cue> cues, const CleanUpRules& rules) {
     CleanUpResult result;
-    RuleResult bridged = bridgeShortRests(cues, rules.bridgeRests, rules.letters);
-    RuleResult held = holdMouths(bridged.cues, rules.minHold, rules.letters);
-    RuleResult gridded = keyOnGrid(held.cues, rules.onEvery, rules.letters);
-    result.cues = std::move(gridded.cues);
-    result.bridged = bridged.effect;
-    result.held = held.effect;
-    result.gridded = gridded.effect;
-    return result;
-}
-
-LineSample singleFrameMouths(std::span<const Cue> cues) {
-    LineSample sample;
-    for (std::size_t i = 0; i + 1 < cues.size(); ++i) {
-        if (holdOf(cues, i) == 1) {
-            sample.add(cues[i].place.line);
-        }
+    const auto byFrame = [](const Cue& a, const Cue& b) {
+        return a.frame < b.frame;
+    };
+    std::vector<Cue> ordered;
+    if (!std::is_sorted(cues.begin(), cues.end(), byFrame)) {
+        ordered = inFrameOrder({cues.begin(), cues.end()});
+        cues = ordered;
     }
-    return sample;
+    result.cues.reserve(cues.size());
+    CueCleaner cleaner(rules, [&](Cue&& cue) { result.cues.push_back(std::move(cue)); });
+    for (const Cue& cue : cues) {
+        cleaner.feed(cue);
+    }
+    result.effects = cleaner.finish();
+    return result;
 }
 
 } // namespace mouthkey

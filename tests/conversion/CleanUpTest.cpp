@@ -37,7 +37,23 @@ std::string textOf(const std::vector<Cue>& cues) {
     return out;
 }
 
-using Rule = RuleResult (*)(std::span<const Cue>, std::uint64_t, bool);
+enum class Rule { Bridge, Hold, Grid };
+
+// One rule on, at N frames.
+CleanUpRules only(Rule rule, std::uint64_t frames, bool letters) {
+    CleanUpRules rules;
+    rules.letters = letters;
+    (rule == Rule::Bridge ? rules.bridgeRests
+     : rule == Rule::Hold ? rules.minHold
+                          : rules.onEvery) = frames;
+    return rules;
+}
+
+const RuleEffect& effectOf(const CleanUpEffects& effects, Rule rule) {
+    return rule == Rule::Bridge ? effects.bridged
+           : rule == Rule::Hold ? effects.held
+                                : effects.gridded;
+}
 
 struct RuleCase {
     const char* what;
@@ -55,48 +71,48 @@ class CleanUpRule : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(CleanUpRule, GivesTheCuesItKeeps) {
     const RuleCase& c = GetParam();
-    const RuleResult result = c.rule(cuesOf(c.input), c.frames, c.letters);
+    const CleanUpResult result = cleanUp(cuesOf(c.input), only(c.rule, c.frames, c.letters));
     EXPECT_EQ(textOf(result.cues), c.output);
-    EXPECT_EQ(result.effect.dropped.count, c.dropped);
-    EXPECT_EQ(result.effect.moved, c.moved);
+    EXPECT_EQ(effectOf(result.effects, c.rule).dropped.count, c.dropped);
+    EXPECT_EQ(effectOf(result.effects, c.rule).moved, c.moved);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BridgeRests, CleanUpRule,
-    ::testing::Values(RuleCase{"short rest goes, one held N frames stays", bridgeShortRests, 3,
+    ::testing::Values(RuleCase{"short rest goes, one held N frames stays", Rule::Bridge, 3,
                                "1 AI 5 rest 7 O 10 rest 13 E 20 rest",
                                "1 AI/1 7 O/3 10 rest/4 13 E/5 20 rest/6", 1},
-                      RuleCase{"rests at the ends and in a row", bridgeShortRests, 9,
+                      RuleCase{"rests at the ends and in a row", Rule::Bridge, 9,
                                "1 rest 2 AI 3 rest 4 rest 5 O 6 rest",
                                "1 rest/1 2 AI/2 3 rest/3 4 rest/4 5 O/5 6 rest/6"},
-                      RuleCase{"letter rest", bridgeShortRests, 3, "1 D 5 X 6 E 7 rest 8 C",
+                      RuleCase{"letter rest", Rule::Bridge, 3, "1 D 5 X 6 E 7 rest 8 C",
                                "1 D/1 6 E/3 8 C/5", 2, 0, true}));
 
 INSTANTIATE_TEST_SUITE_P(
     MinHold, CleanUpRule,
-    ::testing::Values(RuleCase{"too soon after a kept cue", holdMouths, 3, "1 AI 2 O 4 E 10 rest",
+    ::testing::Values(RuleCase{"too soon after a kept cue", Rule::Hold, 3, "1 AI 2 O 4 E 10 rest",
                                "1 AI/1 4 E/3 10 rest/4", 1},
-                      RuleCase{"closed mouths in a row: the first moves earlier", holdMouths, 3,
+                      RuleCase{"closed mouths in a row: the first moves earlier", Rule::Hold, 3,
                                "1 AI 5 O 6 MBP 7 MBP 12 rest", "1 AI/1 5 MBP/3 12 rest/5", 2, 1},
-                      RuleCase{"closed mouth takes the first place", holdMouths, 3,
+                      RuleCase{"closed mouth takes the first place", Rule::Hold, 3,
                                "1 rest 2 A 8 D 12 X", "1 A/2 8 D/3 12 X/4", 1, 1, true},
-                      RuleCase{"last stays, the cue before goes", holdMouths, 3, "1 AI 5 O 7 rest",
+                      RuleCase{"last stays, the cue before goes", Rule::Hold, 3, "1 AI 5 O 7 rest",
                                "1 AI/1 7 rest/3", 1},
-                      RuleCase{"closed mouth before the last moves again, counted once", holdMouths,
+                      RuleCase{"closed mouth before the last moves again, counted once", Rule::Hold,
                                3, "1 AI 4 O 5 MBP 6 rest", "1 MBP/3 6 rest/4", 2, 1},
-                      RuleCase{"take shorter than N", holdMouths, 5, "1 AI 2 O 3 rest",
+                      RuleCase{"take shorter than N", Rule::Hold, 5, "1 AI 2 O 3 rest",
                                "1 AI/1 3 rest/3", 1}));
 
 // Grid frames 1, 4, 7, 10, ...
 INSTANTIATE_TEST_SUITE_P(
     OnEvery, CleanUpRule,
     ::testing::Values(
-        RuleCase{"cues on grid frames", keyOnGrid, 3, "1 AI 4 O 7 rest", "1 AI/1 4 O/2 7 rest/3"},
-        RuleCase{"unseen closed mouth", keyOnGrid, 3, "1 AI 2 MBP 3 O 6 E 9 rest",
+        RuleCase{"cues on grid frames", Rule::Grid, 3, "1 AI 4 O 7 rest", "1 AI/1 4 O/2 7 rest/3"},
+        RuleCase{"unseen closed mouth", Rule::Grid, 3, "1 AI 2 MBP 3 O 6 E 9 rest",
                  "1 AI/1 4 MBP/2 7 E/4 10 rest/5", 1, 3},
-        RuleCase{"N larger than the take", keyOnGrid, 10, "1 AI 3 O 5 rest", "1 AI/1 11 rest/3", 1,
+        RuleCase{"N larger than the take", Rule::Grid, 10, "1 AI 3 O 5 rest", "1 AI/1 11 rest/3", 1,
                  1},
-        RuleCase{"frames past the last grid frame", keyOnGrid, 1ULL << 63,
+        RuleCase{"frames past the last grid frame", Rule::Grid, 1ULL << 63,
                  "1 AI 2 O 18446744073709551615 rest", "1 AI/1 9223372036854775809 rest/3", 1, 1}));
 
 // The name of the mouth in force at a frame, or "" before the first cue.
@@ -125,14 +141,14 @@ TEST(CleanUpRules, HoldAndGridOverRandomTakes) {
         SCOPED_TRACE(textOf(take) + " with N " + std::to_string(n));
 
         // A take shorter than N keeps its first cue and its last.
-        const RuleResult held = holdMouths(take, n, false);
+        const CleanUpResult held = cleanUp(take, only(Rule::Hold, n, false));
         EXPECT_EQ(held.cues.back(), take.back());
         for (std::size_t i = 0; i + 1 < held.cues.size(); ++i) {
             const std::uint64_t hold = held.cues[i + 1].frame - held.cues[i].frame;
             EXPECT_TRUE(hold >= n || take.back().frame - take.front().frame < n) << i;
         }
 
-        const RuleResult gridded = keyOnGrid(take, n, false);
+        const CleanUpResult gridded = cleanUp(take, only(Rule::Grid, n, false));
         for (std::size_t i = 0; i < gridded.cues.size(); ++i) {
             EXPECT_EQ((gridded.cues[i].frame - 1) % n, 0U) << i;
             if (i > 0) {
@@ -160,14 +176,12 @@ TEST(CleanUpRules, ApplyInOrderAndTellWhatEachDid) {
     const CleanUpResult result = cleanUp(take, {2, 3, 2, false});
     // Bridged: 1 AI 5 O 7 E 8 MBP 9 U 20 rest. Held: 1 AI 5 O 8 MBP 20 rest.
     EXPECT_EQ(textOf(result.cues), "1 AI/1 5 O/2 9 MBP/5 21 rest/7");
-    EXPECT_EQ(result.bridged, (RuleEffect{{1, {3}}, 0}));
-    EXPECT_EQ(result.held, (RuleEffect{{2, {4, 6}}, 0}));
-    EXPECT_EQ(result.gridded, (RuleEffect{{0, {}}, 2}));
-}
-
-TEST(CleanUpRules, SingleFrameMouthsLeaveOutTheLast) {
-    EXPECT_EQ(singleFrameMouths(cuesOf("1 AI 2 O 2 E 3 MBP 9 rest 10 O")),
-              (LineSample{3, {1, 3, 5}}));
+    EXPECT_EQ(result.effects.bridged, (RuleEffect{{1, {3}}, 0}));
+    EXPECT_EQ(result.effects.held, (RuleEffect{{2, {4, 6}}, 0}));
+    EXPECT_EQ(result.effects.gridded, (RuleEffect{{0, {}}, 2}));
+    // A take out of order is cleaned in frame order.
+    const std::vector<Cue> backwards = cuesOf("9 U 1 AI 5 O");
+    EXPECT_EQ(textOf(cleanUp(backwards, {0, 3, 1, false}).cues), "1 AI/2 5 O/3 9 U/1");
 }
 
 } // namespace
