@@ -77,9 +77,11 @@ new_output() {
 }
 run_position() { "$convert" --target position "$input" >"$work/turn.out" 2>/dev/null; }
 run_time_remap() { "$convert" --target time-remap "$input" >"$work/turn.out" 2>/dev/null; }
+run_min_hold() { "$convert" --min-hold 2 "$input" >"$work/turn.out" 2>/dev/null; }
 before_each=new_output
 t_position_new=$(best_of_3 run_position)
 t_remap=$(best_of_3 run_time_remap)
+t_min_hold=$(best_of_3 run_min_hold)
 before_each=
 rm -f "$work/turn.out"
 peak_kib=$(/usr/bin/time -f %M "$convert" "$input" 2>&1 >"$work/timed.out" | tail -n 1)
@@ -94,11 +96,14 @@ printf '%-44s %8s s\n' "floor: cat writing the same bytes" "$t_floor"
 printf '%-44s %8s s\n' "awk script, identical output" "$t_awk"
 printf '%-44s %8s s\n' "to new files after a sync: position" "$t_position_new"
 printf '%-44s %8s s\n' "  --target time-remap, held (the default)" "$t_remap"
-awk -v c="$t_convert" -v f="$t_floor" -v a="$t_awk" -v p="$t_position_new" -v r="$t_remap" '
+printf '%-44s %8s s\n' "  --min-hold 2, cleaned up" "$t_min_hold"
+awk -v c="$t_convert" -v f="$t_floor" -v a="$t_awk" -v p="$t_position_new" -v r="$t_remap" \
+    -v m="$t_min_hold" '
 BEGIN {
     printf "%-44s %8.2f x   (target: at most 3)\n", "mouthkey-convert / floor", c / f
     printf "%-44s %8.1f x   (target: at least 25)\n", "awk / mouthkey-convert", a / c
     printf "%-44s %8.2f x   (target: at most 1.5)\n", "time-remap / position, to new files", r / p
+    printf "%-44s %8.2f x   (target: at most 1.3)\n", "min-hold 2 / position, to new files", m / p
 }'
 printf '%-44s %8.1f MiB (bound: input + 64 MiB = %.1f MiB)\n' "peak RSS of mouthkey-convert" \
     "$(awk -v k="$peak_kib" 'BEGIN { print k / 1024 }')" \

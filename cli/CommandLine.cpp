@@ -78,6 +78,8 @@ TargetChoices targetChoices(const ConvertRequest& request, bool letters,
     choices.hold = request.hold;
     choices.offset = request.offset;
     choices.chart = std::move(chart);
+    choices.cleanUp = request.cleanUp;
+    choices.cleanUp.letters = letters;
     return choices;
 }
 
@@ -184,8 +186,27 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "that would fall before frame 0 is the key at frame 0; those before it are "
                        "left out, with a warning."),
         QStringLiteral("N"));
-    parser.addOptions({set, fps, output, outputDir, jobs, list, check, strict, quiet, letters, from,
-                       voice, target, chart, printChart, hold, noHold, offset});
+    const QCommandLineOption bridgeRests(
+        QStringLiteral("bridge-rests"),
+        QStringLiteral("Leave out each rest held for fewer than N frames between two mouths, so "
+                       "that the mouth before it holds on. A rest that starts or ends the take "
+                       "stays."),
+        QStringLiteral("N"));
+    const QCommandLineOption minHold(
+        QStringLiteral("min-hold"),
+        QStringLiteral("Show every mouth but the last for N frames at least: a cue too soon "
+                       "after the one before is left out, but for a closed mouth, which takes "
+                       "the earlier cue's place. 1 keeps every cue."),
+        QStringLiteral("N"));
+    const QCommandLineOption onEvery(
+        QStringLiteral("on"),
+        QStringLiteral("Key only every Nth frame, from frame 1 (2: on twos), each showing the "
+                       "mouth in force there, or a closed mouth that would otherwise go unseen. "
+                       "1 is every frame."),
+        QStringLiteral("N"));
+    parser.addOptions({set,        fps,   output,  outputDir, jobs,        list,    check,
+                       strict,     quiet, letters, from,      voice,       target,  chart,
+                       printChart, hold,  noHold,  offset,    bridgeRests, minHold, onEvery});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
         QStringLiteral("The timing file, in any format below; standard input when missing or "
@@ -275,6 +296,27 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                               .arg(value));
         }
         result.request.offset = frames;
+    }
+
+    // Clean-up, applied in this order whatever the order on the line.
+    const std::pair<const QCommandLineOption*, std::uint64_t*> rules[] = {
+        {&bridgeRests, &result.request.cleanUp.bridgeRests},
+        {&minHold, &result.request.cleanUp.minHold},
+        {&onEvery, &result.request.cleanUp.onEvery}};
+    for (const auto& [option, frames] : rules) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        const QString value = parser.value(*option);
+        static const QRegularExpression digits(QStringLiteral("\\A[0-9]+\\z"));
+        bool isNumber = false;
+        const qulonglong n = value.toULongLong(&isNumber);
+        if (!digits.match(value).hasMatch() || !isNumber || n < 1) {
+            return reject(QStringLiteral("invalid number of frames '%1' for --%2 (a whole number, "
+                                         "1 or more)")
+                              .arg(value, option->names().constFirst()));
+        }
+        *frames = n;
     }
 
     const QString rateText = parser.value(fps);

@@ -2,6 +2,7 @@
 
 #include "cli/DocumentOutput.h"
 #include "conversion/DatDocument.h"
+#include "conversion/FindingText.h"
 #include "conversion/FrameTime.h"
 #include "conversion/Targets.h"
 #include "conversion/TimingWriting.h"
@@ -107,6 +108,7 @@ StagedConversion stageDat(const ConvertRequest& request, const SharedSync* share
                              if (checks) {
                                  result.report = std::move(written.report);
                              }
+                             result.cleaned = written.cleaned;
                              return std::optional<IoError>();
                          });
 }
@@ -146,6 +148,7 @@ StagedConversion stageCues(const ConvertRequest& request, const SharedSync* shar
                                  cues, choices, sink ? *sink : ChunkSink([](std::string_view) {}));
                              to.report.findings = targetFindings(std::move(to.report.findings),
                                                                  written.findings, choices);
+                             to.cleaned = written.cleaned;
                              return std::optional<IoError>();
                          });
 }
@@ -163,7 +166,15 @@ TimingTextStyle timingStyle(const ConvertRequest& request, const TimingFormat& f
 // the report already, and the text leaves nothing of the cues out.
 StagedConversion stageTimingText(const ConvertRequest& request, const SharedSync* sharedSync,
                                  ConversionResult result, std::span<const Cue> cues,
-                                 const TimingTextStyle& style) {
+                                 const TimingTextStyle& style, bool letters) {
+    CleanUpRules rules = request.cleanUp;
+    rules.letters = letters;
+    CleanUpResult cleaned;
+    if (rules.any()) {
+        cleaned = cleanUp(cues, rules);
+        cues = cleaned.cues;
+        result.cleaned = cleaned.effects;
+    }
     return stageDocument(request, sharedSync, std::move(result),
                          [&](const ChunkSink* sink, bool, ConversionResult&) {
                              if (sink) {
@@ -185,9 +196,11 @@ ConversionResult checkEveryVoice(const ConvertRequest& request, ConversionResult
         voice.voice = i;
         voice.report = checkTakeCues(take, cues);
         // With what writing the target would leave out.
-        voice.report.findings = targetFindings(std::move(voice.report.findings),
-                                               writingFindings(cues, choices), choices);
+        const TargetResult written = writeTargetDocument(cues, choices, [](std::string_view) {});
+        voice.report.findings =
+            targetFindings(std::move(voice.report.findings), written.findings, choices);
         result.voiceReports.push_back(std::move(voice.report));
+        result.voiceCleaned.push_back(written.cleaned);
     }
     result.report = {};
     result.report.findings = takeFindings(take, request.rate);
@@ -247,7 +260,7 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
     result.report = checkCues(*take, cues, request.rate);
     if (request.timingTarget) {
         return stageTimingText(request, sharedSync, std::move(result), cues,
-                               timingStyle(request, *format, decoded.text));
+                               timingStyle(request, *format, decoded.text), take->letters);
     }
     return stageCues(request, sharedSync, std::move(result),
                      targetChoices(request, take->letters || request.letters, chart), cues);
@@ -353,6 +366,9 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
                                     "them; --chart chooses another")
                          .arg(name, *result.chartFile);
         }
+        for (const QString& note : cleanUpNotes(result.cleaned, request.cleanUp)) {
+            lines << QStringLiteral("note: ") + name + QStringLiteral(": ") + note;
+        }
         for (const Finding& finding : result.chartFindings) {
             lines << QStringLiteral("warning: '%1': ").arg(*result.chartFile) +
                          describeFinding(finding, false);
@@ -368,6 +384,50 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
                                               : QStringLiteral("%1 problems").arg(problems));
     }
     return lines;
+}
+
+QStringList cleanUpNotes(const CleanUpEffects& effects, const CleanUpRules& rules) {
+    const auto count = [](std::uint64_t n, const char* one, const char* many) {
+        return toQString(NumberFormat().whole(n)) + QLatin1Char(' ') +
+               QLatin1String(n == 1 ? one : many);
+    };
+    const auto note = [&](const RuleEffect& effect, const QString& option, std::uint64_t frames,
+                          const char* one, const char* many, const QString& moved) {
+        QStringList parts;
+        // The first few in line order, whichever the rule dropped first.
+        LineSample dropped = effect.dropped;
+        const auto shown = std::min<std::uint64_t>(dropped.count, LineSample::kept);
+        std::sort(dropped.first.begin(),
+                  dropped.first.begin() + static_cast<std::ptrdiff_t>(shown));
+        if (effect.dropped.count > 0) {
+            parts << QStringLiteral("%1 dropped by --%2 %3 (%4)")
+                         .arg(count(effect.dropped.count, one, many), option)
+                         .arg(frames)
+                         .arg(toQString(linesText(dropped)));
+        }
+        if (effect.moved > 0) {
+            parts << moved;
+        }
+        return QStringLiteral("clean-up: ") + parts.join(QStringLiteral(", "));
+    };
+    QStringList notes;
+    if (effects.bridged.any()) {
+        notes << note(effects.bridged, QStringLiteral("bridge-rests"), rules.bridgeRests, "rest",
+                      "rests", {});
+    }
+    if (effects.held.any()) {
+        notes << note(effects.held, QStringLiteral("min-hold"), rules.minHold, "cue", "cues",
+                      count(effects.held.moved, "closed mouth", "closed mouths") +
+                          QStringLiteral(" moved earlier"));
+    }
+    if (effects.gridded.any()) {
+        const std::uint64_t n = rules.onEvery;
+        notes << note(
+            effects.gridded, QStringLiteral("on"), n, "cue", "cues",
+            count(effects.gridded.moved, "cue", "cues") +
+                QStringLiteral(" moved onto frames 1, %1, %2, \u2026").arg(1 + n).arg(1 + 2 * n));
+    }
+    return notes;
 }
 
 QString describeFinding(const Finding& finding, bool withOutcome) {

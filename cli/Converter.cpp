@@ -97,6 +97,9 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
                           .arg(toQString(result.format->title))
                           .arg(i + 1)
                           .arg(result.voiceReports.size()));
+            for (const QString& note : cleanUpNotes(result.voiceCleaned[i], request.cleanUp)) {
+                say(voice, note);
+            }
             for (const Finding& finding : report.findings) {
                 say(voice, describeFinding(finding));
             }
@@ -104,6 +107,9 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
         }
         if (result.guess != EncodingGuess::None) {
             say(name, encodingGuessNotice(result.guess));
+        }
+        for (const QString& note : cleanUpNotes(result.cleaned, request.cleanUp)) {
+            say(name, note);
         }
         if (result.chartFile) {
             say(name, QStringLiteral("drawings as the mouth chart '%1' lists them")

@@ -3,6 +3,7 @@
 #include "conversion/CueEdits.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <optional>
 
@@ -10,12 +11,20 @@ namespace mouthkey {
 
 namespace {
 
+// A cue as the rules hold it: its name is the caller's, kept valid until
+// the end, so that moving a cue costs no more than its bytes.
+struct HeldCue {
+    std::uint64_t frame = 0;
+    std::string_view name;
+    CuePlace place;
+};
+
 // A letter take may still hold phoneme names, which its table reads as they are.
-bool isClosedMouth(const Cue& cue, bool letters) {
+bool isClosedMouth(const HeldCue& cue, bool letters) {
     return cue.name == "MBP" || (letters && cue.name == "A");
 }
 
-bool isRest(const Cue& cue, bool letters) {
+bool isRest(const HeldCue& cue, bool letters) {
     return cue.name == "rest" || (letters && cue.name == "X");
 }
 
@@ -28,22 +37,33 @@ public:
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
 
-    void setNext(std::function<void(Cue&&)> next) { m_next = std::move(next); }
-    virtual void feed(Cue&& cue) = 0;
+    // The next rule asked for, or else where the cleaned cues go.
+    void setNext(Stage* next, const CueCleaner::Out* out) {
+        m_next = next;
+        m_out = out;
+    }
+    virtual void feed(const HeldCue& cue) = 0;
     virtual void finish() = 0;
     const RuleEffect& effect() const { return m_effect; }
 
 protected:
-    bool closed(const Cue& cue) const { return isClosedMouth(cue, m_letters); }
-    bool rest(const Cue& cue) const { return isRest(cue, m_letters); }
-    void give(Cue&& cue) { m_next(std::move(cue)); }
-    void drop(const Cue& cue) { m_effect.dropped.add(cue.place.line); }
+    bool closed(const HeldCue& cue) const { return isClosedMouth(cue, m_letters); }
+    bool rest(const HeldCue& cue) const { return isRest(cue, m_letters); }
+    void give(const HeldCue& cue) {
+        if (m_next) {
+            m_next->feed(cue);
+        } else {
+            (*m_out)(cue.frame, cue.name, cue.place);
+        }
+    }
+    void drop(const HeldCue& cue) { m_effect.dropped.add(cue.place.line); }
 
     RuleEffect m_effect;
 
 private:
     bool m_letters;
-    std::function<void(Cue&&)> m_next;
+    Stage* m_next = nullptr;
+    const CueCleaner::Out* m_out = nullptr;
 };
 
 // A short rest is held back until the cue after it says whether it goes.
@@ -51,12 +71,12 @@ class BridgeRests final : public Stage {
 public:
     BridgeRests(std::uint64_t frames, bool letters) : Stage(letters), m_frames(frames) {}
 
-    void feed(Cue&& cue) override {
+    void feed(const HeldCue& cue) override {
         if (m_rest) {
             if (!rest(cue) && cue.frame - m_rest->frame < m_frames) {
                 drop(*m_rest);
             } else {
-                give(std::move(*m_rest));
+                give(*m_rest);
             }
             m_rest.reset();
         }
@@ -65,21 +85,21 @@ public:
         m_seen = true;
         m_lastWasRest = rest(cue);
         if (held) {
-            m_rest = std::move(cue);
+            m_rest = cue;
         } else {
-            give(std::move(cue));
+            give(cue);
         }
     }
     void finish() override {
         if (m_rest) {
-            give(std::move(*m_rest)); // the take ends on it
+            give(*m_rest); // the take ends on it
             m_rest.reset();
         }
     }
 
 private:
     std::uint64_t m_frames;
-    std::optional<Cue> m_rest;
+    std::optional<HeldCue> m_rest;
     bool m_seen = false;
     bool m_lastWasRest = false;
 };
@@ -91,80 +111,90 @@ class HoldMouths final : public Stage {
 public:
     HoldMouths(std::uint64_t frames, bool letters) : Stage(letters), m_frames(frames) {}
 
-    void feed(Cue&& cue) override {
+    void feed(const HeldCue& cue) override {
         if (m_newest) {
-            middle(std::move(*m_newest));
+            middle(*m_newest);
             m_newest.reset();
         }
         if (m_keptCount == 0) {
-            keep({std::move(cue), false}); // the first always stays
+            keep(cue); // the first always stays
             return;
         }
-        m_newest = std::move(cue);
+        m_newest = cue;
     }
     void finish() override {
         if (m_newest) {
-            last(std::move(*m_newest));
+            last(*m_newest);
             m_newest.reset();
         }
-        for (Kept& kept : m_held) {
-            give(std::move(kept.cue));
+        while (m_size > 0) {
+            giveOldest();
         }
-        m_held.clear();
     }
 
 private:
     struct Kept {
-        Cue cue;
+        HeldCue cue;
         bool moved; // already at a frame not its own, so not counted twice
     };
 
-    void keep(Kept kept) {
-        if (m_held.size() == 2) {
-            give(std::move(m_held.front().cue));
-            m_held.erase(m_held.begin());
+    Kept& back() { return m_held[(m_oldest + m_size - 1) & 1]; }
+    void giveOldest() {
+        give(m_held[m_oldest].cue);
+        m_oldest ^= 1;
+        --m_size;
+    }
+    void keep(const HeldCue& cue) {
+        if (m_size == 2) {
+            giveOldest();
         }
-        m_held.push_back(std::move(kept));
+        ++m_size;
+        back().cue = cue;
+        back().moved = false;
         ++m_keptCount;
     }
     // A closed mouth too soon after the kept cue takes its place and frame.
-    void takePlace(Kept& kept, Cue&& closedMouth, bool alreadyMoved) {
+    void takePlace(Kept& kept, HeldCue closedMouth, bool alreadyMoved) {
         drop(kept.cue);
         closedMouth.frame = kept.cue.frame;
-        kept = {std::move(closedMouth), true};
+        kept.cue = closedMouth;
+        kept.moved = true;
         m_effect.moved += alreadyMoved ? 0 : 1;
     }
-    void middle(Cue&& cue) {
-        Kept& back = m_held.back();
-        if (cue.frame - back.cue.frame >= m_frames) {
-            keep({std::move(cue), false});
-        } else if (closed(cue) && !closed(back.cue)) {
-            takePlace(back, std::move(cue), false);
+    void middle(const HeldCue& cue) {
+        Kept& kept = back();
+        if (cue.frame - kept.cue.frame >= m_frames) {
+            keep(cue);
+        } else if (closed(cue) && !closed(kept.cue)) {
+            takePlace(kept, cue, false);
         } else {
             drop(cue);
         }
     }
-    void last(Cue&& cue) {
+    void last(const HeldCue& cue) {
         // A take shorter than the hold keeps its first cue.
-        if (cue.frame - m_held.back().cue.frame < m_frames && m_keptCount > 1) {
-            Kept tooClose = std::move(m_held.back());
-            m_held.pop_back();
+        if (cue.frame - back().cue.frame < m_frames && m_keptCount > 1) {
+            Kept tooClose = back();
+            --m_size;
             --m_keptCount;
             // Kept cues stand the hold apart, so the one before is far
             // enough from the last for a closed mouth to take its place.
-            if (closed(tooClose.cue) && !closed(m_held.back().cue)) {
-                takePlace(m_held.back(), std::move(tooClose.cue), tooClose.moved);
+            if (closed(tooClose.cue) && !closed(back().cue)) {
+                takePlace(back(), tooClose.cue, tooClose.moved);
             } else {
                 drop(tooClose.cue);
             }
         }
-        keep({std::move(cue), false});
+        keep(cue);
     }
 
     std::uint64_t m_frames;
-    std::vector<Kept> m_held; // at most two, oldest first
+    // The two last kept, as a ring: the oldest at m_oldest.
+    std::array<Kept, 2> m_held;
+    std::size_t m_oldest = 0;
+    std::size_t m_size = 0;
     std::uint64_t m_keptCount = 0;
-    std::optional<Cue> m_newest;
+    std::optional<HeldCue> m_newest;
 };
 
 // The cues since the grid frame before are held until a cue past the grid
@@ -175,20 +205,20 @@ public:
         : Stage(letters), m_frames(frames), m_lastSteps((maxFrame - 1) / frames),
           m_lastGrid(1 + m_lastSteps * frames) {}
 
-    void feed(Cue&& cue) override {
+    void feed(const HeldCue& cue) override {
         const std::uint64_t grid = gridAtOrAfter(cue.frame);
         if (!m_group.empty() && grid != m_grid) {
             settle();
         }
         m_grid = grid;
-        m_group.push_back(std::move(cue));
+        m_group.push_back(cue);
     }
     void finish() override {
         if (!m_group.empty()) {
             settle();
         }
         if (m_resume) {
-            key(std::move(*m_resume), m_resumeGrid);
+            key(*m_resume, m_resumeGrid);
             m_resume.reset();
         }
     }
@@ -205,7 +235,7 @@ private:
         return steps > m_lastSteps ? m_lastGrid : 1 + steps * m_frames;
     }
 
-    void key(Cue&& cue, std::uint64_t grid) {
+    void key(HeldCue cue, std::uint64_t grid) {
         if (m_keyed && m_keyedName == cue.name) {
             drop(cue);
             return;
@@ -216,14 +246,14 @@ private:
         }
         m_keyed = true;
         m_keyedName = cue.name;
-        give(std::move(cue));
+        give(cue);
     }
 
     // The cues that start after the grid frame before m_grid and by it.
     void settle() {
         if (m_resume) {
             if (m_resumeGrid < m_grid) {
-                key(std::move(*m_resume), m_resumeGrid);
+                key(*m_resume, m_resumeGrid);
             } else {
                 drop(*m_resume);
             }
@@ -247,25 +277,25 @@ private:
         // grid frame, unless a cue comes before it.
         if (shown != last) {
             if (m_grid < m_lastGrid) {
-                m_resume = std::move(m_group[last]);
+                m_resume = m_group[last];
                 m_resumeGrid = m_grid + m_frames;
             } else {
                 drop(m_group[last]);
             }
         }
-        key(std::move(m_group[shown]), m_grid);
+        key(m_group[shown], m_grid);
         m_group.clear();
     }
 
     std::uint64_t m_frames;
     std::uint64_t m_lastSteps;
     std::uint64_t m_lastGrid;
-    std::vector<Cue> m_group;
+    std::vector<HeldCue> m_group;
     std::uint64_t m_grid = 0;
-    std::optional<Cue> m_resume;
+    std::optional<HeldCue> m_resume;
     std::uint64_t m_resumeGrid = 0;
     bool m_keyed = false;
-    std::string m_keyedName;
+    std::string_view m_keyedName;
 };
 
 } // namespace
@@ -282,25 +312,19 @@ struct CueCleaner::Impl {
             gridded = std::make_unique<KeyOnGrid>(rules.onEvery, rules.letters);
         }
         // Each rule hands its cues to the next one asked for.
-        std::function<void(Cue &&)> next = [this](Cue&& cue) {
-            this->out(std::move(cue));
-        };
         for (Stage* stage : {gridded.get(), held.get(), bridged.get()}) {
             if (stage) {
-                stage->setNext(next);
-                next = [stage](Cue&& cue) {
-                    stage->feed(std::move(cue));
-                };
+                stage->setNext(first, &this->out);
+                first = stage;
             }
         }
-        first = std::move(next);
     }
 
     Out out;
     std::unique_ptr<Stage> bridged;
     std::unique_ptr<Stage> held;
     std::unique_ptr<Stage> gridded;
-    std::function<void(Cue&&)> first;
+    Stage* first = nullptr; // none: no rule is asked for
 };
 
 CueCleaner::CueCleaner(const CleanUpRules& rules, Out out)
@@ -308,8 +332,12 @@ CueCleaner::CueCleaner(const CleanUpRules& rules, Out out)
 
 CueCleaner::~CueCleaner() = default;
 
-void CueCleaner::feed(Cue cue) {
-    m_impl->first(std::move(cue));
+void CueCleaner::feed(std::uint64_t frame, std::string_view name, const CuePlace& place) {
+    if (m_impl->first) {
+        m_impl->first->feed({frame, name, place});
+    } else {
+        m_impl->out(frame, name, place);
+    }
 }
 
 CleanUpEffects CueCleaner::finish() {
@@ -338,9 +366,12 @@ CleanUpResult cleanUp(std::span<const Cue> cues, const CleanUpRules& rules) {
         cues = ordered;
     }
     result.cues.reserve(cues.size());
-    CueCleaner cleaner(rules, [&](Cue&& cue) { result.cues.push_back(std::move(cue)); });
+    CueCleaner cleaner(rules,
+                       [&](std::uint64_t frame, std::string_view name, const CuePlace& place) {
+                           result.cues.push_back({frame, std::string(name), place});
+                       });
     for (const Cue& cue : cues) {
-        cleaner.feed(cue);
+        cleaner.feed(cue.frame, cue.name, cue.place);
     }
     result.effects = cleaner.finish();
     return result;

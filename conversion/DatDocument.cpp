@@ -90,6 +90,7 @@ struct DatDocument::Impl {
                            std::make_move_iterator(written.findings.end()));
             keyframes = written.keyframes;
             holdSteps = written.holdSteps;
+            cleaned = written.cleaned;
         }
         DatDocumentResult result;
         result.report = std::move(checked);
@@ -97,6 +98,7 @@ struct DatDocument::Impl {
             targetFindings(std::move(result.report.findings), std::move(leftOut), choices);
         result.keyframes = keyframes;
         result.holdSteps = holdSteps;
+        result.cleaned = cleaned;
         return result;
     }
 
@@ -111,6 +113,7 @@ struct DatDocument::Impl {
     std::vector<Finding> leftOut;
     std::uint64_t keyframes = 0;
     std::uint64_t holdSteps = 0;
+    CleanUpEffects cleaned;
 };
 
 DatDocument::DatDocument(const TargetChoices& choices, ChunkSink sink, bool checks,

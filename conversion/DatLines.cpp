@@ -69,6 +69,58 @@ bool endsLinesOtherwise(std::string_view text) {
     return false;
 }
 
+namespace {
+
+// One bit per byte of a 64-byte block, set at each LF.
+std::uint64_t lineFeeds(const scan::Byte* p) {
+    std::uint64_t mask = 0;
+#ifdef MOUTHKEY_SCAN_SSE2
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        mask |= scan::blockBits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), i);
+    }
+#else
+    for (int i = 0; i < 8; ++i) {
+        mask |= scan::blockBits(scan::bytesEqual(scan::loadWord(p + 8 * i), '\n'), i);
+    }
+#endif
+    return mask;
+}
+
+} // namespace
+
+bool framesRise(std::string_view text) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    std::uint64_t last = 0;
+    // The frame that opens the line at p, if it opens with one.
+    const auto rises = [&](const char* p) {
+        std::uint64_t frame = 0;
+        if (frameDigits(p, end, end, frame) == p) {
+            return true;
+        }
+        const bool rising = frame >= last;
+        last = frame;
+        return rising;
+    };
+    // Each line after an LF, found a block of LFs at a time.
+    const char* p = begin;
+    for (; end - p >= static_cast<std::ptrdiff_t>(scan::blockSize); p += scan::blockSize) {
+        for (std::uint64_t feeds = lineFeeds(bytesAt(p)); feeds != 0; feeds &= feeds - 1) {
+            const char* const line = p + std::countr_zero(feeds) + 1;
+            if (line < end && !rises(line)) {
+                return false;
+            }
+        }
+    }
+    for (; p < end; ++p) {
+        if (*p == '\n' && p + 1 < end && !rises(p + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace mouthkey::datlines
 
 namespace mouthkey {

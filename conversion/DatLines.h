@@ -27,6 +27,13 @@ namespace mouthkey::datlines {
 // alone, NEL, LINE or PARAGRAPH SEPARATOR, as the line reader also does.
 bool endsLinesOtherwise(std::string_view text);
 
+// Whether the frames that open a text's lines after its header never fall,
+// where `endsLinesOtherwise` is false. Every cue's line opens with its
+// frame, so the cues are then in frame order; a line that opens with digits
+// but holds no cue may make it answer no for cues in order, never yes for
+// cues out of order.
+bool framesRise(std::string_view text);
+
 inline const scan::Byte* bytesAt(const char* p) {
     return reinterpret_cast<const scan::Byte*>(p);
 }

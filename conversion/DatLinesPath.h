@@ -8,7 +8,8 @@
 namespace mouthkey {
 
 inline bool writesDatLines(const TargetChoices& choices) {
-    return choices.target == Target::Position && !choices.holds() && choices.offset == 0;
+    return choices.target == Target::Position && !choices.holds() && choices.offset == 0 &&
+           !choices.cleanUp.any();
 }
 
 } // namespace mouthkey

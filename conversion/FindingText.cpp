@@ -53,6 +53,15 @@ std::string letterShapesText(std::string_view used, const std::string& where) {
 
 } // namespace
 
+std::string linesText(const LineSample& lines, const NumberFormat& numbers) {
+    std::string text = lines.count == 1 ? "line " : "lines ";
+    const auto shown = std::min<std::uint64_t>(lines.count, LineSample::kept);
+    for (std::uint64_t i = 0; i < shown; ++i) {
+        text += (i ? ", " : "") + numbers.whole(lines.first[i]);
+    }
+    return text + (lines.count > shown ? ", \xE2\x80\xA6" : "");
+}
+
 std::string NumberFormat::whole(std::uint64_t n) const {
     std::string digits = std::to_string(n);
     for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {

@@ -5,6 +5,8 @@
 
 #include "TargetFactories.h"
 
+#include <algorithm>
+#include <charconv>
 #include <string>
 
 namespace mouthkey {
@@ -21,7 +23,20 @@ public:
 
     void head() override { m_lines = datText({}); }
     void key(const TargetKey& key) override {
-        m_lines.append(std::to_string(key.frame)).append(" ").append(key.name).append("\n");
+        // A usual line is put together where it stands and appended once.
+        char line[64];
+        char* end = std::to_chars(line, line + 24, key.frame).ptr;
+        if (key.name.size() < sizeof line - 26) {
+            *end++ = ' ';
+            end = std::copy(key.name.begin(), key.name.end(), end);
+            *end++ = '\n';
+            m_lines.append(line, static_cast<std::size_t>(end - line));
+        } else {
+            m_lines.append(line, static_cast<std::size_t>(end - line))
+                .append(1, ' ')
+                .append(key.name)
+                .append(1, '\n');
+        }
         if (m_lines.size() >= batch) {
             m_writer.feed(m_lines);
             m_lines.clear();

@@ -117,9 +117,7 @@ std::vector<Finding> writingFindings(std::span<const Cue> cues, const TargetChoi
         return {};
     }
     TargetWriter writer(choices, [](std::string_view) {});
-    for (const Cue& cue : cues) {
-        writer.feed(cue);
-    }
+    writer.feed(cues);
     return foundWriting(writer, {});
 }
 

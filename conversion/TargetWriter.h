@@ -12,9 +12,17 @@ namespace mouthkey {
 struct TargetWriter::Impl {
     Impl(const TargetChoices& choices, ChunkSink sink);
 
+    // A cue, through the clean-up rules where the choices ask for them.
+    void feed(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
+        if (cleaner) {
+            cleaner->feed(cueFrame, name, place);
+        } else {
+            key(cueFrame, name, place);
+        }
+    }
     // A cue of any target: a name without a drawing left out where the
     // target draws by a chart.
-    void feed(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
+    void key(std::uint64_t cueFrame, std::string_view name, const CuePlace& place) {
         if (charted) {
             rules.drawn(cueFrame, name, names.find(name), place, {});
         } else {
@@ -24,10 +32,21 @@ struct TargetWriter::Impl {
 
     ChunkSink sink;
     bool letters;
+    CleanUpRules cleanUp;
     bool charted;
     MouthChart chart;
     NameCache names;
     KeyRules rules;
+    // A large .dat text's cues, cleaned on a second thread.
+    void feedDatAlongside(std::string_view text, LineSample& others);
+
+    std::unique_ptr<CueCleaner> cleaner;
+    // What cleaning a .dat text on a second thread did, with a cleaner of
+    // its own: the text's cues are all there is.
+    std::optional<CleanUpEffects> cleanedAlongside;
+    // A take's cues put in frame order to be cleaned, whose names the
+    // cleaner holds until the end.
+    std::vector<Cue> ordered;
 };
 
 // The cues of a .dat text, for a target written through a DrawingTarget:

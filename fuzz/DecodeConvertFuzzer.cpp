@@ -142,6 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         choices.rate = FrameRate(rateIndex);
         choices.hold = rng() % 4 != 0;
         choices.offset = rng() % 3 == 0 ? static_cast<std::int64_t>(rng() % 5) - 2 : 0;
+        // Cleaned up as the text streams, which may first find it out of order.
+        if (rng() % 3 == 0) {
+            choices.cleanUp = {rng() % 3, 1 + rng() % 3, 1 + rng() % 3, rng() % 2 == 0};
+        }
         std::string streamed;
         std::string fromCues;
         TargetWriter writer(choices, [&](std::string_view chunk) { streamed.append(chunk); });

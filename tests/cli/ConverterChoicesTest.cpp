@@ -200,6 +200,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--offset=-99999999999999999999"},
                   "mouthkey-convert: invalid offset '-99999999999999999999' for --offset (a whole "
                   "number of frames, such as 12 or -12)"},
+        UsageCase{"a hold below one frame",
+                  {"--min-hold", "0"},
+                  "mouthkey-convert: invalid number of frames '0' for --min-hold (a whole number, "
+                  "1 or more)"},
+        UsageCase{"a grid that is no number",
+                  {"--on", "twos"},
+                  "mouthkey-convert: invalid number of frames 'twos' for --on (a whole number, 1 "
+                  "or more)"},
+        UsageCase{"a negative rest bridge",
+                  {"--bridge-rests=-2"},
+                  "mouthkey-convert: invalid number of frames '-2' for --bridge-rests (a whole "
+                  "number, 1 or more)"},
         UsageCase{"standard input checked twice",
                   {"--check", "-", "-"},
                   "mouthkey-convert: standard input ('-') can be checked only once"}));

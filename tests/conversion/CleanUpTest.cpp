@@ -1,6 +1,7 @@
 #include "conversion/CleanUp.h"
 
 #include "conversion/CueEdits.h"
+#include "conversion/Targets.h"
 
 #include <gtest/gtest.h>
 
@@ -183,5 +184,56 @@ TEST(CleanUpRules, ApplyInOrderAndTellWhatEachDid) {
     const std::vector<Cue> backwards = cuesOf("9 U 1 AI 5 O");
     EXPECT_EQ(textOf(cleanUp(backwards, {0, 3, 1, false}).cues), "1 AI/2 5 O/3 9 U/1");
 }
+
+// A .dat text written with clean-up gives the document of its cues cleaned
+// up, however it is read: in order or not, with odd line ends, or large
+// enough to be cleaned on a second thread.
+struct DatCase {
+    const char* what;
+    std::string text;
+    friend void PrintTo(const DatCase& c, std::ostream* os) { *os << c.what; }
+};
+
+std::string largeTake() {
+    std::mt19937 random(7);
+    static const char* const names[] = {"AI", "O", "MBP", "rest", "E", "etc"};
+    std::string text = "MohoSwitch1\n";
+    for (std::uint64_t frame = 1; text.size() < (5u << 20); frame += random() % 4) {
+        text += std::to_string(frame) + " " + names[random() % 6] + "\n";
+    }
+    return text;
+}
+
+class CleanedDat : public ::testing::TestWithParam<DatCase> {};
+
+TEST_P(CleanedDat, writesItsCuesCleanedUp) {
+    const std::string& text = GetParam().text;
+    for (const Target target : {Target::Position, Target::TimeRemap}) {
+        TargetChoices choices;
+        choices.target = target;
+        const TargetChoices plain = choices;
+        choices.cleanUp = {2, 3, 2, false};
+        std::string streamed;
+        TargetWriter writer(choices, [&](std::string_view chunk) { streamed.append(chunk); });
+        LineSample others;
+        writer.feedDat(text, others);
+        const TargetResult written = writer.finish();
+
+        const CleanUpResult cleaned = cleanUp(datCues(text), choices.cleanUp);
+        std::string expected;
+        writeTargetDocument(cleaned.cues, plain,
+                            [&](std::string_view chunk) { expected.append(chunk); });
+        EXPECT_EQ(streamed, expected);
+        EXPECT_EQ(written.cleaned, cleaned.effects);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CleanedDat,
+    ::testing::Values(DatCase{"in order", "MohoSwitch1\n1 AI\n2 O\n3 MBP\n9 rest\n"},
+                      DatCase{"out of order", "MohoSwitch1\n9 rest\n1 AI\n3 MBP\n2 O\n"},
+                      DatCase{"a line no cue", "MohoSwitch1\n1 AI\n7x O\n2 MBP\n9 rest\n"},
+                      DatCase{"lines ended by CR", "MohoSwitch1\r5 AI\r1 O\r2 MBP\r9 rest\r"},
+                      DatCase{"large", largeTake()}));
 
 } // namespace

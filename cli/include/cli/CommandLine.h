@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/CleanUp.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/Take.h"
 #include "conversion/Targets.h"
@@ -56,6 +57,8 @@ struct ConvertRequest {
     std::optional<QString> chart;
     std::optional<bool> hold; // hold steps; nothing: the target's default
     std::int64_t offset = 0;  // added to every frame
+    // The rules the take's cues pass before any target; letters as read.
+    CleanUpRules cleanUp;
 };
 
 // The target choices of a request, letters read as `letters` says.

@@ -40,7 +40,15 @@ struct ConversionResult {
     std::vector<Finding> chartFindings;
     // The error is about the chart file, not the input.
     bool chartFailed = false;
+    // What the clean-up rules did to the take; for each voice checked, in
+    // `voiceCleaned` beside `voiceReports`.
+    CleanUpEffects cleaned;
+    std::vector<CleanUpEffects> voiceCleaned;
 };
+
+// One note for each rule that changed the take: "clean-up: 14 cues dropped
+// by --min-hold 2 (lines 4, 9, 12, …), 3 closed mouths moved earlier".
+QStringList cleanUpNotes(const CleanUpEffects& effects, const CleanUpRules& rules);
 
 // "Rhubarb TSV", or for a project of several voices "Papagayo-NG project,
 // voice 'Bob' (2 of 3)".

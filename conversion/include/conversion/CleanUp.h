@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace mouthkey {
@@ -62,14 +63,18 @@ struct CleanUpEffects {
 // cues out to `out` as soon as no later cue can change them.
 class CueCleaner {
 public:
-    using Out = std::function<void(Cue&&)>;
+    // A cue given out, with the name it was fed with.
+    using Out =
+        std::function<void(std::uint64_t frame, std::string_view name, const CuePlace& place)>;
 
     CueCleaner(const CleanUpRules& rules, Out out);
     ~CueCleaner();
     CueCleaner(const CueCleaner&) = delete;
     CueCleaner& operator=(const CueCleaner&) = delete;
 
-    void feed(Cue cue);
+    // Cues in frame order. A cue is held until later ones settle it, so
+    // its name must stay valid until finish() returns.
+    void feed(std::uint64_t frame, std::string_view name, const CuePlace& place);
     // Gives out the cues still held; call it once, at the end.
     CleanUpEffects finish();
 

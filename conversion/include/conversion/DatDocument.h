@@ -20,6 +20,7 @@ struct DatDocumentResult {
     TimingReport report;
     std::uint64_t keyframes = 0; // key lines written, hold steps included
     std::uint64_t holdSteps = 0;
+    CleanUpEffects cleaned; // what the choices' clean-up rules did
 };
 
 // A .dat text's document for the chosen target, with the text's checks

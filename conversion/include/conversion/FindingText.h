@@ -21,6 +21,9 @@ std::string shownText(std::string_view text, std::size_t maxBytes, std::string_v
 // between single quotes.
 std::string quotedText(std::string_view text);
 
+// The first lines of a sample, as "line 4" or "lines 4, 9, 12, …".
+std::string linesText(const LineSample& lines, const NumberFormat& numbers = {});
+
 // A finding as one clause naming the lines ("unknown phoneme 'ai' on 3 lines
 // (4, 40, 41)"), what happens to those lines ("pasted unchanged"), and a hint
 // ("did you mean 'AI'?"), which may be empty.

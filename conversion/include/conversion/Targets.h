@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/ChunkSink.h"
+#include "conversion/CleanUp.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MouthChart.h"
 #include "conversion/Take.h"
@@ -52,6 +53,8 @@ struct TargetChoices {
     std::int64_t offset = 0;  // added to every whole-number frame
     // The chart for Time Remap and Slider Control; nothing: the set's.
     std::optional<MouthChart> chart;
+    // What the cues pass through before they are keyed; none by default.
+    CleanUpRules cleanUp;
 
     // Hold steps: on by default for Time Remap and Slider Control, off for Position.
     bool holds() const { return hold ? *hold : holdsByDefault(target); }
@@ -64,6 +67,7 @@ struct TargetResult {
     std::uint64_t keyframes = 0;   // key lines written, hold steps included
     std::uint64_t holdSteps = 0;   // of those, the hold steps
     std::vector<Finding> findings; // keys left out: names without a drawing, frames before 0
+    CleanUpEffects cleaned;        // what the choices' clean-up rules did to the cues
 };
 
 // One output target: cues and choices in, a document streamed out, in the
@@ -97,10 +101,16 @@ public:
     TargetWriter(const TargetWriter&) = delete;
     TargetWriter& operator=(const TargetWriter&) = delete;
 
-    // Cues in file order; the name is only read during the call.
+    // Cues in file order. Where the choices clean them up, they come in
+    // frame order, and a cue's name, held until later cues settle it, must
+    // stay valid until finish(); else it is only read during the call.
     void feed(std::uint64_t frame, std::string_view name, const CuePlace& place);
     void feed(const Cue& cue) { feed(cue.frame, cue.name, cue.place); }
-    // Every cue of a .dat text, as datCues reads them.
+    // A take's cues, put in frame order first where the choices clean them up.
+    void feed(std::span<const Cue> cues);
+    // Every cue of a .dat text, as datCues reads them, put in frame order
+    // first where the choices clean them up; the text too must then stay
+    // valid until finish().
     void feedDat(std::string_view text, LineSample& others);
     // Writes the tail; call it once, at the end.
     TargetResult finish();
