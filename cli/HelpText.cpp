@@ -109,6 +109,7 @@ QString examplesText() {
         "  mouthkey-convert --offset -12 take1.dat -o take1.txt\n"
         "  mouthkey-convert --hold take1.dat -o take1.txt\n"
         "  mouthkey-convert --target tsv --fps 25 take1.dat -o take1.tsv\n"
+        "  mouthkey-convert --min-hold 2 --on 2 take1.tsv -o take1.txt\n"
         "With -d, a file that fails is named and skipped; the others are still converted.\n"
         "\nFormats, told by each file's text (the extension only breaks ties):\n");
     text += formatsText();
