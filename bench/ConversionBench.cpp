@@ -169,6 +169,31 @@ void BM_writeTarget(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// Position from the same .dat text cleaned up by each rule at 2 (1: bridge
+// rests, 2: hold, 3: on twos), read on a second thread as the converter
+// does; against BM_writeDocument, the plain text's own path.
+void BM_writeCleanedUp(benchmark::State& state) {
+    const std::string& text = realisticText();
+    TargetChoices choices;
+    CleanUpRules& rules = choices.cleanUp;
+    (state.range(0) == 1   ? rules.bridgeRests
+     : state.range(0) == 2 ? rules.minHold
+                           : rules.onEvery) = 2;
+    for (auto _ : state) {
+        std::size_t written = 0;
+        TargetWriter writer(choices, countingSink(written));
+        LineSample others;
+        writer.feedDat(text, others);
+        TargetResult result = writer.finish();
+        benchmark::DoNotOptimize(written);
+        benchmark::DoNotOptimize(result.cleaned);
+    }
+    state.SetLabel(state.range(0) == 1   ? "--bridge-rests 2"
+                   : state.range(0) == 2 ? "--min-hold 2"
+                                         : "--on 2");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_checkTimingText(benchmark::State& state) {
     const std::string& text = realisticText();
     for (auto _ : state) {
@@ -198,6 +223,7 @@ BENCHMARK(BM_writeDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentChecked)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_writeDocumentCheckedAlongside)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_writeTarget)->DenseRange(1, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_writeCleanedUp)->DenseRange(1, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_checkTimingText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_wholeDocument)->Unit(benchmark::kMillisecond);
 

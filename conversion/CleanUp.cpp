@@ -28,8 +28,8 @@ bool isRest(const HeldCue& cue, bool letters) {
     return cue.name == "rest" || (letters && cue.name == "X");
 }
 
-// One rule: cues in, cues out to the next stage, each given out as soon as
-// no later cue can change it.
+// One rule: cues in, cues out, each given out as soon as no later cue can
+// change it. Cues pass in batches, so that each rule runs as one loop.
 class Stage {
 public:
     explicit Stage(bool letters) : m_letters(letters) {}
@@ -37,41 +37,47 @@ public:
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
 
-    // The next rule asked for, or else where the cleaned cues go.
-    void setNext(Stage* next, const CueCleaner::Out* out) {
-        m_next = next;
-        m_out = out;
+    // Each cue in turn, those given out appended to `out`.
+    virtual void run(std::span<const HeldCue> cues, std::vector<HeldCue>& out) = 0;
+    // Gives out the cues still held.
+    void finish(std::vector<HeldCue>& out) {
+        m_out = &out;
+        finish();
     }
-    virtual void feed(const HeldCue& cue) = 0;
-    virtual void finish() = 0;
     const RuleEffect& effect() const { return m_effect; }
 
 protected:
+    virtual void finish() = 0;
     bool closed(const HeldCue& cue) const { return isClosedMouth(cue, m_letters); }
     bool rest(const HeldCue& cue) const { return isRest(cue, m_letters); }
-    void give(const HeldCue& cue) {
-        if (m_next) {
-            m_next->feed(cue);
-        } else {
-            (*m_out)(cue.frame, cue.name, cue.place);
-        }
-    }
+    void give(const HeldCue& cue) { m_out->push_back(cue); }
     void drop(const HeldCue& cue) { m_effect.dropped.add(cue.place.line); }
 
     RuleEffect m_effect;
+    std::vector<HeldCue>* m_out = nullptr;
 
 private:
     bool m_letters;
-    Stage* m_next = nullptr;
-    const CueCleaner::Out* m_out = nullptr;
+};
+
+// A rule's loop over a batch, with its own feed called directly.
+template <class Rule> class RuleStage : public Stage {
+public:
+    using Stage::Stage;
+    void run(std::span<const HeldCue> cues, std::vector<HeldCue>& out) final {
+        m_out = &out;
+        for (const HeldCue& cue : cues) {
+            static_cast<Rule*>(this)->feed(cue);
+        }
+    }
 };
 
 // A short rest is held back until the cue after it says whether it goes.
-class BridgeRests final : public Stage {
+class BridgeRests final : public RuleStage<BridgeRests> {
 public:
-    BridgeRests(std::uint64_t frames, bool letters) : Stage(letters), m_frames(frames) {}
+    BridgeRests(std::uint64_t frames, bool letters) : RuleStage(letters), m_frames(frames) {}
 
-    void feed(const HeldCue& cue) override {
+    void feed(const HeldCue& cue) {
         if (m_rest) {
             if (!rest(cue) && cue.frame - m_rest->frame < m_frames) {
                 drop(*m_rest);
@@ -90,7 +96,7 @@ public:
             give(cue);
         }
     }
-    void finish() override {
+    void finish() final {
         if (m_rest) {
             give(*m_rest); // the take ends on it
             m_rest.reset();
@@ -107,11 +113,11 @@ private:
 // The last two kept cues stay held, since the take's last cue may drop the
 // one before it and put a closed mouth in the place of the one before that;
 // the newest cue is held too, until a later one shows it is not the last.
-class HoldMouths final : public Stage {
+class HoldMouths final : public RuleStage<HoldMouths> {
 public:
-    HoldMouths(std::uint64_t frames, bool letters) : Stage(letters), m_frames(frames) {}
+    HoldMouths(std::uint64_t frames, bool letters) : RuleStage(letters), m_frames(frames) {}
 
-    void feed(const HeldCue& cue) override {
+    void feed(const HeldCue& cue) {
         if (m_newest) {
             middle(*m_newest);
             m_newest.reset();
@@ -122,7 +128,7 @@ public:
         }
         m_newest = cue;
     }
-    void finish() override {
+    void finish() final {
         if (m_newest) {
             last(*m_newest);
             m_newest.reset();
@@ -199,13 +205,13 @@ private:
 
 // The cues since the grid frame before are held until a cue past the grid
 // frame shows that they are all there is.
-class KeyOnGrid final : public Stage {
+class KeyOnGrid final : public RuleStage<KeyOnGrid> {
 public:
     KeyOnGrid(std::uint64_t frames, bool letters)
-        : Stage(letters), m_frames(frames), m_lastSteps((maxFrame - 1) / frames),
+        : RuleStage(letters), m_frames(frames), m_lastSteps((maxFrame - 1) / frames),
           m_lastGrid(1 + m_lastSteps * frames) {}
 
-    void feed(const HeldCue& cue) override {
+    void feed(const HeldCue& cue) {
         const std::uint64_t grid = gridAtOrAfter(cue.frame);
         if (!m_group.empty() && grid != m_grid) {
             settle();
@@ -213,7 +219,7 @@ public:
         m_grid = grid;
         m_group.push_back(cue);
     }
-    void finish() override {
+    void finish() final {
         if (!m_group.empty()) {
             settle();
         }
@@ -303,28 +309,40 @@ private:
 struct CueCleaner::Impl {
     Impl(const CleanUpRules& rules, Out out) : out(std::move(out)) {
         if (rules.bridgeRests > 0) {
-            bridged = std::make_unique<BridgeRests>(rules.bridgeRests, rules.letters);
+            stages.push_back(std::make_unique<BridgeRests>(rules.bridgeRests, rules.letters));
+            effects.push_back(&CleanUpEffects::bridged);
         }
         if (rules.minHold > 1) {
-            held = std::make_unique<HoldMouths>(rules.minHold, rules.letters);
+            stages.push_back(std::make_unique<HoldMouths>(rules.minHold, rules.letters));
+            effects.push_back(&CleanUpEffects::held);
         }
         if (rules.onEvery > 1) {
-            gridded = std::make_unique<KeyOnGrid>(rules.onEvery, rules.letters);
+            stages.push_back(std::make_unique<KeyOnGrid>(rules.onEvery, rules.letters));
+            effects.push_back(&CleanUpEffects::gridded);
         }
-        // Each rule hands its cues to the next one asked for.
-        for (Stage* stage : {gridded.get(), held.get(), bridged.get()}) {
-            if (stage) {
-                stage->setNext(first, &this->out);
-                first = stage;
-            }
+        between.resize(stages.size());
+        batch.reserve(batchSize);
+    }
+
+    // Cues through the rules from the one at `from` on, and out.
+    void pass(std::span<const HeldCue> cues, std::size_t from) {
+        for (std::size_t i = from; i < stages.size(); ++i) {
+            between[i].clear();
+            stages[i]->run(cues, between[i]);
+            cues = between[i];
+        }
+        for (const HeldCue& cue : cues) {
+            out(cue.frame, cue.name, cue.place);
         }
     }
 
+    static constexpr std::size_t batchSize = 1024;
+
     Out out;
-    std::unique_ptr<Stage> bridged;
-    std::unique_ptr<Stage> held;
-    std::unique_ptr<Stage> gridded;
-    Stage* first = nullptr; // none: no rule is asked for
+    std::vector<std::unique_ptr<Stage>> stages; // in the order they apply
+    std::vector<RuleEffect CleanUpEffects::*> effects;
+    std::vector<HeldCue> batch;
+    std::vector<std::vector<HeldCue>> between; // each stage's cues out
 };
 
 CueCleaner::CueCleaner(const CleanUpRules& rules, Out out)
@@ -333,24 +351,25 @@ CueCleaner::CueCleaner(const CleanUpRules& rules, Out out)
 CueCleaner::~CueCleaner() = default;
 
 void CueCleaner::feed(std::uint64_t frame, std::string_view name, const CuePlace& place) {
-    if (m_impl->first) {
-        m_impl->first->feed({frame, name, place});
-    } else {
-        m_impl->out(frame, name, place);
+    Impl& impl = *m_impl;
+    impl.batch.push_back({frame, name, place});
+    if (impl.batch.size() == Impl::batchSize) {
+        impl.pass(impl.batch, 0);
+        impl.batch.clear();
     }
 }
 
 CleanUpEffects CueCleaner::finish() {
+    Impl& impl = *m_impl;
+    impl.pass(impl.batch, 0);
+    impl.batch.clear();
+    // Each rule gives out what it held to the rules after it.
     CleanUpEffects effects;
-    // In the order they apply, so that each finishes into the next.
-    const std::pair<Stage*, RuleEffect*> stages[] = {{m_impl->bridged.get(), &effects.bridged},
-                                                     {m_impl->held.get(), &effects.held},
-                                                     {m_impl->gridded.get(), &effects.gridded}};
-    for (const auto& [stage, effect] : stages) {
-        if (stage) {
-            stage->finish();
-            *effect = stage->effect();
-        }
+    for (std::size_t i = 0; i < impl.stages.size(); ++i) {
+        std::vector<HeldCue> held;
+        impl.stages[i]->finish(held);
+        impl.pass(held, i + 1);
+        effects.*impl.effects[i] = impl.stages[i]->effect();
     }
     return effects;
 }

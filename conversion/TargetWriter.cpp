@@ -50,7 +50,7 @@ using CueHandoff = Handoff<CueBatch>;
 // are keyed and written on this one. The thread keeps to state of its own,
 // so that the two never write to the same cache line.
 void TargetWriter::Impl::feedDatAlongside(std::string_view text, LineSample& others) {
-    constexpr std::size_t batchSize = 16384;
+    constexpr std::size_t batchSize = 1024;
     CueHandoff handoff;
     LineSample othersRead;
     CleanUpEffects effects;
