@@ -575,6 +575,8 @@ void MainWindow::buildMenu() {
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->addAction(m_undo);
     edit->addAction(m_redo);
+    edit->addSeparator();
+    edit->addAction(m_cleanUp);
 
     QMenu* view = menuBar()->addMenu(tr("V&iew"));
     view->addAction(m_showCueList);

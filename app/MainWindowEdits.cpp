@@ -1,5 +1,6 @@
 // The window's editing: the cue list beside the timeline, both showing the
 // one selection, and the edits they ask for made as undo steps.
+#include "CleanUpDialog.h"
 #include "app/CueList.h"
 #include "app/CueListModel.h"
 #include "app/MainWindow.h"
@@ -31,9 +32,16 @@ void MainWindow::buildEditActions() {
     m_saveAs->setToolTip(tr("Write the take to a file of your choice, as .dat or TSV"));
     m_saveAs->setEnabled(false);
     connect(m_saveAs, &QAction::triggered, m_controller, &ViewController::saveAs);
+    m_cleanUp = new QAction(tr("&Clean Up…"), this);
+    m_cleanUp->setObjectName(QStringLiteral("cleanUpAction"));
+    m_cleanUp->setToolTip(tr("Bridge short rests, hold each mouth a few frames or key on every "
+                             "few frames, as one edit"));
+    m_cleanUp->setEnabled(false);
+    connect(m_cleanUp, &QAction::triggered, this, &MainWindow::showCleanUp);
     connect(m_controller, &ViewController::fileLoaded, this, [this] {
         m_save->setEnabled(true);
         m_saveAs->setEnabled(true);
+        m_cleanUp->setEnabled(true);
     });
 
     // Named for the step they take back or again: "Undo Move Cue".
@@ -49,6 +57,17 @@ void MainWindow::buildEditActions() {
     }
     m_redo->setShortcuts(redoKeys);
     connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this, &QWidget::setWindowModified);
+}
+
+void MainWindow::showCleanUp() {
+    if (!m_controller->loaded()) {
+        return;
+    }
+    TakeEdits& edits = m_controller->edits();
+    CleanUpDialog dialog(edits.cues(), m_controller->letters(), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        edits.replaceAll(dialog.cleaned(), tr("Clean Up"));
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

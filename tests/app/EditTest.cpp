@@ -1,14 +1,26 @@
 // Edits of a take's cues as undo steps: each changes the cues as it says,
 // and its undo and redo give back exactly the cues before and after.
+#include "AppTestSupport.h"
+
 #include "app/TakeEdits.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 
+#include <functional>
 #include <sstream>
 
 using namespace mouthkey;
+using namespace mouthkey::testing;
 
 namespace {
 
@@ -30,6 +42,26 @@ QString textOf(const std::vector<Cue>& cues) {
     return items.join(QStringLiteral(", "));
 }
 
+// Opens Edit > Clean Up… and hands its dialog to `drive`; a dialog `drive`
+// leaves open (a check failed) is cancelled, so that a failure never hangs.
+void inCleanUp(MainWindow& window, const std::function<void(QDialog&)>& drive) {
+    QObject scope; // drops the answer if the dialog never opened
+    bool opened = false;
+    QTimer::singleShot(0, &scope, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog && dialog->objectName() == u"cleanUpDialog") {
+            opened = true;
+            drive(*dialog);
+        }
+        if (modal && modal->isVisible()) {
+            modal->close();
+        }
+    });
+    window.cleanUpAction()->trigger();
+    QVERIFY(opened);
+}
+
 } // namespace
 
 class EditTest : public QObject {
@@ -38,6 +70,7 @@ private slots:
     void editsAndTheirUndo_data();
     void editsAndTheirUndo();
     void selectionExtendsFromItsAnchor();
+    void cleanUpIsOneEdit();
 };
 
 void EditTest::editsAndTheirUndo_data() {
@@ -180,6 +213,85 @@ void EditTest::selectionExtendsFromItsAnchor() {
     QCOMPARE(edits.selection(), (CueRange{3, 3}));
     edits.select(CueRange{1, 9}); // past the last cue: nothing
     QCOMPARE(edits.selection(), std::nullopt);
+}
+
+void EditTest::cleanUpIsOneEdit() {
+    AppUnderTest app;
+    MainWindow& window = *app.window;
+    QVERIFY(!window.cleanUpAction()->isEnabled());
+    // A one-frame E, and a one-frame O just before a closed mouth.
+    const QString original = QStringLiteral("1 rest, 5 AI, 6 E, 9 O, 10 MBP, 14 rest, 16 E, 20 O");
+    const QString held = QStringLiteral("1 rest, 5 AI, 9 MBP, 14 rest, 16 E, 20 O");
+    app.openPath(app.writeFile(
+        "flicker.dat", "MohoSwitch1\n1 rest\n5 AI\n6 E\n9 O\n10 MBP\n14 rest\n16 E\n20 O\n"));
+    QVERIFY(window.cleanUpAction()->isEnabled());
+    TakeEdits& edits = app.vc().edits();
+    QCOMPARE(textOf(edits.cues()), original);
+
+    // Cancelled: nothing changes, and nothing chosen is kept for next time.
+    inCleanUp(window, [](QDialog& dialog) {
+        auto* box = dialog.findChild<QCheckBox*>(QStringLiteral("minHoldBox"));
+        auto* frames = dialog.findChild<QSpinBox*>(QStringLiteral("minHoldFrames"));
+        QVERIFY(box && frames);
+        box->click();
+        frames->setValue(3);
+        dialog.reject();
+    });
+    QCOMPARE(edits.undoStack()->count(), 0);
+
+    inCleanUp(window, [](QDialog& dialog) {
+        const auto box = [&](const char* rule) {
+            return dialog.findChild<QCheckBox*>(QLatin1String(rule) + QLatin1String("Box"));
+        };
+        const auto frames = [&](const char* rule) {
+            return dialog.findChild<QSpinBox*>(QLatin1String(rule) + QLatin1String("Frames"));
+        };
+        const auto effect = [&](const char* rule) {
+            return dialog.findChild<QLabel*>(QLatin1String(rule) + QLatin1String("Effect"));
+        };
+        auto* total = dialog.findChild<QLabel*>(QStringLiteral("cleanUpTotal"));
+        auto* apply = dialog.findChild<QPushButton*>(QStringLiteral("applyButton"));
+        QVERIFY(total && apply);
+        for (const char* rule : {"bridgeRests", "minHold", "onEvery"}) {
+            QVERIFY(box(rule) && frames(rule) && effect(rule));
+            QVERIFY2(!box(rule)->isChecked(), rule);
+            QCOMPARE(frames(rule)->value(), 2);
+        }
+        QCOMPARE(
+            total->text(),
+            QStringLiteral("Turn a rule on to see what it would change in the take's 8 cues."));
+        QVERIFY(!apply->isEnabled());
+
+        box("minHold")->click();
+        QTRY_COMPARE(effect("minHold")->text(),
+                     QStringLiteral("Drops 2 cues, moves 1 closed mouth earlier"));
+        QCOMPARE(total->text(), QStringLiteral("The take goes from 8 cues to 6."));
+        QVERIFY(apply->isEnabled());
+        // The rules apply in turn, each counted on what the one before left.
+        box("bridgeRests")->click();
+        frames("bridgeRests")->setValue(3);
+        QTRY_COMPARE(effect("bridgeRests")->text(), QStringLiteral("Drops 1 rest"));
+        QCOMPARE(effect("minHold")->text(),
+                 QStringLiteral("Drops 2 cues, moves 1 closed mouth earlier"));
+        QCOMPARE(total->text(), QStringLiteral("The take goes from 8 cues to 5."));
+        box("bridgeRests")->click();
+        QTRY_COMPARE(total->text(), QStringLiteral("The take goes from 8 cues to 6."));
+        QCOMPARE(effect("bridgeRests")->text(), QString());
+        apply->click();
+    });
+    QCOMPARE(textOf(edits.cues()), held);
+    QCOMPARE(app.vc().loaded()->track.size(), std::size_t{6}); // the preview follows
+    QCOMPARE(edits.undoStack()->count(), 1);
+    QCOMPARE(window.undoAction()->text().remove(u'&'), QStringLiteral("Undo Clean Up"));
+    QVERIFY(window.isWindowModified());
+
+    window.undoAction()->trigger();
+    QCOMPARE(textOf(edits.cues()), original);
+    QCOMPARE(app.vc().loaded()->track.size(), std::size_t{8});
+    QVERIFY(!window.isWindowModified());
+    window.redoAction()->trigger();
+    QCOMPARE(textOf(edits.cues()), held);
+    QVERIFY(window.isWindowModified());
 }
 
 QTEST_MAIN(EditTest)

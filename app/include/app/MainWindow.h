@@ -52,6 +52,7 @@ public:
     QAction* saveAsAction() const { return m_saveAs; }
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
+    QAction* cleanUpAction() const { return m_cleanUp; }
     QAction* cueListAction() const { return m_showCueList; }
 
     // The table of the take's cues, beside the preview while View > Cue List is on.
@@ -75,8 +76,10 @@ private:
     void buildStatus();
     TimingOverview* buildOverview(QBoxLayout* page, QComboBox* pset);
     void buildPlayer(TimingOverview* overview);
-    // Save, Save As, Undo and Redo.
+    // Save, Save As, Undo, Redo and Clean Up.
     void buildEditActions();
+    // Asks for the clean-up rules and applies them as one edit.
+    void showCleanUp();
     // The cue list, and the edits the timeline and the list ask for.
     void buildEditing(TimingOverview* overview);
     void showPlayback();
@@ -100,6 +103,7 @@ private:
     QAction* m_saveAs = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
+    QAction* m_cleanUp = nullptr;
     QAction* m_showCueList = nullptr;
     QAction* m_quit = nullptr;
     QAction* m_about = nullptr;
