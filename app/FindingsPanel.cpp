@@ -38,7 +38,10 @@ void setCountableSpacing(QBoxLayout& layout) {
 QString findingSentence(const Finding& finding) {
     QString sentence = withCapital(toQString(findingText(finding, numberFormatOf()))) +
                        QStringLiteral(": ") + toQString(findingOutcome(finding)) + QLatin1Char('.');
-    const QString hint = toQString(findingHint(finding));
+    QString hint = toQString(findingHint(finding));
+    if (finding.kind == Finding::Kind::SingleFrameMouths) {
+        hint += QStringLiteral(" (Edit > Clean Up\u2026)");
+    }
     if (!hint.isEmpty()) {
         sentence += QLatin1Char(' ') + withCapital(hint) +
                     (hint.endsWith(QLatin1Char('?')) ? QString() : QStringLiteral("."));
@@ -105,9 +108,12 @@ void FindingsPanel::showReport(const QString& source, const TimingReport& report
         item->setFlags(Qt::ItemIsEnabled);
     }
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    // Advice is no problem, and does not look like one.
+    const QIcon advice = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     for (const Finding& f : report.findings) {
         m_sentences << findingSentence(f);
-        auto* item = new QListWidgetItem(warning, m_sentences.back(), m_findings);
+        auto* item = new QListWidgetItem(isAdvice(f.kind) ? advice : warning, m_sentences.back(),
+                                         m_findings);
         item->setFlags(Qt::ItemIsEnabled);
     }
     m_findings->setVisible(!m_sentences.isEmpty());

@@ -95,7 +95,7 @@ ConvertMessage convertStatus(const ConvertFacts& facts, const std::optional<Load
         } else if (f.kind == Finding::Kind::KeyframeDocument) {
             found << QStringLiteral("the file is a keyframe document, not a timing file");
         } else if (f.kind != Finding::Kind::UnknownPhoneme &&
-                   f.kind != Finding::Kind::OtherUnknownPhonemes) {
+                   f.kind != Finding::Kind::OtherUnknownPhonemes && !isAdvice(f.kind)) {
             ++others;
         }
     }

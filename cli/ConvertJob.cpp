@@ -27,7 +27,8 @@ using DatSource = std::function<std::optional<IoError>(DatDocument&, EncodingGue
 // Opens the output and writes a document into it through `write`, which
 // returns what the conversion found; a staged output is handed back unplaced.
 // A strict run writes while it checks, and its output receives nothing
-// unless the checks found nothing: the text is read once for each.
+// unless the checks found no problem (advice is none): the text is read once
+// for each.
 StagedConversion writeStaged(
     const ConvertRequest& request, const SharedSync* sharedSync, ConversionResult result,
     const std::function<std::optional<IoError>(DocumentOutput&, ConversionResult&)>& write) {
@@ -44,7 +45,8 @@ StagedConversion writeStaged(
     if ((result.error = write(out, result))) {
         return {result, nullptr};
     }
-    if (strict && (!result.report.findings.empty() || !result.chartFindings.empty())) {
+    if (strict &&
+        (problemCount(result.report.findings) > 0 || problemCount(result.chartFindings) > 0)) {
         result.refused = true;
         return {result, nullptr}; // never committed: left as it was
     }
@@ -351,7 +353,7 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
     QStringList lines;
     const QString name = inputName(request);
     const auto& findings = result.report.findings;
-    const std::size_t problems = findings.size() + result.chartFindings.size();
+    const std::size_t problems = problemCount(findings) + problemCount(result.chartFindings);
     if (!request.quiet) {
         if (result.guess != EncodingGuess::None) {
             lines << QStringLiteral("note: ") + name + QStringLiteral(": ") +
@@ -374,8 +376,9 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
                          describeFinding(finding, false);
         }
         for (const Finding& finding : findings) {
-            lines << QStringLiteral("warning: ") + name + QStringLiteral(": ") +
-                         describeFinding(finding);
+            lines << (isAdvice(finding.kind) ? QStringLiteral("note: ")
+                                             : QStringLiteral("warning: ")) +
+                         name + QStringLiteral(": ") + describeFinding(finding);
         }
     }
     if (result.refused) {
@@ -432,9 +435,12 @@ QStringList cleanUpNotes(const CleanUpEffects& effects, const CleanUpRules& rule
 
 QString describeFinding(const Finding& finding, bool withOutcome) {
     const std::string hint = findingHint(finding);
-    const QString how = finding.kind == Finding::Kind::LetterMouthShapes
-                            ? QStringLiteral(", with --letters")
-                            : QString();
+    QString how;
+    if (finding.kind == Finding::Kind::LetterMouthShapes) {
+        how = QStringLiteral(", with --letters");
+    } else if (finding.kind == Finding::Kind::SingleFrameMouths) {
+        how = QStringLiteral(" with --min-hold 2");
+    }
     return toQString(findingText(finding)) +
            (withOutcome ? QStringLiteral(": ") + toQString(findingOutcome(finding)) : QString()) +
            (hint.empty() ? QString() : QStringLiteral("; ") + toQString(hint) + how);

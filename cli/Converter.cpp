@@ -83,7 +83,9 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
             say(about, toQString(summaryText(report.summary, request.rate)));
             say(about, QStringLiteral("read as ") + reading);
         };
-        bool found = !result.report.findings.empty() || !result.chartFindings.empty();
+        // Advice is listed, but leaves a file clean.
+        bool found =
+            problemCount(result.report.findings) > 0 || problemCount(result.chartFindings) > 0;
         if (result.voiceReports.empty()) {
             summarise(name, result.report, readingText(result));
         }
@@ -103,7 +105,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
             for (const Finding& finding : report.findings) {
                 say(voice, describeFinding(finding));
             }
-            found = found || !report.findings.empty();
+            found = found || problemCount(report.findings) > 0;
         }
         if (result.guess != EncodingGuess::None) {
             say(name, encodingGuessNotice(result.guess));

@@ -8,18 +8,23 @@ namespace mouthkey {
 
 namespace {
 
+// The sample's first lines, "4, 9, 12, …" where there are more.
+std::string lineList(const LineSample& lines, const NumberFormat& numbers) {
+    std::string text;
+    const auto shown = std::min<std::uint64_t>(lines.count, LineSample::kept);
+    for (std::uint64_t i = 0; i < shown; ++i) {
+        text += (i ? ", " : "") + numbers.whole(lines.first[i]);
+    }
+    return text + (lines.count > shown ? ", \xE2\x80\xA6" : "");
+}
+
 std::string onLines(const LineSample& lines, const NumberFormat& numbers,
                     std::uint64_t column = 0) {
     if (lines.count == 1) {
         return "on line " + numbers.whole(lines.first[0]) +
                (column ? ", column " + numbers.whole(column) : "");
     }
-    std::string text = "on " + numbers.whole(lines.count) + " lines (";
-    const auto shown = std::min<std::uint64_t>(lines.count, LineSample::kept);
-    for (std::uint64_t i = 0; i < shown; ++i) {
-        text += (i ? ", " : "") + numbers.whole(lines.first[i]);
-    }
-    return text + (lines.count > shown ? ", \xE2\x80\xA6)" : ")");
+    return "on " + numbers.whole(lines.count) + " lines (" + lineList(lines, numbers) + ")";
 }
 
 // "A, B and X", for letters given as "ABX".
@@ -116,6 +121,11 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
                numbers.whole(f.frames[1]) + ") " + where;
     case Finding::Kind::SharedFrame:
         return "two keyframes on one frame (" + numbers.whole(f.frames[0]) + ") " + where;
+    case Finding::Kind::SingleFrameMouths:
+        return f.lines.count == 1
+                   ? "1 mouth shows for a single frame (line " + lineList(f.lines, numbers) + ")"
+                   : numbers.whole(f.lines.count) + " mouths show for a single frame (lines " +
+                         lineList(f.lines, numbers) + ")";
     case Finding::Kind::TabInLine:
         return "a tab where a space belongs " + where;
     case Finding::Kind::MissingFrame:
@@ -216,6 +226,8 @@ std::string findingHint(const Finding& f) {
         return "the first line of a timing file is its header; add one above the first keyframe";
     case Finding::Kind::TabInLine:
         return "only a space separates a frame from its phoneme";
+    case Finding::Kind::SingleFrameMouths:
+        return "hold each mouth for two frames at least";
     case Finding::Kind::KeyframeDocument:
         return "convert the timing file it was made from instead";
     case Finding::Kind::LetterMouthShapes:

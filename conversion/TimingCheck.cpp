@@ -42,6 +42,17 @@ LineSample mergedSample(const LineSample& a, const LineSample& b) {
     return merged;
 }
 
+// A name's bytes as a word, its first byte lowest, as the block lane packs
+// them; 0 for a name it never packs: empty, past eight bytes, or holding NUL.
+scan::Word packedName(std::string_view name) {
+    if (name.empty() || name.size() > 8 || name.find('\0') != std::string_view::npos) {
+        return 0;
+    }
+    std::array<scan::Byte, 8> bytes{};
+    std::copy(name.begin(), name.end(), bytes.begin());
+    return scan::loadWord(bytes.data());
+}
+
 // A frame written with a minus sign.
 bool isNegativeFrame(std::string_view token) {
     return token.size() > 1 && token[0] == '-' && wholeFrame(token.substr(1));
@@ -99,6 +110,11 @@ std::uint64_t unknownNameLines(std::span<const Finding> findings) {
     return lines;
 }
 
+std::size_t problemCount(std::span<const Finding> findings) {
+    return static_cast<std::size_t>(std::count_if(
+        findings.begin(), findings.end(), [](const Finding& f) { return !isAdvice(f.kind); }));
+}
+
 // The checker's state, and the rules it applies line by line.
 struct TimingChecker::Impl {
     struct NameTally {
@@ -115,19 +131,37 @@ struct TimingChecker::Impl {
     void feedCue(std::uint64_t number, std::uint64_t frame, std::string_view name);
     TimingReport finish();
 
-    // The counts a run of usual keyframes moves on, kept in locals while it lasts.
+    // What a run of usual keyframes moves on, kept in locals while it lasts.
+    // A run starts after a keyframe, so its lowest frame is never lower than
+    // the take's first; the lines it takes are counted by its caller, each a
+    // keyframe with a whole frame.
     struct Run {
-        std::uint64_t keyframes, frames, lowest, last;
+        std::uint64_t last;
+        scan::Word lastPacked; // the name on `last`, packed; 0 for one in m_lastName
+        std::uint64_t singles; // mouths shown for a single frame
     };
-    Run run() const { return {m_summary.keyframes, m_frames, m_lowestFrame, m_lastFrame}; }
-    void endRun(const Run& run);
+    Run run() const { return {m_lastFrame, m_lastPacked, m_singleFrame.count}; }
+    void endRun(const Run& run, std::uint64_t taken);
     // A whole frame above the last with a name of `packed`'s bytes (up to
-    // eight, else 0): counted, unless it is not above the last.
+    // eight, else 0): taken, unless it is not above the last. A run's lines
+    // follow one another from m_runFrom, whose keyframe before is on m_lastLine:
+    // the line before each is known without a register to keep it in.
     bool takeUsual(std::uint64_t frame, std::string_view name, scan::Word packed,
                    std::uint64_t line, Run& run);
 
     const unsigned char* takeLines(const unsigned char* p, const unsigned char* end,
                                    std::uint64_t& lines);
+    // Whether a keyframe of `packed` (or, unpacked, `name`) names another
+    // mouth than the last one, of `lastPacked`.
+    bool namesOtherThanLast(scan::Word packed, std::string_view name, scan::Word lastPacked) const {
+        return packed != lastPacked || (packed == 0 && otherThanLastName(name));
+    }
+    // Names too long to pack, out of the block lane's way.
+    MOUTHKEY_COLD bool otherThanLastName(std::string_view name) const { return name != m_lastName; }
+    MOUTHKEY_COLD LineSample& linesNamingUnpacked(std::string_view name) {
+        m_lastName.assign(name);
+        return linesNaming(name);
+    }
     // Where the lines naming `name` are counted.
     LineSample& linesNaming(std::string_view name);
     void check(const TimingLine& line);
@@ -168,6 +202,12 @@ struct TimingChecker::Impl {
     std::uint64_t m_lowestFrame = 0;
     std::uint64_t m_highestFrame = 0;
     std::uint64_t m_lastFrame = 0; // in file order, for frames going backwards or shared
+    // The keyframe on the last frame: its line and name, for a mouth held a single frame.
+    std::uint64_t m_lastLine = 0;
+    std::uint64_t m_runFrom = 0; // the line a run starts at
+    scan::Word m_lastPacked = 0;
+    std::string m_lastName; // a name too long to pack, or holding NUL
+    LineSample m_singleFrame;
 };
 
 // The line reader with the checks inlined into it: they run on every line.
@@ -231,8 +271,12 @@ void TimingChecker::Impl::feedLine(std::uint64_t number, std::string_view frame,
 // way through check(); the line numbers count on from here either way.
 const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan::Byte* end,
                                                  std::uint64_t& lines) {
+    if (m_frames == 0) {
+        return p; // the take's first keyframe goes the long way
+    }
     // Locals, not members: the stores through a slot would force reloads.
     Run counts = run();
+    m_runFrom = lines + 1;
     const auto take = [&](std::uint64_t frame, std::string_view name, std::uint64_t line) {
         const scan::Word packed = name.size() - 1 < 8 // one to eight bytes, with eight readable
                                       ? scan::loadWord(datlines::bytesAt(name.data())) &
@@ -241,29 +285,43 @@ const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan
         return takeUsual(frame, name, packed, line, counts);
     };
     const scan::Byte* const stop = datlines::takeBlockLines(p, end, lines, take);
-    endRun(counts);
+    // Every line the lane passes it takes.
+    const std::uint64_t taken = lines + 1 - m_runFrom;
+    if (taken > 0) {
+        m_lastLine = lines;
+    }
+    endRun(counts, taken);
     return stop;
 }
 
-void TimingChecker::Impl::endRun(const Run& run) {
-    m_summary.keyframes = run.keyframes;
-    m_frames = run.frames;
-    m_lowestFrame = run.lowest;
+void TimingChecker::Impl::endRun(const Run& run, std::uint64_t taken) {
+    m_summary.keyframes += taken;
+    m_frames += taken;
     // Frames rise within a run, so its highest is its last.
     m_highestFrame = std::max(m_highestFrame, run.last);
     m_lastFrame = run.last;
+    m_lastPacked = run.lastPacked;
+    m_singleFrame.count = run.singles;
 }
 
 inline bool TimingChecker::Impl::takeUsual(std::uint64_t frame, std::string_view name,
                                            scan::Word packed, std::uint64_t line, Run& run) {
-    if (run.frames > 0 && frame <= run.last) {
+    if (frame <= run.last) {
         return false; // backwards or on the last frame: check() says where
     }
-    // Frames rise within a run, so the lowest can only be the take's first.
-    run.lowest = run.frames == 0 ? frame : run.lowest;
+    // The last keyframe's mouth showed for this one frame. Steps of one
+    // frame follow no pattern, so it is counted without a branch on them.
+    bool other = packed != run.lastPacked;
+    if (packed == 0 && run.lastPacked == 0) [[unlikely]] {
+        other = otherThanLastName(name);
+    }
+    const bool single = (frame - run.last == 1) & other;
+    if (run.singles < LineSample::kept && single) [[unlikely]] {
+        m_singleFrame.first[run.singles] = line == m_runFrom ? m_lastLine : line - 1;
+    }
+    run.singles += single;
     run.last = frame;
-    ++run.frames;
-    ++run.keyframes;
+    run.lastPacked = packed;
     // The name's lines are counted through a small cache keyed by the
     // name's bytes, known names and unknown alike: no branch on which it is.
     LineSample* sample = nullptr;
@@ -276,7 +334,7 @@ inline bool TimingChecker::Impl::takeUsual(std::uint64_t frame, std::string_view
             set[set[0].packed == 0 ? 0 : 1] = {packed, sample};
         }
     } else {
-        sample = &linesNaming(name);
+        sample = &linesNamingUnpacked(name);
     }
     sample->add(line);
     return true;
@@ -289,13 +347,12 @@ void TimingChecker::Impl::feedCue(std::uint64_t number, std::uint64_t frame,
                                                     [](char c) { return c > ' ' && c < 0x7F; });
     m_headerSeen = true;
     m_cueLines = true;
-    if (usual) {
-        std::array<scan::Byte, 8> bytes{};
-        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 8), bytes.begin());
+    if (usual && m_frames > 0) {
         Run counts = run();
-        if (takeUsual(frame, name, name.size() <= 8 ? scan::loadWord(bytes.data()) : 0, number,
-                      counts)) {
-            endRun(counts);
+        m_runFrom = number;
+        if (takeUsual(frame, name, packedName(name), number, counts)) {
+            endRun(counts, 1);
+            m_lastLine = number;
             return;
         }
     }
@@ -334,6 +391,12 @@ void TimingChecker::Impl::check(const TimingLine& line) {
     const std::optional<KeyLine> key = keyLine(line);
     if (key) {
         const std::uint64_t frame = key->frame;
+        const std::string_view name = key->name->text;
+        const scan::Word packed = packedName(name);
+        if (m_frames > 0 && frame > m_lastFrame && frame - m_lastFrame == 1 &&
+            namesOtherThanLast(packed, name, m_lastPacked)) {
+            m_singleFrame.add(m_lastLine);
+        }
         if (m_frames == 0) {
             m_lowestFrame = frame;
         } else if (frame < m_lastFrame) {
@@ -350,6 +413,11 @@ void TimingChecker::Impl::check(const TimingLine& line) {
         }
         m_highestFrame = std::max(m_highestFrame, frame);
         m_lastFrame = frame;
+        m_lastLine = line.number;
+        m_lastPacked = packed;
+        if (packed == 0) {
+            m_lastName.assign(name);
+        }
         ++m_frames;
     } else if (tokens.size() != 2 || tokens[0].text.empty() || tokens[1].text.empty()) {
         // Why the line is no keyframe: its shape.
@@ -472,6 +540,7 @@ TimingReport TimingChecker::Impl::finish() {
     add(Finding::Kind::NegativeFrame, m_negative, m_firstNegative);
     add(Finding::Kind::FramesGoBackwards, m_backwards, {}, m_firstBackwards);
     add(Finding::Kind::SharedFrame, m_shared, {}, {m_firstShared, 0});
+    add(Finding::Kind::SingleFrameMouths, m_singleFrame);
     add(Finding::Kind::TabInLine, m_tabs);
     add(Finding::Kind::MissingFrame, m_missingFrame);
     add(Finding::Kind::MissingPhoneme, m_missingPhoneme);

@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 
 #include <iterator>
 
@@ -60,6 +61,8 @@ private slots:
         QTest::addColumn<bool>("readLetters"); // with one click on the offered action
 
         const QByteArray letters("h\n1 X\n2 A\n3 E\n");
+        const QString heldTwo = "2 mouths show for a single frame (lines 2, 3): pasted unchanged. "
+                                "Hold each mouth for two frames at least (Edit > Clean Up\u2026).";
         QTest::newRow("letter mouth shapes")
             << letters
             << "take.dat \u00B7 3 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
@@ -67,13 +70,14 @@ private slots:
                            "E is read as the phoneme E, not as a letter: pasted unchanged. They "
                            "can be read as letter mouth shapes instead (A "
                            "as MBP, B as etc, C as E, D as AI, E as O, F as U, G as FV, H as L, X "
-                           "as rest). Choose File > Read as Letter Mouth Shapes to do so."}
+                           "as rest). Choose File > Read as Letter Mouth Shapes to do so.",
+                           heldTwo}
             << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps); 1 finding to check"
             << false;
         QTest::newRow("letter mouth shapes, read as such")
             << letters
             << "take.dat \u00B7 3 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
-            << QStringList()
+            << QStringList{heldTwo}
             << "Copied 3 keyframes from take.dat (Preston Blair, letter mouth shapes, 24 fps)"
             << true;
         QTest::newRow("clean") << QByteArray("h\n1 rest\n24 MBP\n")
@@ -87,10 +91,17 @@ private slots:
             << "take.dat \u00B7 4 keyframes \u00B7 frames 1\u20133 \u00B7 0:00.1 at 24 fps"
             << QStringList{"Unknown phoneme 'ai' on 2 lines (2, 4): pasted unchanged. Did you "
                            "mean 'AI'?",
+                           heldTwo,
                            "A frame without a phoneme on line 5: pasted without a position."}
             << "Copied 4 keyframes from take.dat (Preston Blair, 24 fps); 2 lines have unknown "
                "names; 1 more finding to check"
             << false;
+        QTest::newRow("a mouth held one frame, which is advice")
+            << QByteArray("h\n1 rest\n2 AI\n6 E\n")
+            << "take.dat \u00B7 3 keyframes \u00B7 frames 1\u20136 \u00B7 0:00.3 at 24 fps"
+            << QStringList{"1 mouth shows for a single frame (line 2): pasted unchanged. Hold "
+                           "each mouth for two frames at least (Edit > Clean Up\u2026)."}
+            << "Copied 3 keyframes from take.dat (Preston Blair, 24 fps)" << false;
         QTest::newRow("no header") << QByteArray("1 rest\n") << "take.dat \u00B7 0 keyframes"
                                    << QStringList{"The header line '1 rest' looks like a keyframe "
                                                   "(line 1): skipped as the file's header. The "
@@ -128,10 +139,22 @@ private slots:
         app.vc().go();
         QCOMPARE(app.status(), status);
         QVERIFY(convertOf(app.vc()).mapping() == buildMapping(0, readLetters));
-        // Findings make the message a warning, for a status line that can show one.
+        // Problems make the message a warning, for a status line that can show one, and
+        // give their rows the warning look; advice does neither.
         ConvertFacts facts;
         facts.findings = app.vc().findings();
-        QCOMPARE(convertStatus(facts, app.vc().loaded()).warning, !sentences.isEmpty());
+        const std::size_t problems = problemCount(app.vc().findings());
+        QCOMPARE(convertStatus(facts, app.vc().loaded()).warning, problems > 0);
+        const auto* list = app.window->findChild<QListWidget*>(QStringLiteral("findingsView"));
+        const auto look = [&](const QIcon& icon) {
+            return icon.pixmap(16).toImage();
+        };
+        const QImage warningLook = look(list->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        std::size_t warned = 0;
+        for (int row = 0; row < list->count(); ++row) {
+            warned += look(list->item(row)->icon()) == warningLook ? 1 : 0;
+        }
+        QCOMPARE(warned, problems);
         // Another file starts with the names as they are.
         app.openPath(app.writeFile("other.dat", file));
         QVERIFY(!action->isChecked() && !app.vc().letters());
@@ -373,12 +396,16 @@ private slots:
         QCOMPARE(convertOf(app.vc()).newdatout(),
                  convertDataLines(test::readSample("two-voices-bob.dat").toStdString(),
                                   buildMapping(0)));
-        QVERIFY(panelOf(app).sentences().isEmpty());
+        const QString bobHeld = "3 mouths show for a single frame (lines 51, 52, 54): pasted "
+                                "unchanged. Hold each mouth for two frames at least (Edit > "
+                                "Clean Up\u2026).";
+        QCOMPARE(panelOf(app).sentences(), QStringList{bobHeld});
         app.vc().frames()->setCurrentIndex(2); // 30 fps
         QCOMPARE(panelOf(app).sentences(),
-                 QStringList{"The project is timed at 24 fps, not at the chosen rate: keys land "
-                             "on the project's frames. Choose 24 fps, or re-time the project in "
-                             "its tool."});
+                 (QStringList{"The project is timed at 24 fps, not at the chosen rate: keys land "
+                              "on the project's frames. Choose 24 fps, or re-time the project in "
+                              "its tool.",
+                              bobHeld}));
 
         // A file of one voice hides the row again.
         app.openPath(app.writeFile("take.dat", "h\n1 AI\n"));

@@ -202,7 +202,7 @@ private slots:
             << head + tail + QStringList{"findingsView", "keyframePreview"};
         QTest::newRow("a project of two voices")
             << "two-voices.pgo" << mouthkey::test::readSample("two-voices.pgo")
-            << head + QStringList{"voices"} + tail + QStringList{"keyframePreview"};
+            << head + QStringList{"voices"} + tail + QStringList{"findingsView", "keyframePreview"};
     }
 
     void theFocusChainFollowsTheForm() {

@@ -19,6 +19,9 @@ const QByteArray oddFile = "h\n1 ai\n2 ai\n3 AI\n";
 const char* const readAsDat = "read as Moho switch data\n";
 const char* const unknownAi =
     "unknown phoneme 'ai' on 2 lines (2, 3): pasted unchanged; did you mean 'AI'?\n";
+// Its 'ai' and 'AI' are two names: the first shows for one frame.
+const char* const heldAi = "1 mouth shows for a single frame (line 3): pasted unchanged; hold "
+                           "each mouth for two frames at least with --min-hold 2\n";
 // Letter mouth shapes, and the same file with each letter's chart name for it.
 const QByteArray letterFile = "h\n1 X\n5 A\n9 D\n12 E\n15 B\n20 MBP\n";
 const QByteArray letterFileNamed = "h\n1 rest\n5 MBP\n9 AI\n12 O\n15 etc\n20 MBP\n";
@@ -63,6 +66,11 @@ const char* const annAt25 = "15 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
 const char* const bobAt25 = "15 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
                             "76 \xC2\xB7 0:03.0 at 25 fps\n";
 const char* const unknownZz = "unknown phoneme 'zz' on line 42: pasted unchanged\n";
+const char* const annHeld = "1 mouth shows for a single frame (line 29): pasted unchanged; hold "
+                            "each mouth for two frames at least with --min-hold 2\n";
+const char* const bobHeld =
+    "3 mouths show for a single frame (lines 51, 52, 54): pasted "
+    "unchanged; hold each mouth for two frames at least with --min-hold 2\n";
 const char* const timedAt24 =
     "the project is timed at 24 fps, not at the chosen rate: keys land on "
     "the project's frames; choose 24 fps, or re-time the project in its "
@@ -77,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    [](const ConverterRun& run, const QByteArray& document, const QString& path) {
                        EXPECT_EQ(run.out, document);
-                       EXPECT_EQ(run.err, "mouthkey-convert: warning: " + named(path, unknownAi));
+                       EXPECT_EQ(run.err, "mouthkey-convert: warning: " + named(path, unknownAi) +
+                                              "mouthkey-convert: note: " + named(path, heldAi));
                    }},
         ChecksCase{"-q keeps them back",
                    {"-q"},
@@ -105,6 +114,22 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(run.out, document);
                        EXPECT_EQ(run.err, "");
                    }},
+        ChecksCase{
+            "a mouth held one frame is a note: --strict converts, --check lists it and passes",
+            {"--strict"},
+            "h\n1 rest\n2 AI\n6 E\n",
+            0,
+            [](const ConverterRun& run, const QByteArray& document, const QString& path) {
+                const char* const held =
+                    "1 mouth shows for a single frame (line 2): pasted unchanged; hold "
+                    "each mouth for two frames at least with --min-hold 2\n";
+                EXPECT_EQ(run.out, document);
+                EXPECT_EQ(run.err, "mouthkey-convert: note: " + named(path, held));
+                const ConverterRun check = runConverter({QStringLiteral("--check"), path});
+                EXPECT_EQ(check.exitCode, 0);
+                EXPECT_TRUE(check.out.endsWith(named(path, readAsDat) + named(path, held)))
+                    << check.out.toStdString();
+            }},
         ChecksCase{"--strict refuses a timing file of a take with findings",
                    {"--target", "tsv", "--strict"},
                    "h\n1 rest\n5MBP\n9 AI\n",
@@ -156,7 +181,12 @@ INSTANTIATE_TEST_SUITE_P(
                    1,
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, "");
-                       EXPECT_EQ(run.err, "mouthkey-convert: warning: " +
+                       EXPECT_EQ(run.err, "mouthkey-convert: note: " +
+                                              named(path, "1 mouth shows for a single frame (line "
+                                                          "2): pasted unchanged; hold each mouth "
+                                                          "for two frames at least with --min-hold "
+                                                          "2\n") +
+                                              "mouthkey-convert: warning: " +
                                               named(path, "keys shifted before frame 0 (the first "
                                                           "at frame 1) on line 2: left out\n") +
                                               "mouthkey-convert: '" + path.toUtf8() +
@@ -194,7 +224,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
                        EXPECT_EQ(run.out, named(path, "3 keyframes \xC2\xB7 frames 1\xE2\x80\x93"
                                                       "3 \xC2\xB7 0:00.1 at 24 fps\n") +
-                                              named(path, readAsDat) + named(path, unknownAi));
+                                              named(path, readAsDat) + named(path, unknownAi) +
+                                              named(path, heldAi));
                        EXPECT_EQ(run.err, "");
                    }},
         ChecksCase{"--check passes a clean file",
@@ -286,9 +317,10 @@ INSTANTIATE_TEST_SUITE_P(
                            run.out.toStdString(),
                            (ofVoice(path, "Ann", annAt25) +
                             ofVoice(path, "Ann", "read as Papagayo-NG project, voice 1 of 2\n") +
-                            ofVoice(path, "Bob", bobAt25) +
+                            ofVoice(path, "Ann", annHeld) + ofVoice(path, "Bob", bobAt25) +
                             ofVoice(path, "Bob", "read as Papagayo-NG project, voice 2 of 2\n") +
-                            ofVoice(path, "Bob", unknownZz) + named(path, timedAt24))
+                            ofVoice(path, "Bob", unknownZz) + ofVoice(path, "Bob", bobHeld) +
+                            named(path, timedAt24))
                                .toStdString());
                    }},
         ChecksCase{"--check of a project finds what is in any of its voices",
@@ -296,7 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
                    twoVoices(),
                    1,
                    [](const ConverterRun& run, const QByteArray&, const QString& path) {
-                       EXPECT_TRUE(run.out.endsWith(ofVoice(path, "Bob", unknownZz)))
+                       EXPECT_TRUE(run.out.endsWith(ofVoice(path, "Bob", unknownZz) +
+                                                    ofVoice(path, "Bob", bobHeld)))
                            << run.out.toStdString();
                    }},
         ChecksCase{"--voice picks the one voice --check checks",
@@ -308,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
                            run.out.toStdString(),
                            (named(path, bobAt25) +
                             named(path, "read as Papagayo-NG project, voice 'Bob' (2 of 2)\n") +
-                            named(path, timedAt24) + named(path, unknownZz))
+                            named(path, timedAt24) + named(path, unknownZz) + named(path, bobHeld))
                                .toStdString());
                    }},
         ChecksCase{"--check takes no -o",
@@ -379,6 +412,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A chart beside the input, one given, and one that cannot be read.
 TEST(ContentChecks, aMouthChartFileChoosesTheDrawings) {
+    const char* const restHeld = "1 mouth shows for a single frame (line 2): pasted unchanged; "
+                                 "hold each mouth for two frames at least with --min-hold 2\n";
     QTemporaryDir dir;
     const QString in = dir.filePath(QStringLiteral("take1.dat"));
     const QString beside = dir.filePath(QStringLiteral("mouth-chart.txt"));
@@ -392,12 +427,13 @@ TEST(ContentChecks, aMouthChartFileChoosesTheDrawings) {
     ConverterRun run = runConverter({slider, in});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.endsWith(keys)) << run.out.toStdString();
-    EXPECT_EQ(run.err.toStdString(), "mouthkey-convert: note: '" + in.toStdString() +
-                                         "': drawings as the mouth chart '" + beside.toStdString() +
-                                         "' beside it lists them; --chart chooses another\n"
-                                         "mouthkey-convert: warning: '" +
-                                         beside.toStdString() +
-                                         "': 'rest' is listed for an earlier drawing on line 3\n");
+    EXPECT_EQ(run.err.toStdString(),
+              "mouthkey-convert: note: '" + in.toStdString() + "': drawings as the mouth chart '" +
+                  beside.toStdString() +
+                  "' beside it lists them; --chart chooses another\n"
+                  "mouthkey-convert: warning: '" +
+                  beside.toStdString() + "': 'rest' is listed for an earlier drawing on line 3\n" +
+                  "mouthkey-convert: note: " + named(in, restHeld).toStdString());
 
     // The set's own chart, printed, gives the document no chart gives.
     const ConverterRun printed = runConverter({QStringLiteral("--print-chart")});
@@ -407,7 +443,7 @@ TEST(ContentChecks, aMouthChartFileChoosesTheDrawings) {
     ASSERT_TRUE(writeFile(other, printed.out));
     ASSERT_TRUE(QFile::remove(beside));
     const ConverterRun setChart = runConverter({slider, in});
-    EXPECT_TRUE(setChart.err.isEmpty());
+    EXPECT_EQ(setChart.err, "mouthkey-convert: note: " + named(in, restHeld));
     EXPECT_EQ(runConverter({slider, QStringLiteral("--chart"), other, in}).out, setChart.out);
     EXPECT_TRUE(setChart.out.endsWith("\t1\t0\t\n\t2\t1\t\n\nEnd of Keyframe Data"));
 

@@ -382,29 +382,37 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OutcomeCase{"Position pastes what it does not know unchanged", mixedTake,
                     choose(Target::Position),
-                    "unknown phoneme 'ai' on line 3: pasted unchanged / a tab where a space "
-                    "belongs on line 4: pasted unchanged"},
+                    "unknown phoneme 'ai' on line 3: pasted unchanged / 1 mouth shows for a single "
+                    "frame (line 2): pasted unchanged / a "
+                    "tab where a space belongs on line 4: pasted unchanged"},
         OutcomeCase{"Position from cues leaves out the lines that are not FRAME NAME", mixedTake,
                     choose(Target::Position, true),
-                    "unknown phoneme 'ai' on line 3: pasted unchanged / a tab where a space "
-                    "belongs on line 4: left out"},
+                    "unknown phoneme 'ai' on line 3: pasted unchanged / 1 mouth shows for a single "
+                    "frame (line 2): pasted unchanged / a "
+                    "tab where a space belongs on line 4: left out"},
         OutcomeCase{
             "Time Remap leaves out unknown names and names without a drawing", mixedTake,
             choose(Target::TimeRemap, {}, 0, false, 0, rate24, MouthChart({{"rest"}, {"E"}})),
-            "unknown phoneme 'ai' on line 3: left out / a tab where a space belongs on "
-            "line 4: left out / no drawing in the mouth chart for 'MBP' on line 5: left "
+            "unknown phoneme 'ai' on line 3: left out / 1 mouth shows for a single frame (line 2): "
+            "pasted unchanged / a tab "
+            "where a space belongs on line 4: left out / no drawing in the mouth chart for 'MBP' "
+            "on line 5: left "
             "out"},
         OutcomeCase{"an unknown name the chart lists has a drawing", mixedTake,
                     choose(Target::SliderControl, {}, 0, false, 0, rate24,
                            MouthChart({{"rest"}, {"ai", "MBP"}})),
-                    "a tab where a space belongs on line 4: left out"},
+                    "1 mouth shows for a single frame (line 2): pasted unchanged / a tab where a "
+                    "space belongs on line 4: "
+                    "left out"},
         OutcomeCase{"letters the set does not know are left out once",
                     "MohoSwitch1\n1 X\n2 A\n3 B\n", choose(Target::TimeRemap),
                     "letter mouth shapes (A, B and X) as phoneme names on 3 lines (2, 3, 4): "
-                    "left out"},
+                    "left out / 2 mouths show for a single frame (lines 2, 3): pasted unchanged"},
         OutcomeCase{"a shift before frame 0", "MohoSwitch1\n1 rest\n2 AI\n9 E\n",
                     choose(Target::Position, {}, -5),
-                    "keys shifted before frame 0 (the first at frame 1) on line 2: left out"}));
+                    "1 mouth shows for a single frame (line 2): pasted unchanged / keys shifted "
+                    "before frame 0 (the "
+                    "first at frame 1) on line 2: left out"}));
 
 struct NumberCase {
     double value;

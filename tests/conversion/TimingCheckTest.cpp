@@ -14,6 +14,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace mouthkey;
 
@@ -64,16 +65,24 @@ INSTANTIATE_TEST_SUITE_P(
                   "letter mouth shapes (A, B, H and X) as phoneme names on 5 lines (2, 4, 6, "
                   "\xE2\x80\xA6); its D is read as the phoneme D, not as a letter; they can be "
                   "read as letter mouth shapes instead (A as MBP, B as etc, C as E, D as AI, E as "
-                  "O, F as U, G as FV, H as L, X as rest) / unknown phoneme 'zz' on line 3"},
+                  "O, F as U, G as FV, H as L, X as rest) / unknown phoneme 'zz' on line 3 / 6 "
+                  "mouths show for a single frame (lines 2, 3, 4, \xE2\x80\xA6); hold each mouth "
+                  "for two frames at least"},
         CheckCase{"one letter alone is an unknown name, in its place",
                   "h\n1 qq\n2 X\n3 rr\n4 E\n5 X\n",
                   "unknown phoneme 'qq' on line 2 / unknown phoneme 'X' on 2 lines (3, 6) / "
-                  "unknown phoneme 'rr' on line 4"},
+                  "unknown phoneme 'rr' on line 4 / 4 mouths show for a single frame (lines 2, "
+                  "3, 4, \xE2\x80\xA6); hold each mouth for two frames at least"},
         CheckCase{"a few letters among more phoneme names are unknown names",
                   "h\n1 rest\n2 B\n3 X\n4 MBP\n5 E\n6 AI\n7 B\n8 O\n9 U\n",
-                  "unknown phoneme 'B' on 2 lines (3, 8) / unknown phoneme 'X' on line 4"},
-        CheckCase{"with letters, all nine are known", "h\n1 X\n2 B\n3 D\n4 E\n5 ai\n",
-                  "unknown phoneme 'ai' on line 6; did you mean 'AI'?", true},
+                  "unknown phoneme 'B' on 2 lines (3, 8) / unknown phoneme 'X' on line 4 / 8 "
+                  "mouths show for a single frame (lines 2, 3, 4, \xE2\x80\xA6); hold each mouth "
+                  "for two frames at least"},
+        CheckCase{
+            "with letters, all nine are known", "h\n1 X\n2 B\n3 D\n4 E\n5 ai\n",
+            "unknown phoneme 'ai' on line 6; did you mean 'AI'? / 4 mouths show for a "
+            "single frame (lines 2, 3, 4, \xE2\x80\xA6); hold each mouth for two frames at least",
+            true},
         CheckCase{"frames not whole, and going backwards",
                   "h\n1 AI\nfive E\n1.5 O\n1052 U\n1040 K\n",
                   "frames that are not whole numbers, such as 'five', on 2 lines (3, 4) / frames "
@@ -95,12 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"keyframes on the frame of the one before",
                   "h\n1 AI\n1234 E\n1234 O\nx U\n1234 U\n1235 rest\n1235 E\n",
                   "frame 'x' is not a whole number on line 5 / two keyframes on one frame (1,234) "
-                  "on 3 lines (4, 6, 8)"},
+                  "on 3 lines (4, 6, 8) / 1 mouth shows for a single frame (line 6); hold each "
+                  "mouth for two frames at least"},
         CheckCase{"swapped letters, in any case", "h\n1 MPB\n2 ia\n3 rset\n4 PBM\n5 MBPP\n6 Ia\n",
                   "unknown phoneme 'MPB' on line 2; did you mean 'MBP'? / unknown phoneme 'ia' on "
                   "line 3; did you mean 'AI'? / unknown phoneme 'rset' on line 4; did you mean "
                   "'rest'? / unknown phoneme 'PBM' on line 5 / unknown phoneme 'MBPP' on line 6 / "
-                  "unknown phoneme 'Ia' on line 7; did you mean 'AI'?"},
+                  "unknown phoneme 'Ia' on line 7; did you mean 'AI'? / 5 mouths show for a single "
+                  "frame (lines 2, 3, 4, \xE2\x80\xA6); hold each mouth for two frames at least"},
         CheckCase{
             "an excerpt cut at a character boundary", "h\n" + std::string(39, '1') + "\xC3\xA9 E\n",
             "frame '" + std::string(39, '1') + "\xE2\x80\xA6' is not a whole number on line 2"},
@@ -133,10 +144,13 @@ TEST(TimingChecks, memoryStaysBoundedOnManyDistinctUnknownNames) {
         text += std::to_string(i) + " name" + std::to_string(i) + "\n";
     }
     const TimingReport report = checkTimingText(text);
-    ASSERT_EQ(report.findings.size(), TimingChecker::namesListed + 1);
-    EXPECT_EQ(report.findings.back().kind, Finding::Kind::OtherUnknownPhonemes);
+    // The names, the rest of them, and each mouth held for one frame.
+    ASSERT_EQ(report.findings.size(), TimingChecker::namesListed + 2);
+    const Finding& others = report.findings[TimingChecker::namesListed];
+    EXPECT_EQ(others.kind, Finding::Kind::OtherUnknownPhonemes);
+    EXPECT_EQ(report.findings.back().kind, Finding::Kind::SingleFrameMouths);
     EXPECT_EQ(report.unknownNameLines(), 100000u);
-    EXPECT_EQ(findingText(report.findings.back()),
+    EXPECT_EQ(findingText(others),
               "more unknown phoneme names on 99,992 lines (10, 11, 12, \xE2\x80\xA6)");
 }
 
@@ -259,6 +273,117 @@ INSTANTIATE_TEST_SUITE_P(
                                      convertDataLines("h\n1 AI\n5 E\n", buildMapping(0)), footer),
                     "0 keyframes", false}));
 
+struct SingleFrameCase {
+    const char* what;
+    std::vector<std::string> lines; // after a header, from line 2
+    std::string finding;            // its text, or "" for none
+    bool cues = true;               // the lines can also be fed as cues
+    friend void PrintTo(const SingleFrameCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class SingleFrameMouths : public testing::TestWithParam<SingleFrameCase> {};
+
+const Finding* singleFrameFinding(const TimingReport& report) {
+    const auto found =
+        std::find_if(report.findings.begin(), report.findings.end(),
+                     [](const Finding& f) { return f.kind == Finding::Kind::SingleFrameMouths; });
+    return found == report.findings.end() ? nullptr : &*found;
+}
+
+LineSample singleFrameLines(const TimingReport& report, std::uint64_t linesBefore = 0) {
+    LineSample lines;
+    if (const Finding* f = singleFrameFinding(report)) {
+        lines = f->lines;
+        for (std::uint64_t& line : lines.first) {
+            line -= line ? linesBefore : 0;
+        }
+    }
+    return lines;
+}
+
+// A frame moved on by `by`, and the rest of the line as it was.
+std::string movedOn(const std::string& line, std::uint64_t by) {
+    const std::size_t digits = line.find_first_not_of("0123456789");
+    if (digits == 0 || digits > 18) {
+        return line; // no frame, or one that saturates
+    }
+    return std::to_string(std::stoull(line.substr(0, digits)) + by) + line.substr(digits);
+}
+
+// Short, the lines go the long way, whole or a byte at a time; set among
+// usual lines after a long run of them, the block lane takes them; as lines
+// and cues, the readers of other formats feed them. All find the same.
+TEST_P(SingleFrameMouths, areTheCuesTheNextOfAnotherNameFollowsAFrameLater) {
+    const SingleFrameCase& c = GetParam();
+    std::string text = "h\n";
+    for (const std::string& line : c.lines) {
+        text += line + "\n";
+    }
+    const TimingReport report = checkTimingText(text);
+    const Finding* found = singleFrameFinding(report);
+    EXPECT_EQ(found ? findingText(*found) : "", c.finding);
+    if (found) {
+        EXPECT_EQ(findingOutcome(*found), "pasted unchanged");
+        EXPECT_TRUE(isAdvice(found->kind));
+    }
+    const LineSample expected = singleFrameLines(report);
+    TimingChecker bytes;
+    for (const char b : text) {
+        bytes.feed(std::string_view(&b, 1));
+    }
+    EXPECT_EQ(singleFrameLines(bytes.finish()), expected) << "a byte at a time";
+
+    // Runs of one name, two frames apart, around the lines moved on past them.
+    constexpr std::uint64_t before = 60;
+    std::string inBulk = "h\n";
+    for (std::uint64_t i = 1; i <= before; ++i) {
+        inBulk += std::to_string(2 * i) + " rest\n";
+    }
+    for (const std::string& line : c.lines) {
+        inBulk += movedOn(line, 1000) + "\n";
+    }
+    for (std::uint64_t i = 0; i < 20; ++i) {
+        inBulk += std::to_string(5000 + 2 * i) + " rest\n";
+    }
+    EXPECT_EQ(singleFrameLines(checkTimingText(inBulk), before), expected) << "in bulk";
+
+    if (c.cues) {
+        TimingChecker lines;
+        TimingChecker cues;
+        std::uint64_t number = 2;
+        for (const std::string& line : c.lines) {
+            const std::size_t space = line.find(' ');
+            const std::string frame = line.substr(0, space);
+            lines.feedLine(number, frame, line.substr(space + 1));
+            cues.feedCue(number, *wholeFrame(frame), line.substr(space + 1));
+            ++number;
+        }
+        EXPECT_EQ(singleFrameLines(lines.finish()), expected) << "as lines";
+        EXPECT_EQ(singleFrameLines(cues.finish()), expected) << "as cues";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holds, SingleFrameMouths,
+    testing::Values(
+        SingleFrameCase{"a step of one frame each, the last cue aside",
+                        {"1 AI", "2 E", "3 O", "4 U", "5 MBP"},
+                        "4 mouths show for a single frame (lines 2, 3, 4, \xE2\x80\xA6)"},
+        SingleFrameCase{
+            "one", {"1 rest", "2 AI", "6 E"}, "1 mouth shows for a single frame (line 2)"},
+        SingleFrameCase{"the same name again is no flicker", {"1 AI", "2 AI", "3 AI", "7 E"}, ""},
+        SingleFrameCase{"frames going backwards or shared",
+                        {"10 AI", "5 E", "5 O", "6 rest", "99999999999999999999 E", "0 O", "20 E"},
+                        "1 mouth shows for a single frame (line 4)"},
+        SingleFrameCase{"lines that go the long way among them",
+                        {"1 rest", "2 AI", "3\tE", "4 O", "5 E", "6 E  ", "6 rest", "9 MBP"},
+                        "3 mouths show for a single frame (lines 2, 5, 6)",
+                        false},
+        SingleFrameCase{"names too long to pack, compared whole",
+                        {"1 longname1", "2 longname2", "3 longname2", "4 abcdefgh", "5 abcdefghi",
+                         "6 abcdefghi", "8 E"},
+                        "3 mouths show for a single frame (lines 2, 4, 5)"}));
+
 // Usual lines are read in bulk and the rest one by one: the findings, their
 // line numbers and the summary must not depend on which way a line went, nor
 // on where the chunks are cut.
@@ -332,7 +457,7 @@ TEST(TimingChecks, readingInBulkFindsWhatReadingLineByLineFinds) {
         if (clean) {
             const std::uint64_t keyframes = lines + (unended ? 1 : 0);
             ASSERT_EQ(checkTimingText(text).summary.keyframes, keyframes);
-            ASSERT_EQ(checkTimingText(text).findings.size(), keyframes == 0 ? 1u : 0u)
+            ASSERT_EQ(problemCount(checkTimingText(text).findings), keyframes == 0 ? 1u : 0u)
                 << testing::PrintToString(text);
         }
     }
@@ -375,7 +500,7 @@ TEST(TimingChecks, unusualLinesAreFoundWhereverTheyFall) {
             }
             expectSameWholeAndCut(text, rng);
             const bool usual = odd == "# E" || odd == "# AI\r" || odd == "0# rest";
-            ASSERT_EQ(checkTimingText(text).findings.empty(), usual)
+            ASSERT_EQ(problemCount(checkTimingText(text).findings) == 0, usual)
                 << testing::PrintToString(text);
         }
     }

@@ -5,6 +5,7 @@
 // the summary of a whole text.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -41,6 +42,7 @@ struct Finding {
         NegativeFrame,           // subject: the first such frame
         FramesGoBackwards,       // frames: the first pair, as 52 then 40
         SharedFrame,             // frames: the first frame a keyframe shares with the one before
+        SingleFrameMouths,       // keyframes the next, of another name, follows one frame later
         TabInLine,               // a tab where a space belongs
         MissingFrame,            // a line holding only a name
         MissingPhoneme,          // a line holding only a frame
@@ -84,6 +86,16 @@ struct Finding {
 
     friend bool operator==(const Finding&, const Finding&) = default;
 };
+
+// Advice: the text animates as written, but likely not as its author
+// meant. Listed like any finding, it is no problem: nothing refuses a take
+// for it, and no front end warns of it.
+constexpr bool isAdvice(Finding::Kind kind) {
+    return kind == Finding::Kind::SingleFrameMouths;
+}
+
+// The findings that are problems: all but advice.
+std::size_t problemCount(std::span<const Finding> findings);
 
 // What a timing text holds, as the converter will read it.
 struct TimingSummary {
