@@ -268,9 +268,34 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
                      targetChoices(request, take->letters || request.letters, chart), cues);
 }
 
+// A take held at least two frames a mouth has none shown for one: the
+// checks' advice about the take as read is what the rules mended.
+void leaveOutMended(ConversionResult& result, const CleanUpRules& rules) {
+    if (rules.minHold < 2 && rules.onEvery < 2) {
+        return;
+    }
+    const auto mended = [](const Finding& f) {
+        return f.kind == Finding::Kind::SingleFrameMouths;
+    };
+    std::erase_if(result.report.findings, mended);
+    for (TimingReport& report : result.voiceReports) {
+        std::erase_if(report.findings, mended);
+    }
+}
+
+StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sharedSync);
+
 } // namespace
 
 StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
+    StagedConversion staged = stageInput(request, sharedSync);
+    leaveOutMended(staged.result, request.cleanUp);
+    return staged;
+}
+
+namespace {
+
+StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sharedSync) {
     // The whole input is read before the output is touched, so converting a
     // file onto itself is safe.
     const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
@@ -316,6 +341,8 @@ StagedConversion stageConversion(const ConvertRequest& request, const SharedSync
         },
         in.bytes.size());
 }
+
+} // namespace
 
 ConversionResult runConversion(const ConvertRequest& request) {
     return stageConversion(request, nullptr).result;

@@ -59,12 +59,7 @@ std::string letterShapesText(std::string_view used, const std::string& where) {
 } // namespace
 
 std::string linesText(const LineSample& lines, const NumberFormat& numbers) {
-    std::string text = lines.count == 1 ? "line " : "lines ";
-    const auto shown = std::min<std::uint64_t>(lines.count, LineSample::kept);
-    for (std::uint64_t i = 0; i < shown; ++i) {
-        text += (i ? ", " : "") + numbers.whole(lines.first[i]);
-    }
-    return text + (lines.count > shown ? ", \xE2\x80\xA6" : "");
+    return (lines.count == 1 ? "line " : "lines ") + lineList(lines, numbers);
 }
 
 std::string NumberFormat::whole(std::uint64_t n) const {
@@ -122,10 +117,9 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
     case Finding::Kind::SharedFrame:
         return "two keyframes on one frame (" + numbers.whole(f.frames[0]) + ") " + where;
     case Finding::Kind::SingleFrameMouths:
-        return f.lines.count == 1
-                   ? "1 mouth shows for a single frame (line " + lineList(f.lines, numbers) + ")"
-                   : numbers.whole(f.lines.count) + " mouths show for a single frame (lines " +
-                         lineList(f.lines, numbers) + ")";
+        return (f.lines.count == 1 ? "1 mouth shows"
+                                   : numbers.whole(f.lines.count) + " mouths show") +
+               " for a single frame (" + linesText(f.lines, numbers) + ")";
     case Finding::Kind::TabInLine:
         return "a tab where a space belongs " + where;
     case Finding::Kind::MissingFrame:

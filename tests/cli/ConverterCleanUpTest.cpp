@@ -10,8 +10,13 @@ using namespace mouthkey::test;
 
 namespace {
 
-// Flickers: O and E show for a frame each, and rest for one between AI and O.
+// Flickers: AI, O, MBP and rest show for a frame each.
 constexpr char flicker[] = "MohoSwitch1\n1 rest\n5 AI\n6 O\n7 MBP\n8 E\n12 rest\n13 AI\n20 rest\n";
+// The checks' advice, which a hold or a grid mends.
+constexpr char advice[] =
+    "mouthkey-convert: note: standard input: 4 mouths show for a single frame "
+    "(lines 3, 4, 5, \xE2\x80\xA6): pasted unchanged; hold each mouth for two "
+    "frames at least with --min-hold 2\n";
 
 struct CleanUpCase {
     const char* what;
@@ -56,15 +61,18 @@ INSTANTIATE_TEST_SUITE_P(
         CleanUpCase{"rests bridged",
                     {u"--bridge-rests"_qs, u"2"_qs},
                     "MohoSwitch1\n1 rest\n5 AI\n6 O\n7 MBP\n8 E\n13 AI\n20 rest\n",
-                    "mouthkey-convert: note: standard input: clean-up: 1 rest dropped by "
-                    "--bridge-rests 2 (line 7)\n"},
+                    QByteArray("mouthkey-convert: note: standard input: clean-up: 1 rest "
+                               "dropped by --bridge-rests 2 (line 7)\n") +
+                        advice},
         CleanUpCase{"on twos",
                     {u"--on"_qs, u"2"_qs},
                     "MohoSwitch1\n1 rest\n5 AI\n7 MBP\n9 E\n13 AI\n21 rest\n",
                     "mouthkey-convert: note: standard input: clean-up: 2 cues dropped by --on 2 "
                     "(lines 4, 7), 2 cues moved onto frames 1, 3, 5, \xE2\x80\xA6\n"},
-        CleanUpCase{
-            "ones keep every cue", {u"--min-hold"_qs, u"1"_qs, u"--on"_qs, u"1"_qs}, flicker, ""}));
+        CleanUpCase{"ones keep every cue",
+                    {u"--min-hold"_qs, u"1"_qs, u"--on"_qs, u"1"_qs},
+                    flicker,
+                    advice}));
 
 // --check tells what clean-up would do; --strict converts, the note being
 // no warning; -q says nothing; -d cleans each file.
