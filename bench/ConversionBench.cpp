@@ -148,14 +148,10 @@ void BM_writeDocumentCheckedAlongside(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
-// Time Remap's and Slider Control's documents from the same .dat text, held:
-// what their writer alone costs, without the checks. Position's own path is
-// BM_writeDocument.
-void BM_writeTarget(benchmark::State& state) {
+// The realistic text's document for the choices, as the converter streams
+// it from a .dat text.
+void writeFromDat(benchmark::State& state, const TargetChoices& choices) {
     const std::string& text = realisticText();
-    TargetChoices choices;
-    choices.target = targets[static_cast<std::size_t>(state.range(0))];
-    choices.setIndex = 4;
     for (auto _ : state) {
         std::size_t written = 0;
         TargetWriter writer(choices, countingSink(written));
@@ -165,33 +161,33 @@ void BM_writeTarget(benchmark::State& state) {
         benchmark::DoNotOptimize(written);
         benchmark::DoNotOptimize(result.findings.data());
     }
-    state.SetLabel(std::string(targetName(choices.target)));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+// Time Remap's and Slider Control's documents from the same .dat text, held:
+// what their writer alone costs, without the checks. Position's own path is
+// BM_writeDocument.
+void BM_writeTarget(benchmark::State& state) {
+    TargetChoices choices;
+    choices.target = targets[static_cast<std::size_t>(state.range(0))];
+    choices.setIndex = 4;
+    writeFromDat(state, choices);
+    state.SetLabel(std::string(targetName(choices.target)));
 }
 
 // Position from the same .dat text cleaned up by each rule at 2 (1: bridge
 // rests, 2: hold, 3: on twos), read on a second thread as the converter
 // does; against BM_writeDocument, the plain text's own path.
 void BM_writeCleanedUp(benchmark::State& state) {
-    const std::string& text = realisticText();
     TargetChoices choices;
     CleanUpRules& rules = choices.cleanUp;
     (state.range(0) == 1   ? rules.bridgeRests
      : state.range(0) == 2 ? rules.minHold
                            : rules.onEvery) = 2;
-    for (auto _ : state) {
-        std::size_t written = 0;
-        TargetWriter writer(choices, countingSink(written));
-        LineSample others;
-        writer.feedDat(text, others);
-        TargetResult result = writer.finish();
-        benchmark::DoNotOptimize(written);
-        benchmark::DoNotOptimize(result.cleaned);
-    }
+    writeFromDat(state, choices);
     state.SetLabel(state.range(0) == 1   ? "--bridge-rests 2"
                    : state.range(0) == 2 ? "--min-hold 2"
                                          : "--on 2");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
 void BM_checkTimingText(benchmark::State& state) {
