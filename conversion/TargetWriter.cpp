@@ -6,6 +6,7 @@
 #include "conversion/CueEdits.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -70,8 +71,8 @@ void TargetWriter::Impl::feedDatAlongside(std::string_view text, LineSample& oth
             LineSample found;
             datlines::forEachDatCue(
                 text,
-                [&alongside](std::uint64_t frame, std::string_view name, const CuePlace& place,
-                             const char*, std::string_view) { alongside.feed(frame, name, place); },
+                [&](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
+                    std::string_view) { alongside.feed(frame, lasting(name, text), place); },
                 found);
             const CleanUpEffects done = alongside.finish();
             if (!batch.empty()) {
@@ -89,6 +90,15 @@ void TargetWriter::Impl::feedDatAlongside(std::string_view text, LineSample& oth
     }
     others = othersRead;
     cleanedAlongside = effects;
+}
+
+std::string_view TargetWriter::Impl::lasting(std::string_view name, std::string_view text) {
+    const std::less_equal<const char*> atOrBefore;
+    if (atOrBefore(text.data(), name.data()) &&
+        atOrBefore(name.data() + name.size(), text.data() + text.size())) {
+        return name;
+    }
+    return keptNames.emplace_back(name);
 }
 
 TargetWriter::Impl::Impl(const TargetChoices& choices, ChunkSink sink)
@@ -142,8 +152,10 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     }
     datlines::forEachDatCue(
         text,
-        [&impl](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
-                std::string_view) { impl.feed(frame, name, place); },
+        [&impl, text](std::uint64_t frame, std::string_view name, const CuePlace& place,
+                      const char*, std::string_view) {
+            impl.feed(frame, impl.cleaner ? impl.lasting(name, text) : name, place);
+        },
         others);
 }
 

@@ -7,6 +7,9 @@
 #include "KeyRules.h"
 #include "NameCache.h"
 
+#include <deque>
+#include <string>
+
 namespace mouthkey {
 
 struct TargetWriter::Impl {
@@ -37,6 +40,9 @@ struct TargetWriter::Impl {
     MouthChart chart;
     NameCache names;
     KeyRules rules;
+    // A cue's name as the cleaner may hold it: in the text, or else (a name
+    // the reader gave from a copy of the text's end) in a copy of its own.
+    std::string_view lasting(std::string_view name, std::string_view text);
     // A large .dat text's cues, cleaned on a second thread.
     void feedDatAlongside(std::string_view text, LineSample& others);
 
@@ -47,6 +53,7 @@ struct TargetWriter::Impl {
     // A take's cues put in frame order to be cleaned, whose names the
     // cleaner holds until the end.
     std::vector<Cue> ordered;
+    std::deque<std::string> keptNames;
 };
 
 // The cues of a .dat text, for a target written through a DrawingTarget:

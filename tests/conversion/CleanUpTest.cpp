@@ -208,24 +208,25 @@ class CleanedDat : public ::testing::TestWithParam<DatCase> {};
 
 TEST_P(CleanedDat, writesItsCuesCleanedUp) {
     const std::string& text = GetParam().text;
-    for (const Target target : {Target::Position, Target::TimeRemap}) {
-        TargetChoices choices;
-        choices.target = target;
-        const TargetChoices plain = choices;
-        choices.cleanUp = {2, 3, 2, false};
-        std::string streamed;
-        TargetWriter writer(choices, [&](std::string_view chunk) { streamed.append(chunk); });
-        LineSample others;
-        writer.feedDat(text, others);
-        const TargetResult written = writer.finish();
+    for (const CleanUpRules& rules : {CleanUpRules{2, 3, 2, false}, CleanUpRules{0, 1, 2, false}})
+        for (const Target target : {Target::Position, Target::TimeRemap}) {
+            TargetChoices choices;
+            choices.target = target;
+            const TargetChoices plain = choices;
+            choices.cleanUp = rules;
+            std::string streamed;
+            TargetWriter writer(choices, [&](std::string_view chunk) { streamed.append(chunk); });
+            LineSample others;
+            writer.feedDat(text, others);
+            const TargetResult written = writer.finish();
 
-        const CleanUpResult cleaned = cleanUp(datCues(text), choices.cleanUp);
-        std::string expected;
-        writeTargetDocument(cleaned.cues, plain,
-                            [&](std::string_view chunk) { expected.append(chunk); });
-        EXPECT_EQ(streamed, expected);
-        EXPECT_EQ(written.cleaned, cleaned.effects);
-    }
+            const CleanUpResult cleaned = cleanUp(datCues(text), choices.cleanUp);
+            std::string expected;
+            writeTargetDocument(cleaned.cues, plain,
+                                [&](std::string_view chunk) { expected.append(chunk); });
+            EXPECT_EQ(streamed, expected);
+            EXPECT_EQ(written.cleaned, cleaned.effects);
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -234,6 +235,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DatCase{"out of order", "MohoSwitch1\n9 rest\n1 AI\n3 MBP\n2 O\n"},
                       DatCase{"a line no cue", "MohoSwitch1\n1 AI\n7x O\n2 MBP\n9 rest\n"},
                       DatCase{"lines ended by CR", "MohoSwitch1\r5 AI\r1 O\r2 MBP\r9 rest\r"},
+                      DatCase{"lines ended by VT, in order", "MohoSwitch1\v3 AI\v5 MBP"},
                       DatCase{"large", largeTake()}));
 
 } // namespace
