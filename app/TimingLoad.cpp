@@ -108,10 +108,7 @@ std::vector<Cue>& TimingLoad::cuesForEditing() {
             m_loaded->track = KeyframeTrack::fromCues(inFrameOrder(cues), m_loaded->letters);
         }
     }
-    const auto byFrame = [](const Cue& a, const Cue& b) {
-        return a.frame < b.frame;
-    };
-    if (!std::is_sorted(cues.begin(), cues.end(), byFrame)) {
+    if (!framesRise(cues)) {
         cues = inFrameOrder(std::move(cues));
     }
     return cues;

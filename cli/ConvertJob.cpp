@@ -282,18 +282,6 @@ void leaveOutMended(ConversionResult& result, const CleanUpRules& rules) {
     }
 }
 
-StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sharedSync);
-
-} // namespace
-
-StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
-    StagedConversion staged = stageInput(request, sharedSync);
-    leaveOutMended(staged.result, request.cleanUp);
-    return staged;
-}
-
-namespace {
-
 StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sharedSync) {
     // The whole input is read before the output is touched, so converting a
     // file onto itself is safe.
@@ -342,6 +330,12 @@ StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sha
 }
 
 } // namespace
+
+StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
+    StagedConversion staged = stageInput(request, sharedSync);
+    leaveOutMended(staged.result, request.cleanUp);
+    return staged;
+}
 
 ConversionResult runConversion(const ConvertRequest& request) {
     return stageConversion(request, nullptr).result;

@@ -376,11 +376,8 @@ CleanUpEffects CueCleaner::finish() {
 
 CleanUpResult cleanUp(std::span<const Cue> cues, const CleanUpRules& rules) {
     CleanUpResult result;
-    const auto byFrame = [](const Cue& a, const Cue& b) {
-        return a.frame < b.frame;
-    };
     std::vector<Cue> ordered;
-    if (!std::is_sorted(cues.begin(), cues.end(), byFrame)) {
+    if (!framesRise(cues)) {
         ordered = inFrameOrder({cues.begin(), cues.end()});
         cues = ordered;
     }

@@ -4,10 +4,21 @@
 
 namespace mouthkey {
 
+namespace {
+
+bool earlier(const Cue& a, const Cue& b) {
+    return a.frame < b.frame;
+}
+
+} // namespace
+
 std::vector<Cue> inFrameOrder(std::vector<Cue> cues) {
-    std::stable_sort(cues.begin(), cues.end(),
-                     [](const Cue& a, const Cue& b) { return a.frame < b.frame; });
+    std::stable_sort(cues.begin(), cues.end(), earlier);
     return cues;
+}
+
+bool framesRise(std::span<const Cue> cues) {
+    return std::is_sorted(cues.begin(), cues.end(), earlier);
 }
 
 std::int64_t moveLimit(std::span<const Cue> cues, CueRange range, std::int64_t frames) {

@@ -1,14 +1,11 @@
 #include "TargetWriter.h"
 
 #include "DatLines.h"
-#include "Handoff.h"
 
 #include "conversion/CueEdits.h"
 
 #include <algorithm>
 #include <functional>
-#include <optional>
-#include <thread>
 #include <utility>
 
 namespace mouthkey {
@@ -32,65 +29,7 @@ bool datCuesInFrameOrder(std::string_view text) {
     return ordered;
 }
 
-// Below this a second thread costs more than the reading it would take over.
-constexpr std::size_t cleanAlongsideFrom = 4 << 20;
-
-// A cue cleaned on the reading thread, its name in the text.
-struct CleanedCue {
-    std::uint64_t frame;
-    std::string_view name;
-    CuePlace place;
-};
-using CueBatch = std::vector<CleanedCue>;
-
-using CueHandoff = Handoff<CueBatch>;
-
 } // namespace
-
-// A large text's cues read and cleaned on a thread of their own while they
-// are keyed and written on this one. The thread keeps to state of its own,
-// so that the two never write to the same cache line.
-void TargetWriter::Impl::feedDatAlongside(std::string_view text, LineSample& others) {
-    constexpr std::size_t batchSize = 1024;
-    CueHandoff handoff;
-    LineSample othersRead;
-    CleanUpEffects effects;
-    {
-        const std::jthread reading([&] {
-            CueBatch batch;
-            batch.reserve(batchSize);
-            CueCleaner alongside(
-                cleanUp, [&](std::uint64_t frame, std::string_view name, const CuePlace& place) {
-                    batch.push_back({frame, name, place});
-                    if (batch.size() == batchSize) {
-                        handoff.put(std::move(batch));
-                        batch = CueBatch();
-                        batch.reserve(batchSize);
-                    }
-                });
-            LineSample found;
-            datlines::forEachDatCue(
-                text,
-                [&](std::uint64_t frame, std::string_view name, const CuePlace& place, const char*,
-                    std::string_view) { alongside.feed(frame, lasting(name, text), place); },
-                found);
-            const CleanUpEffects done = alongside.finish();
-            if (!batch.empty()) {
-                handoff.put(std::move(batch));
-            }
-            effects = done;
-            othersRead = found;
-            handoff.close();
-        });
-        while (const std::optional<CueBatch> taken = handoff.take()) {
-            for (const CleanedCue& cue : *taken) {
-                key(cue.frame, cue.name, cue.place);
-            }
-        }
-    }
-    others = othersRead;
-    cleanedAlongside = effects;
-}
 
 std::string_view TargetWriter::Impl::lasting(std::string_view name, std::string_view text) {
     const std::less_equal<const char*> atOrBefore;
@@ -102,16 +41,15 @@ std::string_view TargetWriter::Impl::lasting(std::string_view name, std::string_
 }
 
 TargetWriter::Impl::Impl(const TargetChoices& choices, ChunkSink sink)
-    : sink(std::move(sink)), letters(choices.letters), cleanUp(choices.cleanUp),
-      charted(usesChart(choices.target)), chart(charted ? choices.chartInUse() : MouthChart({})),
+    : sink(std::move(sink)), letters(choices.letters), charted(usesChart(choices.target)),
+      chart(charted ? choices.chartInUse() : MouthChart({})),
       names([this](std::string_view name) { return chart.drawingOf(name, letters); }),
       rules(choices, targetRow(choices.target)
                          .make(choices, charted ? chart.drawings().size() : 0, this->sink)) {
-    if (cleanUp.any()) {
+    if (choices.cleanUp.any()) {
         cleaner = std::make_unique<CueCleaner>(
-            cleanUp, [this](std::uint64_t frame, std::string_view name, const CuePlace& place) {
-                key(frame, name, place);
-            });
+            choices.cleanUp, [this](std::uint64_t frame, std::string_view name,
+                                    const CuePlace& place) { key(frame, name, place); });
     }
 }
 
@@ -142,10 +80,6 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
         }
         return;
     }
-    if (impl.cleaner && text.size() >= cleanAlongsideFrom) {
-        impl.feedDatAlongside(text, others);
-        return;
-    }
     if (impl.charted && impl.rules.drawingTarget() && !impl.cleaner) {
         feedQuickDrawings(text, others, impl.rules, impl.names);
         return;
@@ -161,9 +95,7 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
 
 TargetResult TargetWriter::finish() {
     Impl& impl = *m_impl;
-    const CleanUpEffects cleaned = impl.cleanedAlongside ? *impl.cleanedAlongside
-                                   : impl.cleaner        ? impl.cleaner->finish()
-                                                         : CleanUpEffects();
+    const CleanUpEffects cleaned = impl.cleaner ? impl.cleaner->finish() : CleanUpEffects();
     TargetResult result = impl.rules.finish();
     result.cleaned = cleaned;
     return result;
@@ -171,10 +103,7 @@ TargetResult TargetWriter::finish() {
 
 void TargetWriter::feed(std::span<const Cue> cues) {
     Impl& impl = *m_impl;
-    const auto byFrame = [](const Cue& a, const Cue& b) {
-        return a.frame < b.frame;
-    };
-    if (impl.cleaner && !std::is_sorted(cues.begin(), cues.end(), byFrame)) {
+    if (impl.cleaner && !framesRise(cues)) {
         impl.ordered = inFrameOrder({cues.begin(), cues.end()});
         cues = impl.ordered;
     }

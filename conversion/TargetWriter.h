@@ -35,7 +35,6 @@ struct TargetWriter::Impl {
 
     ChunkSink sink;
     bool letters;
-    CleanUpRules cleanUp;
     bool charted;
     MouthChart chart;
     NameCache names;
@@ -43,13 +42,8 @@ struct TargetWriter::Impl {
     // A cue's name as the cleaner may hold it: in the text, or else (a name
     // the reader gave from a copy of the text's end) in a copy of its own.
     std::string_view lasting(std::string_view name, std::string_view text);
-    // A large .dat text's cues, cleaned on a second thread.
-    void feedDatAlongside(std::string_view text, LineSample& others);
 
     std::unique_ptr<CueCleaner> cleaner;
-    // What cleaning a .dat text on a second thread did, with a cleaner of
-    // its own: the text's cues are all there is.
-    std::optional<CleanUpEffects> cleanedAlongside;
     // A take's cues put in frame order to be cleaned, whose names the
     // cleaner holds until the end.
     std::vector<Cue> ordered;

@@ -186,8 +186,8 @@ TEST(CleanUpRules, ApplyInOrderAndTellWhatEachDid) {
 }
 
 // A .dat text written with clean-up gives the document of its cues cleaned
-// up, however it is read: in order or not, with odd line ends, or large
-// enough to be cleaned on a second thread.
+// up, however it is read: in order or not, with odd line ends, or long
+// enough to cross many of the cleaner's batches.
 struct DatCase {
     const char* what;
     std::string text;
@@ -236,6 +236,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DatCase{"a line no cue", "MohoSwitch1\n1 AI\n7x O\n2 MBP\n9 rest\n"},
                       DatCase{"lines ended by CR", "MohoSwitch1\r5 AI\r1 O\r2 MBP\r9 rest\r"},
                       DatCase{"lines ended by VT, in order", "MohoSwitch1\v3 AI\v5 MBP"},
-                      DatCase{"large", largeTake()}));
+                      DatCase{"long", largeTake()}));
 
 } // namespace

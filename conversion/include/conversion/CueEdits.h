@@ -25,6 +25,8 @@ struct CueRange {
 
 // Cues sorted by frame, those on one frame in the order they came.
 std::vector<Cue> inFrameOrder(std::vector<Cue> cues);
+// Whether no cue comes before the one before it.
+bool framesRise(std::span<const Cue> cues);
 
 // How far a range of cues may move by `frames` (negative: earlier) as a
 // whole: it stops one frame short of the cues beside it, and never goes
