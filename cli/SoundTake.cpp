@@ -25,16 +25,17 @@ IoError untimable(const QString& why) {
     return {IoError::Kind::Untimable, why};
 }
 
-// The text of a script file, or why there is none.
+// The text of a script file, or why there is none: the script's error, as
+// the file it names is the script.
 std::optional<std::string> readScript(const QString& path, std::optional<IoError>& error) {
     const FileBytes in = readFileBytes(path, SourceKinds::FilesAndPipes);
     if (in.error) {
-        error = untimable(QStringLiteral("its script %1").arg(in.error->describe(path)));
+        error = untimable(QStringLiteral("no script: ") + in.error->describe(path));
         return std::nullopt;
     }
     DecodedText decoded = decodeToUtf8(in.bytes);
     if (decoded.error) {
-        error = untimable(QStringLiteral("its script %1").arg(decoded.error->describe(path)));
+        error = untimable(QStringLiteral("no script: ") + decoded.error->describe(path));
         return std::nullopt;
     }
     return std::move(decoded.text);
@@ -91,7 +92,8 @@ std::optional<QString> scriptBeside(const QString& sound) {
 TimedSound timeSoundFile(const ConvertRequest& request) {
     TimedSound timed;
     if (!request.input) {
-        timed.error = untimable(QStringLiteral("a sound is timed from a file, not standard input"));
+        timed.error =
+            untimable(QStringLiteral("cannot time standard input: a sound is timed from a file"));
         return timed;
     }
     timed.script = request.script ? request.script : scriptBeside(*request.input);

@@ -19,8 +19,6 @@ QString IoError::describe(const std::optional<QString>& name) const {
         return name ? QStringLiteral("'%1' has %2").arg(*name, reason)
                     : QStringLiteral("standard input has %1").arg(reason);
     case Kind::Untimable:
-        return name ? QStringLiteral("cannot time '%1': %2").arg(*name, reason)
-                    : QStringLiteral("cannot time standard input: %1").arg(reason);
     case Kind::NotInstalled:
         return reason;
     case Kind::Unreadable:
