@@ -65,6 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
                        "'take.dat' is not a sound file Mouthkey can read (WAV, FLAC, OGG or MP3)"},
         SoundErrorCase{"--script of no file", u"\"$0\" --script none.txt tone.wav"_qs, 1,
                        "no script: cannot read 'none.txt': No such file or directory"},
+        SoundErrorCase{"the document onto the script beside",
+                       u"echo 'Hello there.' > tone.txt && \"$0\" tone.wav -o tone.txt"_qs, 1,
+                       "cannot write 'tone.txt': it is the script the sound is timed by"},
         SoundErrorCase{"a sound on standard input", u"\"$0\" --from sound < tone.wav"_qs, 1,
                        "cannot time standard input: a sound is timed from a file"}));
 
