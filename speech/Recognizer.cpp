@@ -157,7 +157,9 @@ Recognizer::~Recognizer() {
 std::optional<std::vector<TimedPhone>> Recognizer::phones(std::span<const std::int16_t> samples,
                                                           const std::atomic<bool>& cancel,
                                                           std::atomic<std::size_t>& fed) {
-    if (ps_start_utt(decoder_) < 0)
+    // A fresh stream for each stretch: the decoder counts frames, and keeps
+    // its noise level, from the start of a stream, not of an utterance.
+    if (ps_start_stream(decoder_) < 0 || ps_start_utt(decoder_) < 0)
         return std::vector<TimedPhone>{};
     for (std::size_t at = 0; at < samples.size(); at += feedSamples) {
         if (cancel.load(std::memory_order_relaxed)) {
