@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -44,12 +45,13 @@ int main(int argc, char** argv) {
     fs::create_directories(out, ec);
 
     using Clock = std::chrono::steady_clock;
-    double soundSeconds = 0, timingSeconds = 0;
+    double soundSeconds = 0, timingSeconds = 0, cpuSeconds = 0;
     std::size_t failed = 0;
     for (const fs::path& wav : wavs) {
         const fs::path target = out / (wav.stem().string() + ".phones");
         fs::remove(target, ec);
         const auto start = Clock::now();
+        const std::clock_t cpuStart = std::clock();
         const speech::SoundRead read = speech::readSound(wav.string());
         if (!read.sound) {
             std::fprintf(stderr, "speech-eval-mouthkey: %s\n", read.error.c_str());
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
         }
         const speech::SoundTiming timing = speech::timeSound(*read.sound, request);
         timingSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        cpuSeconds += double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         soundSeconds += read.sound->seconds();
         if (!timing.error.empty() || timing.phones.empty()) {
             std::fprintf(stderr, "speech-eval-mouthkey: %s failed: %s\n", wav.filename().c_str(),
@@ -79,9 +82,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::printf("mouthkey-%s: %zu takes (%zu failed), %.2f min of sound timed in %.2f s: %.2f s "
-                "per minute of sound (all cores)\n",
-                withScript ? "script" : "sound", wavs.size(), failed, soundSeconds / 60,
-                timingSeconds, timingSeconds / (soundSeconds / 60));
+    const double minutes = soundSeconds / 60;
+    std::printf("mouthkey-%s: %zu takes (%zu failed), %.2f min of sound timed in %.2f s wall, "
+                "%.2f s CPU: %.2f s wall, %.2f s CPU per minute of sound\n",
+                withScript ? "script" : "sound", wavs.size(), failed, minutes, timingSeconds,
+                cpuSeconds, timingSeconds / minutes, cpuSeconds / minutes);
     return 0;
 }
