@@ -2,7 +2,9 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/cmn.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/feat.h>
 
 #include <filesystem>
 #include <mutex>
@@ -148,7 +150,14 @@ std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
 }
 
 Recognizer::Recognizer(ps_decoder_s* decoder, Listening listening)
-    : decoder_(decoder), listening_(listening) {}
+    : decoder_(decoder), listening_(listening) {
+    static_assert(sizeof(mfcc_t) == sizeof(float));
+    cmn_t* cmn = ps_get_feat(decoder_)->cmn_struct;
+    if (cmn) {
+        initialMean_.resize(static_cast<std::size_t>(cmn->veclen));
+        cmn_live_get(cmn, initialMean_.data());
+    }
+}
 
 Recognizer::~Recognizer() {
     ps_free(decoder_);
@@ -158,7 +167,12 @@ std::optional<std::vector<TimedPhone>> Recognizer::phones(std::span<const std::i
                                                           const std::atomic<bool>& cancel,
                                                           std::atomic<std::size_t>& fed) {
     // A fresh stream for each stretch: the decoder counts frames, and keeps
-    // its noise level, from the start of a stream, not of an utterance.
+    // its noise level, from the start of a stream, not of an utterance. The
+    // cepstral mean it learnt from earlier stretches is set back too, so that
+    // a stretch is heard the same whichever thread, and after whichever
+    // stretch, it is decoded.
+    if (!initialMean_.empty())
+        cmn_live_set(ps_get_feat(decoder_)->cmn_struct, initialMean_.data());
     if (ps_start_stream(decoder_) < 0 || ps_start_utt(decoder_) < 0)
         return std::vector<TimedPhone>{};
     for (std::size_t at = 0; at < samples.size(); at += feedSamples) {
