@@ -81,7 +81,8 @@ TEST(SoundTake, isTimedAndHeldTwoFramesAMouth) {
     QTemporaryDir dir;
     const QString wav = dir.filePath(u"bob.wav"_qs);
     ASSERT_EQ(QProcess::execute(espeak, {u"-w"_qs, wav, u"Bob may move"_qs}), 0);
-    const ConverterRun held = runConverter({u"--target"_qs, u"dat"_qs, wav});
+    const QString timed = QStringLiteral(MOUTHKEY_SPEECH_LSAN " \"$0\" \"$@\"");
+    const ConverterRun held = runShell(timed, {u"--target"_qs, u"dat"_qs, wav});
     ASSERT_EQ(held.exitCode, 0) << held.err.toStdString();
     const QList<QByteArray> lines = held.out.trimmed().split('\n');
     ASSERT_GE(lines.size(), 5);
@@ -92,7 +93,7 @@ TEST(SoundTake, isTimedAndHeldTwoFramesAMouth) {
         EXPECT_GE(lines[i].split(' ')[0].toInt() - lines[i - 1].split(' ')[0].toInt(), 2)
             << lines[i - 1].toStdString() << " / " << lines[i].toStdString();
     }
-    const ConverterRun check = runConverter({u"--check"_qs, u"--min-hold"_qs, u"1"_qs, wav});
+    const ConverterRun check = runShell(timed, {u"--check"_qs, u"--min-hold"_qs, u"1"_qs, wav});
     EXPECT_EQ(check.exitCode, 0) << check.err.toStdString();
     EXPECT_TRUE(check.out.contains("read as sound, timed without a script"))
         << check.out.toStdString();
