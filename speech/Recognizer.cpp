@@ -1,0 +1,169 @@
+#include "Recognizer.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/err.h>
+
+#include <filesystem>
+#include <mutex>
+#include <sstream>
+
+namespace mouthkey::speech {
+namespace {
+
+constexpr double framesPerSecond = 100; // the decoder's default -frate
+constexpr std::size_t feedSamples = 1600; // a tenth of a second between cancel checks
+
+// PocketSphinx logs to standard error unless told otherwise, for the whole
+// process at once.
+void silenceLogging() {
+    static std::once_flag once;
+    std::call_once(once, [] { err_set_logfp(nullptr); });
+}
+
+// Silence and the model's noises ("+NSN+", "[NOISE]", "<sil>") all show rest.
+bool isSilence(const std::string& unit) {
+    return unit == "SIL" || unit == "<s>" || unit == "</s>" || unit == "<sil>" ||
+           (unit.size() > 1 && (unit.front() == '+' || unit.front() == '['));
+}
+
+// How long a phone tends to last, relative to a consonant's, to share a
+// word's time among its phones.
+double phoneWeight(const std::string& phone) {
+    const std::string_view mouth = mouthForPhone(phone);
+    const MouthClass mouthClassOf = mouthClass(mouth);
+    if (mouthClassOf == MouthClass::Open || mouthClassOf == MouthClass::Mid ||
+        mouthClassOf == MouthClass::Round)
+        return phone == "W" ? 1.0 : 1.6;
+    return 1.0;
+}
+
+void appendPhone(std::vector<TimedPhone>& phones, std::string phone, double start, double end) {
+    if (end <= start)
+        return;
+    if (!phones.empty() && phone == "SIL" && phones.back().phone == "SIL") {
+        phones.back().end = end;
+        return;
+    }
+    phones.push_back({std::move(phone), start, end});
+}
+
+// A dictionary word's phones shared over its time by their usual lengths.
+void appendWord(std::vector<TimedPhone>& phones, const std::string& pronunciation, double start,
+                double end) {
+    std::istringstream words(pronunciation);
+    std::vector<std::string> parts;
+    for (std::string phone; words >> phone;)
+        parts.push_back(phone);
+    double total = 0;
+    for (const std::string& phone : parts)
+        total += phoneWeight(phone);
+    double at = start;
+    for (const std::string& phone : parts) {
+        const double next = at + (end - start) * phoneWeight(phone) / total;
+        appendPhone(phones, phone, at, next);
+        at = next;
+    }
+}
+
+} // namespace
+
+std::optional<ModelFiles> findModel(const std::string& directory) {
+    namespace fs = std::filesystem;
+    const fs::path root(directory);
+    ModelFiles files{(root / "en-us").string(), (root / "cmudict-en-us.dict").string(),
+                     (root / "en-us.lm.bin").string(), (root / "en-us-phone.lm.bin").string()};
+    std::error_code ec;
+    for (const fs::path& needed :
+         {fs::path(files.acoustic) / "mdef", fs::path(files.acoustic) / "means",
+          fs::path(files.dictionary), fs::path(files.wordModel), fs::path(files.phoneModel)})
+        if (!fs::is_regular_file(needed, ec))
+            return std::nullopt;
+    return files;
+}
+
+std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
+                                               const RecognizerSettings& settings) {
+    silenceLogging();
+    // Our own cut at silences replaces the decoder's, whose dropped frames
+    // would shift the times it reports.
+    std::vector<std::pair<std::string, std::string>> options{
+        {"-hmm", model.acoustic}, {"-dict", model.dictionary}, {"-remove_silence", "no"}};
+    if (settings.listening == Listening::Phones)
+        options.emplace_back("-allphone", model.phoneModel);
+    else
+        options.emplace_back("-lm", model.wordModel);
+    for (const auto& option : settings.options) {
+        bool replaced = false;
+        for (auto& existing : options)
+            if (existing.first == option.first) {
+                existing.second = option.second;
+                replaced = true;
+            }
+        if (!replaced)
+            options.push_back(option);
+    }
+
+    std::vector<std::string> words{"mouthkey"};
+    for (const auto& [name, value] : options) {
+        words.push_back(name);
+        words.push_back(value);
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    cmd_ln_t* config =
+        cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()), argv.data(), TRUE);
+    if (!config)
+        return nullptr;
+    ps_decoder_t* decoder = ps_init(config);
+    cmd_ln_free_r(config); // the decoder keeps its own reference
+    if (!decoder)
+        return nullptr;
+    return std::unique_ptr<Recognizer>(new Recognizer(decoder, settings.listening));
+}
+
+Recognizer::Recognizer(ps_decoder_s* decoder, Listening listening)
+    : decoder_(decoder), listening_(listening) {}
+
+Recognizer::~Recognizer() { ps_free(decoder_); }
+
+std::optional<std::vector<TimedPhone>> Recognizer::phones(std::span<const std::int16_t> samples,
+                                                          const std::atomic<bool>& cancel,
+                                                          std::atomic<std::size_t>& fed) {
+    if (ps_start_utt(decoder_) < 0)
+        return std::vector<TimedPhone>{};
+    for (std::size_t at = 0; at < samples.size(); at += feedSamples) {
+        if (cancel.load(std::memory_order_relaxed)) {
+            ps_end_utt(decoder_);
+            return std::nullopt;
+        }
+        const std::size_t count = std::min(feedSamples, samples.size() - at);
+        ps_process_raw(decoder_, samples.data() + at, count, FALSE, FALSE);
+        fed.fetch_add(count, std::memory_order_relaxed);
+    }
+    ps_end_utt(decoder_);
+
+    std::vector<TimedPhone> phones;
+    for (ps_seg_t* seg = ps_seg_iter(decoder_); seg; seg = ps_seg_next(seg)) {
+        int first = 0;
+        int last = 0;
+        ps_seg_frames(seg, &first, &last);
+        const double start = first / framesPerSecond;
+        const double end = (last + 1) / framesPerSecond;
+        std::string unit = ps_seg_word(seg);
+        if (isSilence(unit)) {
+            appendPhone(phones, "SIL", start, end);
+        } else if (listening_ == Listening::Phones) {
+            appendPhone(phones, unit, start, end);
+        } else if (char* pronunciation = ps_lookup_word(decoder_, unit.c_str())) {
+            appendWord(phones, pronunciation, start, end);
+            ckd_free(pronunciation);
+        } else {
+            appendPhone(phones, "SIL", start, end);
+        }
+    }
+    return phones;
+}
+
+} // namespace mouthkey::speech

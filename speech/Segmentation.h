@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace mouthkey::speech {
+
+// A stretch of a sound, as sample indices [begin, end).
+struct Piece {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    friend bool operator==(const Piece&, const Piece&) = default;
+};
+
+// The stretches of speech in a sound, cut at its silences, each with a
+// margin of its surrounding silence and none longer than about 20 s (a long
+// stretch is cut at its quietest moment). A sound without a clear silence
+// level is one stretch, cut only for length. Whatever lies between the
+// stretches is silence.
+std::vector<Piece> speechPieces(std::span<const std::int16_t> samples, int rate);
+
+} // namespace mouthkey::speech
