@@ -2,7 +2,9 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/cmn.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/feat.h>
 
 #include <filesystem>
 #include <mutex>
@@ -11,7 +13,7 @@
 namespace mouthkey::speech {
 namespace {
 
-constexpr double framesPerSecond = 100; // the decoder's default -frate
+constexpr double framesPerSecond = 100;   // the decoder's default -frate
 constexpr std::size_t feedSamples = 1600; // a tenth of a second between cancel checks
 
 // PocketSphinx logs to standard error unless told otherwise, for the whole
@@ -66,6 +68,24 @@ void appendWord(std::vector<TimedPhone>& phones, const std::string& pronunciatio
     }
 }
 
+// A silence this short between two phones is nearly always a stop's closure
+// or a phone the recognizer lost, rarely a pause; the phone before it holds on.
+constexpr double shortestPause = 0.15;
+
+void closeShortPauses(std::vector<TimedPhone>& phones) {
+    std::vector<TimedPhone> kept;
+    kept.reserve(phones.size());
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+        const bool inner = i > 0 && i + 1 < phones.size();
+        if (inner && phones[i].phone == "SIL" && phones[i].end - phones[i].start < shortestPause) {
+            kept.back().end = phones[i].end;
+            continue;
+        }
+        kept.push_back(std::move(phones[i]));
+    }
+    phones = std::move(kept);
+}
+
 } // namespace
 
 std::optional<ModelFiles> findModel(const std::string& directory) {
@@ -89,10 +109,16 @@ std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
     // would shift the times it reports.
     std::vector<std::pair<std::string, std::string>> options{
         {"-hmm", model.acoustic}, {"-dict", model.dictionary}, {"-remove_silence", "no"}};
-    if (settings.listening == Listening::Phones)
+    if (settings.listening == Listening::Phones) {
+        // Context-independent phones with a light phone language model: on
+        // our measured takes both more accurate than the context-dependent
+        // default and an order of magnitude faster.
         options.emplace_back("-allphone", model.phoneModel);
-    else
+        options.emplace_back("-allphone_ci", "yes");
+        options.emplace_back("-lw", "1.5");
+    } else {
         options.emplace_back("-lm", model.wordModel);
+    }
     for (const auto& option : settings.options) {
         bool replaced = false;
         for (auto& existing : options)
@@ -124,14 +150,30 @@ std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
 }
 
 Recognizer::Recognizer(ps_decoder_s* decoder, Listening listening)
-    : decoder_(decoder), listening_(listening) {}
+    : decoder_(decoder), listening_(listening) {
+    static_assert(sizeof(mfcc_t) == sizeof(float));
+    cmn_t* cmn = ps_get_feat(decoder_)->cmn_struct;
+    if (cmn) {
+        initialMean_.resize(static_cast<std::size_t>(cmn->veclen));
+        cmn_live_get(cmn, initialMean_.data());
+    }
+}
 
-Recognizer::~Recognizer() { ps_free(decoder_); }
+Recognizer::~Recognizer() {
+    ps_free(decoder_);
+}
 
 std::optional<std::vector<TimedPhone>> Recognizer::phones(std::span<const std::int16_t> samples,
                                                           const std::atomic<bool>& cancel,
                                                           std::atomic<std::size_t>& fed) {
-    if (ps_start_utt(decoder_) < 0)
+    // A fresh stream for each stretch: the decoder counts frames, and keeps
+    // its noise level, from the start of a stream, not of an utterance. The
+    // cepstral mean it learnt from earlier stretches is set back too, so that
+    // a stretch is heard the same whichever thread, and after whichever
+    // stretch, it is decoded.
+    if (!initialMean_.empty())
+        cmn_live_set(ps_get_feat(decoder_)->cmn_struct, initialMean_.data());
+    if (ps_start_stream(decoder_) < 0 || ps_start_utt(decoder_) < 0)
         return std::vector<TimedPhone>{};
     for (std::size_t at = 0; at < samples.size(); at += feedSamples) {
         if (cancel.load(std::memory_order_relaxed)) {
@@ -163,6 +205,7 @@ std::optional<std::vector<TimedPhone>> Recognizer::phones(std::span<const std::i
             appendPhone(phones, "SIL", start, end);
         }
     }
+    closeShortPauses(phones);
     return phones;
 }
 

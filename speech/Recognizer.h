@@ -61,6 +61,8 @@ private:
 
     ps_decoder_s* decoder_;
     Listening listening_;
+    // The cepstral mean the decoder starts from, restored for each stretch.
+    std::vector<float> initialMean_;
 };
 
 } // namespace mouthkey::speech

@@ -47,7 +47,8 @@ void cutLong(std::vector<Piece>& frames, const std::vector<double>& levels, std:
         while (piece.end - piece.begin > longest) {
             auto first = levels.begin() + static_cast<std::ptrdiff_t>(piece.begin + shortest);
             auto last = levels.begin() + static_cast<std::ptrdiff_t>(piece.begin + longest);
-            const auto at = static_cast<std::size_t>(std::min_element(first, last) - levels.begin());
+            const auto at =
+                static_cast<std::size_t>(std::min_element(first, last) - levels.begin());
             cut.push_back({piece.begin, at});
             piece.begin = at;
         }
@@ -64,7 +65,9 @@ std::vector<Piece> speechPieces(std::span<const std::int16_t> samples, int rate)
         return {};
     const std::vector<double> levels = frameLevels(samples, frame);
     const std::size_t count = levels.size();
-    auto frames = [](double seconds) { return static_cast<std::size_t>(seconds / frameSeconds); };
+    auto frames = [](double seconds) {
+        return static_cast<std::size_t>(seconds / frameSeconds);
+    };
 
     const double quiet = percentile(levels, 0.1);
     const double loud = percentile(levels, 0.95);
@@ -91,11 +94,12 @@ std::vector<Piece> speechPieces(std::span<const std::int16_t> samples, int rate)
         }
         // Margins, never reaching past halfway to the next run.
         const std::size_t margin = frames(marginSeconds);
+        const std::vector<Piece> bare = runs;
         for (std::size_t r = 0; r < runs.size(); ++r) {
             const std::size_t before =
-                r == 0 ? runs[r].begin : (runs[r].begin - runs[r - 1].end) / 2;
+                r == 0 ? bare[r].begin : (bare[r].begin - bare[r - 1].end) / 2;
             const std::size_t after =
-                r + 1 == runs.size() ? count - runs[r].end : (runs[r + 1].begin - runs[r].end) / 2;
+                r + 1 == runs.size() ? count - bare[r].end : (bare[r + 1].begin - bare[r].end) / 2;
             runs[r].begin -= std::min(margin, before);
             runs[r].end += std::min(margin, after);
         }

@@ -30,7 +30,9 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-SoundRead failed(std::string error) { return {std::nullopt, std::move(error)}; }
+SoundRead failed(std::string error) {
+    return {std::nullopt, std::move(error)};
+}
 
 std::string tooShort(const std::string& path, double seconds) {
     return quoted(path) + " is too short to time (" + secondsText(seconds) +
@@ -77,8 +79,8 @@ SoundRead decode(const std::string& path) {
     if (info.samplerate != soundRate) {
         soxr_error_t error = nullptr;
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        resampler.reset(soxr_create(info.samplerate, soundRate, 1, &error, nullptr, &quality,
-                                    nullptr));
+        resampler.reset(
+            soxr_create(info.samplerate, soundRate, 1, &error, nullptr, &quality, nullptr));
         if (!resampler || error)
             return failed("cannot resample " + quoted(path) + " from " +
                           std::to_string(info.samplerate) + " Hz");

@@ -55,10 +55,12 @@ std::vector<TimedPhone> stitch(const std::vector<Piece>& pieces,
 
 } // namespace
 
-std::string defaultModelDirectory() { return "/usr/share/pocketsphinx/model/en-us"; }
+std::string defaultModelDirectory() {
+    return "/usr/share/pocketsphinx/model/en-us";
+}
 
-SoundTiming timeSoundWith(const Sound& sound, const TimingRequest& request,
-                          const ModelFiles& model, const RecognizerSettings& settings) {
+SoundTiming timeSoundWith(const Sound& sound, const TimingRequest& request, const ModelFiles& model,
+                          const RecognizerSettings& settings) {
     SoundTiming timing;
 
     const std::vector<Piece> pieces = speechPieces(sound.samples, soundRate);
@@ -76,8 +78,8 @@ SoundTiming timeSoundWith(const Sound& sound, const TimingRequest& request,
         total += piece.end - piece.begin;
 
     unsigned threads = request.threads ? request.threads : std::thread::hardware_concurrency();
-    threads = static_cast<unsigned>(std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(
-                                                                          pieces.size(), 1)));
+    threads = static_cast<unsigned>(
+        std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(pieces.size(), 1)));
 
     std::atomic<bool> cancel{false};
     std::atomic<std::size_t> fed{0};
@@ -100,8 +102,8 @@ SoundTiming timeSoundWith(const Sound& sound, const TimingRequest& request,
                     break;
                 const Piece& piece = pieces[order[n]];
                 std::optional<std::vector<TimedPhone>> phones = recognizer->phones(
-                    std::span(sound.samples).subspan(piece.begin, piece.end - piece.begin),
-                    cancel, fed);
+                    std::span(sound.samples).subspan(piece.begin, piece.end - piece.begin), cancel,
+                    fed);
                 if (phones)
                     heard[order[n]] = std::move(*phones);
             }
