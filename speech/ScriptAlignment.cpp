@@ -130,8 +130,7 @@ public:
             const std::size_t count = std::min(feedSamples, samples.size() - at);
             ps_process_raw(ps, samples.data() + at, count, FALSE, FALSE);
             m_done += static_cast<double>(count);
-            if (m_request.progress && m_total > 0 &&
-                !m_request.progress(std::min(m_done / static_cast<double>(m_total), 0.99))) {
+            if (m_request.progress && !m_request.progress(done())) {
                 ps_end_utt(ps);
                 return std::nullopt;
             }
@@ -153,6 +152,11 @@ public:
             s.last -= base;
         }
         return segments;
+    }
+
+    // Short of the end until the timing is all done.
+    double done() const {
+        return m_total > 0 ? std::min(m_done / static_cast<double>(m_total), 0.99) : 0.0;
     }
 
 private:
@@ -350,11 +354,20 @@ SoundTiming alignScriptWith(const Sound& sound, const TimingRequest& request,
     }
 
     if (heard.empty()) {
-        // The script is not in the sound: its phones as heard without it.
-        timing = timeSoundWith(sound, request, model, RecognizerSettings{});
-        if (!words.empty() && timing.error.empty() && !timing.cancelled)
-            timing.mismatches.push_back({0, sound.seconds(), request.script, true});
-        return timing;
+        // The script is not in the sound: its phones as heard without it,
+        // the progress going on from where the word passes left it.
+        TimingRequest plain = request;
+        plain.script.clear();
+        const double before = feeder.done();
+        if (request.progress)
+            plain.progress = [&](double done) {
+                return request.progress(before + (1 - before) * done);
+            };
+        SoundTiming heardPlain = timeSoundWith(sound, plain, model, RecognizerSettings{});
+        heardPlain.unknownWords = std::move(timing.unknownWords);
+        if (!words.empty() && heardPlain.error.empty() && !heardPlain.cancelled)
+            heardPlain.mismatches.push_back({0, sound.seconds(), request.script, true});
+        return heardPlain;
     }
 
     // The script's words not heard, each run of them between its neighbours.
