@@ -1,6 +1,7 @@
 #include "cli/BatchPlan.h"
 
 #include "cli/SameFile.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
@@ -31,7 +32,8 @@ BatchPlan refuse(ExitCode code, QString why) {
 QString outputNameFor(const QString& input, std::string_view extension) {
     QString name = QFileInfo(input).fileName();
     const QString suffix = QFileInfo(name).suffix();
-    if (suffix.size() < name.size() - 1 && isTimingFileExtension(suffix)) {
+    if (suffix.size() < name.size() - 1 &&
+        (isTimingFileExtension(suffix) || isSoundFileExtension(suffix))) {
         name.chop(suffix.size() + 1);
     }
     return name.isEmpty() ? QString() : name + QLatin1Char('.') + toQString(extension);

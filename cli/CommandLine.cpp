@@ -4,6 +4,7 @@
 #include "conversion/DocumentTarget.h"
 #include "conversion/KeyframeDocument.h"
 #include "conversion/MappingTables.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
@@ -204,9 +205,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "mouth in force there, or a closed mouth that would otherwise go unseen. "
                        "1 is every frame."),
         QStringLiteral("N"));
-    parser.addOptions({set,        fps,   output,  outputDir, jobs,        list,    check,
-                       strict,     quiet, letters, from,      voice,       target,  chart,
-                       printChart, hold,  noHold,  offset,    bridgeRests, minHold, onEvery});
+    const QCommandLineOption script(
+        QStringLiteral("script"),
+        QStringLiteral("For a sound, the dialogue's text FILE, whose words are then found in the "
+                       "speech. Without it, a NAME.txt of prose beside the sound is used, or else "
+                       "the speech's sounds are heard on their own."),
+        QStringLiteral("FILE"));
+    parser.addOptions({set,    fps,     output,      outputDir, jobs,    list,  check,      strict,
+                       quiet,  letters, from,        voice,     target,  chart, printChart, hold,
+                       noHold, offset,  bridgeRests, minHold,   onEvery, script});
     parser.addPositionalArgument(
         QStringLiteral("INPUT"),
         QStringLiteral("The timing file, in any format below; standard input when missing or "
@@ -330,14 +337,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 
     if (parser.isSet(from)) {
         const QString name = parser.value(from);
+        result.request.fromSound = name.toLower().toStdString() == soundFormatName;
         result.request.from = formatNamed(name.toLower().toStdString());
-        if (!result.request.from) {
+        if (!result.request.from && !result.request.fromSound) {
             return reject(
                 QStringLiteral("unknown format '%1' for --from (%2)").arg(name, formatNamesText()));
         }
     }
     if (parser.isSet(voice)) {
         result.request.voice = parser.value(voice);
+    }
+    if (parser.isSet(script)) {
+        result.request.script = parser.value(script);
     }
 
     if (parser.isSet(jobs)) {

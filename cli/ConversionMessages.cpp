@@ -10,6 +10,9 @@
 namespace mouthkey {
 
 QString readingText(const ConversionResult& result) {
+    if (!result.soundReading.isEmpty()) {
+        return result.soundReading;
+    }
     QString text = toQString(result.format->title);
     if (result.voices.size() > 1) {
         text += QStringLiteral(", voice '%1' (%2 of %3)")
@@ -18,6 +21,13 @@ QString readingText(const ConversionResult& result) {
                     .arg(result.voices.size());
     }
     return text;
+}
+
+ExitCode exitCodeOf(const ConversionResult& result) {
+    if (result.error && result.error->kind == IoError::Kind::NotInstalled) {
+        return ExitCode::UsageError;
+    }
+    return result.error || result.refused ? ExitCode::FileError : ExitCode::Success;
 }
 
 QString inputName(const ConvertRequest& request) {
@@ -56,7 +66,10 @@ QStringList messageLines(const ConversionResult& result, const ConvertRequest& r
                                     "them; --chart chooses another")
                          .arg(name, *result.chartFile);
         }
-        for (const QString& note : cleanUpNotes(result.cleaned, request.cleanUp)) {
+        for (const QString& note : result.soundNotes) {
+            lines << QStringLiteral("note: ") + name + QStringLiteral(": ") + note;
+        }
+        for (const QString& note : cleanUpNotes(result.cleaned, result.cleanUp)) {
             lines << QStringLiteral("note: ") + name + QStringLiteral(": ") + note;
         }
         for (const Finding& finding : result.chartFindings) {
@@ -90,7 +103,12 @@ QStringList cleanUpNotes(const CleanUpEffects& effects, const CleanUpRules& rule
         const auto shown = std::min<std::uint64_t>(dropped.count, LineSample::kept);
         std::sort(dropped.first.begin(),
                   dropped.first.begin() + static_cast<std::ptrdiff_t>(shown));
-        if (effect.dropped.count > 0) {
+        // A take timed from its sound has no lines to name.
+        if (effect.dropped.count > 0 && dropped.first[0] == 0) {
+            parts << QStringLiteral("%1 dropped by --%2 %3")
+                         .arg(count(effect.dropped.count, one, many), option)
+                         .arg(frames);
+        } else if (effect.dropped.count > 0) {
             parts << QStringLiteral("%1 dropped by --%2 %3 (%4)")
                          .arg(count(effect.dropped.count, one, many), option)
                          .arg(frames)

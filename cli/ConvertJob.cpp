@@ -7,9 +7,12 @@
 #include "conversion/TimingWriting.h"
 #include "textinput/FileBytes.h"
 #include "textinput/MouthChartFile.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/TakeReading.h"
 #include "textinput/TextDecoding.h"
 #include "textinput/Utf8Text.h"
+
+#include "SoundTake.h"
 
 #include <algorithm>
 #include <functional>
@@ -208,12 +211,15 @@ ConversionResult checkEveryVoice(const ConvertRequest& request, ConversionResult
     return result;
 }
 
+StagedConversion stageReadTake(const ConvertRequest& request, const SharedSync* sharedSync,
+                               ConversionResult result, Take take, const TimingTextStyle& style,
+                               const std::optional<MouthChart>& chart);
+
 // A text in another format: read whole, its cues taken at the request's rate
 // and converted as their .dat text, or written as the target's document.
 StagedConversion stageTake(const ConvertRequest& request, const SharedSync* sharedSync,
                            const QByteArray& bytes, ConversionResult result,
                            const std::optional<MouthChart>& chart) {
-    using Checks = ConvertRequest::Checks;
     DecodedText decoded = decodeToUtf8(bytes);
     result.guess = decoded.guess;
     if (decoded.error) {
@@ -242,29 +248,38 @@ StagedConversion stageTake(const ConvertRequest& request, const SharedSync* shar
             },
             bytes.size());
     }
+    return stageReadTake(request, sharedSync, std::move(result), *take,
+                         timingStyle(request, *format, decoded.text), chart);
+}
+
+// A take read whole: its voice chosen, its cues at the request's rate,
+// checked, and written as the target's document or as a timing text.
+StagedConversion stageReadTake(const ConvertRequest& request, const SharedSync* sharedSync,
+                               ConversionResult result, Take take, const TimingTextStyle& style,
+                               const std::optional<MouthChart>& chart) {
+    using Checks = ConvertRequest::Checks;
     // --letters reads the names by the letters' chart in the checks too, as
     // the document does.
-    take->letters = take->letters || request.letters;
-    const VoiceChoice voice = chooseVoice(*take, request.voice);
+    take.letters = take.letters || request.letters;
+    const VoiceChoice voice = chooseVoice(take, request.voice);
     if (voice.error) {
         result.error = voice.error;
         return {result, nullptr};
     }
-    for (const TakeVoice& v : take->voices) {
+    for (const TakeVoice& v : take.voices) {
         result.voices << toQString(v.name);
     }
     result.voice = voice.index;
-    if (request.checks == Checks::Only && !request.voice && take->voices.size() > 1) {
-        return {checkEveryVoice(request, std::move(result), *take, chart), nullptr};
+    if (request.checks == Checks::Only && !request.voice && take.voices.size() > 1) {
+        return {checkEveryVoice(request, std::move(result), take, chart), nullptr};
     }
-    const std::vector<Cue> cues = takeCues(*take, voice.index, framesPerSecond(request.rate));
-    result.report = checkCues(*take, cues, request.rate);
+    const std::vector<Cue> cues = takeCues(take, voice.index, framesPerSecond(request.rate));
+    result.report = checkCues(take, cues, request.rate);
     if (request.timingTarget) {
-        return stageTimingText(request, sharedSync, std::move(result), cues,
-                               timingStyle(request, *format, decoded.text), take->letters);
+        return stageTimingText(request, sharedSync, std::move(result), cues, style, take.letters);
     }
     return stageCues(request, sharedSync, std::move(result),
-                     targetChoices(request, take->letters || request.letters, chart), cues);
+                     targetChoices(request, take.letters || request.letters, chart), cues);
 }
 
 // A take held at least two frames a mouth has none shown for one: the
@@ -280,6 +295,29 @@ void leaveOutMended(ConversionResult& result, const CleanUpRules& rules) {
     for (TimingReport& report : result.voiceReports) {
         std::erase_if(report.findings, mended);
     }
+}
+
+// A sound, timed: its take as any other's, held two frames a mouth unless
+// the request says otherwise.
+StagedConversion stageSound(const ConvertRequest& request, const SharedSync* sharedSync,
+                            ConversionResult result, const std::optional<MouthChart>& chart) {
+    TimedSound timed = timeSoundFile(request);
+    if (timed.error) {
+        result.error = timed.error;
+        return {result, nullptr};
+    }
+    ConvertRequest held = request;
+    if (held.cleanUp.minHold == 0) {
+        held.cleanUp.minHold = 2;
+    }
+    result.cleanUp = held.cleanUp;
+    result.soundReading = timed.script
+                              ? QStringLiteral("sound, timed by the script '%1'").arg(*timed.script)
+                              : QStringLiteral("sound, timed without a script");
+    result.soundNotes = std::move(timed.notes);
+    TimingTextStyle style;
+    style.framesPerSecond = framesPerSecond(request.rate);
+    return stageReadTake(held, sharedSync, std::move(result), std::move(*timed.take), style, chart);
 }
 
 StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sharedSync) {
@@ -298,12 +336,16 @@ StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sha
         !request.timingTarget &&
         (request.from ? request.from->streams : !mayBeOtherThanDat(textStart(in.bytes)));
     ConversionResult seed;
+    seed.cleanUp = request.cleanUp;
     std::optional<MouthChart> chart;
     if (usesChart(request.target)) {
         chart = loadChart(request, seed);
         if (seed.error) {
             return {seed, nullptr};
         }
+    }
+    if (request.fromSound || (!request.from && opensAsSound(in.bytes))) {
+        return stageSound(request, sharedSync, std::move(seed), chart);
     }
     if (!dat) {
         return stageTake(request, sharedSync, in.bytes, std::move(seed), chart);
@@ -333,7 +375,7 @@ StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sha
 
 StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync) {
     StagedConversion staged = stageInput(request, sharedSync);
-    leaveOutMended(staged.result, request.cleanUp);
+    leaveOutMended(staged.result, staged.result.cleanUp);
     return staged;
 }
 

@@ -99,7 +99,7 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
                           .arg(toQString(result.format->title))
                           .arg(i + 1)
                           .arg(result.voiceReports.size()));
-            for (const QString& note : cleanUpNotes(result.voiceCleaned[i], request.cleanUp)) {
+            for (const QString& note : cleanUpNotes(result.voiceCleaned[i], result.cleanUp)) {
                 say(voice, note);
             }
             for (const Finding& finding : report.findings) {
@@ -110,7 +110,10 @@ int checkFiles(const ConvertRequest& choices, const std::vector<std::optional<QS
         if (result.guess != EncodingGuess::None) {
             say(name, encodingGuessNotice(result.guess));
         }
-        for (const QString& note : cleanUpNotes(result.cleaned, request.cleanUp)) {
+        for (const QString& note : result.soundNotes) {
+            say(name, note);
+        }
+        for (const QString& note : cleanUpNotes(result.cleaned, result.cleanUp)) {
             say(name, note);
         }
         if (result.chartFile) {
@@ -188,10 +191,7 @@ int runConverter(const QStringList& arguments) {
     for (const QString& line : messageLines(result, request)) {
         printError(line);
     }
-    if (result.error || result.refused) {
-        return static_cast<int>(ExitCode::FileError);
-    }
-    return static_cast<int>(ExitCode::Success);
+    return static_cast<int>(exitCodeOf(result));
 }
 
 } // namespace mouthkey

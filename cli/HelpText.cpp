@@ -2,6 +2,7 @@
 #include "HelpText.h"
 
 #include "conversion/DocumentTarget.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
@@ -24,10 +25,6 @@ template <class Choices, class NameOf> QString orList(const Choices& choices, Na
     const QString last = names.takeLast();
     return names.isEmpty() ? last
                            : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
-}
-
-std::string_view formatName(const TimingFormat& format) {
-    return format.name;
 }
 
 // Each format's name and what it looks like, as the registry describes it.
@@ -53,7 +50,13 @@ QString timingTargetsText() {
 } // namespace
 
 QString formatNamesText() {
-    return orList(timingFormats(), formatName);
+    // A sound is read by no row: it is timed, not parsed.
+    std::vector<std::string_view> names;
+    for (const TimingFormat& format : timingFormats()) {
+        names.push_back(format.name);
+    }
+    names.push_back(soundFormatName);
+    return orList(names, [](std::string_view name) { return name; });
 }
 
 QString writtenFormatNamesText() {
@@ -90,6 +93,9 @@ QString extensionsText() {
                 extensions.push_back(std::move(dotted));
             }
         }
+    }
+    for (const std::string_view extension : soundExtensions) {
+        extensions.push_back("." + std::string(extension));
     }
     return orList(extensions, [](const std::string& e) { return std::string_view(e); });
 }

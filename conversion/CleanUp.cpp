@@ -2,6 +2,8 @@
 
 #include "conversion/CueEdits.h"
 
+#include "HoldRule.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -10,23 +12,6 @@
 namespace mouthkey {
 
 namespace {
-
-// A cue as the rules hold it: its name is the caller's, kept valid until
-// the end, so that moving a cue costs no more than its bytes.
-struct HeldCue {
-    std::uint64_t frame = 0;
-    std::string_view name;
-    CuePlace place;
-};
-
-// A letter take may still hold phoneme names, which its table reads as they are.
-bool isClosedMouth(const HeldCue& cue, bool letters) {
-    return cue.name == "MBP" || (letters && cue.name == "A");
-}
-
-bool isRest(const HeldCue& cue, bool letters) {
-    return cue.name == "rest" || (letters && cue.name == "X");
-}
 
 // One rule: cues in, cues out, each given out as soon as no later cue can
 // change it. Cues pass in batches, so that each rule runs as one loop.
@@ -110,97 +95,26 @@ private:
     bool m_lastWasRest = false;
 };
 
-// The last two kept cues stay held, since the take's last cue may drop the
-// one before it and put a closed mouth in the place of the one before that;
-// the newest cue is held too, until a later one shows it is not the last.
-class HoldMouths final : public RuleStage<HoldMouths> {
+// --min-hold, as a stage.
+class HoldMouths final : public Stage {
 public:
-    HoldMouths(std::uint64_t frames, bool letters) : RuleStage(letters), m_frames(frames) {}
+    HoldMouths(std::uint64_t frames, bool letters)
+        : Stage(letters), m_rule(frames, letters, m_effect, Give{this}) {}
 
-    void feed(const HeldCue& cue) {
-        if (m_newest) {
-            middle(*m_newest);
-            m_newest.reset();
-        }
-        if (m_keptCount == 0) {
-            keep(cue); // the first always stays
-            return;
-        }
-        m_newest = cue;
-    }
-    void finish() final {
-        if (m_newest) {
-            last(*m_newest);
-            m_newest.reset();
-        }
-        while (m_size > 0) {
-            giveOldest();
+    void run(std::span<const HeldCue> cues, std::vector<HeldCue>& out) final {
+        m_out = &out;
+        for (const HeldCue& cue : cues) {
+            m_rule.feed(cue);
         }
     }
+    void finish() final { m_rule.finish(); }
 
 private:
-    struct Kept {
-        HeldCue cue;
-        bool moved; // already at a frame not its own, so not counted twice
+    struct Give {
+        HoldMouths* stage;
+        void operator()(const HeldCue& cue) const { stage->give(cue); }
     };
-
-    Kept& back() { return m_held[(m_oldest + m_size - 1) & 1]; }
-    void giveOldest() {
-        give(m_held[m_oldest].cue);
-        m_oldest ^= 1;
-        --m_size;
-    }
-    void keep(const HeldCue& cue) {
-        if (m_size == 2) {
-            giveOldest();
-        }
-        ++m_size;
-        back().cue = cue;
-        back().moved = false;
-        ++m_keptCount;
-    }
-    // A closed mouth too soon after the kept cue takes its place and frame.
-    void takePlace(Kept& kept, HeldCue closedMouth, bool alreadyMoved) {
-        drop(kept.cue);
-        closedMouth.frame = kept.cue.frame;
-        kept.cue = closedMouth;
-        kept.moved = true;
-        m_effect.moved += alreadyMoved ? 0 : 1;
-    }
-    void middle(const HeldCue& cue) {
-        Kept& kept = back();
-        if (cue.frame - kept.cue.frame >= m_frames) {
-            keep(cue);
-        } else if (closed(cue) && !closed(kept.cue)) {
-            takePlace(kept, cue, false);
-        } else {
-            drop(cue);
-        }
-    }
-    void last(const HeldCue& cue) {
-        // A take shorter than the hold keeps its first cue.
-        if (cue.frame - back().cue.frame < m_frames && m_keptCount > 1) {
-            Kept tooClose = back();
-            --m_size;
-            --m_keptCount;
-            // Kept cues stand the hold apart, so the one before is far
-            // enough from the last for a closed mouth to take its place.
-            if (closed(tooClose.cue) && !closed(back().cue)) {
-                takePlace(back(), tooClose.cue, tooClose.moved);
-            } else {
-                drop(tooClose.cue);
-            }
-        }
-        keep(cue);
-    }
-
-    std::uint64_t m_frames;
-    // The two last kept, as a ring: the oldest at m_oldest.
-    std::array<Kept, 2> m_held;
-    std::size_t m_oldest = 0;
-    std::size_t m_size = 0;
-    std::uint64_t m_keptCount = 0;
-    std::optional<HeldCue> m_newest;
+    HoldRule<Give> m_rule;
 };
 
 // The cues since the grid frame before are held until a cue past the grid

@@ -119,7 +119,9 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
     case Finding::Kind::SingleFrameMouths:
         return (f.lines.count == 1 ? "1 mouth shows"
                                    : numbers.whole(f.lines.count) + " mouths show") +
-               " for a single frame (" + linesText(f.lines, numbers) + ")";
+               " for a single frame" +
+               // A take timed from its sound has no lines to name.
+               (f.lines.first[0] == 0 ? std::string() : " (" + linesText(f.lines, numbers) + ")");
     case Finding::Kind::TabInLine:
         return "a tab where a space belongs " + where;
     case Finding::Kind::MissingFrame:

@@ -9,7 +9,8 @@ namespace mouthkey {
 KeyRules::KeyRules(const TargetChoices& choices, std::unique_ptr<DocumentTarget> target)
     : m_offset(choices.offset), m_holds(choices.holds()),
       m_mapping(buildMapping(choices.setIndex, choices.letters)), m_target(std::move(target)),
-      m_drawings(dynamic_cast<DrawingTarget*>(m_target.get())) {
+      m_drawings(dynamic_cast<DrawingTarget*>(m_target.get())),
+      m_datLines(dynamic_cast<DatLinesTarget*>(m_target.get())) {
     m_target->head();
 }
 

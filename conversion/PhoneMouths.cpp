@@ -45,12 +45,13 @@ MouthClass mouthClass(std::string_view mouth) {
 Take phoneTake(std::span<const TimedPhone> phones, double soundSeconds) {
     Take take;
     take.sameFrame = SameFrame::OpeningWins;
+    take.nearestFrames = true;
     auto add = [&take](double seconds, std::string_view mouth, bool closing) {
         if (!take.timed.empty() && take.timed.back().name == mouth && !closing) {
             return;
         }
-        const std::uint64_t n = take.timed.size() + 1;
-        take.timed.push_back({std::max(seconds, 0.0), std::string(mouth), {n, 0}, closing});
+        // Lines it has none: the checks and notes name none.
+        take.timed.push_back({std::max(seconds, 0.0), std::string(mouth), {}, closing});
     };
     add(0, "rest", false);
     double end = 0;

@@ -3,10 +3,9 @@
 #include "conversion/MappingTables.h"
 #include "conversion/Take.h"
 
+#include "DatLinesTarget.h"
 #include "TargetFactories.h"
 
-#include <algorithm>
-#include <charconv>
 #include <string>
 
 namespace mouthkey {
@@ -16,7 +15,7 @@ namespace {
 // Each key as the converter writes its .dat line, so that a name the set
 // does not know passes through exactly as it always has. The lines go to the
 // converter in batches: one call a line would cost more than the line.
-class PositionTarget final : public DocumentTarget {
+class PositionTarget final : public DatLinesTarget {
 public:
     PositionTarget(const TargetChoices& choices, const ChunkSink& sink)
         : m_writer(buildMapping(choices.setIndex, choices.letters), choices.rate, sink) {}
@@ -24,23 +23,25 @@ public:
     void head() override { m_lines = datText({}); }
     void key(const TargetKey& key) override {
         // A usual line is put together where it stands and appended once.
-        char line[64];
-        char* end = std::to_chars(line, line + 24, key.frame).ptr;
-        if (key.name.size() < sizeof line - 26) {
-            *end++ = ' ';
-            end = std::copy(key.name.begin(), key.name.end(), end);
-            *end++ = '\n';
-            m_lines.append(line, static_cast<std::size_t>(end - line));
+        if (key.name.size() <= 40) {
+            char line[40 + datLineRoom];
+            m_lines.append(line,
+                           static_cast<std::size_t>(datLineAt(line, key.frame, key.name) - line));
         } else {
-            m_lines.append(line, static_cast<std::size_t>(end - line))
-                .append(1, ' ')
-                .append(key.name)
-                .append(1, '\n');
+            std::string line(key.name.size() + datLineRoom, '\0');
+            line.resize(static_cast<std::size_t>(datLineAt(line.data(), key.frame, key.name) -
+                                                 line.data()));
+            m_lines.append(line);
         }
         if (m_lines.size() >= batch) {
             m_writer.feed(m_lines);
             m_lines.clear();
         }
+    }
+    void keyLines(std::string_view lines) override {
+        m_writer.feed(m_lines);
+        m_lines.clear();
+        m_writer.feed(lines);
     }
     void tail() override {
         m_writer.feed(m_lines);

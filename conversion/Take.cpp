@@ -73,6 +73,14 @@ std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
 }
 
 std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerSecond) {
+    if (take.timedInSeconds() && take.nearestFrames) {
+        // Half a frame later, the frame a cue falls in is the one it is nearest.
+        std::vector<TimedCue> timed = take.timed;
+        for (TimedCue& cue : timed) {
+            cue.seconds += 0.5 / framesPerSecond;
+        }
+        return cuesAt(timed, framesPerSecond, take.sameFrame);
+    }
     if (take.timedInSeconds()) {
         return cuesAt(take.timed, framesPerSecond, take.sameFrame);
     }

@@ -1,6 +1,7 @@
 #include "TargetWriter.h"
 
 #include "DatLines.h"
+#include "HoldRule.h"
 
 #include "conversion/CueEdits.h"
 
@@ -12,10 +13,8 @@ namespace mouthkey {
 
 namespace {
 
-bool datCuesInFrameOrder(std::string_view text) {
-    if (!datlines::endsLinesOtherwise(text)) {
-        return datlines::framesRise(text);
-    }
+// For a text that ends lines otherwise than at LF or CR LF, read as the line reader cuts it.
+bool readCuesInFrameOrder(std::string_view text) {
     bool ordered = true;
     std::uint64_t last = 0;
     LineSample others;
@@ -29,7 +28,64 @@ bool datCuesInFrameOrder(std::string_view text) {
     return ordered;
 }
 
+// Whether cues can go from a text's lines through --min-hold straight to
+// their keys: to Position, with nothing else between a cue and its key.
+bool holdsLinesStraight(const TargetChoices& choices) {
+    const CleanUpRules& rules = choices.cleanUp;
+    return choices.target == Target::Position && choices.offset == 0 && !choices.holds() &&
+           rules.minHold > 1 && rules.bridgeRests == 0 && rules.onEvery <= 1;
+}
+
 } // namespace
+
+// The lines of a text in frame order, read by the quick lane where they are
+// usual, each cue through the hold and on to its key, with no batch or
+// stage between: --min-hold to Position is the clean-up a long take meets most.
+void TargetWriter::Impl::holdLines(std::string_view text, LineSample& others) {
+    DatLinesTarget& target = *rules.datLinesTarget();
+    constexpr std::size_t batch = 64 * 1024;
+    std::string lines(batch + 2 * datLineRoom, '\0');
+    char* at = lines.data();
+    const auto flush = [&] {
+        target.keyLines(
+            std::string_view(lines.data(), static_cast<std::size_t>(at - lines.data())));
+        at = lines.data();
+    };
+    const auto give = [&](const HeldCue& cue) {
+        if (cue.name.size() > datLineRoom) {
+            flush();
+            key(cue.frame, cue.name, cue.place);
+            return;
+        }
+        at = datLineAt(at, cue.frame, cue.name);
+        if (at >= lines.data() + batch) {
+            flush();
+        }
+    };
+    HoldRule<decltype(give)> hold(cleanUpRules.minHold, cleanUpRules.letters, heldStraight, give);
+    const auto each = [&hold](std::uint64_t frame, std::string_view name, const CuePlace& place,
+                              const char*, std::string_view) {
+        hold.feed({frame, name, place});
+    };
+    datlines::QuickLines quick(text);
+    while (quick.p < quick.end) {
+        if (quick.header) {
+            datlines::takeQuickLines(quick, [&hold](std::uint64_t frame, std::string_view,
+                                                    std::string_view name, scan::Word,
+                                                    const CuePlace& place) {
+                hold.feed({frame, name, place});
+                return true;
+            });
+            if (quick.p >= quick.end) {
+                break;
+            }
+        }
+        quick.step(each, others);
+    }
+    hold.finish();
+    flush();
+    heldStraightUsed = true;
+}
 
 std::string_view TargetWriter::Impl::lasting(std::string_view name, std::string_view text) {
     const std::less_equal<const char*> atOrBefore;
@@ -45,7 +101,8 @@ TargetWriter::Impl::Impl(const TargetChoices& choices, ChunkSink sink)
       chart(charted ? choices.chartInUse() : MouthChart({})),
       names([this](std::string_view name) { return chart.drawingOf(name, letters); }),
       rules(choices, targetRow(choices.target)
-                         .make(choices, charted ? chart.drawings().size() : 0, this->sink)) {
+                         .make(choices, charted ? chart.drawings().size() : 0, this->sink)),
+      cleanUpRules(choices.cleanUp), holdsStraight(holdsLinesStraight(choices)) {
     if (choices.cleanUp.any()) {
         cleaner = std::make_unique<CueCleaner>(
             choices.cleanUp, [this](std::uint64_t frame, std::string_view name,
@@ -65,7 +122,14 @@ void TargetWriter::feed(std::uint64_t frame, std::string_view name, const CuePla
 void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     Impl& impl = *m_impl;
     // Cleaned up in frame order: a text out of order is put in order first.
-    if (impl.cleaner && !datCuesInFrameOrder(text)) {
+    const bool oddEnds = impl.cleaner && datlines::endsLinesOtherwise(text);
+    const bool inOrder =
+        !impl.cleaner || (oddEnds ? readCuesInFrameOrder(text) : datlines::framesRise(text));
+    if (inOrder && !oddEnds && impl.holdsStraight && impl.rules.datLinesTarget()) {
+        impl.holdLines(text, others);
+        return;
+    }
+    if (!inOrder) {
         std::vector<Cue> cues;
         datlines::forEachDatCue(
             text,
@@ -95,7 +159,10 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
 
 TargetResult TargetWriter::finish() {
     Impl& impl = *m_impl;
-    const CleanUpEffects cleaned = impl.cleaner ? impl.cleaner->finish() : CleanUpEffects();
+    CleanUpEffects cleaned = impl.cleaner ? impl.cleaner->finish() : CleanUpEffects();
+    if (impl.heldStraightUsed) {
+        cleaned.held = impl.heldStraight;
+    }
     TargetResult result = impl.rules.finish();
     result.cleaned = cleaned;
     return result;

@@ -48,6 +48,13 @@ struct TargetWriter::Impl {
     // cleaner holds until the end.
     std::vector<Cue> ordered;
     std::deque<std::string> keptNames;
+
+    // --min-hold alone to Position, from a text's lines with no cleaner between.
+    void holdLines(std::string_view text, LineSample& others);
+    CleanUpRules cleanUpRules;
+    bool holdsStraight; // min-hold alone, to Position, with no offset or hold steps
+    RuleEffect heldStraight;
+    bool heldStraightUsed = false;
 };
 
 // The cues of a .dat text, for a target written through a DrawingTarget:

@@ -8,6 +8,8 @@ build_pkgs=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-dejavu-core
   qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # playing a take's sound
   dpkg-dev  # cpack -G DEB computes the package dependencies with it
+  libpocketsphinx-dev libsndfile1-dev libsoxr-dev  # timing a take from its sound
+  pocketsphinx-en-us  # the English speech model, recommended by the packages
 )
 test_pkgs=(
   libgtest-dev libbenchmark-dev
@@ -18,6 +20,7 @@ test_pkgs=(
   shared-mime-info xdg-utils libglib2.0-bin  # the file type check (xdg-mime asks gio)
   weston wl-clipboard qt6-wayland  # the Wayland end-to-end test
   gawk mawk time
+  espeak-ng libespeak-ng-dev  # spoken takes with known timing, for the speech tests and benchmark
 )
 
 wanted=("${build_pkgs[@]}")

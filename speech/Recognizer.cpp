@@ -1,14 +1,12 @@
 #include "Recognizer.h"
 
 #include <pocketsphinx.h>
-#include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/cmn.h>
 #include <sphinxbase/err.h>
 #include <sphinxbase/feat.h>
 
 #include <filesystem>
 #include <mutex>
-#include <sstream>
 
 namespace mouthkey::speech {
 namespace {
@@ -29,17 +27,6 @@ bool isSilence(const std::string& unit) {
            (unit.size() > 1 && (unit.front() == '+' || unit.front() == '['));
 }
 
-// How long a phone tends to last, relative to a consonant's, to share a
-// word's time among its phones.
-double phoneWeight(const std::string& phone) {
-    const std::string_view mouth = mouthForPhone(phone);
-    const MouthClass mouthClassOf = mouthClass(mouth);
-    if (mouthClassOf == MouthClass::Open || mouthClassOf == MouthClass::Mid ||
-        mouthClassOf == MouthClass::Round)
-        return phone == "W" ? 1.0 : 1.6;
-    return 1.0;
-}
-
 void appendPhone(std::vector<TimedPhone>& phones, std::string phone, double start, double end) {
     if (end <= start)
         return;
@@ -48,24 +35,6 @@ void appendPhone(std::vector<TimedPhone>& phones, std::string phone, double star
         return;
     }
     phones.push_back({std::move(phone), start, end});
-}
-
-// A dictionary word's phones shared over its time by their usual lengths.
-void appendWord(std::vector<TimedPhone>& phones, const std::string& pronunciation, double start,
-                double end) {
-    std::istringstream words(pronunciation);
-    std::vector<std::string> parts;
-    for (std::string phone; words >> phone;)
-        parts.push_back(phone);
-    double total = 0;
-    for (const std::string& phone : parts)
-        total += phoneWeight(phone);
-    double at = start;
-    for (const std::string& phone : parts) {
-        const double next = at + (end - start) * phoneWeight(phone) / total;
-        appendPhone(phones, phone, at, next);
-        at = next;
-    }
 }
 
 // A silence this short between two phones is nearly always a stop's closure
@@ -109,16 +78,13 @@ std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
     // would shift the times it reports.
     std::vector<std::pair<std::string, std::string>> options{
         {"-hmm", model.acoustic}, {"-dict", model.dictionary}, {"-remove_silence", "no"}};
-    if (settings.listening == Listening::Phones) {
-        // Context-independent phones with a light phone language model: on
-        // our measured takes both more accurate than the context-dependent
-        // default and an order of magnitude faster.
-        options.emplace_back("-allphone", model.phoneModel);
-        options.emplace_back("-allphone_ci", "yes");
-        options.emplace_back("-lw", "1.5");
-    } else {
-        options.emplace_back("-lm", model.wordModel);
-    }
+    // Context-independent phones with a light phone language model: on our
+    // measured takes both more accurate than the context-dependent default
+    // and an order of magnitude faster. Word recognition, with each word's
+    // dictionary phones, measured worse on them.
+    options.emplace_back("-allphone", model.phoneModel);
+    options.emplace_back("-allphone_ci", "yes");
+    options.emplace_back("-lw", "1.5");
     for (const auto& option : settings.options) {
         bool replaced = false;
         for (auto& existing : options)
@@ -146,11 +112,10 @@ std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
     cmd_ln_free_r(config); // the decoder keeps its own reference
     if (!decoder)
         return nullptr;
-    return std::unique_ptr<Recognizer>(new Recognizer(decoder, settings.listening));
+    return std::unique_ptr<Recognizer>(new Recognizer(decoder));
 }
 
-Recognizer::Recognizer(ps_decoder_s* decoder, Listening listening)
-    : decoder_(decoder), listening_(listening) {
+Recognizer::Recognizer(ps_decoder_s* decoder) : decoder_(decoder) {
     static_assert(sizeof(mfcc_t) == sizeof(float));
     cmn_t* cmn = ps_get_feat(decoder_)->cmn_struct;
     if (cmn) {
@@ -194,16 +159,7 @@ std::optional<std::vector<TimedPhone>> Recognizer::phones(std::span<const std::i
         const double start = first / framesPerSecond;
         const double end = (last + 1) / framesPerSecond;
         std::string unit = ps_seg_word(seg);
-        if (isSilence(unit)) {
-            appendPhone(phones, "SIL", start, end);
-        } else if (listening_ == Listening::Phones) {
-            appendPhone(phones, unit, start, end);
-        } else if (char* pronunciation = ps_lookup_word(decoder_, unit.c_str())) {
-            appendWord(phones, pronunciation, start, end);
-            ckd_free(pronunciation);
-        } else {
-            appendPhone(phones, "SIL", start, end);
-        }
+        appendPhone(phones, isSilence(unit) ? "SIL" : unit, start, end);
     }
     closeShortPauses(phones);
     return phones;

@@ -26,14 +26,7 @@ struct ModelFiles {
 // The model's files in `directory`, or nothing when any is missing.
 std::optional<ModelFiles> findModel(const std::string& directory);
 
-// How phones are heard without a script.
-enum class Listening {
-    Phones, // phone recognition with the phone language model
-    Words,  // word recognition; each word's phones from the dictionary
-};
-
 struct RecognizerSettings {
-    Listening listening = Listening::Phones;
     // Decoder options ("-beam", "1e-20") over our own defaults; for tuning.
     std::vector<std::pair<std::string, std::string>> options;
 };
@@ -57,10 +50,9 @@ public:
                                                   std::atomic<std::size_t>& fed);
 
 private:
-    Recognizer(ps_decoder_s* decoder, Listening listening);
+    explicit Recognizer(ps_decoder_s* decoder);
 
     ps_decoder_s* decoder_;
-    Listening listening_;
     // The cepstral mean the decoder starts from, restored for each stretch.
     std::vector<float> initialMean_;
 };

@@ -16,8 +16,9 @@ namespace {
 // Below this peak (about -60 dBFS) a sound holds nothing a recognizer could hear.
 constexpr std::int16_t silentPeak = 33;
 
+// As the user gave it, as the converter names every file it was given.
 std::string quoted(const std::string& path) {
-    return "'" + std::filesystem::path(path).filename().string() + "'";
+    return "'" + path + "'";
 }
 
 std::string secondsText(double seconds) {

@@ -18,6 +18,9 @@ QString IoError::describe(const std::optional<QString>& name) const {
     case Kind::NoSuchVoice:
         return name ? QStringLiteral("'%1' has %2").arg(*name, reason)
                     : QStringLiteral("standard input has %1").arg(reason);
+    case Kind::Untimable:
+    case Kind::NotInstalled:
+        return reason;
     case Kind::Unreadable:
         break;
     }

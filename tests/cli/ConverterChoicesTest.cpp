@@ -166,9 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "mouthkey-convert: only one INPUT may be given, not '" MOUTHKEY_SAMPLES_DIR
                   "/every-phoneme.dat', 'other.dat'"},
         UsageCase{"unknown format",
-                  {"--from", "mp3"},
-                  "mouthkey-convert: unknown format 'mp3' for --from (dat, tsv, xml, json, pgo, "
-                  "pg2 or labels)"},
+                  {"--from", "wave"},
+                  "mouthkey-convert: unknown format 'wave' for --from (dat, tsv, xml, json, pgo, "
+                  "pg2, labels or sound)"},
         UsageCase{"unknown target",
                   {"--target", "opacity"},
                   "mouthkey-convert: unknown target 'opacity' for --target (position, time-remap, "

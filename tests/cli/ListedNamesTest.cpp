@@ -2,7 +2,9 @@
 // against the tables they are taken from.
 #include "cli/CommandLine.h"
 #include "conversion/DocumentTarget.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/TimingFormats.h"
+#include "textinput/Utf8Text.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -55,6 +57,11 @@ QStringList registryFormats() {
     return names;
 }
 
+// What --from takes: the registry's formats, and a sound, which is timed rather than read.
+QStringList formatsAndSound() {
+    return registryFormats() << toQString(soundFormatName);
+}
+
 QStringList registryExtensions() {
     QStringList extensions;
     for (const TimingFormat& format : timingFormats()) {
@@ -64,6 +71,9 @@ QStringList registryExtensions() {
                 extensions << extension;
             }
         }
+    }
+    for (const std::string_view e : soundExtensions) {
+        extensions << toQString(e);
     }
     return extensions;
 }
@@ -114,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      QStringLiteral("(\\w+)"))
                          .filter(QRegularExpression(QStringLiteral("^(?!or$)")));
                  },
-                 registryFormats},
+                 formatsAndSound},
         ListCase{"--help: the formats described",
                  [] {
                      return captures(between(helpText(), "\nFormats, told", "\nA cue at"),
@@ -133,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                      return captures(between(manPage(), "Read every input as", "see FORMATS"),
                                      QStringLiteral("\\\\fB(\\w+)\\\\fR"));
                  },
-                 registryFormats},
+                 formatsAndSound},
         ListCase{"man page: the formats described",
                  [] {
                      return captures(between(manPage(), "\n.SH FORMATS\n", "\n.SH "),

@@ -208,7 +208,9 @@ class CleanedDat : public ::testing::TestWithParam<DatCase> {};
 
 TEST_P(CleanedDat, writesItsCuesCleanedUp) {
     const std::string& text = GetParam().text;
-    for (const CleanUpRules& rules : {CleanUpRules{2, 3, 2, false}, CleanUpRules{0, 1, 2, false}})
+    // --min-hold alone takes a lane of its own to Position.
+    for (const CleanUpRules& rules : {CleanUpRules{2, 3, 2, false}, CleanUpRules{0, 1, 2, false},
+                                      CleanUpRules{0, 2, 1, false}, CleanUpRules{0, 3, 1, true}})
         for (const Target target : {Target::Position, Target::TimeRemap}) {
             TargetChoices choices;
             choices.target = target;
@@ -234,6 +236,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DatCase{"in order", "MohoSwitch1\n1 AI\n2 O\n3 MBP\n9 rest\n"},
                       DatCase{"out of order", "MohoSwitch1\n9 rest\n1 AI\n3 MBP\n2 O\n"},
                       DatCase{"a line no cue", "MohoSwitch1\n1 AI\n7x O\n2 MBP\n9 rest\n"},
+                      DatCase{"CR LF, a long name and one not ASCII",
+                              "MohoSwitch1\r\n1 AI\r\n2 A\r\n4 "
+                              "a_mouth_named_at_more_length_than_a_line_is_put_together_in\r\n"
+                              "5 MBP\r\n6 \xc3\xa9t\xc3\xa9\r\n9 rest\r\n"},
                       DatCase{"lines ended by CR", "MohoSwitch1\r5 AI\r1 O\r2 MBP\r9 rest\r"},
                       DatCase{"lines ended by VT, in order", "MohoSwitch1\v3 AI\v5 MBP"},
                       DatCase{"long", largeTake()}));

@@ -90,11 +90,11 @@ TEST(SoundReading, RefusesWhatCannotBeTimed) {
         std::vector<std::string> said;
     };
     const std::vector<Case> cases{
-        {"missing.wav", {"cannot read 'missing.wav'", "no such file"}},
-        {"notes.wav", {"'notes.wav' is not a sound file"}},
-        {"silent.wav", {"'silent.wav' is silent"}},
-        {"blip.wav", {"'blip.wav' is too short", "0.05 s", "at least 0.1 s"}},
-        {"long.wav", {"'long.wav' is too long", "60 min 01 s", "an hour at most"}},
+        {"missing.wav", {"cannot read '", "/missing.wav'", "no such file"}},
+        {"notes.wav", {"/notes.wav' is not a sound file"}},
+        {"silent.wav", {"/silent.wav' is silent"}},
+        {"blip.wav", {"/blip.wav' is too short", "0.05 s", "at least 0.1 s"}},
+        {"long.wav", {"/long.wav' is too long", "60 min 01 s", "an hour at most"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

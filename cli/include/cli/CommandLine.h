@@ -20,7 +20,7 @@ enum class ExitCode : int {
     Success = 0,
     FileError = 1,  // a file could not be read, decoded or written, or its checks failed
     UsageError = 2, // an unknown option, set or rate, inputs that clash, or an output that
-                    // would replace an input
+                    // would replace an input; or what timing a sound needs is not installed
 };
 
 // --check follows cmp: 0 when every file is clean, 1 when the checks found
@@ -58,7 +58,13 @@ struct ConvertRequest {
     std::optional<bool> hold; // hold steps; nothing: the target's default
     std::int64_t offset = 0;  // added to every frame
     // The rules the take's cues pass before any target; letters as read.
-    CleanUpRules cleanUp;
+    // A min-hold of 0 is one not given: a take timed from its sound then
+    // holds each mouth two frames, and any other keeps every cue.
+    CleanUpRules cleanUp{0, 0};
+    // The input is a sound, to be timed (--from sound); a sound is also told by its bytes.
+    bool fromSound = false;
+    // The dialogue's text, for a sound; without it, a prose NAME.txt beside the sound.
+    std::optional<QString> script;
 };
 
 // The target choices of a request, letters read as `letters` says.

@@ -44,6 +44,12 @@ struct ConversionResult {
     // `voiceCleaned` beside `voiceReports`.
     CleanUpEffects cleaned;
     std::vector<CleanUpEffects> voiceCleaned;
+    // The rules the take passed: the request's, but for a sound's default hold.
+    CleanUpRules cleanUp;
+    // For a take timed from its sound: how ("sound, timed with the script
+    // 'take.txt'"), and what timing it found to say.
+    QString soundReading;
+    QStringList soundNotes;
 };
 
 // One note for each rule that changed the take: "clean-up: 14 cues dropped
@@ -70,6 +76,10 @@ struct StagedConversion {
     std::unique_ptr<DocumentOutput> unplaced;
 };
 StagedConversion stageConversion(const ConvertRequest& request, const SharedSync* sharedSync);
+
+// The status a conversion exits with: a missing part is the installation's
+// fault, as a wrong command line is, not the file's.
+ExitCode exitCodeOf(const ConversionResult& result);
 
 // How the converter names the request's input in messages: 'take1.dat', or
 // standard input.

@@ -59,7 +59,7 @@ MouthClass mouthClass(std::string_view mouth);
 
 // The take of timed phones: one cue where the mouth changes, rest before the
 // first phone and after the last, closed by a rest at `soundSeconds`. Each
-// phone's cue opens at its start.
+// phone's cue opens at its start, keyed on the frame nearest it.
 Take phoneTake(std::span<const TimedPhone> phones, double soundSeconds);
 
 } // namespace mouthkey

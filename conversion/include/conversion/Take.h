@@ -66,6 +66,9 @@ struct Take {
     // equal times), for FirstWins the closing one (the end of the take) last.
     std::vector<TimedCue> timed;
     SameFrame sameFrame = SameFrame::FirstWins;
+    // Each cue keys on the frame whose start is nearest its time, rather than
+    // the frame it falls in: for times measured, not chosen on frames.
+    bool nearestFrames = false;
     // Formats timed in frames: one entry per voice, never empty for them.
     std::vector<TakeVoice> voices;
     // The rate the project was timed at; for formats timed in frames only.

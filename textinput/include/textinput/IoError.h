@@ -20,6 +20,12 @@ struct IoError {
         // A project without the voice asked for; the reason is that voice
         // and the project's voices.
         NoSuchVoice,
+        // A sound that could not be timed; the reason is the whole clause,
+        // naming the file, as the recognizer words it.
+        Untimable,
+        // What timing a sound needs is not installed; the reason says what,
+        // and where to get it.
+        NotInstalled,
     };
 
     Kind kind = Kind::Unreadable;
