@@ -80,7 +80,9 @@ QString mismatchNote(const speech::ScriptMismatch& m) {
 
 std::optional<QString> scriptBeside(const QString& sound) {
     const QFileInfo info(sound);
-    const QString path = info.dir().filePath(info.completeBaseName() + QStringLiteral(".txt"));
+    const QString name = info.completeBaseName() + QStringLiteral(".txt");
+    // Named as the sound was: beside "take.wav" is "take.txt", not "./take.txt".
+    const QString path = sound.contains(QLatin1Char('/')) ? info.dir().filePath(name) : name;
     if (!QFileInfo(path).isFile()) {
         return std::nullopt;
     }
