@@ -2,6 +2,7 @@
 
 #include "cli/SameFile.h"
 #include "conversion/PhoneMouths.h"
+#include "conversion/ScriptWords.h"
 #include "conversion/Targets.h"
 #include "speech/SoundTiming.h"
 #include "textinput/FileBytes.h"
@@ -100,6 +101,7 @@ TimedSound timeSoundFile(const ConvertRequest& request) {
     }
     timed.script = request.script ? request.script : scriptBeside(*request.input);
     std::string script;
+    std::size_t wordCount = 0;
     if (timed.script) {
         // What this writes must not take the place of the words it was timed by.
         const auto identity = fileIdentity(*timed.script);
@@ -113,6 +115,15 @@ TimedSound timeSoundFile(const ConvertRequest& request) {
             return timed;
         }
         script = *text;
+        wordCount = scriptWords(script).size();
+        // A script with no word to find, such as one in another script, says nothing of the speech.
+        if (wordCount == 0) {
+            timed.notes << QStringLiteral("the script '%1' holds no English words to find in the "
+                                          "speech; timed without it")
+                               .arg(*timed.script);
+            timed.script.reset();
+            script.clear();
+        }
     }
     const speech::SoundRead read =
         speech::readSound(QFile::encodeName(*request.input).toStdString());
@@ -133,6 +144,11 @@ TimedSound timeSoundFile(const ConvertRequest& request) {
     if (!timing.unknownWords.empty()) {
         timed.notes << QStringLiteral("words the dictionary lacks, pronounced by rule: %1")
                            .arg(quotedWords(timing.unknownWords));
+    }
+    // The model knows English: a script mostly of words it lacks is likely in another language.
+    if (2 * timing.unknownWords.size() > wordCount && wordCount > 0) {
+        timed.notes << QStringLiteral("most of the script's words are not English ones; only "
+                                      "English speech is timed well");
     }
     for (const speech::ScriptMismatch& mismatch : timing.mismatches) {
         timed.notes << mismatchNote(mismatch);

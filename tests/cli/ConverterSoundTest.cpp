@@ -71,6 +71,36 @@ INSTANTIATE_TEST_SUITE_P(
         SoundErrorCase{"a sound on standard input", u"\"$0\" --from sound < tone.wav"_qs, 1,
                        "cannot time standard input: a sound is timed from a file"}));
 
+struct ScriptNoteCase {
+    const char* what;
+    QByteArray script;
+    const char* note;
+    friend void PrintTo(const ScriptNoteCase& c, std::ostream* os) { *os << c.what; }
+};
+
+class ScriptNote : public testing::TestWithParam<ScriptNoteCase> {};
+
+// A script that cannot help is said to be so, and the sound is timed still.
+TEST_P(ScriptNote, saysWhatTheScriptLacks) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeFile(dir.filePath(u"tone.wav"_qs), toneWav()));
+    ASSERT_TRUE(writeFile(dir.filePath(u"script.txt"_qs), GetParam().script));
+    const ConverterRun run = runShell(
+        QStringLiteral("cd '%1' && " MOUTHKEY_SPEECH_LSAN " \"$0\" --script script.txt tone.wav")
+            .arg(dir.path()));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(GetParam().note)) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("Adobe After Effects 8.0 Keyframe Data"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ScriptNote,
+    testing::Values(ScriptNoteCase{"empty", "", "holds no English words"},
+                    ScriptNoteCase{"in another script", "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\n",
+                                   "holds no English words"},
+                    ScriptNoteCase{"in another language", "Wie geht es dir heute, mein Freund?\n",
+                                   "most of the script's words are not English ones"}));
+
 // Spoken words come out as mouths between rests, held two frames at least,
 // and --min-hold 1 keeps what was heard.
 TEST(SoundTake, isTimedAndHeldTwoFramesAMouth) {
