@@ -5,6 +5,7 @@
 #include <sphinxbase/err.h>
 #include <sphinxbase/feat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 
@@ -71,31 +72,22 @@ std::optional<ModelFiles> findModel(const std::string& directory) {
     return files;
 }
 
-std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
-                                               const RecognizerSettings& settings) {
+ps_decoder_s* makeDecoder(const ModelFiles& model, DecoderOptions options,
+                          const DecoderOptions& overrides) {
     silenceLogging();
     // Our own cut at silences replaces the decoder's, whose dropped frames
     // would shift the times it reports.
-    std::vector<std::pair<std::string, std::string>> options{
-        {"-hmm", model.acoustic}, {"-dict", model.dictionary}, {"-remove_silence", "no"}};
-    // Context-independent phones with a light phone language model: on our
-    // measured takes both more accurate than the context-dependent default
-    // and an order of magnitude faster. Word recognition, with each word's
-    // dictionary phones, measured worse on them.
-    options.emplace_back("-allphone", model.phoneModel);
-    options.emplace_back("-allphone_ci", "yes");
-    options.emplace_back("-lw", "1.5");
-    for (const auto& option : settings.options) {
-        bool replaced = false;
-        for (auto& existing : options)
-            if (existing.first == option.first) {
-                existing.second = option.second;
-                replaced = true;
-            }
-        if (!replaced)
+    options.insert(
+        options.begin(),
+        {{"-hmm", model.acoustic}, {"-dict", model.dictionary}, {"-remove_silence", "no"}});
+    for (const auto& option : overrides) {
+        const auto same = std::find_if(options.begin(), options.end(),
+                                       [&](const auto& o) { return o.first == option.first; });
+        if (same != options.end())
+            same->second = option.second;
+        else
             options.push_back(option);
     }
-
     std::vector<std::string> words{"mouthkey"};
     for (const auto& [name, value] : options) {
         words.push_back(name);
@@ -110,6 +102,18 @@ std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
         return nullptr;
     ps_decoder_t* decoder = ps_init(config);
     cmd_ln_free_r(config); // the decoder keeps its own reference
+    return decoder;
+}
+
+std::unique_ptr<Recognizer> Recognizer::create(const ModelFiles& model,
+                                               const RecognizerSettings& settings) {
+    // Context-independent phones with a light phone language model: on our
+    // measured takes both more accurate than the context-dependent default
+    // and an order of magnitude faster. Word recognition, with each word's
+    // dictionary phones, measured worse on them.
+    ps_decoder_t* decoder = makeDecoder(
+        model, {{"-allphone", model.phoneModel}, {"-allphone_ci", "yes"}, {"-lw", "1.5"}},
+        settings.options);
     if (!decoder)
         return nullptr;
     return std::unique_ptr<Recognizer>(new Recognizer(decoder));

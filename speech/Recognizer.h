@@ -26,9 +26,19 @@ struct ModelFiles {
 // The model's files in `directory`, or nothing when any is missing.
 std::optional<ModelFiles> findModel(const std::string& directory);
 
+// Decoder options, each a name and its value ("-beam", "1e-20").
+using DecoderOptions = std::vector<std::pair<std::string, std::string>>;
+
+// A decoder of `model` with what every use of it shares (PocketSphinx's
+// logging silenced, our own cut at silences), then `options`, each of
+// `overrides` replacing an option of its name or added. Nothing (nullptr)
+// when PocketSphinx refuses them; the caller frees it with ps_free.
+ps_decoder_s* makeDecoder(const ModelFiles& model, DecoderOptions options,
+                          const DecoderOptions& overrides);
+
 struct RecognizerSettings {
-    // Decoder options ("-beam", "1e-20") over our own defaults; for tuning.
-    std::vector<std::pair<std::string, std::string>> options;
+    // Decoder options over our own defaults; for tuning.
+    DecoderOptions options;
 };
 
 // One PocketSphinx decoder. Not thread-safe: one per thread.

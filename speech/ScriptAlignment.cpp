@@ -5,14 +5,12 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
-#include <sphinxbase/err.h>
 #include <sphinxbase/fsg_model.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <sstream>
 
@@ -68,39 +66,10 @@ struct DecoderFree {
 using Decoder = std::unique_ptr<ps_decoder_t, DecoderFree>;
 
 Decoder createDecoder(const ModelFiles& model, const AlignmentSettings& settings) {
-    static std::once_flag once;
-    std::call_once(once, [] { err_set_logfp(nullptr); });
-    std::vector<std::pair<std::string, std::string>> options{
-        {"-hmm", model.acoustic},
-        {"-dict", model.dictionary},
-        {"-remove_silence", "no"},
-        // Beams wide enough that the script's path is not pruned: a take is
-        // short beside what the decoder can search.
-        {"-beam", "1e-80"},
-        {"-wbeam", "1e-60"},
-        {"-pbeam", "1e-80"}};
-    for (const auto& option : settings.options) {
-        auto same = std::find_if(options.begin(), options.end(),
-                                 [&](const auto& o) { return o.first == option.first; });
-        if (same != options.end())
-            same->second = option.second;
-        else
-            options.push_back(option);
-    }
-    std::vector<std::string> words{"mouthkey"};
-    for (const auto& [name, value] : options) {
-        words.push_back(name);
-        words.push_back(value);
-    }
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    cmd_ln_t* config =
-        cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()), argv.data(), TRUE);
-    if (!config)
-        return nullptr;
-    Decoder decoder(ps_init(config));
-    cmd_ln_free_r(config);
+    // Beams wide enough that the script's path is not pruned: a take is
+    // short beside what the decoder can search.
+    Decoder decoder(makeDecoder(
+        model, {{"-beam", "1e-80"}, {"-wbeam", "1e-60"}, {"-pbeam", "1e-80"}}, settings.options));
     if (!decoder)
         return nullptr;
     for (const char* phone : modelPhones)

@@ -22,7 +22,7 @@ struct AlignmentSettings {
     // out each word of the script. The smallest that works times best.
     std::vector<double> skipLadder{1e-60, 1e-20, 1e-6, 0.02};
     // Decoder options over our own, for tuning.
-    std::vector<std::pair<std::string, std::string>> options;
+    DecoderOptions options;
 };
 
 // The phones of a sound timed against its script: the script's words are
