@@ -30,12 +30,13 @@ std::vector<Finding> ReaderFindings::take() {
 namespace {
 
 // Of cues on one frame, the first that opens the mouth, else the first.
-std::vector<Cue> openingWins(std::span<const TimedCue> timed, double framesPerSecond) {
+std::vector<Cue> openingWins(std::span<const TimedCue> timed, double framesPerSecond,
+                             double shift) {
     std::vector<Cue> cues;
     cues.reserve(timed.size());
     bool opening = false; // of the cue kept for the last frame
     for (const TimedCue& cue : timed) {
-        const std::uint64_t frame = frameAtSeconds(cue.seconds, framesPerSecond);
+        const std::uint64_t frame = frameAtSeconds(cue.seconds + shift, framesPerSecond);
         if (cues.empty() || frame != cues.back().frame) {
             cues.push_back({frame, cue.name, cue.place});
             opening = !cue.closing;
@@ -50,15 +51,17 @@ std::vector<Cue> openingWins(std::span<const TimedCue> timed, double framesPerSe
 } // namespace
 
 std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
-                        SameFrame sameFrame) {
+                        SameFrame sameFrame, bool nearest) {
+    // Half a frame later, the frame a cue falls in is the one it is nearest.
+    const double shift = nearest ? 0.5 / framesPerSecond : 0;
     if (sameFrame == SameFrame::OpeningWins) {
-        return openingWins(timed, framesPerSecond);
+        return openingWins(timed, framesPerSecond, shift);
     }
     std::vector<Cue> cues;
     cues.reserve(timed.size());
     std::uint64_t last = 0; // frames count from 1, so no cue is ever dropped as on it
     for (std::size_t i = 0; i < timed.size(); ++i) {
-        std::uint64_t frame = frameAtSeconds(timed[i].seconds, framesPerSecond);
+        std::uint64_t frame = frameAtSeconds(timed[i].seconds + shift, framesPerSecond);
         const bool closing = i + 1 == timed.size();
         if (frame == last) {
             if (!closing) {
@@ -73,16 +76,8 @@ std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
 }
 
 std::vector<Cue> takeCues(const Take& take, std::size_t voice, double framesPerSecond) {
-    if (take.timedInSeconds() && take.nearestFrames) {
-        // Half a frame later, the frame a cue falls in is the one it is nearest.
-        std::vector<TimedCue> timed = take.timed;
-        for (TimedCue& cue : timed) {
-            cue.seconds += 0.5 / framesPerSecond;
-        }
-        return cuesAt(timed, framesPerSecond, take.sameFrame);
-    }
     if (take.timedInSeconds()) {
-        return cuesAt(take.timed, framesPerSecond, take.sameFrame);
+        return cuesAt(take.timed, framesPerSecond, take.sameFrame, take.nearestFrames);
     }
     return take.voices[voice < take.voices.size() ? voice : 0].cues;
 }

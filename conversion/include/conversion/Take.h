@@ -148,9 +148,10 @@ std::uint64_t frameAtSeconds(double seconds, double framesPerSecond);
 // The cues of seconds-timed cues at a rate, each on its frameAtSeconds; of
 // cues landing on one frame, `sameFrame` says which stays. FirstWins is the
 // rule by which the tool that writes Rhubarb's files exports the same take as
-// a .dat file.
+// a .dat file. With `nearest`, each lands on the frame whose start is
+// nearest its time instead (see Take::nearestFrames).
 std::vector<Cue> cuesAt(std::span<const TimedCue> timed, double framesPerSecond,
-                        SameFrame sameFrame = SameFrame::FirstWins);
+                        SameFrame sameFrame = SameFrame::FirstWins, bool nearest = false);
 
 // The cues a take gives at a rate: a voice's cues (an index past the last
 // gives the first), or its seconds-timed cues at that rate.
