@@ -79,7 +79,7 @@ QString mismatchNote(const speech::ScriptMismatch& m) {
 
 } // namespace
 
-std::optional<QString> scriptBeside(const QString& sound) {
+std::optional<ScriptText> scriptBeside(const QString& sound) {
     const QFileInfo info(sound);
     const QString name = info.completeBaseName() + QStringLiteral(".txt");
     // Named as the sound was: beside "take.wav" is "take.txt", not "./take.txt".
@@ -88,8 +88,11 @@ std::optional<QString> scriptBeside(const QString& sound) {
         return std::nullopt;
     }
     std::optional<IoError> error;
-    const std::optional<std::string> text = readScript(path, error);
-    return text && isProse(*text, path) ? std::optional(path) : std::nullopt;
+    std::optional<std::string> text = readScript(path, error);
+    if (!text || !isProse(*text, path)) {
+        return std::nullopt;
+    }
+    return ScriptText{path, std::move(*text)};
 }
 
 TimedSound timeSoundFile(const ConvertRequest& request) {
@@ -99,22 +102,28 @@ TimedSound timeSoundFile(const ConvertRequest& request) {
             untimable(QStringLiteral("cannot time standard input: a sound is timed from a file"));
         return timed;
     }
-    timed.script = request.script ? request.script : scriptBeside(*request.input);
+    std::optional<ScriptText> found;
+    if (request.script) {
+        std::optional<std::string> text = readScript(*request.script, timed.error);
+        if (!text) {
+            return timed;
+        }
+        found = ScriptText{*request.script, std::move(*text)};
+    } else {
+        found = scriptBeside(*request.input);
+    }
     std::string script;
     std::size_t wordCount = 0;
-    if (timed.script) {
+    if (found) {
+        timed.script = found->path;
         // What this writes must not take the place of the words it was timed by.
-        const auto identity = fileIdentity(*timed.script);
+        const auto identity = fileIdentity(found->path);
         if (request.output && identity && fileIdentity(*request.output) == identity) {
             timed.error = {IoError::Kind::Unwritable,
                            QStringLiteral("it is the script the sound is timed by")};
             return timed;
         }
-        const std::optional<std::string> text = readScript(*timed.script, timed.error);
-        if (!text) {
-            return timed;
-        }
-        script = *text;
+        script = std::move(found->text);
         wordCount = scriptWords(script).size();
         // A script with no word to find, such as one in another script, says nothing of the speech.
         if (wordCount == 0) {

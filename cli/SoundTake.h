@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 
 namespace mouthkey {
 
@@ -26,7 +27,13 @@ struct TimedSound {
 // or the folder MOUTHKEY_SPEECH_MODEL names.
 TimedSound timeSoundFile(const ConvertRequest& request);
 
+// A script's file and its text.
+struct ScriptText {
+    QString path;
+    std::string text;
+};
+
 // The script beside a sound: NAME.txt, when its text is prose rather than timing.
-std::optional<QString> scriptBeside(const QString& sound);
+std::optional<ScriptText> scriptBeside(const QString& sound);
 
 } // namespace mouthkey
