@@ -19,9 +19,6 @@ namespace mouthkey {
 
 namespace {
 
-constexpr std::string_view missingModel =
-    "the English speech model is not installed (Debian: pocketsphinx-en-us)";
-
 IoError untimable(const QString& why) {
     return {IoError::Kind::Untimable, why};
 }
@@ -145,7 +142,7 @@ TimedSound timeSoundFile(const ConvertRequest& request) {
     asked.modelDirectory = qEnvironmentVariable("MOUTHKEY_SPEECH_MODEL").toStdString();
     const speech::SoundTiming timing = speech::timeSound(*read.sound, asked);
     if (!timing.error.empty()) {
-        timed.error = timing.error == missingModel
+        timed.error = timing.error == speech::missingModelError
                           ? IoError{IoError::Kind::NotInstalled, toQString(timing.error)}
                           : untimable(toQString(timing.error));
         return timed;

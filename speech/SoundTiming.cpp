@@ -17,9 +17,6 @@ namespace {
 
 constexpr auto progressInterval = std::chrono::milliseconds(50);
 
-const char* const missingModel =
-    "the English speech model is not installed (Debian: pocketsphinx-en-us)";
-
 // The pieces' phones in time order, each moved by its piece's start, with
 // silence wherever no piece speaks and neighbouring silences joined.
 std::vector<TimedPhone> stitch(const std::vector<Piece>& pieces,
@@ -173,7 +170,7 @@ SoundTiming timeSound(const Sound& sound, const TimingRequest& request) {
             request.modelDirectory.empty() ? defaultModelDirectory() : request.modelDirectory);
         if (!model) {
             SoundTiming timing;
-            timing.error = missingModel;
+            timing.error = missingModelError;
             return timing;
         }
         if (!request.script.empty())

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mouthkey::speech {
@@ -32,6 +33,11 @@ inline constexpr double longestSoundSeconds = 3600;
 // Reads WAV, FLAC, OGG or MP3 (whatever libsndfile decodes), mixed to mono and
 // resampled. Silent, too short or too long sounds are errors. Never throws.
 SoundRead readSound(const std::string& path);
+
+// SoundTiming::error when the model is not installed, which a caller may
+// tell from the sound's own faults.
+inline constexpr std::string_view missingModelError =
+    "the English speech model is not installed (Debian: pocketsphinx-en-us)";
 
 struct TimingRequest {
     std::string script;                        // empty: phones recognised without one
