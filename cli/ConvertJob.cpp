@@ -323,8 +323,13 @@ StagedConversion stageSound(const ConvertRequest& request, const SharedSync* sha
 StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sharedSync) {
     // The whole input is read before the output is touched, so converting a
     // file onto itself is safe.
-    const FileBytes in = request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
-                                       : readStandardInput();
+    // A sound is timed from its file, which its first bytes tell: it is not
+    // read whole here, as the recognizer reads it again.
+    const bool sound =
+        request.fromSound || (!request.from && request.input && fileOpensAsSound(*request.input));
+    const FileBytes in = sound           ? FileBytes()
+                         : request.input ? readFileBytes(*request.input, SourceKinds::FilesAndPipes)
+                                         : readStandardInput();
     if (in.error) {
         ConversionResult failed;
         failed.error = in.error;
@@ -344,7 +349,8 @@ StagedConversion stageInput(const ConvertRequest& request, const SharedSync* sha
             return {seed, nullptr};
         }
     }
-    if (request.fromSound || (!request.from && opensAsSound(in.bytes))) {
+    // Standard input and pipes are told by the bytes read.
+    if (sound || (!request.from && opensAsSound(in.bytes))) {
         return stageSound(request, sharedSync, std::move(seed), chart);
     }
     if (!dat) {

@@ -1,5 +1,8 @@
 #include "textinput/SoundFiles.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace mouthkey {
@@ -20,6 +23,14 @@ bool opensAsSound(QByteArrayView start) {
     // FF FE opens UTF-16 text too.
     return start.size() >= 2 && static_cast<unsigned char>(start[0]) == 0xFF &&
            (static_cast<unsigned char>(start[1]) & 0xE6) == 0xE2;
+}
+
+bool fileOpensAsSound(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && opensAsSound(file.read(16));
 }
 
 bool isSoundFileExtension(const QString& extension) {

@@ -69,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                        u"echo 'Hello there.' > tone.txt && \"$0\" tone.wav -o tone.txt"_qs, 1,
                        "cannot write 'tone.txt': it is the script the sound is timed by"},
         SoundErrorCase{"a sound on standard input", u"\"$0\" --from sound < tone.wav"_qs, 1,
+                       "cannot time standard input: a sound is timed from a file"},
+        SoundErrorCase{"a sound on standard input, told by its bytes", u"\"$0\" < tone.wav"_qs, 1,
                        "cannot time standard input: a sound is timed from a file"}));
 
 struct ScriptNoteCase {

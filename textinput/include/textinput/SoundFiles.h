@@ -18,6 +18,10 @@ inline constexpr std::array<std::string_view, 4> soundExtensions{"wav", "flac", 
 // timing file named .wav by mistake is still read as one.
 bool opensAsSound(QByteArrayView start);
 
+// Whether a regular file opens as a sound. A pipe is never looked at, as
+// what is read from it is gone for the reader after.
+bool fileOpensAsSound(const QString& path);
+
 // Whether a file name's extension (without its dot, in any case) is a sound's.
 bool isSoundFileExtension(const QString& extension);
 
