@@ -27,13 +27,4 @@ struct TimedSound {
 // or the folder MOUTHKEY_SPEECH_MODEL names.
 TimedSound timeSoundFile(const ConvertRequest& request);
 
-// A script's file and its text.
-struct ScriptText {
-    QString path;
-    std::string text;
-};
-
-// The script beside a sound: NAME.txt, when its text is prose rather than timing.
-std::optional<ScriptText> scriptBeside(const QString& sound);
-
 } // namespace mouthkey

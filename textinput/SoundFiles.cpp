@@ -1,11 +1,41 @@
 #include "textinput/SoundFiles.h"
 
+#include "conversion/Targets.h"
+#include "textinput/FileBytes.h"
+#include "textinput/TextDecoding.h"
+#include "textinput/TimingFormats.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cctype>
 
 namespace mouthkey {
+
+namespace {
+
+// Prose: mostly letters, no tabs, no format claims it outright and no line
+// of it is one a .dat file keys.
+bool isProse(std::string_view text, const QString& name) {
+    std::size_t letters = 0;
+    std::size_t others = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            return false;
+        }
+        const bool letter = std::isalpha(byte) || byte >= 0x80;
+        letters += letter ? 1 : 0;
+        others += !letter && !std::isspace(byte) && !std::ispunct(byte) ? 1 : 0;
+    }
+    const TimingFormat* format = detectFormat(text, name);
+    return letters > 0 && letters >= 3 * others && (!format || format == &defaultFormat()) &&
+           datCues(text).empty();
+}
+
+} // namespace
 
 bool opensAsSound(QByteArrayView start) {
     const auto opens = [start](std::string_view magic, qsizetype at = 0) {
@@ -37,6 +67,25 @@ bool isSoundFileExtension(const QString& extension) {
     const std::string lower = extension.toLower().toStdString();
     return std::find(soundExtensions.begin(), soundExtensions.end(), lower) !=
            soundExtensions.end();
+}
+
+std::optional<ScriptText> scriptBeside(const QString& sound) {
+    const QFileInfo info(sound);
+    const QString name = info.completeBaseName() + QStringLiteral(".txt");
+    // Named as the sound was: beside "take.wav" is "take.txt", not "./take.txt".
+    const QString path = sound.contains(QLatin1Char('/')) ? info.dir().filePath(name) : name;
+    if (!QFileInfo(path).isFile()) {
+        return std::nullopt;
+    }
+    const FileBytes in = readFileBytes(path, SourceKinds::FilesAndPipes);
+    if (in.error) {
+        return std::nullopt;
+    }
+    DecodedText decoded = decodeToUtf8(in.bytes);
+    if (decoded.error || !isProse(decoded.text, path)) {
+        return std::nullopt;
+    }
+    return ScriptText{path, std::move(decoded.text)};
 }
 
 } // namespace mouthkey

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace mouthkey {
@@ -24,5 +26,15 @@ bool fileOpensAsSound(const QString& path);
 
 // Whether a file name's extension (without its dot, in any case) is a sound's.
 bool isSoundFileExtension(const QString& extension);
+
+// A script's file and its text.
+struct ScriptText {
+    QString path;
+    std::string text;
+};
+
+// The script beside a sound: NAME.txt, when its text is prose rather than
+// timing, so that a document written beside the sound is never taken for one.
+std::optional<ScriptText> scriptBeside(const QString& sound);
 
 } // namespace mouthkey
