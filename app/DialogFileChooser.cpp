@@ -1,6 +1,7 @@
 #include "app/DialogFileChooser.h"
 
 #include "app/TakePlayer.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/TimingFormats.h"
 #include "textinput/Utf8Text.h"
 
@@ -49,9 +50,17 @@ FileChoice DialogFileChooser::chooseDatFile(QWidget* parent, const QString& fold
             }
         }
     }
-    return chooseOne(parent, QStringLiteral("Choose .dat File"), folder,
-                     {QFileDialog::tr("Timing files (%1)").arg(patterns.join(u' ')),
-                      QFileDialog::tr("All files (*)")});
+    // A sound is opened to be timed from its speech.
+    QStringList sounds;
+    for (const std::string_view extension : soundExtensions) {
+        sounds << QStringLiteral("*.") + toQString(extension);
+    }
+    return chooseOne(
+        parent, QStringLiteral("Choose .dat File"), folder,
+        {QFileDialog::tr("Timing files and sounds (%1)").arg((patterns + sounds).join(u' ')),
+         QFileDialog::tr("Timing files (%1)").arg(patterns.join(u' ')),
+         QFileDialog::tr("Sounds to time (%1)").arg(sounds.join(u' ')),
+         QFileDialog::tr("All files (*)")});
 }
 
 FileChoice DialogFileChooser::chooseChartFile(QWidget* parent, const QString& folder) {

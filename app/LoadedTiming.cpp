@@ -13,6 +13,11 @@ void readAgain(LoadedTiming& loaded, std::string_view datText, const FrameRate& 
     if (loaded.take) {
         if (!loaded.edited) {
             loaded.cues = takeCues(*loaded.take, loaded.voice, framesPerSecond(rate));
+            if (loaded.cleanUp.any()) {
+                CleanUpRules rules = loaded.cleanUp;
+                rules.letters = loaded.take->letters;
+                loaded.cues = mouthkey::cleanUp(loaded.cues, rules).cues;
+            }
         }
         loaded.report = checkCues(*loaded.take, loaded.cues, rate);
         loaded.track = KeyframeTrack::fromCues(loaded.cues, loaded.letters);
@@ -27,6 +32,9 @@ QString readingNotice(const LoadedTiming& loaded) {
         return {};
     }
     const Take& take = *loaded.take;
+    if (loaded.timedFromSound) {
+        return QStringLiteral("its frames follow the frame rate");
+    }
     QString text = toQString(loaded.format->title);
     if (take.timedInSeconds()) {
         return text + QStringLiteral(", timed in seconds: its frames follow the frame rate");

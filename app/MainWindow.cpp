@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -125,8 +126,8 @@ void MainWindow::buildActions() {
     m_open->setObjectName(QStringLiteral("openAction"));
     m_open->setIconText(tr("&Open…"));
     m_open->setShortcuts(QKeySequence::Open);
-    m_open->setToolTip(
-        withShortcut(tr("Choose a timing file or a lip-sync project"), m_open->shortcut()));
+    m_open->setToolTip(withShortcut(
+        tr("Choose a timing file, a lip-sync project or a sound to time"), m_open->shortcut()));
     connect(m_open, &QAction::triggered, m_controller, &ViewController::Opendat);
 
     m_reload = new QAction(tr("&Reload"), this);
@@ -350,6 +351,7 @@ void MainWindow::buildForm() {
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    QPlainTextEdit* script = buildScript(fileRow, central);
     form->addRow(tr("Timing file:"), fileRow);
     form->addRow(psetCaption, setRow);
     form->addRow(voicesCaption, voices);
@@ -397,7 +399,8 @@ void MainWindow::buildForm() {
     TimingOverview* overview = buildOverview(layout, pset);
     setCentralWidget(central);
 
-    setTabOrder(openButton, pset);
+    setTabOrder(openButton, script);
+    setTabOrder(script, pset);
     setTabOrder(pset, frames);
     setTabOrder(frames, rateField);
     setTabOrder(rateField, voices);
@@ -636,8 +639,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
     } else if (const auto sound = droppedSoundFile(event->mimeData())) {
         event->acceptProposedAction();
         QMetaObject::invokeMethod(
-            m_controller,
-            [controller = m_controller, url = *sound] { controller->setSoundFile(url); },
+            this,
+            [this, url = *sound, at = mapToGlobal(event->position().toPoint())] {
+                dropSound(url, at);
+            },
             Qt::QueuedConnection);
     }
 }

@@ -56,7 +56,12 @@ void MainWindow::buildEditActions() {
         redoKeys.prepend(shiftZ);
     }
     m_redo->setShortcuts(redoKeys);
-    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this, &QWidget::setWindowModified);
+    // Before a take's first title there is no mark to show; the title shows it once set.
+    connect(&m_controller->edits(), &TakeEdits::modifiedChanged, this, [this](bool modified) {
+        if (windowTitle().contains(QStringLiteral("[*]"))) {
+            setWindowModified(modified);
+        }
+    });
 }
 
 void MainWindow::showCleanUp() {

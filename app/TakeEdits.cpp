@@ -105,7 +105,7 @@ private:
 
 TakeEdits::TakeEdits(QObject* parent) : QObject(parent), m_undo(new QUndoStack(this)) {
     connect(m_undo, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { emit modifiedChanged(!clean); });
+            [this](bool clean) { emit modifiedChanged(!clean || m_unsaved); });
 }
 
 TakeEdits::~TakeEdits() {
@@ -115,11 +115,12 @@ TakeEdits::~TakeEdits() {
     delete m_undo;
 }
 
-void TakeEdits::reset(CueSource source, std::size_t cueCount) {
+void TakeEdits::reset(CueSource source, std::size_t cueCount, bool unsaved) {
     const bool wasModified = modified();
     m_undo->blockSignals(true);
     m_undo->clear();
     m_undo->blockSignals(false);
+    m_unsaved = unsaved;
     m_source = std::move(source);
     m_cues = nullptr;
     m_count = cueCount;
@@ -128,8 +129,8 @@ void TakeEdits::reset(CueSource source, std::size_t cueCount) {
         m_selection.reset();
         emit selectionChanged(m_selection);
     }
-    if (wasModified) {
-        emit modifiedChanged(false);
+    if (wasModified != modified()) {
+        emit modifiedChanged(modified());
     }
     emit cuesReset();
 }
@@ -148,11 +149,16 @@ std::size_t TakeEdits::cueCount() const {
 }
 
 bool TakeEdits::modified() const {
-    return !m_undo->isClean();
+    return !m_undo->isClean() || m_unsaved;
 }
 
 void TakeEdits::markSaved() {
+    const bool wasUnsavedOnly = m_unsaved && m_undo->isClean();
+    m_unsaved = false;
     m_undo->setClean();
+    if (wasUnsavedOnly) {
+        emit modifiedChanged(false); // a clean stack stays so, and says nothing
+    }
 }
 
 void TakeEdits::select(std::optional<CueRange> range) {

@@ -75,8 +75,9 @@ TakeSaving::Outcome TakeSaving::save(QWidget* parent, FileChooser& chooser, cons
         return {};
     }
     const TimingFormat& format = *m_load.loaded()->format;
-    if (!format.write) {
-        return saveAs(parent, chooser, rate); // Mouthkey never writes a project
+    // Mouthkey never writes a project, nor a take over the sound it was timed from.
+    if (!format.write || m_load.loaded()->timedFromSound) {
+        return saveAs(parent, chooser, rate);
     }
     return saveTo(parent, m_load.path(), format, rate);
 }
@@ -91,7 +92,15 @@ TakeSaving::Outcome TakeSaving::saveAs(QWidget* parent, FileChooser& chooser,
     for (const TimingFormat* format : formats) {
         filters << filterOf(*format);
     }
-    const FileChoice choice = chooser.chooseSaveFile(parent, m_load.path(), filters);
+    const bool fromSound = m_load.loaded()->timedFromSound;
+    const QFileInfo loadedFile(m_load.path());
+    // A take timed from take.wav is offered take.dat beside it.
+    const QString suggested =
+        fromSound && !formats.front()->extensions.empty()
+            ? loadedFile.dir().filePath(loadedFile.completeBaseName() + QStringLiteral(".") +
+                                        toQString(formats.front()->extensions.front()))
+            : m_load.path();
+    const FileChoice choice = chooser.chooseSaveFile(parent, suggested, filters);
     if (choice.outcome != FileChoice::Outcome::Confirmed) {
         return {};
     }
@@ -102,7 +111,13 @@ TakeSaving::Outcome TakeSaving::saveAs(QWidget* parent, FileChooser& chooser,
     if (QFileInfo(path).suffix().isEmpty() && !format.extensions.empty()) {
         path += QStringLiteral(".") + toQString(format.extensions.front());
     }
-    const bool sameFile = QFileInfo(path) == QFileInfo(m_load.path());
+    const bool sameFile = QFileInfo(path) == loadedFile;
+    if (sameFile && fromSound) {
+        return {false, StatusNote{StatusMessage::Kind::Failure,
+                                  tr("%1 is the sound the take was timed from; the take is not "
+                                     "saved over it")
+                                      .arg(loadedFile.fileName())}};
+    }
     Outcome outcome = saveTo(parent, path, format, rate);
     if (outcome.saved && !sameFile) {
         m_load.savedAs(path, format);
@@ -191,7 +206,9 @@ bool TakeSaving::mayLeave(QWidget* parent, FileChooser& chooser, const FrameRate
         return true;
     }
     QMessageBox ask(QMessageBox::Warning, tr("Unsaved Edits"),
-                    tr("Save the edits to %1?").arg(m_load.loaded()->source),
+                    m_load.loaded()->timedFromSound
+                        ? tr("Save the take timed from %1?").arg(m_load.loaded()->source)
+                        : tr("Save the edits to %1?").arg(m_load.loaded()->source),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     ask.setObjectName(QStringLiteral("unsavedEditsQuestion"));
     ask.setInformativeText(tr("Edits not saved are lost."));

@@ -58,6 +58,29 @@ std::optional<IoError> TimingLoad::read(const QUrl& url, const FrameRate& rate) 
     return std::nullopt;
 }
 
+void TimingLoad::loadTimedSound(const QUrl& url, Take take, const std::vector<std::string>& notes,
+                                std::uint64_t minHold, const FrameRate& rate) {
+    const QFileInfo info(url.toLocalFile());
+    for (const std::string& note : notes) {
+        Finding finding{
+            Finding::Kind::SoundTimingNote, {}, note, Finding::Hint::None, {}, {}, 0, false};
+        take.findings.push_back(std::move(finding));
+    }
+    // The sound it plays with is its own, beside it as a project's would be.
+    take.soundFile = info.fileName().toStdString();
+    m_loaded.emplace();
+    m_loaded->source = info.fileName();
+    m_loaded->timedFromSound = true;
+    m_loaded->cleanUp.minHold = minHold;
+    m_loaded->letters = take.letters;
+    m_loaded->take = std::make_shared<const Take>(std::move(take));
+    std::string().swap(m_newdat);
+    readAgain(rate);
+    m_url = url;
+    m_path = info.absoluteFilePath();
+    m_watch->watch(m_path);
+}
+
 std::int64_t TimingLoad::workBytes() const {
     // A cue is about a .dat line's worth.
     constexpr std::int64_t bytesPerCue = 8;
@@ -172,6 +195,7 @@ void TimingLoad::savedAs(const QString& path, const TimingFormat& format) {
     const QFileInfo info(path);
     m_loaded->source = info.fileName();
     m_loaded->format = &format;
+    m_loaded->timedFromSound = false;
     m_url = QUrl::fromLocalFile(info.absoluteFilePath());
     m_path = info.absoluteFilePath();
     watchAgain();

@@ -27,6 +27,12 @@ public:
     // place of the one loaded, read at `rate`. What loaded before stays on failure.
     std::optional<IoError> read(const QUrl& url, const FrameRate& rate);
 
+    // Loads a take timed from the speech of the sound file at `url` in place
+    // of the one loaded, unsaved, each mouth held `minHold` frames at least.
+    // `notes` say what the timing noticed, as findings.
+    void loadTimedSound(const QUrl& url, Take take, const std::vector<std::string>& notes,
+                        std::uint64_t minHold, const FrameRate& rate);
+
     const std::optional<LoadedTiming>& loaded() const { return m_loaded; }
     // A .dat file's text; "new dat" until one is read, empty for a take.
     const std::string& newdat() const { return m_newdat; }

@@ -5,6 +5,7 @@
 #include "DrawingsChoice.h"
 #include "PlayedMouth.h"
 #include "RateChoice.h"
+#include "SoundTimer.h"
 #include "TakeSaving.h"
 #include "TakeSound.h"
 #include "TimingLoad.h"
@@ -15,6 +16,7 @@
 #include "app/TakeEdits.h"
 #include "app/TakePlayer.h"
 #include "conversion/KeyframeDocument.h"
+#include "textinput/SoundFiles.h"
 #include "textinput/Utf8Text.h"
 
 #include <QComboBox>
@@ -53,8 +55,18 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
       m_rate(std::make_unique<RateChoice>()), m_load(new TimingLoad(this)),
       m_chart(new ChartChoice(this)), m_sound(new TakeSound(this)),
       m_convert(new ConvertAction(*m_output, this)), m_drawings(new DrawingsChoice(this)),
-      m_edits(new TakeEdits(this)), m_saving(new TakeSaving(*m_load, *m_edits, this)) {
-    connect(m_saving, &TakeSaving::savedAs, this, &ViewController::savedAs);
+      m_edits(new TakeEdits(this)), m_saving(new TakeSaving(*m_load, *m_edits, this)),
+      m_timer(new SoundTimer(this)) {
+    connect(m_saving, &TakeSaving::savedAs, this, [this] {
+        // The label names the file the take is now, as the title does.
+        if (m_fileselect) {
+            const QFileInfo info(m_load->path());
+            m_fileselect->setText(info.fileName());
+            m_fileselect->setToolTip(
+                ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
+        }
+        emit savedAs();
+    });
     connect(m_edits, &TakeEdits::changed, this, &ViewController::cuesEdited);
     connect(m_edits, &TakeEdits::selectionChanged, this, &ViewController::showSelected);
     connect(m_load, &TimingLoad::changedOnDisk, this, &ViewController::showChangeOnDisk);
@@ -155,12 +167,17 @@ void ViewController::Opendat() {
 }
 
 void ViewController::openFile(const QUrl& url) {
-    QLabel& label = require(m_fileselect, "fileselect");
+    require(m_fileselect, "fileselect");
+    require(m_Picture, "Picture");
+    require(m_statusline, "statusline");
+    if (m_timer->busy()) {
+        showStatus(StatusMessage::Kind::Notice,
+                   tr("A sound is being timed; open another once it is done or cancelled"));
+        return;
+    }
     if (!mayLeaveTake()) {
         return;
     }
-    ImageView& picture = require(m_Picture, "Picture");
-    require(m_statusline, "statusline");
 
     writeLine(url.toString(QUrl::FullyEncoded).toStdString());
     const QString path = url.toLocalFile();
@@ -170,6 +187,10 @@ void ViewController::openFile(const QUrl& url) {
         return;
     }
 
+    if (fileOpensAsSound(path)) {
+        timeSound(url);
+        return;
+    }
     const QFileInfo info(path);
     const BusyCursor busy(info.size());
     // The load reads the bytes, their text, its format and its take.
@@ -177,6 +198,13 @@ void ViewController::openFile(const QUrl& url) {
         reportOpenFailure(*error, path);
         return;
     }
+    showLoaded(url, QStringLiteral("Loaded %1").arg(info.fileName()));
+}
+
+void ViewController::showLoaded(const QUrl& url, QString loadedText) {
+    QLabel& label = require(m_fileselect, "fileselect");
+    ImageView& picture = require(m_Picture, "Picture");
+    const QFileInfo info(url.toLocalFile());
     resetEdits();
     refreshFindings();
     label.setText(info.fileName());
@@ -187,7 +215,6 @@ void ViewController::openFile(const QUrl& url) {
     const LoadNote chart = m_chart->useFolderChart(info.absoluteFilePath());
     const LoadNote sound = m_sound->useSoundFor(info.absoluteFilePath(), loaded()->take.get());
     const LoadNote drawings = m_drawings->useFolderBeside(info.absoluteFilePath());
-    QString loadedText = QStringLiteral("Loaded %1").arg(info.fileName());
     for (const QString& note :
          {readingNotice(*loaded()), loaded()->notice, chart.text, sound.text, drawings.text}) {
         if (!note.isEmpty()) {

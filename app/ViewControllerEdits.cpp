@@ -22,7 +22,7 @@ void ViewController::resetEdits() {
             }
             return cues;
         },
-        loaded() ? loaded()->track.size() : 0);
+        loaded() ? loaded()->track.size() : 0, loaded() && loaded()->timedFromSound);
 }
 
 void ViewController::cuesEdited(std::size_t first, std::size_t removed, std::size_t added) {

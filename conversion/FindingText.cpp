@@ -169,6 +169,8 @@ std::string findingText(const Finding& f, const NumberFormat& numbers) {
                ") " + where;
     case Finding::Kind::EmptyChart:
         return "the mouth chart lists no drawing";
+    case Finding::Kind::SoundTimingNote:
+        return f.subject;
     }
     return {};
 }
@@ -205,6 +207,8 @@ std::string_view findingOutcome(Finding::Kind kind) {
         return "keys land on the project's frames";
     case Finding::Kind::EmptyChart:
         return "the chart is not used";
+    case Finding::Kind::SoundTimingNote:
+        return "the timing follows the sound";
     default:
         return "pasted unchanged";
     }

@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTimer>
 
 using namespace mouthkey;
 using namespace mouthkey::testing;
@@ -286,9 +288,23 @@ private slots:
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, drop.get(), Qt::LeftButton, {});
         QApplication::sendEvent(app.window.get(), &enter);
         QVERIFY(enter.isAccepted());
+        // With a take loaded, a sound that could be timed asks what it is
+        // for, in a menu of its own loop: answered from a timer.
+        QString asked;
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, &answer, [&asked, &answer] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                answer.stop();
+                asked = menu->objectName();
+                QTest::keyClick(menu, Qt::Key_P);
+            }
+        });
+        answer.start();
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, drop.get(), Qt::LeftButton, {});
         QApplication::sendEvent(app.window.get(), &event);
         QTRY_COMPARE(player.soundFile(), app.pathOf("dropped.flac"));
+        QCOMPARE(asked, QStringLiteral("droppedSoundMenu"));
         QCOMPARE(app.vc().loaded()->source, timing);
     }
 

@@ -174,7 +174,8 @@ private slots:
         // last, for its keys; the voices and the findings list, hidden here
         // with no file loaded, and the Play button, which waits for one, are
         // passed by.
-        const QList<QWidget*> order = {app.vc().pset(),
+        const QList<QWidget*> order = {app.vc().script(),
+                                       app.vc().pset(),
                                        app.vc().frames(),
                                        app.vc().rateField(),
                                        app.vc().target(),
@@ -195,7 +196,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QStringList>("order");
-        const QStringList head = {"openButton", "pset", "frames", "rateField"};
+        const QStringList head = {"openButton", "scriptField", "pset", "frames", "rateField"};
         const QStringList tail = {"target", "hold", "shift", "playButton", "convertButton"};
         QTest::newRow("a take with findings")
             << "take.dat" << QByteArray("h\n1 AI\n5 xx\n")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/CleanUp.h"
 #include "conversion/KeyframeTrack.h"
 #include "conversion/Take.h"
 #include "conversion/Targets.h"
@@ -37,6 +38,11 @@ struct LoadedTiming {
     // The cues have been edited: they, not the file, are the take now, in
     // frames whatever the file was timed in.
     bool edited = false;
+    // Timed from the speech of the sound file loaded: the take is in no
+    // timing file yet, and a save must not write over the sound.
+    bool timedFromSound = false;
+    // Applied to a take's cues each time they are read at a rate.
+    CleanUpRules cleanUp;
     // How the file's text was written, for a save to write it alike.
     TimingTextStyle style;
     TextEncoding encoding;

@@ -11,6 +11,7 @@
 class QAction;
 class QBoxLayout;
 class QComboBox;
+class QPlainTextEdit;
 
 namespace mouthkey {
 
@@ -83,6 +84,11 @@ private:
     // The cue list, and the edits the timeline and the list ask for.
     void buildEditing(TimingOverview* overview);
     void showPlayback();
+    // The Script field a sound is timed by, at the end of the file's row.
+    QPlainTextEdit* buildScript(QBoxLayout* row, QWidget* parent);
+    // A sound dropped: timed as a take when none is loaded, else the user
+    // chooses between that and playing the loaded take with it.
+    void dropSound(const QUrl& url, const QPoint& at);
 
     ViewController* m_controller;
     MouthView* m_mouth = nullptr;

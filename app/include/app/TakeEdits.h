@@ -31,13 +31,16 @@ public:
     ~TakeEdits() override;
 
     // Another take, or the same read again: no selection, nothing to undo.
-    void reset(CueSource source, std::size_t cueCount);
+    // An `unsaved` take is in no file yet, such as one just timed from its
+    // sound: it is modified until saved, whatever is undone.
+    void reset(CueSource source, std::size_t cueCount, bool unsaved = false);
     // The cues, read now if they were not yet.
     const std::vector<Cue>& cues();
     std::size_t cueCount() const;
 
     QUndoStack* undoStack() const { return m_undo; }
-    // Whether the cues differ from the file's, or the state last saved.
+    // Whether the cues differ from the file's or the state last saved, or
+    // were never saved at all.
     bool modified() const;
     void markSaved();
 
@@ -85,6 +88,7 @@ private:
     std::size_t m_count = 0;
     std::optional<CueRange> m_selection;
     std::size_t m_anchor = 0;
+    bool m_unsaved = false;
     std::optional<std::size_t> m_pendingFirst; // of the splice under way
     std::size_t m_pendingRemoved = 0, m_pendingAdded = 0;
 };

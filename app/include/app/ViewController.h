@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -29,12 +30,16 @@
 namespace mouthkey {
 
 struct IoError;
+namespace speech {
+struct SoundTake;
+}
 struct SaveOutcome;
 struct StatusNote;
 class ChartChoice;
 class ConvertAction;
 class DrawingsChoice;
 class RateChoice;
+class SoundTimer;
 class TakeEdits;
 class TakeSaving;
 class TakePlayer;
@@ -78,6 +83,10 @@ public:
     // Any rate from 1 to 1000, beside the pop-up, which fills it; may be absent.
     QLineEdit* rateField() const { return m_rateField; }
     void setRateField(QLineEdit* control) { m_rateField = control; }
+    // The dialogue a sound opened next is timed by, typed or pasted; when it
+    // is empty, the prose NAME.txt beside the sound fills it. May be absent.
+    QPlainTextEdit* script() const { return m_script; }
+    void setScript(QPlainTextEdit* control) { m_script = control; }
 
     // The file whose text is loaded and what the checks found, once one has loaded.
     const std::optional<LoadedTiming>& loaded() const;
@@ -128,8 +137,12 @@ public:
     // controls are connected and before the window is first shown.
     void viewDidLoad();
 
-    // Loads a file the user picked, from the chooser or by dropping it.
+    // Loads a file the user picked, from the chooser or by dropping it. A
+    // sound is timed from its speech, off the window's thread, with a
+    // progress dialog that can cancel it; the take it gives is unsaved.
     void openFile(const QUrl& url);
+    // Whether a sound is being timed; openFile() waits for none.
+    bool timingSound() const;
 
     // The file whose text is loaded; empty until one has been read.
     const QUrl& loadedFile() const;
@@ -177,6 +190,8 @@ public slots:
     void refreshPlayback();
 
 signals:
+    // A sound's timing has ended: loaded, failed or cancelled.
+    void soundTimingEnded();
     // A file's text was loaded; reload() reads that file.
     void fileLoaded(const QUrl& url);
     // The loaded file was changed, replaced or removed on disk since it was read.
@@ -208,6 +223,12 @@ signals:
 
 private:
     void writeLine(std::string_view line);
+    // The tail of every load: what the window shows of the take just loaded,
+    // its status starting with `loadedText`.
+    void showLoaded(const QUrl& url, QString loadedText);
+    // Times the sound at `url`, and loads its take once timed.
+    void timeSound(const QUrl& url);
+    void useTimedSound(const QUrl& url, const speech::SoundTake& timed, const QString& scriptFrom);
     void reportOpenFailure(const IoError& error, const QString& path);
     void showStatus(StatusMessage::Kind kind, const QString& message);
     void showStatus(const StatusNote& note);
@@ -238,6 +259,10 @@ private:
     QPointer<QCheckBox> m_hold;
     QPointer<QSpinBox> m_shift;
     QPointer<QLineEdit> m_rateField;
+    QPointer<QPlainTextEdit> m_script;
+    // The text the script field was filled with from a file beside a sound:
+    // the next sound looks for its own rather than take it.
+    QString m_scriptBeside;
     std::unique_ptr<RateChoice> m_rate;
 
     // The window's parts, each a child of the controller.
@@ -248,6 +273,7 @@ private:
     DrawingsChoice* m_drawings;
     TakeEdits* m_edits;
     TakeSaving* m_saving;
+    SoundTimer* m_timer;
     std::vector<Finding> m_findings;
 };
 

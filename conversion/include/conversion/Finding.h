@@ -64,6 +64,8 @@ struct Finding {
         NoDrawing,       // subject: the first name the mouth chart has no drawing for
         BeforeFrameZero, // frames: the first such key's frame, as written
         EmptyChart,      // a mouth chart that lists no drawing
+        // What timing a take from its sound noticed; subject: what, in the user's words.
+        SoundTimingNote,
     };
     enum class Hint {
         None,
@@ -91,7 +93,7 @@ struct Finding {
 // meant. Listed like any finding, it is no problem: nothing refuses a take
 // for it, and no front end warns of it.
 constexpr bool isAdvice(Finding::Kind kind) {
-    return kind == Finding::Kind::SingleFrameMouths;
+    return kind == Finding::Kind::SingleFrameMouths || kind == Finding::Kind::SoundTimingNote;
 }
 
 // The findings that are problems: all but advice.
