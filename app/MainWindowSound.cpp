@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace mouthkey {
 
@@ -21,9 +22,13 @@ QPlainTextEdit* MainWindow::buildScript(QBoxLayout* row, QWidget* parent) {
            "the speech, then their phones. Left empty, NAME.txt beside the sound fills it; "
            "without either, the phones are heard alone."));
     script->setTabChangesFocus(true);
-    // One line of the form, scrolling through the rest: the preview and the
-    // findings keep the room.
+    // One line of the form, as a line edit is, that keeps the script's line
+    // breaks (a speaker's name starts a line): the preview keeps the room.
     script->setFixedHeight(QLineEdit().sizeHint().height());
+    script->setLineWrapMode(QPlainTextEdit::NoWrap);
+    script->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    script->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    script->document()->setDocumentMargin(2);
     script->setMinimumWidth(140);
     auto* caption = new QLabel(tr("Scrip&t:"), parent);
     caption->setBuddy(script);
