@@ -99,7 +99,7 @@ int unplacedAtMost() {
 FileOutcome batchOutcome(const ConversionResult& result, const ConvertRequest& request) {
     FileOutcome outcome;
     outcome.lines = messageLines(result, request);
-    outcome.failed = result.error.has_value() || result.refused;
+    outcome.exit = exitCodeOf(result);
     return outcome;
 }
 
@@ -200,7 +200,8 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
     }
 
     ProgressLine progress(count);
-    bool anyFailed = false;
+    // The worst of the files' own: a missing model is a usage error for all.
+    ExitCode exit = ExitCode::Success;
     qsizetype next = 0;
     qsizetype seen = 0;
     std::unique_lock lock(mutex);
@@ -214,7 +215,7 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
         }
         lock.unlock();
         for (const FileOutcome& outcome : due) {
-            anyFailed = anyFailed || outcome.failed;
+            exit = std::max(exit, outcome.exit);
             if (outcome.lines.isEmpty()) {
                 continue;
             }
@@ -232,7 +233,7 @@ ExitCode convertBatch(const ConvertRequest& choices, const BatchRequest& batch,
         syncer.join();
     }
     progress.clear();
-    return anyFailed ? ExitCode::FileError : ExitCode::Success;
+    return exit;
 }
 
 } // namespace mouthkey

@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SoundErrorCase{"no speech model", u"MOUTHKEY_SPEECH_MODEL=/nowhere \"$0\" tone.wav"_qs, 2,
                        "the English speech model is not installed (Debian: pocketsphinx-en-us)"},
+        SoundErrorCase{"no speech model, in a batch",
+                       u"mkdir out && MOUTHKEY_SPEECH_MODEL=/nowhere \"$0\" -d out tone.wav"_qs, 2,
+                       "the English speech model is not installed (Debian: pocketsphinx-en-us)"},
         SoundErrorCase{"--from sound of a text", u"\"$0\" --from sound take.dat"_qs, 1,
                        "'take.dat' is not a sound file Mouthkey can read (WAV, FLAC, OGG or MP3)"},
         SoundErrorCase{"--script of no file", u"\"$0\" --script none.txt tone.wav"_qs, 1,

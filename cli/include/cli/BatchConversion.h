@@ -14,8 +14,9 @@ namespace mouthkey {
 struct FileOutcome {
     // Its warnings, then why it failed or was refused; each names the file.
     QStringList lines;
-    // It failed or was refused, and its output was not touched.
-    bool failed = false;
+    // As converting it alone would exit: not Success when it failed or was
+    // refused, and its output was not touched.
+    ExitCode exit = ExitCode::Success;
 };
 
 // Prints one message line; the caller adds the program's name.
