@@ -109,8 +109,9 @@ void ViewController::useTimedSound(const QUrl& url, const speech::SoundTake& tim
         return;
     }
     m_load->loadTimedSound(url, *timed.take, timed.notes, soundMinHold, rate());
+    // A script with no word to find was left out, as a note says.
     QString text = tr("Timed %1 %2, each mouth held %3 frames at least")
-                       .arg(name, scriptFrom)
+                       .arg(name, timed.byScript ? scriptFrom : tr("without a script"))
                        .arg(soundMinHold);
     if (!timed.notes.empty()) {
         text += timed.notes.size() == 1 ? tr("; 1 note in the findings")

@@ -119,6 +119,28 @@ private slots:
         QVERIFY(QFileInfo(app.pathOf("bob.dat")).size() > 0);
     }
 
+    // The field's text is the script; one with no English word is left out, and the findings say
+    // so.
+    void aTypedScriptWithoutWordsIsANote() {
+        AppUnderTest app;
+        const QString sound = spoken(app, QStringLiteral("bob.wav"), QStringLiteral("Bob"));
+        if (sound.isEmpty()) {
+            QSKIP("espeak-ng or the English model is not installed (scripts/install-deps.sh)");
+        }
+        app.vc().script()->setPlainText(QStringLiteral("\u3042\u308A\u304C\u3068\u3046"));
+        app.openPath(sound);
+        QVERIFY(waitForTiming(app));
+        QVERIFY2(app.status().startsWith(QStringLiteral("Timed bob.wav without a script, each "
+                                                        "mouth held 2 frames at least; 1 note")),
+                 qPrintable(app.status()));
+        const auto& findings = app.vc().findings();
+        QVERIFY(std::any_of(findings.begin(), findings.end(), [](const Finding& f) {
+            return f.kind == Finding::Kind::SoundTimingNote &&
+                   f.subject == "the script in the Script field holds no English words to find "
+                                "in the speech; timed without it";
+        }));
+    }
+
     void failuresSayWhy_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("model");

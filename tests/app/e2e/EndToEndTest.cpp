@@ -240,6 +240,39 @@ private slots:
         quitNormally(window, m_app);
     }
 
+    // The dialogue typed into the Script field, a sound opened in the real
+    // dialog: once timed, the title marks the take unsaved and Convert pastes it.
+    void timesASoundByTheScriptTyped() {
+        if (const auto missing = missingTool({"espeak-ng"})) {
+            QSKIP(qPrintable(*missing + " is not installed (scripts/install-deps.sh test)"));
+        }
+        QTemporaryDir dir;
+        const QString sound = dir.filePath(QStringLiteral("bob.wav"));
+        bool ok = false;
+        run(QStringLiteral("espeak-ng"), {"-w", sound, "Bob may move the boxes."}, &ok);
+        QVERIFY(ok);
+
+        m_app.setProcessEnvironment(m_env);
+        m_app.start(QStringLiteral(MOUTHKEY_APP), {});
+        QVERIFY(m_app.waitForStarted(stepTimeoutMs));
+        const QString window = waitForWindowOf(m_app);
+        QVERIFY2(!window.isEmpty(), "the Mouthkey window did not appear");
+        QVERIFY(focusAndPress(window, "alt+t"));
+        QVERIFY(xdotool({"type", "--delay", "10", "Bob may move the boxes."}));
+        QVERIFY(openInDialog(window, sound));
+        QVERIFY2(!waitForWindow(QStringLiteral("bob.wav* \u2014 Mouthkey")).isEmpty(),
+                 "the timed take did not load");
+
+        QByteArray output;
+        QVERIFY(focusAndPress(window, "ctrl+Return"));
+        QVERIFY2(waitForOutputEnding(output, "End of Keyframe Data\n"), output.constData());
+        const QByteArray pasted = waitForPaste(
+            [](const QByteArray& text) { return text.endsWith("End of Keyframe Data"); });
+        QVERIFY2(pasted.startsWith("Adobe After Effects 8.0 Keyframe Data"), pasted.constData());
+        QVERIFY(pasted.count('\n') > 10);
+        stop(m_app); // the take is unsaved: Quit would ask
+    }
+
     // As `mouthkey | head -c 20`: the reader takes 20 bytes and goes away.
     // Lines that can no longer be written are dropped; the window carries on.
     void carriesOnWhenStandardOutputIsClosed() {
