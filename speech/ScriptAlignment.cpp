@@ -1,5 +1,6 @@
 #include "ScriptAlignment.h"
 
+#include "Segmentation.h"
 #include "SoundTimingDetail.h"
 #include "conversion/ScriptWords.h"
 
@@ -29,6 +30,10 @@ constexpr int longestSkip = 3;
 constexpr double runMargin = 0.15;
 // A pause between words this long ends a run.
 constexpr double runPause = 0.25;
+// Between the words found, a stretch this long and mostly louder than the
+// silence is speech the script does not have.
+constexpr double shortestUnwritten = 0.3;
+constexpr double unwrittenLoudShare = 0.6;
 
 // The phones as words of their own, for the grammar of a run's phones.
 constexpr std::array<const char*, 39> modelPhones{
@@ -251,6 +256,32 @@ std::optional<std::vector<TimedPhone>> hearRun(ps_decoder_t* ps, const Sound& so
     return phones;
 }
 
+// Where the sound has speech between the words found (or before the first,
+// or after the last) that the script does not have: the speaker said more.
+std::vector<ScriptMismatch> unwrittenSpeech(const Sound& sound,
+                                            const std::vector<HeardWord>& heard) {
+    const std::vector<bool> loud = loudFrames(sound.samples, soundRate);
+    const auto loudShare = [&loud](double from, double to) {
+        const auto first = std::min(loud.size(), static_cast<std::size_t>(from / loudFrameSeconds));
+        const auto last = std::min(loud.size(), static_cast<std::size_t>(to / loudFrameSeconds));
+        if (last <= first)
+            return 0.0;
+        const auto count = std::count(loud.begin() + static_cast<std::ptrdiff_t>(first),
+                                      loud.begin() + static_cast<std::ptrdiff_t>(last), true);
+        return static_cast<double>(count) / static_cast<double>(last - first);
+    };
+    std::vector<ScriptMismatch> found;
+    double at = 0;
+    for (std::size_t h = 0; h <= heard.size(); ++h) {
+        const double next = h < heard.size() ? heard[h].start : sound.seconds();
+        if (next - at >= shortestUnwritten && loudShare(at, next) >= unwrittenLoudShare)
+            found.push_back({at, next, {}, true});
+        if (h < heard.size())
+            at = heard[h].end;
+    }
+    return found;
+}
+
 // Phones in time order, with silence in every gap and to the sound's end.
 std::vector<TimedPhone> covered(const std::vector<TimedPhone>& phones, double seconds) {
     std::vector<TimedPhone> all;
@@ -335,11 +366,14 @@ SoundTiming alignScriptWith(const Sound& sound, const TimingRequest& request,
         SoundTiming heardPlain = timeSoundWith(sound, plain, model, RecognizerSettings{});
         heardPlain.unknownWords = std::move(timing.unknownWords);
         if (!words.empty() && heardPlain.error.empty() && !heardPlain.cancelled)
-            heardPlain.mismatches.push_back({0, sound.seconds(), request.script, true});
+            heardPlain.mismatches.push_back({0, sound.seconds(), request.script, false});
         return heardPlain;
     }
 
-    // The script's words not heard, each run of them between its neighbours.
+    // The script's words not heard, each run of them between its
+    // neighbours, and speech heard there or elsewhere between them that
+    // the script does not have.
+    std::vector<ScriptMismatch> unwritten = unwrittenSpeech(sound, heard);
     for (std::size_t h = 0, i = 0; i < words.size();) {
         if (h < heard.size() && heard[h].index == i) {
             ++h;
@@ -347,13 +381,18 @@ SoundTiming alignScriptWith(const Sound& sound, const TimingRequest& request,
             continue;
         }
         ScriptMismatch m;
-        m.skipped = true;
         m.start = h > 0 ? heard[h - 1].end : 0;
         m.end = h < heard.size() ? heard[h].start : sound.seconds();
         const std::size_t until = h < heard.size() ? heard[h].index : words.size();
         for (; i < until; ++i)
             m.words += (m.words.empty() ? "" : " ") + words[i];
         timing.mismatches.push_back(std::move(m));
+    }
+    for (ScriptMismatch& m : timing.mismatches) {
+        const auto same = std::find_if(unwritten.begin(), unwritten.end(), [&m](const auto& u) {
+            return u.start == m.start && u.end == m.end;
+        });
+        m.unwritten = same != unwritten.end();
     }
 
     std::vector<TimedPhone> phones;
@@ -383,6 +422,38 @@ SoundTiming alignScriptWith(const Sound& sound, const TimingRequest& request,
         phones.insert(phones.end(), runPhones->begin(), runPhones->end());
         first = last + 1;
     }
+    // Speech the script does not have is timed as heard, by its phones alone.
+    for (const ScriptMismatch& m : unwritten) {
+        const auto begin = static_cast<std::size_t>(m.start * soundRate);
+        const auto end =
+            std::min(sound.samples.size(), static_cast<std::size_t>(m.end * soundRate));
+        Sound stretch;
+        stretch.samples.assign(sound.samples.begin() + static_cast<std::ptrdiff_t>(begin),
+                               sound.samples.begin() + static_cast<std::ptrdiff_t>(end));
+        TimingRequest alone;
+        alone.threads = 1;
+        if (request.progress)
+            alone.progress = [&](double) {
+                return request.progress(feeder.done());
+            };
+        const SoundTiming heardAlone = timeSoundWith(stretch, alone, model, RecognizerSettings{});
+        if (heardAlone.cancelled) {
+            timing.cancelled = true;
+            return timing;
+        }
+        for (const TimedPhone& p : heardAlone.phones)
+            phones.push_back({p.phone, m.start + p.start, m.start + p.end});
+        const bool told = std::any_of(
+            timing.mismatches.begin(), timing.mismatches.end(),
+            [&m](const ScriptMismatch& t) { return t.start == m.start && t.end == m.end; });
+        if (!told)
+            timing.mismatches.push_back(m);
+    }
+    std::stable_sort(phones.begin(), phones.end(),
+                     [](const TimedPhone& a, const TimedPhone& b) { return a.start < b.start; });
+    std::stable_sort(
+        timing.mismatches.begin(), timing.mismatches.end(),
+        [](const ScriptMismatch& a, const ScriptMismatch& b) { return a.start < b.start; });
     if (request.progress)
         request.progress(1.0);
     timing.phones = covered(phones, sound.seconds());

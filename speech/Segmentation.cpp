@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace mouthkey::speech {
 namespace {
 
-constexpr double frameSeconds = 0.01;
+constexpr double frameSeconds = loudFrameSeconds;
 // A pause this long splits the speech; shorter ones are part of it.
 constexpr double splitSilenceSeconds = 0.3;
 // The silence kept either side of speech, so that the recognizer hears its
@@ -57,7 +58,29 @@ void cutLong(std::vector<Piece>& frames, const std::vector<double>& levels, std:
     frames = std::move(cut);
 }
 
+// The level above which a frame is speech; none where quiet and loud frames
+// are too close to tell.
+std::optional<double> silenceLevel(const std::vector<double>& levels) {
+    const double quiet = percentile(levels, 0.1);
+    const double loud = percentile(levels, 0.95);
+    if (loud - quiet < leastRangeDb)
+        return std::nullopt;
+    return quiet + 0.25 * (loud - quiet);
+}
+
 } // namespace
+
+std::vector<bool> loudFrames(std::span<const std::int16_t> samples, int rate) {
+    const auto frame = static_cast<std::size_t>(frameSeconds * rate);
+    if (samples.empty() || frame == 0)
+        return {};
+    const std::vector<double> levels = frameLevels(samples, frame);
+    const std::optional<double> threshold = silenceLevel(levels);
+    std::vector<bool> loud(levels.size(), true);
+    for (std::size_t i = 0; threshold && i < levels.size(); ++i)
+        loud[i] = levels[i] > *threshold;
+    return loud;
+}
 
 std::vector<Piece> speechPieces(std::span<const std::int16_t> samples, int rate) {
     const auto frame = static_cast<std::size_t>(frameSeconds * rate);
@@ -69,13 +92,12 @@ std::vector<Piece> speechPieces(std::span<const std::int16_t> samples, int rate)
         return static_cast<std::size_t>(seconds / frameSeconds);
     };
 
-    const double quiet = percentile(levels, 0.1);
-    const double loud = percentile(levels, 0.95);
+    const std::optional<double> silence = silenceLevel(levels);
     std::vector<Piece> runs; // in frames
-    if (loud - quiet < leastRangeDb) {
+    if (!silence) {
         runs.push_back({0, count});
     } else {
-        const double threshold = quiet + 0.25 * (loud - quiet);
+        const double threshold = *silence;
         const std::size_t splitGap = frames(splitSilenceSeconds);
         for (std::size_t i = 0; i < count;) {
             if (levels[i] <= threshold) {

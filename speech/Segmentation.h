@@ -21,4 +21,9 @@ struct Piece {
 // stretches is silence.
 std::vector<Piece> speechPieces(std::span<const std::int16_t> samples, int rate);
 
+// Whether each 10 ms frame of a sound is louder than its silence, by the
+// level speechPieces cuts at; every frame where there is no silence level.
+std::vector<bool> loudFrames(std::span<const std::int16_t> samples, int rate);
+inline constexpr double loudFrameSeconds = 0.01;
+
 } // namespace mouthkey::speech

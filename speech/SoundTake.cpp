@@ -27,9 +27,12 @@ std::string quotedWords(const std::vector<std::string>& words) {
 }
 
 std::string mismatchNote(const ScriptMismatch& m) {
-    return "from " + seconds(m.start) + " s to " + seconds(m.end) +
-           " s the speech and the script part ways: '" + m.words + "' " +
-           (m.skipped ? "is not heard" : "is heard, not written");
+    const std::string where = "from " + seconds(m.start) + " s to " + seconds(m.end) +
+                              " s the speech and the script part ways: ";
+    if (m.words.empty()) {
+        return where + "speech is heard that the script does not have";
+    }
+    return where + "'" + m.words + "' is not heard" + (m.unwritten ? ", but other speech is" : "");
 }
 
 } // namespace

@@ -132,12 +132,33 @@ TEST(ScriptAlignment, NamesWordsNotSaid) {
     expectCovers(timing, sound->seconds());
     ASSERT_FALSE(timing.mismatches.empty());
     for (const ScriptMismatch& m : timing.mismatches) {
-        EXPECT_TRUE(m.skipped);
+        EXPECT_FALSE(m.unwritten);
         EXPECT_FALSE(m.words.empty());
         EXPECT_LE(0, m.start);
         EXPECT_LE(m.start, m.end);
         EXPECT_LE(m.end, sound->seconds());
     }
+}
+
+// Words said that the script does not have are told, and timed as heard.
+TEST(ScriptAlignment, NamesSpeechNotInTheScript) {
+    const std::optional<Sound> sound = said("Bob may move the big red boxes to the barn.");
+    if (!sound)
+        GTEST_SKIP() << "espeak-ng is not installed";
+    const SoundTiming timing =
+        timeSound(*sound, {"Bob may move the boxes to the barn.", 1, {}, ""});
+    ASSERT_EQ(timing.error, "");
+    expectCovers(timing, sound->seconds());
+    ASSERT_EQ(timing.mismatches.size(), 1u);
+    const ScriptMismatch& m = timing.mismatches.front();
+    EXPECT_TRUE(m.unwritten);
+    EXPECT_EQ(m.words, "");
+    // Between "Bob may move the" and "boxes to the barn".
+    EXPECT_GT(m.start, padSeconds + 0.4);
+    EXPECT_LT(m.end, sound->seconds() - padSeconds - 0.4);
+    EXPECT_TRUE(std::any_of(timing.phones.begin(), timing.phones.end(), [&m](const TimedPhone& p) {
+        return p.phone != "SIL" && p.start >= m.start && p.end <= m.end;
+    }));
 }
 
 TEST(ScriptAlignment, Cancels) {

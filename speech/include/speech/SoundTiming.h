@@ -50,8 +50,8 @@ struct TimingRequest {
 struct ScriptMismatch {
     double start = 0;
     double end = 0;
-    std::string words;
-    bool skipped = false; // the script's words were not heard at all
+    std::string words;      // the script's words not heard there; may be none
+    bool unwritten = false; // speech is heard there that the script does not have
 };
 
 struct SoundTiming {
