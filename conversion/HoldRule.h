@@ -18,6 +18,9 @@ struct HeldCue {
     std::uint64_t frame = 0;
     std::string_view name;
     CuePlace place;
+    // Its own line in the text, for a caller that keys lines as they stand:
+    // empty once the cue is at a frame not its own.
+    std::string_view line;
 };
 
 // A letter take may still hold phoneme names, which its table reads as they are.
@@ -86,6 +89,7 @@ private:
     void takePlace(Kept& kept, HeldCue closedMouth, bool alreadyMoved) {
         drop(kept.cue);
         closedMouth.frame = kept.cue.frame;
+        closedMouth.line = {};
         kept.cue = closedMouth;
         kept.moved = true;
         m_effect.moved += alreadyMoved ? 0 : 1;
