@@ -128,15 +128,11 @@ void TargetWriter::Impl::holdLines(std::string_view text, LineSample& others) {
     datlines::QuickLines quick(text);
     while (quick.p < quick.end) {
         if (quick.header) {
-            datlines::takeQuickLines(quick, [&hold](std::uint64_t frame, std::string_view digits,
+            datlines::takeQuickLines(quick, [&hold](std::uint64_t frame, std::string_view line,
                                                     std::string_view name, scan::Word,
                                                     const CuePlace& place) {
                 // A quick line is as a key's line is written, but for a CR before its LF.
-                const char* const nameEnd = name.data() + name.size();
-                const char* const lineEnd = nameEnd + (*nameEnd == '\r' ? 2 : 1);
-                hold.feed({frame, name, place,
-                           std::string_view(digits.data(),
-                                            static_cast<std::size_t>(lineEnd - digits.data()))});
+                hold.feed({frame, name, place, line});
                 return true;
             });
             if (quick.p >= quick.end) {
