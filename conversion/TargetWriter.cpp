@@ -49,8 +49,8 @@ namespace {
 template <class KeyOne> class KeptLines {
 public:
     KeptLines(DatLinesTarget& target, KeyOne keyOne)
-        : m_target(target), m_keyOne(std::move(keyOne)), m_lines(batch + batch / 2 + datLineRoom, '\0'),
-          m_at(m_lines.data()) {}
+        : m_target(target), m_keyOne(std::move(keyOne)),
+          m_lines(batch + batch / 2 + datLineRoom, '\0'), m_at(m_lines.data()) {}
 
     void add(const HeldCue& cue) {
         if (!cue.line.empty()) {
@@ -119,7 +119,9 @@ private:
 void TargetWriter::Impl::holdLines(std::string_view text, LineSample& others) {
     KeptLines kept(*rules.datLinesTarget(),
                    [this](const HeldCue& cue) { key(cue.frame, cue.name, cue.place); });
-    const auto give = [&kept](const HeldCue& cue) { kept.add(cue); };
+    const auto give = [&kept](const HeldCue& cue) {
+        kept.add(cue);
+    };
     HoldRule<decltype(give)> hold(cleanUpRules.minHold, cleanUpRules.letters, heldStraight, give);
     const auto each = [&hold](std::uint64_t frame, std::string_view name, const CuePlace& place,
                               const char*, std::string_view) {
