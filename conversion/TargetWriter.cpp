@@ -37,10 +37,6 @@ bool holdsLinesStraight(const TargetChoices& choices) {
            rules.minHold > 1 && rules.bridgeRests == 0 && rules.onEvery <= 1;
 }
 
-} // namespace
-
-namespace {
-
 // The kept cues' lines for Position, a batch at a time. A cue at its own
 // frame is keyed by its line as the text holds it, and a run of such lines
 // that stand together by one copy of their bytes: only a cue moved to
@@ -114,8 +110,8 @@ private:
 } // namespace
 
 // The lines of a text in frame order, read by the quick lane where they are
-// usual, each cue through the hold and on to its key, with no batch or
-// stage between: --min-hold to Position is the clean-up a long take meets most.
+// usual, each cue through the hold and on to its key, with no stage
+// between: --min-hold to Position is the clean-up a long take meets most.
 void TargetWriter::Impl::holdLines(std::string_view text, LineSample& others) {
     KeptLines kept(*rules.datLinesTarget(),
                    [this](const HeldCue& cue) { key(cue.frame, cue.name, cue.place); });
