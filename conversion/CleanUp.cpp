@@ -266,7 +266,7 @@ CueCleaner::~CueCleaner() = default;
 
 void CueCleaner::feed(std::uint64_t frame, std::string_view name, const CuePlace& place) {
     Impl& impl = *m_impl;
-    impl.batch.push_back({frame, name, place});
+    impl.batch.push_back({frame, name, place, {}});
     if (impl.batch.size() == Impl::batchSize) {
         impl.pass(impl.batch, 0);
         impl.batch.clear();

@@ -193,10 +193,11 @@ MOUTHKEY_INLINE bool readQuickLine(const char* p, QuickLine& line) {
 }
 
 // The writer's quick lane: reads lines from lines.p for as long as
-// readQuickLine takes them. Each goes to `key(frame, digits, name, packed,
-// place)`; a `key` that returns false leaves its line, and the ones after
-// it, to the long way. The last 32 bytes of the text are left too. The
-// writer's own loop reads its lines by readQuickLine as this does.
+// readQuickLine takes them. Each goes to `key(frame, line, name, packed,
+// place)`, `line` being its bytes with their LF or CR LF; a `key` that
+// returns false leaves its line, and the ones after it, to the long way.
+// The last 32 bytes of the text are left too. The writer's own loop reads
+// its lines by readQuickLine as this does.
 template <class Key> MOUTHKEY_INLINE void takeQuickLines(QuickLines& lines, Key&& key) {
     const char* p = lines.p;
     if (lines.end - p < 32) {
@@ -206,12 +207,13 @@ template <class Key> MOUTHKEY_INLINE void takeQuickLines(QuickLines& lines, Key&
     std::uint64_t number = lines.number;
     QuickLine line;
     while (p <= last && readQuickLine(p, line)) {
-        if (!key(line.frame, std::string_view(p, static_cast<std::size_t>(line.digits)),
+        const char* const next = line.next();
+        if (!key(line.frame, std::string_view(p, static_cast<std::size_t>(next - p)),
                  std::string_view(line.name, static_cast<std::size_t>(line.size)), line.packed,
                  CuePlace{number + 1, 0})) {
             break;
         }
-        p = line.next();
+        p = next;
         ++number;
     }
     lines.p = p;

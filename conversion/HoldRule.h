@@ -5,9 +5,7 @@
 // stage between. Private to the conversion library.
 #include "conversion/CleanUp.h"
 
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace mouthkey {
@@ -18,6 +16,9 @@ struct HeldCue {
     std::uint64_t frame = 0;
     std::string_view name;
     CuePlace place;
+    // Its own line in the text, for a caller that keys lines as they stand:
+    // empty once the cue is at a frame not its own.
+    std::string_view line;
 };
 
 // A letter take may still hold phoneme names, which its table reads as they are.
@@ -39,79 +40,75 @@ public:
         : m_frames(frames), m_letters(letters), m_effect(effect), m_give(std::move(give)) {}
 
     void feed(const HeldCue& cue) {
-        if (m_newest) {
-            middle(*m_newest);
-            m_newest.reset();
-        }
-        if (m_keptCount == 0) {
+        if (m_hasNewest) {
+            middle(m_newest);
+        } else if (m_kept == 0) {
             keep(cue); // the first always stays
             return;
         }
         m_newest = cue;
+        m_hasNewest = true;
     }
     void finish() {
-        if (m_newest) {
-            last(*m_newest);
-            m_newest.reset();
+        if (m_hasNewest) {
+            last(m_newest);
+            m_hasNewest = false;
         }
-        while (m_size > 0) {
-            giveOldest();
+        if (m_kept == 2) {
+            m_give(m_before);
         }
+        if (m_kept > 0) {
+            m_give(m_back);
+        }
+        m_kept = 0;
     }
 
 private:
-    struct Kept {
-        HeldCue cue;
-        bool moved; // already at a frame not its own, so not counted twice
-    };
-
     bool closed(const HeldCue& cue) const { return isClosedMouth(cue, m_letters); }
     void drop(const HeldCue& cue) { m_effect.dropped.add(cue.place.line); }
-    Kept& back() { return m_held[(m_oldest + m_size - 1) & 1]; }
-    void giveOldest() {
-        m_give(m_held[m_oldest].cue);
-        m_oldest ^= 1;
-        --m_size;
-    }
     void keep(const HeldCue& cue) {
-        if (m_size == 2) {
-            giveOldest();
+        if (m_kept == 2) {
+            m_give(m_before);
+        } else {
+            ++m_kept;
         }
-        ++m_size;
-        back().cue = cue;
-        back().moved = false;
-        ++m_keptCount;
+        m_before = m_back;
+        m_beforeMoved = m_backMoved;
+        m_back = cue;
+        m_backMoved = false;
     }
     // A closed mouth too soon after the kept cue takes its place and frame.
-    void takePlace(Kept& kept, HeldCue closedMouth, bool alreadyMoved) {
-        drop(kept.cue);
-        closedMouth.frame = kept.cue.frame;
-        kept.cue = closedMouth;
-        kept.moved = true;
+    void takePlace(HeldCue& kept, bool& keptMoved, HeldCue closedMouth, bool alreadyMoved) {
+        drop(kept);
+        closedMouth.frame = kept.frame;
+        closedMouth.line = {};
+        kept = closedMouth;
+        keptMoved = true;
         m_effect.moved += alreadyMoved ? 0 : 1;
     }
     void middle(const HeldCue& cue) {
-        Kept& kept = back();
-        if (cue.frame - kept.cue.frame >= m_frames) {
+        if (cue.frame - m_back.frame >= m_frames) {
             keep(cue);
-        } else if (closed(cue) && !closed(kept.cue)) {
-            takePlace(kept, cue, false);
+        } else if (closed(cue) && !closed(m_back)) {
+            takePlace(m_back, m_backMoved, cue, false);
         } else {
             drop(cue);
         }
     }
     void last(const HeldCue& cue) {
         // A take shorter than the hold keeps its first cue.
-        if (cue.frame - back().cue.frame < m_frames && m_keptCount > 1) {
-            Kept tooClose = back();
-            --m_size;
-            --m_keptCount;
+        if (cue.frame - m_back.frame < m_frames && m_kept == 2) {
+            const HeldCue tooClose = m_back;
+            const bool tooCloseMoved = m_backMoved;
+            m_back = m_before;
+            m_backMoved = m_beforeMoved;
+            m_kept = 1;
             // Kept cues stand the hold apart, so the one before is far
             // enough from the last for a closed mouth to take its place.
-            if (closed(tooClose.cue) && !closed(back().cue)) {
-                takePlace(back(), tooClose.cue, tooClose.moved);
+            if (closed(tooClose) && !closed(m_back)) {
+                takePlace(m_back, m_backMoved, tooClose, tooCloseMoved);
             } else {
-                drop(tooClose.cue);
+                drop(tooClose);
             }
         }
         keep(cue);
@@ -121,12 +118,16 @@ private:
     bool m_letters;
     RuleEffect& m_effect;
     Give m_give;
-    // The two last kept, as a ring: the oldest at m_oldest.
-    std::array<Kept, 2> m_held;
-    std::size_t m_oldest = 0;
-    std::size_t m_size = 0;
-    std::uint64_t m_keptCount = 0;
-    std::optional<HeldCue> m_newest;
+    // The two last kept: m_back the newer, m_before the one before it,
+    // each with whether it is already at a frame not its own, so that it
+    // is not counted as moved twice.
+    HeldCue m_before;
+    HeldCue m_back;
+    bool m_beforeMoved = false;
+    bool m_backMoved = false;
+    int m_kept = 0; // of the two, how many are held
+    HeldCue m_newest;
+    bool m_hasNewest = false;
 };
 
 } // namespace mouthkey

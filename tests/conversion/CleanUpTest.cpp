@@ -231,6 +231,27 @@ TEST_P(CleanedDat, writesItsCuesCleanedUp) {
         }
 }
 
+// Kept lines of sixteen bytes in runs of two, each run broken by a line
+// the hold drops: the runs' copies fill the lane's batch to its very edge.
+std::string runsToABatchEdge() {
+    std::string text = "MohoSwitch1\n";
+    for (std::uint64_t frame = 1000000; frame < 1000000 + 5 * 9000; frame += 5) {
+        for (const std::uint64_t at : {frame, frame + 2, frame + 3}) {
+            text += std::to_string(at) + " abcdefg\n";
+        }
+    }
+    return text;
+}
+
+// Every cue far enough from the one before: one run longer than a batch.
+std::string oneLongRun() {
+    std::string text = "MohoSwitch1\r\n";
+    for (std::uint64_t frame = 1; text.size() < (200u << 10); frame += 3) {
+        text += std::to_string(frame) + (frame % 2 ? " AI\r\n" : " MBP\r\n");
+    }
+    return text + "1000000 O\r\n1000001 MBP\r\n";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Texts, CleanedDat,
     ::testing::Values(DatCase{"in order", "MohoSwitch1\n1 AI\n2 O\n3 MBP\n9 rest\n"},
@@ -241,6 +262,17 @@ INSTANTIATE_TEST_SUITE_P(
                               "a_mouth_named_at_more_length_than_a_line_is_put_together_in\r\n"
                               "5 MBP\r\n6 \xc3\xa9t\xc3\xa9\r\n9 rest\r\n"},
                       DatCase{"lines ended by CR", "MohoSwitch1\r5 AI\r1 O\r2 MBP\r9 rest\r"},
+                      // The quick lane leaves a text's last 32 bytes: the
+                      // lines of note come before them.
+                      DatCase{"a closed mouth moved to the first frame",
+                              "MohoSwitch1\n1 AI\n2 MBP\n3 A\n6 O\n7 A\n9 rest\n"
+                              "100 O\n200 E\n300 rest\n400 O\n500 E\n"},
+                      DatCase{"kept lines CR LF, some not as written",
+                              "MohoSwitch1\r\n1 AI\r\n4 O\r\n\r\n7 E\r\n8 MBP\r\n007 U\r\n"
+                              "# note\r\n12 rest\r\n16 sixteen\r\n17 O\r\n20 E\r\n"
+                              "100 O\r\n200 E\r\n300 rest\r\n400 O\r\n"},
+                      DatCase{"runs to a batch's edge", runsToABatchEdge()},
+                      DatCase{"one run longer than a batch", oneLongRun()},
                       DatCase{"lines ended by VT, in order", "MohoSwitch1\v3 AI\v5 MBP"},
                       DatCase{"long", largeTake()}));
 

@@ -163,13 +163,15 @@ inline Reading byQuickLane(std::string_view text, std::uint64_t decline) {
     Reading r;
     CueInto each{r};
     datlines::QuickLines lines(text);
-    const auto key = [&](std::uint64_t frame, std::string_view digits, std::string_view name,
+    const auto key = [&](std::uint64_t frame, std::string_view line, std::string_view name,
                          scan::Word packed, const CuePlace& place) {
         if (decline != 0 && frame % decline == 0) {
             return false;
         }
-        if (digits != std::to_string(frame)) {
-            r.faults.push_back("quick digits '" + std::string(digits) + "'");
+        // The line as it stands is the key's line as it would be written.
+        const std::string written = std::to_string(frame) + " " + std::string(name);
+        if (line != written + "\n" && line != written + "\r\n") {
+            r.faults.push_back("quick line '" + std::string(line) + "'");
         }
         const scan::Word bytes = scan::loadWord(datlines::bytesAt(name.data()));
         if (name.size() >= 8 || packed != (bytes & ((std::uint64_t{1} << (8 * name.size())) - 1))) {
