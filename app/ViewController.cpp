@@ -58,13 +58,7 @@ ViewController::ViewController(std::unique_ptr<FileChooser> chooser,
       m_edits(new TakeEdits(this)), m_saving(new TakeSaving(*m_load, *m_edits, this)),
       m_timer(new SoundTimer(this)) {
     connect(m_saving, &TakeSaving::savedAs, this, [this] {
-        // The label names the file the take is now, as the title does.
-        if (m_fileselect) {
-            const QFileInfo info(m_load->path());
-            m_fileselect->setText(info.fileName());
-            m_fileselect->setToolTip(
-                ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
-        }
+        showFileName(); // the file the take is now, as the title says
         emit savedAs();
     });
     connect(m_edits, &TakeEdits::changed, this, &ViewController::cuesEdited);
@@ -207,10 +201,7 @@ void ViewController::showLoaded(const QUrl& url, QString loadedText) {
     const QFileInfo info(url.toLocalFile());
     resetEdits();
     refreshFindings();
-    label.setText(info.fileName());
-    // Tool tips guess at rich text; a path is always shown as spelled.
-    label.setToolTip(
-        ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
+    showFileName();
     picture.setImageNamed(QStringLiteral("smile"));
     const LoadNote chart = m_chart->useFolderChart(info.absoluteFilePath());
     const LoadNote sound = m_sound->useSoundFor(info.absoluteFilePath(), loaded()->take.get());
@@ -233,6 +224,17 @@ void ViewController::showLoaded(const QUrl& url, QString loadedText) {
     if (const std::optional<StatusNote> recovered = m_saving->offerRecovered(label.window())) {
         showStatus(*recovered);
     }
+}
+
+void ViewController::showFileName() {
+    if (!m_fileselect) {
+        return;
+    }
+    const QFileInfo info(m_load->path());
+    m_fileselect->setText(info.fileName());
+    // Tool tips guess at rich text; a path is always shown as spelled.
+    m_fileselect->setToolTip(
+        ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
 }
 
 void ViewController::readLoaded(const FrameRate& rate) {

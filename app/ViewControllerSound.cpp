@@ -30,7 +30,6 @@ void ViewController::timeSound(const QUrl& url) {
     const QString path = url.toLocalFile();
     const QString name = QFileInfo(path).fileName();
     speech::TimingRequest request;
-    request.modelDirectory = qEnvironmentVariable("MOUTHKEY_SPEECH_MODEL").toStdString();
     // The field's text is the user's unless it is what the last sound's file filled it with.
     QString typed = m_script ? m_script->toPlainText() : QString();
     if (typed == m_scriptBeside) {

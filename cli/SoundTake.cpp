@@ -67,7 +67,6 @@ TimedSound timeSoundFile(const ConvertRequest& request) {
     }
     speech::TimingRequest asked;
     asked.script = std::move(script);
-    asked.modelDirectory = qEnvironmentVariable("MOUTHKEY_SPEECH_MODEL").toStdString();
     speech::SoundTake sound = speech::soundTake(
         QFile::encodeName(*request.input).toStdString(), std::move(asked),
         timed.script ? QStringLiteral("'%1'").arg(*timed.script).toStdString() : std::string());

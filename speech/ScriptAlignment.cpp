@@ -388,11 +388,15 @@ SoundTiming alignScriptWith(const Sound& sound, const TimingRequest& request,
             m.words += (m.words.empty() ? "" : " ") + words[i];
         timing.mismatches.push_back(std::move(m));
     }
-    for (ScriptMismatch& m : timing.mismatches) {
-        const auto same = std::find_if(unwritten.begin(), unwritten.end(), [&m](const auto& u) {
-            return u.start == m.start && u.end == m.end;
-        });
-        m.unwritten = same != unwritten.end();
+    // Speech where words were not heard is told with them; elsewhere on its own.
+    for (const ScriptMismatch& u : unwritten) {
+        const auto same = std::find_if(
+            timing.mismatches.begin(), timing.mismatches.end(),
+            [&u](const ScriptMismatch& m) { return m.start == u.start && m.end == u.end; });
+        if (same != timing.mismatches.end())
+            same->unwritten = true;
+        else
+            timing.mismatches.push_back(u);
     }
 
     std::vector<TimedPhone> phones;
@@ -443,11 +447,6 @@ SoundTiming alignScriptWith(const Sound& sound, const TimingRequest& request,
         }
         for (const TimedPhone& p : heardAlone.phones)
             phones.push_back({p.phone, m.start + p.start, m.start + p.end});
-        const bool told = std::any_of(
-            timing.mismatches.begin(), timing.mismatches.end(),
-            [&m](const ScriptMismatch& t) { return t.start == m.start && t.end == m.end; });
-        if (!told)
-            timing.mismatches.push_back(m);
     }
     std::stable_sort(phones.begin(), phones.end(),
                      [](const TimedPhone& a, const TimedPhone& b) { return a.start < b.start; });

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdlib>
 
 namespace mouthkey::speech {
 
@@ -39,6 +40,10 @@ std::string mismatchNote(const ScriptMismatch& m) {
 
 SoundTake soundTake(const std::string& path, TimingRequest request, std::string_view scriptName) {
     SoundTake timed;
+    if (const char* model = std::getenv("MOUTHKEY_SPEECH_MODEL");
+        request.modelDirectory.empty() && model != nullptr) {
+        request.modelDirectory = model;
+    }
     const std::size_t wordCount = scriptWords(request.script).size();
     // A script with no word to find, such as one in another script, says nothing of the speech.
     if (wordCount == 0 && (!request.script.empty() || !scriptName.empty())) {

@@ -226,6 +226,8 @@ private:
     // The tail of every load: what the window shows of the take just loaded,
     // its status starting with `loadedText`.
     void showLoaded(const QUrl& url, QString loadedText);
+    // The label names the loaded file, its path in the tool tip.
+    void showFileName();
     // Times the sound at `url`, and loads its take once timed.
     void timeSound(const QUrl& url);
     void useTimedSound(const QUrl& url, const speech::SoundTake& timed, const QString& scriptFrom);

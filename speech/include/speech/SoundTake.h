@@ -23,7 +23,8 @@ struct SoundTake {
     bool cancelled = false;
 };
 
-// The sound at `path` read and timed by `request`. Its script is named in
+// The sound at `path` read and timed by `request`; with no model folder
+// asked for, the one MOUTHKEY_SPEECH_MODEL names, else the installed one. Its script is named in
 // notes as `scriptName` ("'take.txt'"); a script named is one given, even
 // if empty. One with no English word to find is left out, with a note.
 // Never throws.
