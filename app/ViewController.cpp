@@ -5,6 +5,7 @@
 #include "DrawingsChoice.h"
 #include "PlayedMouth.h"
 #include "RateChoice.h"
+#include "RequiredControl.h"
 #include "SoundTimer.h"
 #include "TakeSaving.h"
 #include "TakeSound.h"
@@ -16,7 +17,6 @@
 #include "app/TakeEdits.h"
 #include "app/TakePlayer.h"
 #include "conversion/KeyframeDocument.h"
-#include "textinput/SoundFiles.h"
 #include "textinput/Utf8Text.h"
 
 #include <QComboBox>
@@ -33,15 +33,6 @@ namespace mouthkey {
 namespace {
 
 const QString noFile = QStringLiteral("None");
-
-// A control the logic relies on must be connected: without it the window
-// was put together wrongly, and carrying on would only hide that.
-template <class Control> Control& require(const QPointer<Control>& control, const char* name) {
-    if (!control) {
-        qFatal("Mouthkey: the window has no \"%s\" control connected", name);
-    }
-    return *control;
-}
 
 } // namespace
 
@@ -158,83 +149,6 @@ void ViewController::Opendat() {
         writeLine("An open panel will never return anything other than OK or cancel");
         return;
     }
-}
-
-void ViewController::openFile(const QUrl& url) {
-    require(m_fileselect, "fileselect");
-    require(m_Picture, "Picture");
-    require(m_statusline, "statusline");
-    if (m_timer->busy()) {
-        showStatus(StatusMessage::Kind::Notice,
-                   tr("A sound is being timed; open another once it is done or cancelled"));
-        return;
-    }
-    if (!mayLeaveTake()) {
-        return;
-    }
-
-    writeLine(url.toString(QUrl::FullyEncoded).toStdString());
-    const QString path = url.toLocalFile();
-    if (path.isEmpty()) {
-        reportOpenFailure({IoError::Kind::Unreadable, QStringLiteral("not a local file")},
-                          url.toDisplayString());
-        return;
-    }
-
-    if (fileOpensAsSound(path)) {
-        timeSound(url);
-        return;
-    }
-    const QFileInfo info(path);
-    const BusyCursor busy(info.size());
-    // The load reads the bytes, their text, its format and its take.
-    if (const std::optional<IoError> error = m_load->read(url, rate())) {
-        reportOpenFailure(*error, path);
-        return;
-    }
-    showLoaded(url, QStringLiteral("Loaded %1").arg(info.fileName()));
-}
-
-void ViewController::showLoaded(const QUrl& url, QString loadedText) {
-    QLabel& label = require(m_fileselect, "fileselect");
-    ImageView& picture = require(m_Picture, "Picture");
-    const QFileInfo info(url.toLocalFile());
-    resetEdits();
-    refreshFindings();
-    showFileName();
-    picture.setImageNamed(QStringLiteral("smile"));
-    const LoadNote chart = m_chart->useFolderChart(info.absoluteFilePath());
-    const LoadNote sound = m_sound->useSoundFor(info.absoluteFilePath(), loaded()->take.get());
-    const LoadNote drawings = m_drawings->useFolderBeside(info.absoluteFilePath());
-    for (const QString& note :
-         {readingNotice(*loaded()), loaded()->notice, chart.text, sound.text, drawings.text}) {
-        if (!note.isEmpty()) {
-            loadedText += QStringLiteral("; ") + note;
-        }
-    }
-    showStatus(chart.problem || sound.problem || drawings.problem ? StatusMessage::Kind::Notice
-                                                                  : StatusMessage::Kind::Done,
-               loadedText);
-
-    player().seek(0);
-    emit fileLoaded(url);
-    emit timingLoaded();
-    refreshPlayback();
-    // Once the window shows the take, as the edits kept of it will be shown.
-    if (const std::optional<StatusNote> recovered = m_saving->offerRecovered(label.window())) {
-        showStatus(*recovered);
-    }
-}
-
-void ViewController::showFileName() {
-    if (!m_fileselect) {
-        return;
-    }
-    const QFileInfo info(m_load->path());
-    m_fileselect->setText(info.fileName());
-    // Tool tips guess at rich text; a path is always shown as spelled.
-    m_fileselect->setToolTip(
-        ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
 }
 
 void ViewController::readLoaded(const FrameRate& rate) {

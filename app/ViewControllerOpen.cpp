@@ -1,7 +1,15 @@
 #include "app/ViewController.h"
 
+#include "ChartChoice.h"
+#include "DrawingsChoice.h"
+#include "RequiredControl.h"
 #include "SoundTimer.h"
+#include "TakeSaving.h"
+#include "TakeSound.h"
 #include "TimingLoad.h"
+#include "app/BusyCursor.h"
+#include "app/ElidedLabel.h"
+#include "app/TakePlayer.h"
 #include "textinput/IoError.h"
 #include "textinput/SoundFiles.h"
 #include "textinput/Utf8Text.h"
@@ -21,6 +29,83 @@ constexpr std::uint64_t soundMinHold = 2;
 constexpr int progressSteps = 1000;
 
 } // namespace
+
+void ViewController::openFile(const QUrl& url) {
+    require(m_fileselect, "fileselect");
+    require(m_Picture, "Picture");
+    require(m_statusline, "statusline");
+    if (m_timer->busy()) {
+        showStatus(StatusMessage::Kind::Notice,
+                   tr("A sound is being timed; open another once it is done or cancelled"));
+        return;
+    }
+    if (!mayLeaveTake()) {
+        return;
+    }
+
+    writeLine(url.toString(QUrl::FullyEncoded).toStdString());
+    const QString path = url.toLocalFile();
+    if (path.isEmpty()) {
+        reportOpenFailure({IoError::Kind::Unreadable, QStringLiteral("not a local file")},
+                          url.toDisplayString());
+        return;
+    }
+
+    if (fileOpensAsSound(path)) {
+        timeSound(url);
+        return;
+    }
+    const QFileInfo info(path);
+    const BusyCursor busy(info.size());
+    // The load reads the bytes, their text, its format and its take.
+    if (const std::optional<IoError> error = m_load->read(url, rate())) {
+        reportOpenFailure(*error, path);
+        return;
+    }
+    showLoaded(url, QStringLiteral("Loaded %1").arg(info.fileName()));
+}
+
+void ViewController::showLoaded(const QUrl& url, QString loadedText) {
+    QLabel& label = require(m_fileselect, "fileselect");
+    ImageView& picture = require(m_Picture, "Picture");
+    const QFileInfo info(url.toLocalFile());
+    resetEdits();
+    refreshFindings();
+    showFileName();
+    picture.setImageNamed(QStringLiteral("smile"));
+    const LoadNote chart = m_chart->useFolderChart(info.absoluteFilePath());
+    const LoadNote sound = m_sound->useSoundFor(info.absoluteFilePath(), loaded()->take.get());
+    const LoadNote drawings = m_drawings->useFolderBeside(info.absoluteFilePath());
+    for (const QString& note :
+         {readingNotice(*loaded()), loaded()->notice, chart.text, sound.text, drawings.text}) {
+        if (!note.isEmpty()) {
+            loadedText += QStringLiteral("; ") + note;
+        }
+    }
+    showStatus(chart.problem || sound.problem || drawings.problem ? StatusMessage::Kind::Notice
+                                                                  : StatusMessage::Kind::Done,
+               loadedText);
+
+    player().seek(0);
+    emit fileLoaded(url);
+    emit timingLoaded();
+    refreshPlayback();
+    // Once the window shows the take, as the edits kept of it will be shown.
+    if (const std::optional<StatusNote> recovered = m_saving->offerRecovered(label.window())) {
+        showStatus(*recovered);
+    }
+}
+
+void ViewController::showFileName() {
+    if (!m_fileselect) {
+        return;
+    }
+    const QFileInfo info(m_load->path());
+    m_fileselect->setText(info.fileName());
+    // Tool tips guess at rich text; a path is always shown as spelled.
+    m_fileselect->setToolTip(
+        ElidedLabel::wrappingToolTip(QDir::toNativeSeparators(info.absoluteFilePath())));
+}
 
 bool ViewController::timingSound() const {
     return m_timer->busy();
@@ -57,7 +142,7 @@ void ViewController::timeSound(const QUrl& url) {
 
     // Window-modal: nothing else is opened or edited while it times. The bar
     // is set directly, as a modal dialog's own setValue() runs the event loop.
-    QWidget* window = m_fileselect ? m_fileselect->window() : nullptr;
+    QWidget* window = require(m_fileselect, "fileselect").window();
     auto* progress = new QProgressDialog(tr("Timing the speech in %1\u2026").arg(name),
                                          tr("Cancel"), 0, progressSteps, window);
     auto* bar = new QProgressBar(progress);
