@@ -4,8 +4,10 @@
 #include "conversion/MappingTables.h"
 
 #include "DatLinesPath.h"
+#include "SinkThread.h"
 
 #include <iterator>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -79,10 +81,21 @@ struct DatDocument::Impl {
                 checker->feed(whole);
                 checked = checker->finish();
             }
-            TargetWriter writer(choices, sink ? sink : ChunkSink([](std::string_view) {}));
+            // Made from the cues, a large document costs more to make than to
+            // write, so it is written while it is made.
+            std::optional<SinkThread> writing;
+            if (sink && whole.size() >= checkAlongsideFrom) {
+                writing.emplace(sink);
+            }
+            TargetWriter writer(choices, writing ? ChunkSink([&writing](std::string_view chunk) {
+                                    writing->put(chunk);
+                                })
+                                         : sink  ? sink
+                                                 : ChunkSink([](std::string_view) {}));
             LineSample others;
             writer.feedDat(whole, others);
             TargetResult written = writer.finish();
+            writing.reset();
             if (others.count > 0) {
                 leftOut.push_back(linesLeftOut(others));
             }

@@ -1,5 +1,7 @@
 #include "DatLines.h"
 
+#include <algorithm>
+
 namespace mouthkey::datlines {
 
 namespace {
@@ -87,38 +89,76 @@ std::uint64_t lineFeeds(const scan::Byte* p) {
     return mask;
 }
 
+// Whether the frames that open the lines after the first rise, by their values.
+bool framesRiseByValue(const char* begin, const char* end) {
+    std::uint64_t last = 0;
+    for (const char* p = begin; p < end; ++p) {
+        std::uint64_t frame = 0;
+        if (*p == '\n' && p + 1 < end && frameDigits(p + 1, end, end, frame) != p + 1) {
+            if (frame < last) {
+                return false;
+            }
+            last = frame;
+        }
+    }
+    return true;
+}
+
+// The bytes of a word in the other order: the first byte highest.
+constexpr scan::Word firstByteHighest(scan::Word x) {
+    x = ((x & 0x00FF00FF00FF00FF) << 8) | ((x >> 8) & 0x00FF00FF00FF00FF);
+    x = ((x & 0x0000FFFF0000FFFF) << 16) | ((x >> 16) & 0x0000FFFF0000FFFF);
+    return (x << 32) | (x >> 32);
+}
+
 } // namespace
 
 bool framesRise(std::string_view text) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
+    // Frames of up to eight digits without a leading zero order as their
+    // digits do read as one number, the first byte highest: a frame of more
+    // digits is the larger, as none opens with '0'. Such a key needs no
+    // multiply. A frame of another kind is left to the values.
     std::uint64_t last = 0;
-    // The frame that opens the line at p, if it opens with one.
-    const auto rises = [&](const char* p) {
-        std::uint64_t frame = 0;
-        if (frameDigits(p, end, end, frame) == p) {
+    bool byValue = false;
+    // The frame that opens a line with nine bytes readable, if it opens with one.
+    const auto rises = [&](const char* line) {
+        const scan::Word x = scan::loadWord(bytesAt(line));
+        const scan::Word others = scan::highs & ~scan::bytesBelow(x ^ (scan::ones * '0'), 10);
+        const int count = others ? std::countr_zero(others) / 8 : 8;
+        if (count == 0) {
             return true;
         }
-        const bool rising = frame >= last;
-        last = frame;
+        byValue |= (count > 1 && (x & 0xFF) == '0') ||
+                   (count == 8 && static_cast<unsigned char>(line[8] - '0') <= 9);
+        const std::uint64_t key = firstByteHighest(x) >> (64 - 8 * count);
+        const bool rising = key >= last;
+        last = key;
         return rising;
     };
     // Each line after an LF, found a block of LFs at a time.
     const char* p = begin;
-    for (; end - p >= static_cast<std::ptrdiff_t>(scan::blockSize); p += scan::blockSize) {
+    bool rising = true;
+    for (; rising && end - p >= static_cast<std::ptrdiff_t>(scan::blockSize + 9);
+         p += scan::blockSize) {
         for (std::uint64_t feeds = lineFeeds(bytesAt(p)); feeds != 0; feeds &= feeds - 1) {
-            const char* const line = p + std::countr_zero(feeds) + 1;
-            if (line < end && !rises(line)) {
-                return false;
+            if (!rises(p + std::countr_zero(feeds) + 1)) {
+                rising = false;
+                break;
             }
         }
     }
-    for (; p < end; ++p) {
-        if (*p == '\n' && p + 1 < end && !rises(p + 1)) {
-            return false;
+    // The last lines from a copy with room to read past them.
+    for (; rising && p < end; ++p) {
+        if (*p == '\n' && p + 1 < end) {
+            char line[9] = {};
+            std::memcpy(line, p + 1,
+                        std::min<std::size_t>(9, static_cast<std::size_t>(end - p - 1)));
+            rising = rises(line);
         }
     }
-    return true;
+    return byValue ? framesRiseByValue(begin, end) : rising;
 }
 
 } // namespace mouthkey::datlines

@@ -224,8 +224,9 @@ template <class Key> MOUTHKEY_INLINE void takeQuickLines(QuickLines& lines, Key&
 // ASCII ending at LF or CR LF, taken 64 bytes at a time: the masks of a
 // block tell at once whether all its lines have that shape, and where their
 // spaces and ends are, so the lines need no cutting and the blocks no
-// waiting on the lines. Each goes to `take(frame, name, line)`, numbered on
-// from `lines`; a `take` that returns false leaves its line. Stops at the
+// waiting on the lines. Each goes to `take(frame, name, line, digits)`,
+// numbered on from `lines`, with its frame's digits as they stand; a `take`
+// that returns false leaves its line. Stops at the
 // start of the first line it leaves, or of one of another shape, or within
 // the last 72 bytes; returns that start, with `lines` counted on to it.
 // After the header only.
@@ -290,7 +291,8 @@ MOUTHKEY_INLINE const scan::Byte* takeBlockLines(const scan::Byte* p, const scan
             const Byte* const nameStart = space + 1;
             const std::string_view nameText(reinterpret_cast<const char*>(nameStart),
                                             static_cast<std::size_t>(b + at - nameStart));
-            if (!take(frame, nameText, count + 1)) {
+            const std::string_view digits(reinterpret_cast<const char*>(lineStart), frameSize);
+            if (!take(frame, nameText, count + 1, digits)) {
                 stopped = true;
                 break;
             }

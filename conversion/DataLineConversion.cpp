@@ -1,11 +1,10 @@
 #include "conversion/DataLineConversion.h"
 
 #include "LineScan.h"
+#include "PositionLines.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cassert>
 #include <cstring>
 #include <ostream>
 
@@ -15,13 +14,7 @@ using namespace scan;
 
 // The converter's state, with the hot loop.
 struct DataLineConverter::Impl {
-    // A position value padded to a fixed width, so that the hot loop copies
-    // it with one constant-size store and then advances by its real size.
-    struct ValueSlot {
-        char bytes[MappingTable::maxValueSize];
-        unsigned char size;
-    };
-    static constexpr std::size_t slotWidth = sizeof(ValueSlot::bytes);
+    static constexpr std::size_t slotWidth = PositionValues::width;
 
     Impl(MappingTable mapping, ChunkSink sink, std::size_t bufferSize);
     void feed(std::string_view chunk);
@@ -30,8 +23,7 @@ struct DataLineConverter::Impl {
     void write(const char* data, std::size_t size);
     void flush();
 
-    MappingTable m_mapping;
-    std::array<ValueSlot, lookupNames.size()> m_slots{};
+    PositionValues m_values;
     ChunkSink m_sink;
     std::unique_ptr<char[]> m_buffer;
     char* m_write;
@@ -54,23 +46,35 @@ void DataLineConverter::finish() {
     m_impl->finish();
 }
 
+void DataLineConverter::feedKeyframeLines(std::string_view lines, std::uint64_t count) {
+    Impl& impl = *m_impl;
+    if (!impl.m_carry.empty()) {
+        impl.convertLines(impl.m_carry);
+        impl.m_carry.clear();
+    }
+    // Lines that fill half the buffer go out as they are, rather than copied.
+    if (lines.size() >= static_cast<std::size_t>(impl.m_end - impl.m_buffer.get()) / 2) {
+        impl.flush();
+        if (!lines.empty()) {
+            impl.m_sink(lines);
+        }
+    } else {
+        impl.write(lines.data(), lines.size());
+    }
+    impl.m_keyframes += count;
+}
+
 std::uint64_t DataLineConverter::keyframeCount() const noexcept {
     return m_impl->m_keyframes;
 }
 
 DataLineConverter::Impl::Impl(MappingTable mapping, ChunkSink sink, std::size_t bufferSize)
-    : m_mapping(std::move(mapping)), m_sink(std::move(sink)) {
+    : m_values(mapping), m_sink(std::move(sink)) {
     // Room for the widest single store the hot loop makes without checking.
     bufferSize = std::max(bufferSize, 4 * slotWidth);
     m_buffer = std::make_unique<char[]>(bufferSize);
     m_write = m_buffer.get();
     m_end = m_buffer.get() + bufferSize;
-    for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        const std::string_view value = m_mapping.entryOutput(i);
-        assert(value.size() <= slotWidth);
-        std::memcpy(m_slots[i].bytes, value.data(), value.size());
-        m_slots[i].size = static_cast<unsigned char>(value.size());
-    }
 }
 
 void DataLineConverter::Impl::feed(std::string_view chunk) {
@@ -120,7 +124,7 @@ void DataLineConverter::Impl::convertLines(std::string_view text) {
     // Locals for what the loop reads often: members would be reloaded after
     // every store through w.
     char* const bufferEnd = m_end;
-    const ValueSlot* const slots = m_slots.data();
+    const PositionValues* const values = &m_values;
     bool headerSkipped = m_headerSkipped;
 
     const auto room = [&](std::size_t n) {
@@ -135,30 +139,15 @@ void DataLineConverter::Impl::convertLines(std::string_view text) {
     constexpr std::size_t eventRoom = slotWidth + 2;
 
     const auto emitToken = [&](const Byte* from, const Byte* to) {
-        auto size = static_cast<std::size_t>(to - from);
-        auto readable = static_cast<std::size_t>(end - from);
-        const Byte* source = from;
-        if (size - 1 < 4) {
-            // Letters are entries too, so a table that reads them needs no pass of its own.
-            // MappingTable::entryIndex, inlined here as keyIndexPadded is.
-            const int index =
-                readable >= 4 ? keyIndexPadded<&keys::KeySlot::entry>(from, size)
-                              : keys::slotFieldOf<&keys::KeySlot::entry>(
-                                    std::string_view(reinterpret_cast<const char*>(from), size));
-            // Selects rather than branches: whether a token is a phoneme
-            // name follows no pattern a predictor could learn.
-            const bool found = index >= 0;
-            const ValueSlot& slot = slots[found ? index : 0];
-            source = found ? reinterpret_cast<const Byte*>(slot.bytes) : from;
-            size = found ? slot.size : size;
-            readable = found ? slotWidth : readable;
-        }
-        if (size <= slotWidth && readable >= slotWidth) {
-            std::memcpy(w, source, slotWidth);
-            w += size;
+        const TokenOutput out =
+            tokenOutput(*values, reinterpret_cast<const char*>(from),
+                        static_cast<std::size_t>(to - from), static_cast<std::size_t>(end - from));
+        if (out.size <= slotWidth && out.readable >= slotWidth) {
+            std::memcpy(w, out.bytes, slotWidth);
+            w += out.size;
         } else {
             m_write = w;
-            write(reinterpret_cast<const char*>(source), size);
+            write(out.bytes, out.size);
             w = m_write;
             room(eventRoom); // the caller still writes its separator
         }

@@ -25,6 +25,11 @@ void DocumentWriter::feed(std::string_view text) {
     m_lines.feed(text);
 }
 
+void DocumentWriter::feedKeyframeLines(std::string_view lines, std::uint64_t count) {
+    writeHead();
+    m_lines.feedKeyframeLines(lines, count);
+}
+
 void DocumentWriter::finish() {
     writeHead();
     m_lines.finish();

@@ -16,9 +16,9 @@ struct HeldCue {
     std::uint64_t frame = 0;
     std::string_view name;
     CuePlace place;
-    // Its own line in the text, for a caller that keys lines as they stand:
-    // empty once the cue is at a frame not its own.
-    std::string_view line;
+    // Its frame's digits as its line holds them, for a caller that copies
+    // them: empty once the cue is at a frame not its own.
+    std::string_view digits;
 };
 
 // A letter take may still hold phoneme names, which its table reads as they are.
@@ -39,7 +39,7 @@ public:
     HoldRule(std::uint64_t frames, bool letters, RuleEffect& effect, Give give)
         : m_frames(frames), m_letters(letters), m_effect(effect), m_give(std::move(give)) {}
 
-    void feed(const HeldCue& cue) {
+    void feed(HeldCue cue) {
         if (m_hasNewest) {
             middle(m_newest);
         } else if (m_kept == 0) {
@@ -81,7 +81,7 @@ private:
     void takePlace(HeldCue& kept, bool& keptMoved, HeldCue closedMouth, bool alreadyMoved) {
         drop(kept);
         closedMouth.frame = kept.frame;
-        closedMouth.line = {};
+        closedMouth.digits = {};
         kept = closedMouth;
         keptMoved = true;
         m_effect.moved += alreadyMoved ? 0 : 1;

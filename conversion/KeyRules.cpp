@@ -10,7 +10,7 @@ KeyRules::KeyRules(const TargetChoices& choices, std::unique_ptr<DocumentTarget>
     : m_offset(choices.offset), m_holds(choices.holds()),
       m_mapping(buildMapping(choices.setIndex, choices.letters)), m_target(std::move(target)),
       m_drawings(dynamic_cast<DrawingTarget*>(m_target.get())),
-      m_datLines(dynamic_cast<DatLinesTarget*>(m_target.get())) {
+      m_keyframeLines(dynamic_cast<KeyframeLinesTarget*>(m_target.get())) {
     m_target->head();
 }
 

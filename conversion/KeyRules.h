@@ -7,8 +7,8 @@
 #include "conversion/MappingTables.h"
 #include "conversion/Take.h"
 
-#include "DatLinesTarget.h"
 #include "DrawingTarget.h"
+#include "KeyframeLinesTarget.h"
 #include "LineScan.h"
 
 #include <cstdint>
@@ -102,9 +102,9 @@ public:
     // the choices' hold and offset, and the key before, which the loop takes
     // and hands back.
     DrawingTarget* drawingTarget() const { return m_drawings; }
-    // For a loop that writes a text's lines itself, with no offset, hold
-    // steps or key before frame 0 to decide: the target, when it takes lines.
-    DatLinesTarget* datLinesTarget() const { return m_datLines; }
+    // For a loop that writes keyframe lines itself, with no offset, hold
+    // steps or key before frame 0 to decide: the target, when it takes them.
+    KeyframeLinesTarget* keyframeLinesTarget() const { return m_keyframeLines; }
     bool holds() const { return m_holds; }
     std::int64_t offset() const { return m_offset; }
     // Whether a key shifted before frame 0 waits for the next key.
@@ -151,8 +151,8 @@ private:
     bool m_holds;
     MappingTable m_mapping;
     std::unique_ptr<DocumentTarget> m_target;
-    DrawingTarget* m_drawings;  // the target, when it is of that type
-    DatLinesTarget* m_datLines; // the same
+    DrawingTarget* m_drawings;            // the target, when it is of that type
+    KeyframeLinesTarget* m_keyframeLines; // the same
     ReaderFindings m_findings;
     std::optional<std::uint64_t> m_firstBeforeZero;
     std::optional<Early> m_early;

@@ -37,102 +37,41 @@ bool holdsLinesStraight(const TargetChoices& choices) {
            rules.minHold > 1 && rules.bridgeRests == 0 && rules.onEvery <= 1;
 }
 
-// The kept cues' lines for Position, a batch at a time. A cue at its own
-// frame is keyed by its line as the text holds it, and a run of such lines
-// that stand together by one copy of their bytes: only a cue moved to
-// another frame is written out. A name too long for the batch's room goes
-// to `keyOne(cue)`.
-template <class KeyOne> class KeptLines {
-public:
-    KeptLines(DatLinesTarget& target, KeyOne keyOne)
-        : m_target(target), m_keyOne(std::move(keyOne)),
-          m_lines(batch + batch / 2 + datLineRoom, '\0'), m_at(m_lines.data()) {}
-
-    void add(const HeldCue& cue) {
-        if (!cue.line.empty()) {
-            if (cue.line.data() != m_runEnd) {
-                copyRun();
-                m_runStart = cue.line.data();
-            }
-            m_runEnd = cue.line.data() + cue.line.size();
-            return;
-        }
-        copyRun();
-        if (cue.name.size() > datLineRoom) {
-            flush();
-            m_keyOne(cue);
-            return;
-        }
-        m_at = datLineAt(m_at, cue.frame, cue.name);
-        if (m_at >= m_lines.data() + batch) {
-            flush();
-        }
-    }
-    void finish() {
-        copyRun();
-        flush();
-    }
-
-private:
-    static constexpr std::size_t batch = 64 * 1024;
-
-    // A long run goes to the target as it stands, rather than copied.
-    void copyRun() {
-        const std::string_view run(m_runStart, static_cast<std::size_t>(m_runEnd - m_runStart));
-        m_runStart = m_runEnd = nullptr;
-        if (run.size() > batch / 2) {
-            flush();
-            m_target.keyLines(run);
-            return;
-        }
-        if (!run.empty()) {
-            std::memcpy(m_at, run.data(), run.size());
-            m_at += run.size();
-            if (m_at >= m_lines.data() + batch) {
-                flush();
-            }
-        }
-    }
-    void flush() {
-        m_target.keyLines(
-            std::string_view(m_lines.data(), static_cast<std::size_t>(m_at - m_lines.data())));
-        m_at = m_lines.data();
-    }
-
-    DatLinesTarget& m_target;
-    KeyOne m_keyOne;
-    std::string m_lines;
-    char* m_at;
-    const char* m_runStart = nullptr;
-    const char* m_runEnd = nullptr;
-};
-
 } // namespace
 
-// The lines of a text in frame order, read by the quick lane where they are
-// usual, each cue through the hold and on to its key, with no stage
-// between: --min-hold to Position is the clean-up a long take meets most.
+// The lines of a text in frame order, read by the block lane where they are
+// usual, each cue through the hold and on to its keyframe line, with no
+// stage between: --min-hold to Position is the clean-up a long take meets
+// most.
 void TargetWriter::Impl::holdLines(std::string_view text, LineSample& others) {
-    KeptLines kept(*rules.datLinesTarget(),
-                   [this](const HeldCue& cue) { key(cue.frame, cue.name, cue.place); });
-    const auto give = [&kept](const HeldCue& cue) {
-        kept.add(cue);
+    KeyframeLinesTarget& target = *rules.keyframeLinesTarget();
+    KeyframeBatch kept(target.values(), [&target](std::string_view lines, std::uint64_t count) {
+        target.keyframeLines(lines, count);
+    });
+    const char* const textEnd = text.data() + text.size();
+    const auto give = [&kept, textEnd](const HeldCue& cue) {
+        // Every name lies in the text.
+        kept.add(cue.frame, cue.digits, cue.name,
+                 static_cast<std::size_t>(textEnd - cue.name.data()));
     };
     HoldRule<decltype(give)> hold(cleanUpRules.minHold, cleanUpRules.letters, heldStraight, give);
     const auto each = [&hold](std::uint64_t frame, std::string_view name, const CuePlace& place,
                               const char*, std::string_view) {
         hold.feed({frame, name, place, {}});
     };
+    const auto take = [&hold](std::uint64_t frame, std::string_view name, std::uint64_t line,
+                              std::string_view digits) {
+        // A frame is written as it stands where that is as it would be
+        // written out: eight digits at most, without a leading zero.
+        const bool asWritten = digits.size() <= 8 && (digits[0] != '0' || digits.size() == 1);
+        hold.feed({frame, name, CuePlace{line, 0}, asWritten ? digits : std::string_view()});
+        return true;
+    };
     datlines::QuickLines quick(text);
     while (quick.p < quick.end) {
         if (quick.header) {
-            datlines::takeQuickLines(quick, [&hold](std::uint64_t frame, std::string_view line,
-                                                    std::string_view name, scan::Word,
-                                                    const CuePlace& place) {
-                // A quick line is as a key's line is written, but for a CR before its LF.
-                hold.feed({frame, name, place, line});
-                return true;
-            });
+            quick.p = reinterpret_cast<const char*>(datlines::takeBlockLines(
+                datlines::bytesAt(quick.p), datlines::bytesAt(quick.end), quick.number, take));
             if (quick.p >= quick.end) {
                 break;
             }
@@ -140,7 +79,7 @@ void TargetWriter::Impl::holdLines(std::string_view text, LineSample& others) {
         quick.step(each, others);
     }
     hold.finish();
-    kept.finish();
+    kept.flush();
     heldStraightUsed = true;
 }
 
@@ -182,7 +121,7 @@ void TargetWriter::feedDat(std::string_view text, LineSample& others) {
     const bool oddEnds = impl.cleaner && datlines::endsLinesOtherwise(text);
     const bool inOrder =
         !impl.cleaner || (oddEnds ? readCuesInFrameOrder(text) : datlines::framesRise(text));
-    if (inOrder && !oddEnds && impl.holdsStraight && impl.rules.datLinesTarget()) {
+    if (inOrder && !oddEnds && impl.holdsStraight && impl.rules.keyframeLinesTarget()) {
         impl.holdLines(text, others);
         return;
     }

@@ -277,7 +277,8 @@ const scan::Byte* TimingChecker::Impl::takeLines(const scan::Byte* p, const scan
     // Locals, not members: the stores through a slot would force reloads.
     Run counts = run();
     m_runFrom = lines + 1;
-    const auto take = [&](std::uint64_t frame, std::string_view name, std::uint64_t line) {
+    const auto take = [&](std::uint64_t frame, std::string_view name, std::uint64_t line,
+                          std::string_view) {
         const scan::Word packed = name.size() - 1 < 8 // one to eight bytes, with eight readable
                                       ? scan::loadWord(datlines::bytesAt(name.data())) &
                                             (~scan::Word{0} >> (64 - 8 * name.size()))

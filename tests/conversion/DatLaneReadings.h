@@ -133,7 +133,9 @@ struct BlockLaneHandler {
     const scan::Byte* takeLines(const scan::Byte* p, const scan::Byte* end,
                                 std::uint64_t& lines) const {
         return datlines::takeBlockLines(
-            p, end, lines, [this](std::uint64_t frame, std::string_view name, std::uint64_t line) {
+            p, end, lines,
+            [this](std::uint64_t frame, std::string_view name, std::uint64_t line,
+                   std::string_view) {
                 if (decline != 0 && frame % decline == 0) {
                     return false;
                 }

@@ -33,6 +33,9 @@ public:
     DataLineConverter& operator=(const DataLineConverter&) = delete;
 
     void feed(std::string_view chunk);
+    // Keyframe lines made elsewhere as this converter makes them, `count` of
+    // them, after those of the text fed so far, whose last line ends here.
+    void feedKeyframeLines(std::string_view lines, std::uint64_t count);
     // Converts what is held back and hands all pending output to the sink.
     void finish();
 

@@ -32,6 +32,8 @@ public:
     DocumentWriter& operator=(const DocumentWriter&) = delete;
 
     void feed(std::string_view text);
+    // Keyframe lines made elsewhere as the converter makes them, `count` of them.
+    void feedKeyframeLines(std::string_view lines, std::uint64_t count);
     // Writes what is still pending and the tail; call it once, at the end.
     void finish();
 
