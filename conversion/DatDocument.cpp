@@ -3,12 +3,14 @@
 #include "conversion/DocumentWriter.h"
 #include "conversion/MappingTables.h"
 
+#include "DatLines.h"
 #include "DatLinesPath.h"
 #include "SinkThread.h"
 
 #include <iterator>
 #include <optional>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace mouthkey {
@@ -17,6 +19,10 @@ namespace {
 
 // Below this a second thread costs more than the checks it would take over.
 constexpr std::size_t checkAlongsideFrom = 4 << 20;
+
+// Pieces of a document made before its frames are known to rise, at most:
+// room for what is made while they are confirmed.
+constexpr std::size_t heldPieces = 32;
 
 } // namespace
 
@@ -69,32 +75,61 @@ struct DatDocument::Impl {
     // Any other choice reads the whole text's cues, checked alongside.
     DatDocumentResult finishFromCues() {
         const std::string_view whole = gathered.empty() ? text : std::string_view(gathered);
+        const bool large = whole.size() >= checkAlongsideFrom;
         TimingReport checked;
         {
+            // Made from the cues, a large document costs more to make than to
+            // write, so it is written while it is made.
+            std::optional<SinkThread> writing;
+            if (sink && large) {
+                writing.emplace(sink);
+            }
+            // Cleaned up, it is made as though its frames rise, which is
+            // confirmed alongside while what is made waits unwritten.
+            const bool confirming = writing && choices.cleanUp.any();
+            if (confirming) {
+                writing->hold(heldPieces);
+            }
+            // Frames that fall are put in order first, and written anew.
+            std::optional<SinkThread> rewriting;
             std::jthread alongside;
-            if (checker && whole.size() >= checkAlongsideFrom) {
+            if (confirming || (checker && large)) {
                 alongside = std::jthread([&] {
-                    checker->feed(whole);
-                    checked = checker->finish();
+                    if (confirming) {
+                        writing->settle(!datlines::endsLinesOtherwise(whole) &&
+                                        datlines::framesRise(whole));
+                    }
+                    if (checker) {
+                        checker->feed(whole);
+                        checked = checker->finish();
+                    }
                 });
             } else if (checker) {
                 checker->feed(whole);
                 checked = checker->finish();
             }
-            // Made from the cues, a large document costs more to make than to
-            // write, so it is written while it is made.
-            std::optional<SinkThread> writing;
-            if (sink && whole.size() >= checkAlongsideFrom) {
-                writing.emplace(sink);
+            const auto write = [&](SinkThread* into, TargetWriter::DatOrder order) {
+                TargetWriter writer(
+                    choices, into ? ChunkSink([into](std::string_view chunk) { into->put(chunk); })
+                             : sink ? sink
+                                    : ChunkSink([](std::string_view) {}));
+                LineSample others;
+                writer.feedDat(whole, others, order);
+                return std::pair(writer.finish(), others);
+            };
+            auto [written, others] =
+                write(writing ? &*writing : nullptr, confirming ? TargetWriter::DatOrder::Rising
+                                                                : TargetWriter::DatOrder::Unknown);
+            if (confirming && !writing->settled()) {
+                rewriting.emplace(sink);
+                std::tie(written, others) = write(&*rewriting, TargetWriter::DatOrder::Unknown);
             }
-            TargetWriter writer(choices, writing ? ChunkSink([&writing](std::string_view chunk) {
-                                    writing->put(chunk);
-                                })
-                                         : sink  ? sink
-                                                 : ChunkSink([](std::string_view) {}));
-            LineSample others;
-            writer.feedDat(whole, others);
-            TargetResult written = writer.finish();
+            // Then what the sinks wait on is written, once the other thread no
+            // longer reaches them.
+            if (alongside.joinable()) {
+                alongside.join();
+            }
+            rewriting.reset();
             writing.reset();
             if (others.count > 0) {
                 leftOut.push_back(linesLeftOut(others));

@@ -6,7 +6,7 @@ namespace mouthkey {
 
 namespace {
 
-// Pieces waiting for the sink, at most.
+// Pieces waiting for the sink, at most, and written pieces kept for their room.
 constexpr std::size_t waitingPieces = 4;
 
 } // namespace
@@ -33,6 +33,31 @@ void SinkThread::put(std::string_view chunk) {
     }
 }
 
+void SinkThread::hold(std::size_t room) {
+    const std::lock_guard lock(m_mutex);
+    m_state = State::Held;
+    m_heldRoom = room;
+    m_settled = false;
+}
+
+void SinkThread::settle(bool write) {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_state = write ? State::Writing : State::Dropping;
+        m_settled = true;
+        if (!write) {
+            m_waiting.clear();
+        }
+    }
+    m_changed.notify_all();
+}
+
+bool SinkThread::settled() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_settled; });
+    return m_state != State::Dropping;
+}
+
 void SinkThread::handOn() {
     if (m_gathering.empty()) {
         return;
@@ -40,7 +65,14 @@ void SinkThread::handOn() {
     std::string next;
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_waiting.size() < waitingPieces; });
+        m_changed.wait(lock, [this] {
+            return m_state == State::Dropping ||
+                   m_waiting.size() < (m_state == State::Held ? m_heldRoom : waitingPieces);
+        });
+        if (m_state == State::Dropping) {
+            m_gathering.clear();
+            return;
+        }
         m_waiting.push_back(std::move(m_gathering));
         if (!m_spare.empty()) {
             next = std::move(m_spare.back());
@@ -56,8 +88,9 @@ void SinkThread::handOn() {
 void SinkThread::write() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_done || !m_waiting.empty(); });
-        if (m_waiting.empty()) {
+        m_changed.wait(
+            lock, [this] { return m_done || (m_state == State::Writing && !m_waiting.empty()); });
+        if (m_state != State::Writing || m_waiting.empty()) {
             return;
         }
         std::string piece = std::move(m_waiting.front());
@@ -66,7 +99,10 @@ void SinkThread::write() {
         m_changed.notify_all();
         m_sink(piece);
         lock.lock();
-        m_spare.push_back(std::move(piece));
+        // The room of many pieces, let wait while held, is given back.
+        if (m_spare.size() < waitingPieces) {
+            m_spare.push_back(std::move(piece));
+        }
     }
 }
 

@@ -115,12 +115,13 @@ void TargetWriter::feed(std::uint64_t frame, std::string_view name, const CuePla
     m_impl->feed(frame, name, place);
 }
 
-void TargetWriter::feedDat(std::string_view text, LineSample& others) {
+void TargetWriter::feedDat(std::string_view text, LineSample& others, DatOrder order) {
     Impl& impl = *m_impl;
     // Cleaned up in frame order: a text out of order is put in order first.
-    const bool oddEnds = impl.cleaner && datlines::endsLinesOtherwise(text);
+    const bool checked = impl.cleaner && order == DatOrder::Unknown;
+    const bool oddEnds = checked && datlines::endsLinesOtherwise(text);
     const bool inOrder =
-        !impl.cleaner || (oddEnds ? readCuesInFrameOrder(text) : datlines::framesRise(text));
+        !checked || (oddEnds ? readCuesInFrameOrder(text) : datlines::framesRise(text));
     if (inOrder && !oddEnds && impl.holdsStraight && impl.rules.keyframeLinesTarget()) {
         impl.holdLines(text, others);
         return;

@@ -123,6 +123,24 @@ TEST(DatDocument, checksALargeTextAlongsideAsTheyWouldAlone) {
         EXPECT_EQ(result.report.findings,
                   targetFindings(alone.findings, writingFindings(dat, choices), choices));
     }
+
+    // Cleaned up, a large text is made as though its frames rise: one whose
+    // frames fall, or whose lines end otherwise, is made again in order.
+    std::string falls = dat;
+    falls.insert(falls.size() - 1, "\n1 MBP");
+    std::string loneCr = dat;
+    loneCr.insert(loneCr.size() / 2, "\r");
+    for (const std::string* text : {&falls, &loneCr}) {
+        std::string document;
+        DatDocument writer(
+            choicesList.back(), [&document](std::string_view chunk) { document.append(chunk); },
+            true);
+        writer.feedLasting(*text);
+        const DatDocumentResult result = writer.finish();
+        const Expected want = expected(*text, choicesList.back());
+        EXPECT_TRUE(document == want.document) << (text == &falls ? "falls" : "lone CR");
+        EXPECT_EQ(result.report.findings, want.findings);
+    }
 }
 
 // The window shows the pieces of a document written from the text's own

@@ -108,10 +108,18 @@ public:
     void feed(const Cue& cue) { feed(cue.frame, cue.name, cue.place); }
     // A take's cues, put in frame order first where the choices clean them up.
     void feed(std::span<const Cue> cues);
+    // What a caller knows of a .dat text's order.
+    enum class DatOrder {
+        Unknown,
+        // Every line ends at LF or CR LF and the frames that open them never
+        // fall: the caller has found it so, or finds it before it keeps what
+        // is written.
+        Rising,
+    };
     // Every cue of a .dat text, as datCues reads them, put in frame order
     // first where the choices clean them up; the text too must then stay
     // valid until finish().
-    void feedDat(std::string_view text, LineSample& others);
+    void feedDat(std::string_view text, LineSample& others, DatOrder order = DatOrder::Unknown);
     // Writes the tail; call it once, at the end.
     TargetResult finish();
 
