@@ -192,34 +192,6 @@ MOUTHKEY_INLINE bool readQuickLine(const char* p, QuickLine& line) {
     return true;
 }
 
-// The writer's quick lane: reads lines from lines.p for as long as
-// readQuickLine takes them. Each goes to `key(frame, line, name, packed,
-// place)`, `line` being its bytes with their LF or CR LF; a `key` that
-// returns false leaves its line, and the ones after it, to the long way.
-// The last 32 bytes of the text are left too. The writer's own loop reads
-// its lines by readQuickLine as this does.
-template <class Key> MOUTHKEY_INLINE void takeQuickLines(QuickLines& lines, Key&& key) {
-    const char* p = lines.p;
-    if (lines.end - p < 32) {
-        return;
-    }
-    const char* const last = lines.end - 32;
-    std::uint64_t number = lines.number;
-    QuickLine line;
-    while (p <= last && readQuickLine(p, line)) {
-        const char* const next = line.next();
-        if (!key(line.frame, std::string_view(p, static_cast<std::size_t>(next - p)),
-                 std::string_view(line.name, static_cast<std::size_t>(line.size)), line.packed,
-                 CuePlace{number + 1, 0})) {
-            break;
-        }
-        p = next;
-        ++number;
-    }
-    lines.p = p;
-    lines.number = number;
-}
-
 // The checks' block lane: the usual data line, "FRAME NAME" of printable
 // ASCII ending at LF or CR LF, taken 64 bytes at a time: the masks of a
 // block tell at once whether all its lines have that shape, and where their

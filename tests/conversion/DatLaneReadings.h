@@ -156,6 +156,33 @@ inline Reading byBlockLane(std::string_view text, std::size_t chunk, std::uint64
     return r;
 }
 
+// Lines from lines.p for as long as readQuickLine takes them, as the
+// drawing targets' writer reads them. Each goes to `key(frame, line, name,
+// packed, place)`, `line` being its bytes with their LF or CR LF; a `key`
+// that returns false leaves its line, and the ones after it, to the long
+// way. The last 32 bytes of the text are left too.
+template <class Key> void takeQuickLines(datlines::QuickLines& lines, Key&& key) {
+    const char* p = lines.p;
+    if (lines.end - p < 32) {
+        return;
+    }
+    const char* const last = lines.end - 32;
+    std::uint64_t number = lines.number;
+    datlines::QuickLine line;
+    while (p <= last && datlines::readQuickLine(p, line)) {
+        const char* const next = line.next();
+        if (!key(line.frame, std::string_view(p, static_cast<std::size_t>(next - p)),
+                 std::string_view(line.name, static_cast<std::size_t>(line.size)), line.packed,
+                 CuePlace{number + 1, 0})) {
+            break;
+        }
+        p = next;
+        ++number;
+    }
+    lines.p = p;
+    lines.number = number;
+}
+
 // The writer's quick lane, as the writer runs it: runs of usual lines by the
 // lane, the lines it leaves by QuickLines, and from the first line that ends
 // otherwise than at LF or CR LF on, the text by the line reader. Declines
@@ -185,7 +212,7 @@ inline Reading byQuickLane(std::string_view text, std::uint64_t decline) {
     };
     while (lines.p < lines.end) {
         if (lines.header) {
-            datlines::takeQuickLines(lines, key);
+            takeQuickLines(lines, key);
             if (lines.p >= lines.end) {
                 break;
             }
