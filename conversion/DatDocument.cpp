@@ -7,6 +7,7 @@
 #include "DatLinesPath.h"
 #include "SinkThread.h"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <thread>
@@ -23,6 +24,18 @@ constexpr std::size_t checkAlongsideFrom = 4 << 20;
 // Pieces of a document made before its frames are known to rise, at most:
 // room for what is made while they are confirmed.
 constexpr std::size_t heldPieces = 32;
+
+// The text checked between writes of its document, at a time.
+constexpr std::size_t checkStep = std::size_t{1} << 20;
+
+// Runs `f` on leaving a scope, however it is left.
+template <class F> struct ScopeExit {
+    explicit ScopeExit(F f) : f(std::move(f)) {}
+    ~ScopeExit() { f(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    F f;
+};
 
 } // namespace
 
@@ -79,10 +92,11 @@ struct DatDocument::Impl {
         TimingReport checked;
         {
             // Made from the cues, a large document costs more to make than to
-            // write, so it is written while it is made.
+            // write, so it is written while it is made: by the thread that
+            // checks it, between steps of the checks.
             std::optional<SinkThread> writing;
             if (sink && large) {
-                writing.emplace(sink);
+                writing.emplace(sink, SinkThread::Writer::Served);
             }
             // Cleaned up, it is made as though its frames rise, which is
             // confirmed alongside while what is made waits unwritten.
@@ -93,21 +107,43 @@ struct DatDocument::Impl {
             // Frames that fall are put in order first, and written anew.
             std::optional<SinkThread> rewriting;
             std::jthread alongside;
-            if (confirming || (checker && large)) {
+            if (writing) {
                 alongside = std::jthread([&] {
-                    if (confirming) {
-                        writing->settle(!datlines::endsLinesOtherwise(whole) &&
-                                        datlines::framesRise(whole));
-                    }
-                    if (checker) {
-                        checker->feed(whole);
-                        checked = checker->finish();
-                    }
+                    bool confirmed = !confirming;
+                    std::size_t at = 0;
+                    writing->serve([&] {
+                        if (!confirmed) {
+                            writing->settle(!datlines::endsLinesOtherwise(whole) &&
+                                            datlines::framesRise(whole));
+                            confirmed = true;
+                        } else if (checker && at < whole.size()) {
+                            const std::size_t step = std::min(checkStep, whole.size() - at);
+                            checker->feed(whole.substr(at, step));
+                            at += step;
+                            if (at == whole.size()) {
+                                checked = checker->finish();
+                            }
+                        } else {
+                            return false;
+                        }
+                        return true;
+                    });
+                });
+            } else if (checker && large) {
+                alongside = std::jthread([&] {
+                    checker->feed(whole);
+                    checked = checker->finish();
                 });
             } else if (checker) {
                 checker->feed(whole);
                 checked = checker->finish();
             }
+            // However this is left, the serving thread is let go before it is joined.
+            const ScopeExit letGo([&writing] {
+                if (writing) {
+                    writing->close();
+                }
+            });
             const auto write = [&](SinkThread* into, TargetWriter::DatOrder order) {
                 TargetWriter writer(
                     choices, into ? ChunkSink([into](std::string_view chunk) { into->put(chunk); })
@@ -124,8 +160,9 @@ struct DatDocument::Impl {
                 rewriting.emplace(sink);
                 std::tie(written, others) = write(&*rewriting, TargetWriter::DatOrder::Unknown);
             }
-            // Then what the sinks wait on is written, once the other thread no
-            // longer reaches them.
+            if (writing) {
+                writing->close();
+            }
             if (alongside.joinable()) {
                 alongside.join();
             }

@@ -6,24 +6,25 @@ namespace mouthkey {
 
 namespace {
 
-// Pieces waiting for the sink, at most, and written pieces kept for their room.
-constexpr std::size_t waitingPieces = 4;
+// Pieces waiting for the sink, at most, and written pieces kept for their
+// room: enough for a serving thread's step of other work.
+constexpr std::size_t waitingPieces = 8;
 
 } // namespace
 
-SinkThread::SinkThread(const ChunkSink& sink, std::size_t pieceSize)
-    : m_sink(sink), m_pieceSize(pieceSize), m_thread([this] { write(); }) {
+SinkThread::SinkThread(const ChunkSink& sink, Writer writer, std::size_t pieceSize)
+    : m_sink(sink), m_pieceSize(pieceSize) {
     m_gathering.reserve(m_pieceSize);
+    if (writer == Writer::Own) {
+        m_thread = std::jthread([this] { serve([] { return false; }); });
+    }
 }
 
 SinkThread::~SinkThread() {
-    handOn();
-    {
-        const std::lock_guard lock(m_mutex);
-        m_done = true;
+    close();
+    if (m_thread.joinable()) {
+        m_thread.join();
     }
-    m_changed.notify_all();
-    m_thread.join();
 }
 
 void SinkThread::put(std::string_view chunk) {
@@ -31,6 +32,15 @@ void SinkThread::put(std::string_view chunk) {
     if (m_gathering.size() >= m_pieceSize) {
         handOn();
     }
+}
+
+void SinkThread::close() {
+    handOn();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_done = true;
+    }
+    m_changed.notify_all();
 }
 
 void SinkThread::hold(std::size_t room) {
@@ -85,24 +95,33 @@ void SinkThread::handOn() {
     m_gathering = std::move(next);
 }
 
-void SinkThread::write() {
+void SinkThread::serve(const std::function<bool()>& work) {
+    bool working = true;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(
-            lock, [this] { return m_done || (m_state == State::Writing && !m_waiting.empty()); });
-        if (m_state != State::Writing || m_waiting.empty()) {
+        while (m_state == State::Writing && !m_waiting.empty()) {
+            std::string piece = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            lock.unlock();
+            m_changed.notify_all();
+            m_sink(piece);
+            lock.lock();
+            // The room of many pieces, let wait while held, is given back.
+            if (m_spare.size() < waitingPieces) {
+                m_spare.push_back(std::move(piece));
+            }
+        }
+        if (working) {
+            lock.unlock();
+            working = work();
+            lock.lock();
+            continue;
+        }
+        if (m_done && (m_state != State::Writing || m_waiting.empty())) {
             return;
         }
-        std::string piece = std::move(m_waiting.front());
-        m_waiting.pop_front();
-        lock.unlock();
-        m_changed.notify_all();
-        m_sink(piece);
-        lock.lock();
-        // The room of many pieces, let wait while held, is given back.
-        if (m_spare.size() < waitingPieces) {
-            m_spare.push_back(std::move(piece));
-        }
+        m_changed.wait(
+            lock, [this] { return m_done || (m_state == State::Writing && !m_waiting.empty()); });
     }
 }
 

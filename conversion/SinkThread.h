@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -20,19 +21,29 @@ namespace mouthkey {
 // order, to `sink` on a second thread. A few pieces wait at most, so memory
 // stays bounded; a writer that runs ahead waits for the sink.
 //
+// The second thread is the writer's own, or one that serves the writes
+// between work of its own: with two threads busy already, a third would
+// take its turns from the maker.
+//
 // A document may be made before it is known to be right: held, its pieces
 // wait unwritten until settle() says whether it is written at all.
 class SinkThread {
 public:
-    // `sink` outlives this.
-    explicit SinkThread(const ChunkSink& sink, std::size_t pieceSize = std::size_t{1} << 20);
-    // Hands on what is gathered and waits until the sink has taken it all;
-    // a document still held is never written.
+    enum class Writer { Own, Served };
+
+    // `sink` outlives this. Served, serve() must be running or to come on
+    // another thread, and must have returned before this is destroyed.
+    explicit SinkThread(const ChunkSink& sink, Writer writer = Writer::Own,
+                        std::size_t pieceSize = std::size_t{1} << 20);
+    // Closes, and waits until its own thread has written what waited; a
+    // document still held is never written.
     ~SinkThread();
     SinkThread(const SinkThread&) = delete;
     SinkThread& operator=(const SinkThread&) = delete;
 
     void put(std::string_view chunk);
+    // Hands on what is gathered: nothing more is put. Called again, does nothing.
+    void close();
 
     // Before the first put: until settle(), up to `room` pieces wait unwritten.
     void hold(std::size_t room);
@@ -41,11 +52,15 @@ public:
     // Waits for settle() and gives what it said.
     bool settled();
 
+    // Writes what waits, and between writes does `work` a step at a time
+    // for as long as it returns true; returns once closed and all is
+    // written. `work` may call settle().
+    void serve(const std::function<bool()>& work);
+
 private:
     enum class State { Writing, Held, Dropping };
 
     void handOn();
-    void write();
 
     const ChunkSink& m_sink;
     std::size_t m_pieceSize;

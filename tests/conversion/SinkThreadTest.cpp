@@ -17,28 +17,43 @@ TEST(SinkThread, aHeldDocumentIsWrittenWholeAndInOrderOrNotAtAll) {
     for (int i = 0; i < 300; ++i) {
         whole += std::to_string(i) + ",";
     }
-    for (const bool write : {true, false}) {
-        for (const std::size_t room : {1, 3}) {
-            std::string written;
-            const ChunkSink sink = [&written](std::string_view chunk) {
-                written.append(chunk);
-            };
-            {
-                SinkThread writing(sink, 16);
-                writing.hold(room);
-                // Settled late, so that the maker has long filled the room and waits.
-                std::jthread settling([&writing, write] {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                    writing.settle(write);
-                });
-                for (int i = 0; i < 300; ++i) {
-                    writing.put(std::to_string(i) + ",");
+    for (const SinkThread::Writer writer : {SinkThread::Writer::Own, SinkThread::Writer::Served})
+        for (const bool write : {true, false})
+            for (const std::size_t room : {1, 3}) {
+                std::string written;
+                const ChunkSink sink = [&written](std::string_view chunk) {
+                    written.append(chunk);
+                };
+                {
+                    SinkThread writing(sink, writer, 16);
+                    writing.hold(room);
+                    // Settled late, so that the maker has long filled the room and waits.
+                    const auto settleLate = [&writing, write] {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                        writing.settle(write);
+                    };
+                    std::jthread other([&, first = true]() mutable {
+                        if (writer == SinkThread::Writer::Own) {
+                            settleLate();
+                            return;
+                        }
+                        writing.serve([&] {
+                            if (first) {
+                                settleLate();
+                                first = false;
+                                return true;
+                            }
+                            return false;
+                        });
+                    });
+                    for (int i = 0; i < 300; ++i) {
+                        writing.put(std::to_string(i) + ",");
+                    }
+                    EXPECT_EQ(writing.settled(), write);
+                    writing.close();
                 }
-                EXPECT_EQ(writing.settled(), write);
+                EXPECT_EQ(written, write ? whole : "") << "room " << room;
             }
-            EXPECT_EQ(written, write ? whole : "") << "room " << room;
-        }
-    }
 }
 
 } // namespace
