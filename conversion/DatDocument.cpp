@@ -92,24 +92,25 @@ struct DatDocument::Impl {
         TimingReport checked;
         {
             // Made from the cues, a large document costs more to make than to
-            // write, so it is written while it is made: by the thread that
-            // checks it, between steps of the checks.
+            // write, so it is written while it is made.
             std::optional<SinkThread> writing;
-            if (sink && large) {
-                writing.emplace(sink, SinkThread::Writer::Served);
-            }
             // Cleaned up, it is made as though its frames rise, which is
-            // confirmed alongside while what is made waits unwritten.
-            const bool confirming = writing && choices.cleanUp.any();
+            // confirmed alongside while what is made waits unwritten. Its
+            // making costs more than the checks and the writes together, so
+            // the thread that checks it writes it too, between steps.
+            const bool confirming = sink && large && choices.cleanUp.any();
             if (confirming) {
+                writing.emplace(sink, SinkThread::Writer::Served);
                 writing->hold(heldPieces);
+            } else if (sink && large) {
+                writing.emplace(sink);
             }
             // Frames that fall are put in order first, and written anew.
             std::optional<SinkThread> rewriting;
             std::jthread alongside;
-            if (writing) {
+            if (confirming) {
                 alongside = std::jthread([&] {
-                    bool confirmed = !confirming;
+                    bool confirmed = false;
                     std::size_t at = 0;
                     writing->serve([&] {
                         if (!confirmed) {
@@ -138,7 +139,7 @@ struct DatDocument::Impl {
                 checker->feed(whole);
                 checked = checker->finish();
             }
-            // However this is left, the serving thread is let go before it is joined.
+            // However this is left, a serving thread is let go before it is joined.
             const ScopeExit letGo([&writing] {
                 if (writing) {
                     writing->close();
