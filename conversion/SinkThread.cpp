@@ -47,14 +47,12 @@ void SinkThread::hold(std::size_t room) {
     const std::lock_guard lock(m_mutex);
     m_state = State::Held;
     m_heldRoom = room;
-    m_settled = false;
 }
 
 void SinkThread::settle(bool write) {
     {
         const std::lock_guard lock(m_mutex);
         m_state = write ? State::Writing : State::Dropping;
-        m_settled = true;
         if (!write) {
             m_waiting.clear();
         }
@@ -64,7 +62,7 @@ void SinkThread::settle(bool write) {
 
 bool SinkThread::settled() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_settled; });
+    m_changed.wait(lock, [this] { return m_state != State::Held; });
     return m_state != State::Dropping;
 }
 

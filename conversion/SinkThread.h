@@ -71,7 +71,6 @@ private:
     std::vector<std::string> m_spare;  // written pieces, whose room is used again
     State m_state = State::Writing;
     std::size_t m_heldRoom = 0;
-    bool m_settled = true;
     bool m_done = false;
     std::jthread m_thread;
 };
