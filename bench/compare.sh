@@ -49,12 +49,11 @@ if ! cmp -s "$work/convert.out" "$work/awk.out"; then
 fi
 rm "$work/awk.out"
 
+# seconds MS: milliseconds as seconds, to the millisecond.
+seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
+
 # best_of_3 COMMAND...: the shortest wall time of three runs, in seconds.
-best_of_3() {
-    local ms
-    ms=$(best_of_3_ms "$@")
-    printf '%d.%03d' $((ms / 1000)) $((ms % 1000))
-}
+best_of_3() { seconds "$(best_of_3_ms "$@")"; }
 
 run_convert() { "$convert" "$input" >"$work/timed.out" 2>/dev/null; }
 run_quiet() { "$convert" -q "$input" >"$work/timed.out"; }
@@ -92,7 +91,6 @@ for _ in 1 2 3; do
         fi
     done
 done
-seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 t_position_new=$(seconds "${best_ms[run_position]}")
 t_remap=$(seconds "${best_ms[run_time_remap]}")
 t_min_hold=$(seconds "${best_ms[run_min_hold]}")
